@@ -1,0 +1,94 @@
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "hid/HidBackend.h"
+#include "hid/HidTrace.h"
+#include "hid/HidrawHandle.h"
+
+namespace keyloom::hid {
+namespace {
+
+// Runs on any machine: with no hidraw node the result is empty; with some, every record and
+// trace line must be consistent with the enumeration.
+TEST(LinuxHidBackend, DiscoveryOnThisMachineIsConsistent) {
+  std::vector<std::string> traces;
+  const auto found =
+      FindHidInterfaces(DeviceSelector{0, 0, -1, -1},
+                        [&traces](std::string_view line) { traces.emplace_back(line); });
+  std::vector<std::string> enumerated;
+  std::size_t opens = 0;
+  for (const auto& line : traces) {
+    if (line.starts_with("enum interface: ")) {
+      EXPECT_EQ(line,
+                EnumInterfaceTraceLine(kHidInterfaceClass, static_cast<int>(enumerated.size())));
+      enumerated.push_back(line);
+    } else if (line.starts_with("open dev: ")) {
+      ++opens;
+    } else {
+      EXPECT_EQ(line, GotClassTraceLine(kHidInterfaceClass));
+    }
+  }
+  if (!traces.empty()) {
+    EXPECT_EQ(traces.front(), GotClassTraceLine(kHidInterfaceClass));
+  }
+  EXPECT_EQ(opens, found.size());
+  EXPECT_LE(found.size(), enumerated.size());
+  for (const auto& info : found) {
+    EXPECT_TRUE(info.path.starts_with("/dev/")) << info.path;
+    EXPECT_EQ(info.interfaceClass, kHidInterfaceClass);
+    EXPECT_EQ(info.interfaceFlags, 1u);
+  }
+  if (!std::filesystem::exists("/dev/hidraw0")) {
+    EXPECT_TRUE(found.empty());
+  }
+}
+
+TEST(LinuxHidBackend, OpenErrorsAreNamedForTheUser) {
+  EXPECT_EQ(OpenErrorFromErrno(EACCES), OpenError::kAccessDenied);
+  EXPECT_EQ(OpenErrorFromErrno(EPERM), OpenError::kAccessDenied);
+  EXPECT_EQ(OpenErrorFromErrno(ENOENT), OpenError::kNotFound);
+  EXPECT_EQ(OpenErrorFromErrno(ENODEV), OpenError::kNotFound);
+  EXPECT_EQ(OpenErrorFromErrno(ENXIO), OpenError::kNotFound);
+  EXPECT_EQ(OpenErrorFromErrno(EBUSY), OpenError::kBusy);
+  EXPECT_EQ(OpenErrorFromErrno(EISDIR), OpenError::kOther);
+}
+
+TEST(LinuxHidBackend, OpeningAMissingNodeFails) {
+  const OpenResult result = SystemHidBackend().OpenPath("/dev/hidraw-keyloom-missing");
+  EXPECT_EQ(result.handle, nullptr);
+  EXPECT_EQ(result.traceValue, -1);
+  EXPECT_EQ(result.error, OpenError::kNotFound);
+  EXPECT_EQ(result.nativeError, ENOENT);
+}
+
+// A file that is not a hidraw node opens, but refuses the feature requests; a failed read keeps
+// the caller's buffer.
+TEST(LinuxHidBackend, TransfersOnANodeThatRefusesThemFail) {
+  const auto path =
+      std::filesystem::temp_directory_path() / ("keyloom-not-hidraw-" + std::to_string(getpid()));
+  std::ofstream(path) << "not a device";
+  OpenResult result = OpenHidraw(path.string());
+  ASSERT_NE(result.handle, nullptr);
+  EXPECT_GE(result.traceValue, 0);
+  EXPECT_EQ(result.error, OpenError::kNone);
+
+  Report buffer{0x07};
+  EXPECT_FALSE(result.handle->SetFeature(Report{0x07, 0xfc, 0x01}));
+  EXPECT_FALSE(result.handle->GetFeature(buffer));
+  EXPECT_EQ(buffer, (Report{0x07}));
+
+  const int descriptor = static_cast<int>(result.traceValue);
+  result.handle.reset();
+  EXPECT_EQ(fcntl(descriptor, F_GETFD), -1) << "the handle did not close its descriptor";
+  std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace keyloom::hid
