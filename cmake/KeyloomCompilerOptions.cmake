@@ -6,7 +6,7 @@ add_library(Keyloom::options ALIAS keyloom_options)
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   target_compile_options(keyloom_options INTERFACE
     -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
-    -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual -Wnull-dereference)
+    -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual)
   if(KEYLOOM_WERROR)
     target_compile_options(keyloom_options INTERFACE -Werror)
   endif()

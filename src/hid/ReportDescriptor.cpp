@@ -67,7 +67,9 @@ std::optional<std::vector<TopLevelCollection>> ParseTopLevelCollections(
   std::uint16_t usagePage = 0;
   std::array<std::uint16_t, kGlobalStackSize> pushedPages{};
   std::size_t pushed = 0;
-  std::optional<std::uint32_t> firstUsage;
+  // The first Usage item since the last main item, if there was one.
+  bool haveFirstUsage = false;
+  std::uint32_t firstUsage = 0;
   std::size_t firstUsageSize = 0;
   std::size_t depth = 0;
 
@@ -91,7 +93,8 @@ std::optional<std::vector<TopLevelCollection>> ParseTopLevelCollections(
         usagePage = pushedPages[--pushed];
       }
     } else if (item.type == kTypeLocal) {
-      if (item.tag == kLocalUsage && !firstUsage) {
+      if (item.tag == kLocalUsage && !haveFirstUsage) {
+        haveFirstUsage = true;
         firstUsage = item.data;
         firstUsageSize = item.size;
       }
@@ -100,11 +103,9 @@ std::optional<std::vector<TopLevelCollection>> ParseTopLevelCollections(
         if (depth == 0) {
           TopLevelCollection collection;
           collection.usagePage = usagePage;
-          if (firstUsage) {
-            collection.usage = static_cast<std::uint16_t>(*firstUsage & 0xFFFF);
-            if (firstUsageSize == kExtendedUsageSize) {
-              collection.usagePage = static_cast<std::uint16_t>(*firstUsage >> 16);
-            }
+          collection.usage = static_cast<std::uint16_t>(firstUsage & 0xFFFF);
+          if (firstUsageSize == kExtendedUsageSize) {
+            collection.usagePage = static_cast<std::uint16_t>(firstUsage >> 16);
           }
           collections.push_back(collection);
         }
@@ -115,7 +116,9 @@ std::optional<std::vector<TopLevelCollection>> ParseTopLevelCollections(
         }
         --depth;
       }
-      firstUsage.reset();
+      haveFirstUsage = false;
+      firstUsage = 0;
+      firstUsageSize = 0;
     }
   }
   if (depth != 0) {
