@@ -1,0 +1,51 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace keyloom::hid {
+class HidBackend;
+}
+
+namespace keyloom::protocol {
+class Clock;
+}
+
+namespace keyloom::cli {
+
+// keyloomctl's exit statuses.
+enum ExitStatus : int {
+  kExitOk = 0,
+  kExitNoKeyboard = 1,  // the keyboard is absent or cannot be opened
+  kExitUsage = 2,       // bad arguments or unreadable files named on the command line
+  kExitNotDone = 3,     // the keyboard has no room for the assignment, or the user declined
+};
+
+struct GlobalOptions {
+  bool simulate = false;
+  bool trace = false;
+  bool json = false;
+  bool verbose = false;
+  std::optional<std::filesystem::path> configFile;
+  std::optional<std::filesystem::path> dataDir;
+};
+
+// Where keyloomctl reads and writes. `interactive` says whether `in` is a terminal that may be
+// asked a question. Tests replace the real pauses with `clock` and the machine's HID interfaces
+// with `systemBackend`; null means the real ones.
+struct Console {
+  std::istream& in;
+  std::ostream& out;
+  std::ostream& err;
+  bool interactive = false;
+  protocol::Clock* clock = nullptr;
+  hid::HidBackend* systemBackend = nullptr;
+};
+
+// Runs keyloomctl with the arguments that follow the program name and returns its exit status.
+int Run(const std::vector<std::string>& args, Console& console);
+
+}  // namespace keyloom::cli

@@ -1,0 +1,278 @@
+#include "cli/Output.h"
+
+#include <cstdio>
+#include <ostream>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/KeyArgument.h"
+#include "protocol/LightingSync.h"
+#include "protocol/LightingTable.h"
+
+namespace keyloom::cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+using Half = protocol::KeySlotTable::Half;
+
+std::string Hex(unsigned value, int digits) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%0*x", digits, value);
+  return text;
+}
+
+// "{4d1e55b2-f16f-11cf-88cb001111000030}", the interface class as the discovery traces show it.
+std::string GuidText(const hid::Guid& guid) {
+  std::string text = "{";
+  text += hid::FormatGuidForTrace(guid);
+  text += '}';
+  return text;
+}
+
+Json OptionalText(const std::optional<std::string>& text) {
+  return text ? Json(*text) : Json(nullptr);
+}
+
+void PrintJson(std::ostream& out, const Json& json) {
+  // Invalid UTF-8 from a device string is replaced rather than aborting the output.
+  out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+}
+
+Json SlotsJson(const protocol::KeySlotTable& slots, Half half) {
+  Json list = Json::array();
+  for (std::size_t i = 0; i < protocol::KeySlotTable::kSlotsPerHalf; ++i) {
+    const std::uint8_t code = slots.slot(half, i);
+    list.push_back({{"slot", i + 1},
+                    {"code", code},
+                    {"key", code == 0 ? Json(nullptr) : Json(KeyDisplayName(code))}});
+  }
+  return list;
+}
+
+void PrintHalf(std::ostream& out, const protocol::KeySlotTable& slots, Half half,
+               const char* title) {
+  std::size_t used = 0;
+  for (std::size_t i = 0; i < protocol::KeySlotTable::kSlotsPerHalf; ++i) {
+    if (slots.slot(half, i) != 0) {
+      ++used;
+    }
+  }
+  out << title << " (" << used << " of " << protocol::KeySlotTable::kSlotsPerHalf << " used)"
+      << (used == 0 ? "\n" : ":\n");
+  for (std::size_t i = 0; i < protocol::KeySlotTable::kSlotsPerHalf; ++i) {
+    if (const std::uint8_t code = slots.slot(half, i); code != 0) {
+      char number[8];
+      std::snprintf(number, sizeof number, "%4zu", i + 1);
+      out << number << "  " << KeyDisplayName(code) << " (" << Hex(code, 2) << ")\n";
+    }
+  }
+}
+
+Json CatalogueJson(const std::vector<settings::KeyCatalogEntry>& entries) {
+  Json list = Json::array();
+  for (const auto& entry : entries) {
+    list.push_back({{"name", entry.name}, {"codes", entry.codes}});
+  }
+  return list;
+}
+
+void PrintCatalogue(std::ostream& out, const char* title,
+                    const std::vector<settings::KeyCatalogEntry>& entries) {
+  out << title << " (" << entries.size() << "):\n";
+  for (const auto& entry : entries) {
+    out << "  " << entry.name << ':';
+    for (std::size_t i = 0; i < entry.codes.size(); ++i) {
+      out << (i == 0 ? " " : ", ") << entry.codes[i];
+    }
+    out << '\n';
+  }
+}
+
+std::string DescribeSelectorField(std::int32_t value, bool zeroIsWildcard, int digits) {
+  if (zeroIsWildcard ? value <= 0 : value < 0) {
+    return "any";
+  }
+  return digits > 0 ? Hex(static_cast<unsigned>(value), digits) : std::to_string(value);
+}
+
+}  // namespace
+
+void Output::Devices(const std::vector<hid::HidInterfaceInfo>& interfaces,
+                     std::optional<std::size_t> selectedIndex) {
+  if (json_) {
+    Json list = Json::array();
+    for (std::size_t i = 0; i < interfaces.size(); ++i) {
+      const auto& info = interfaces[i];
+      list.push_back({{"path", info.path},
+                      {"interfaceClass", GuidText(info.interfaceClass)},
+                      {"interfaceFlags", info.interfaceFlags},
+                      {"vendorId", info.vendorId},
+                      {"productId", info.productId},
+                      {"releaseNumber", info.releaseNumber},
+                      {"serialNumber", OptionalText(info.serialNumber)},
+                      {"manufacturer", OptionalText(info.manufacturer)},
+                      {"product", OptionalText(info.product)},
+                      {"usagePage", info.usagePage},
+                      {"usage", info.usage},
+                      {"selected", selectedIndex == i}});
+    }
+    PrintJson(out_, list);
+    return;
+  }
+  if (interfaces.empty()) {
+    out_ << "No HID interface found.\n";
+  }
+  for (std::size_t i = 0; i < interfaces.size(); ++i) {
+    const auto& info = interfaces[i];
+    out_ << info.path << (selectedIndex == i ? "  (the keyboard: commands open this one)" : "")
+         << '\n'
+         << "  vendor id " << Hex(static_cast<unsigned>(info.vendorId), 4) << ", product id "
+         << Hex(static_cast<unsigned>(info.productId), 4) << ", release "
+         << Hex(info.releaseNumber, 4) << '\n'
+         << "  usage page " << Hex(info.usagePage, 4) << ", usage " << Hex(info.usage, 4) << '\n';
+    if (info.manufacturer) {
+      out_ << "  manufacturer: " << *info.manufacturer << '\n';
+    }
+    if (info.product) {
+      out_ << "  product: " << *info.product << '\n';
+    }
+    if (info.serialNumber) {
+      out_ << "  serial number: " << *info.serialNumber << '\n';
+    }
+  }
+}
+
+void Output::Config(const settings::AppConfig& config, const std::filesystem::path& file,
+                    bool loaded) {
+  if (json_) {
+    PrintJson(out_, {{"isChinese", config.isChinese ? 1 : 0},
+                     {"vendorId", config.vendorId},
+                     {"productId", config.productId},
+                     {"interfaceNumber", config.interfaceNumber},
+                     {"collectionNumber", config.collectionNumber},
+                     {"mediaKeys", CatalogueJson(config.mediaKeys)},
+                     {"functionKeys", CatalogueJson(config.functionKeys)}});
+    return;
+  }
+  out_ << "File: " << file.string() << (loaded ? "" : " (not readable: defaults in use)") << '\n'
+       << "Language: " << (config.isChinese ? "Chinese" : "English") << '\n'
+       << "Keyboard: vendor id " << DescribeSelectorField(config.vendorId, true, 4)
+       << ", product id " << DescribeSelectorField(config.productId, true, 4) << ", interface "
+       << DescribeSelectorField(config.interfaceNumber, false, 0) << ", collection "
+       << DescribeSelectorField(config.collectionNumber, false, 0) << '\n';
+  PrintCatalogue(out_, "Media keys", config.mediaKeys);
+  PrintCatalogue(out_, "Function keys", config.functionKeys);
+}
+
+void Output::Slots(const protocol::KeySlotTable& slots, std::optional<int> profile) {
+  if (json_) {
+    PrintJson(out_, {{"profile", profile ? Json(*profile) : Json(nullptr)},
+                     {"macroSlots", SlotsJson(slots, Half::kMacro)},
+                     {"remapSlots", SlotsJson(slots, Half::kRemap)}});
+    return;
+  }
+  if (profile) {
+    out_ << "Profile " << *profile << '\n';
+  } else {
+    out_ << "Active profile\n";
+  }
+  PrintHalf(out_, slots, Half::kMacro, "Macro slots");
+  PrintHalf(out_, slots, Half::kRemap, "Remap slots");
+}
+
+void Output::Lighting(int mode, const protocol::LightingRecord& record) {
+  protocol::LightingTable table;
+  table[mode] = record;
+  const auto shown = protocol::SyncLightingToControls(table, mode);
+  const auto& panels = shown->panels;
+  const int colour = shown->colourIndex ? *shown->colourIndex + 1 : 0;
+  const char* direction = shown->directionIndex == 1 ? "right" : "left";
+  std::string recordHex;
+  for (const std::uint8_t byte : record.bytes) {
+    char pair[3];
+    std::snprintf(pair, sizeof pair, "%02x", byte);
+    recordHex += pair;
+  }
+
+  if (json_) {
+    Json result = {{"mode", mode}, {"record", recordHex}, {"brightness", shown->brightness}};
+    if (panels.speed) {
+      result["speed"] = shown->speed.value_or(0);
+    }
+    if (panels.colourBar) {
+      result["colour"] = colour;
+    }
+    if (panels.direction) {
+      result["direction"] = direction;
+    }
+    if (panels.userAreas && shown->areaValues) {
+      Json areas = Json::array();
+      for (const int value : *shown->areaValues) {
+        areas.push_back(value == 15 ? Json(nullptr) : Json(value));
+      }
+      result["areas"] = areas;
+    }
+    PrintJson(out_, result);
+    return;
+  }
+  out_ << "LED mode " << mode << ": brightness " << shown->brightness;
+  if (panels.speed) {
+    out_ << ", speed " << shown->speed.value_or(0);
+  }
+  if (panels.colourBar) {
+    out_ << ", colour " << colour;
+  }
+  if (panels.direction) {
+    out_ << ", direction " << direction;
+  }
+  if (panels.userAreas && shown->areaValues) {
+    out_ << ", areas ";
+    for (std::size_t i = 0; i < shown->areaValues->size(); ++i) {
+      const int value = (*shown->areaValues)[i];
+      out_ << (i == 0 ? "" : ",") << (value == 15 ? std::string("none") : std::to_string(value));
+    }
+  }
+  out_ << " (record " << recordHex << ")\n";
+}
+
+void Output::Remapped(int profile, std::uint8_t key, std::uint8_t target, std::size_t remapSlot) {
+  if (json_) {
+    PrintJson(out_, {{"profile", profile},
+                     {"key", KeyDisplayName(key)},
+                     {"keyCode", key},
+                     {"target", KeyDisplayName(target)},
+                     {"targetCode", target},
+                     {"remapSlot", remapSlot + 1}});
+    return;
+  }
+  out_ << KeyDisplayName(key) << " now sends " << KeyDisplayName(target) << " on profile "
+       << profile << " (remap slot " << remapSlot + 1 << ").\n";
+}
+
+void Output::Cleared(int profile, std::uint8_t key, std::optional<Half> removed) {
+  const char* what = !removed ? nullptr : *removed == Half::kMacro ? "macro" : "remap";
+  if (json_) {
+    PrintJson(out_, {{"profile", profile},
+                     {"key", KeyDisplayName(key)},
+                     {"keyCode", key},
+                     {"removed", what != nullptr ? Json(what) : Json(nullptr)}});
+    return;
+  }
+  if (what == nullptr) {
+    out_ << KeyDisplayName(key) << " had no macro or remap on profile " << profile << ".\n";
+  } else {
+    out_ << "Removed the " << what << " of " << KeyDisplayName(key) << " on profile " << profile
+         << ".\n";
+  }
+}
+
+void Output::FactoryRestored() {
+  if (json_) {
+    PrintJson(out_, {{"factoryReset", true}, {"profile", 1}});
+    return;
+  }
+  out_ << "Factory settings restored; profile 1 is active.\n";
+}
+
+}  // namespace keyloom::cli
