@@ -132,19 +132,20 @@ bool AppConfig::Load(const std::filesystem::path& folder, std::string_view fileN
 
 bool AppConfig::LoadFile(const std::filesystem::path& file) {
   *this = AppConfig{};
-
   const std::optional<std::string> bytes = ReadWholeFile(file);
-  if (!bytes) {
-    return false;
-  }
+  return bytes && LoadBuffer(*bytes);
+}
+
+bool AppConfig::LoadBuffer(std::string_view bytes) {
+  *this = AppConfig{};
   // The parser accepts several elements at the top level, which this file needs. On a syntax
   // error it still hands back the tree read up to that point, and at a NUL character it stops
   // reading without any error; neither partial tree is used. A file without any element (empty,
   // only a declaration or comments) is refused by the parser as well.
   pugi::xml_document document;
   const pugi::xml_parse_result result =
-      document.load_buffer(bytes->data(), bytes->size(), pugi::parse_default, pugi::encoding_auto);
-  if (!result || HasNulCharacter(*bytes, result.encoding)) {
+      document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
+  if (!result || HasNulCharacter(bytes, result.encoding)) {
     return false;
   }
 

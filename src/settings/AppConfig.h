@@ -41,6 +41,9 @@ struct AppConfig {
   // The same for a file named in full.
   bool LoadFile(const std::filesystem::path& file);
 
+  // The same for the file's content, already in memory.
+  bool LoadBuffer(std::string_view bytes);
+
   // The program's one configuration, read on first use from the file named by SetGlobalFile, or
   // else from "config.xml" in DataDir(); it is never read again or replaced. Safe to call from
   // any thread.

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "macro/FileResult.h"
+#include "macro/LoadResult.h"
+#include "macro/OpenReport.h"
+
+namespace keyloom::macro {
+
+// The store file's name in the user's data folder.
+inline constexpr std::string_view kAssignmentStoreFileName = "store.xml";
+
+// The delay modes of the recorder ("dlymode").
+enum DelayMode : std::int32_t {
+  kRealDelay = 0,   // the time that passed between the keystrokes
+  kFixedDelay = 1,  // the store's "delay"
+  kNoDelay = 2,
+};
+
+// The key assignment dialog's last choices, one record for the whole program, so that the
+// dialog reopens as the user left it. Kept in "store.xml":
+//
+//   <?xml version="1.0"?>
+//   <macro page="0" repeat="1" delay="10" dlymode="0" mediasel="0" functsel="0" sgcode="0"
+//          groupsel="0" />
+//
+// (on one line), every value a decimal integer. No field is bounded when it is read or set.
+// The dialog and the recorder change the fields directly and save after each change, except
+// for "sgcode", which reaches the file with the next save.
+class AssignmentStore {
+ public:
+  // Page of the dialog: 0 macro, 1 single key, 2 media key, 3 function key.
+  std::int32_t page = 0;
+  // Repeat count of a macro; the record takes its low 8 bits.
+  std::int32_t repeat = 1;
+  // Fixed delay in milliseconds (DelayMode kFixedDelay).
+  std::int32_t delay = 10;
+  std::int32_t dlymode = kRealDelay;
+  // Selected rows of the media-key and function-key catalogues.
+  std::int32_t mediasel = 0;
+  std::int32_t functsel = 0;
+  // Usage of the last single key captured; used as 8 bits.
+  std::int32_t sgcode = 0;
+  // Row of the macro group list selected when the dialog opens.
+  std::int32_t groupsel = 0;
+
+  // The defaults, kept in `path`; nothing is read yet.
+  explicit AssignmentStore(std::filesystem::path path = {});
+
+  [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+
+  // Reads the store from its file. A missing file keeps the defaults. A file that exists but
+  // cannot be read or parsed keeps the defaults and is moved aside (see
+  // KeepUnreadableFileAside); when it cannot be moved, saving is refused from then on.
+  OpenReport Open(std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+
+  // Reads a store file, the encoding detected from the bytes. When it parses, the first `macro`
+  // element at the top sets all eight fields, each from the attribute of its name read as a
+  // decimal integer; a missing attribute sets its field to 0, not to its default, and without a
+  // `macro` element every field keeps its value. When it does not parse nothing changes.
+  LoadResult Load(const std::filesystem::path& file);
+  LoadResult LoadBuffer(std::string_view bytes);
+
+  // The store in its file format.
+  [[nodiscard]] std::string ToXml() const;
+
+  // Writes all eight fields to the store's file (WriteFileAtomically).
+  [[nodiscard]] FileResult Save() const;
+
+  // The program's one store, created on the first call from "store.xml" in the folder named by
+  // SetGlobalFolder, or else in settings::UserDataDir(), and never freed. What opening it found
+  // is in GlobalOpenReport(). For the GUI's single thread: the fields are not guarded.
+  static AssignmentStore& Global();
+  [[nodiscard]] static const OpenReport& GlobalOpenReport();
+
+  // Names the folder of the store that Global() creates. Only before the first call of
+  // Global(): afterwards it changes nothing and answers false.
+  static bool SetGlobalFolder(std::filesystem::path folder);
+
+ private:
+  std::filesystem::path path_;
+  // Why the file must not be written: it could not be read, nor moved aside.
+  std::string saveRefusal_;
+};
+
+}  // namespace keyloom::macro

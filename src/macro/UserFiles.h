@@ -1,0 +1,72 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "macro/FileResult.h"
+#include "macro/LoadResult.h"
+#include "macro/OpenReport.h"
+
+namespace keyloom::macro {
+
+// How the user's files are read, saved and, when they cannot be read, kept. Nothing here ever
+// deletes or overwrites a file the user may still need.
+
+// Files above this size are refused as unreadable rather than read into memory; a library of
+// that size would hold millions of events.
+inline constexpr std::uintmax_t kLargestUserFile = 256U * 1024U * 1024U;
+
+// The names of the kept copies: "<stem>.<label>-YYYYMMDD-HHMMSS<extension>".
+inline constexpr std::string_view kBrokenLabel = "broken";
+inline constexpr std::string_view kBeforeImportLabel = "before-import";
+
+// The whole content of a file. kMissing when nothing of that name exists; kUnreadable (with the
+// reason) for a folder or device, a file that cannot be opened or read, or one above
+// kLargestUserFile.
+struct FileBytes {
+  LoadResult::Status status = LoadResult::Status::kMissing;
+  std::string bytes;
+  std::string error;
+};
+[[nodiscard]] FileBytes ReadUserFile(const std::filesystem::path& file);
+
+// Replaces the content of `target` so that at every moment, a crash, a killed process or a full
+// disk included, the file holds either its whole old content or the whole new one: the bytes go
+// to a new file "<name>.<random>.tmp" in the same folder, are flushed to the disk, and that file
+// is renamed over the target. The new file keeps the permissions of the one it replaces. On
+// failure the target is untouched and the temporary file removed; only a process killed between
+// writing and renaming leaves a temporary file behind.
+[[nodiscard]] FileResult WriteFileAtomically(const std::filesystem::path& target,
+                                             std::string_view bytes);
+
+// The name under which `file` is kept aside: "<stem>.<label>-YYYYMMDD-HHMMSS<extension>" in the
+// same folder, the time in UTC; from the second attempt on "-<attempt>" follows the time.
+[[nodiscard]] std::filesystem::path AsideName(const std::filesystem::path& file,
+                                              std::string_view label,
+                                              std::chrono::system_clock::time_point now,
+                                              int attempt);
+
+struct AsideResult {
+  std::filesystem::path keptAs;  // where the file now lies (or its copy); empty on failure
+  FileResult result;
+};
+
+// Renames `file` to the first AsideName that no file holds yet; an existing file is never
+// replaced, even by another process that keeps a file aside at the same moment.
+[[nodiscard]] AsideResult MoveFileAside(const std::filesystem::path& file, std::string_view label,
+                                        std::chrono::system_clock::time_point now);
+
+// The same, but copies the file and leaves it where it is.
+[[nodiscard]] AsideResult CopyFileAside(const std::filesystem::path& file, std::string_view label,
+                                        std::chrono::system_clock::time_point now);
+
+// For an own file that exists but could not be read (`reason` says why): moves it aside as
+// kBrokenLabel and reports where. When it cannot be moved, the report says that nothing will be
+// saved over it, and keptAs stays empty: the caller must then refuse to save to `file`.
+[[nodiscard]] OpenReport KeepUnreadableFileAside(const std::filesystem::path& file,
+                                                 const std::string& reason,
+                                                 std::chrono::system_clock::time_point now);
+
+}  // namespace keyloom::macro
