@@ -17,14 +17,31 @@ namespace keyloom::cli {
 namespace {
 
 constexpr const char* kDescription =
-    "keyloomctl configures the keyboard from a terminal: profiles, key remaps, lighting and "
-    "factory settings.\n"
+    "keyloomctl configures the keyboard from a terminal: profiles, key assignments (macros, "
+    "remaps, media keys, chords), lighting and factory settings, and keeps the macro library.\n"
     "Keys are named as in the key name table (\"A\", \"F5\", \"Ctrl Left\", case does not "
     "matter) or given as key codes (\"0x04\"; a single digit names the digit key).\n"
     "Exit status: 0 done, 1 keyboard absent or not accessible, 2 bad arguments, 3 not done "
     "(no free slot on the keyboard, or declined).";
 
-enum class Command { kNone, kDevices, kConfig, kProfile, kSlots, kLight, kRemap, kClear, kFactory };
+enum class Command {
+  kNone,
+  kDevices,
+  kConfig,
+  kProfile,
+  kSlots,
+  kLight,
+  kRemap,
+  kClear,
+  kFactory,
+  kAssign,
+  kMacrosList,
+  kMacrosShow,
+  kMacrosImport,
+  kMacrosExport,
+  kMacrosAdd,
+  kMacrosDelete,
+};
 
 struct Arguments {
   GlobalOptions global;
@@ -36,7 +53,69 @@ struct Arguments {
   std::string key;
   std::string target;
   bool yes = false;
+  AssignArguments assign;
+  std::string group;
+  std::string file;
 };
+
+void DefineAssign(CLI::App& app, Arguments& a) {
+  auto* assign = app.add_subcommand(
+      "assign", "Give KEY a macro of the library, a media key, a function-key chord or a key");
+  AssignArguments& args = a.assign;
+  assign->add_option("KEY", args.key, "The physical key")->required();
+  auto* macro = assign->add_option("--macro", args.macro,
+                                   "A group of the macro library, by name or as #N (from 0)");
+  macro->type_name("GROUP");
+  assign
+      ->add_option("--repeat", args.repeat,
+                   "With --macro: play it N times (1-255); kept for later assignments")
+      ->type_name("N")
+      ->check(CLI::Range(1, 255))
+      ->needs(macro);
+  assign->add_option("--media", args.media, "A media key of the configuration, by name")
+      ->type_name("NAME");
+  assign->add_option("--chord", args.chord, "A function key of the configuration, by name")
+      ->type_name("NAME");
+  assign->add_option("--key", args.target, "The key it sends instead")->type_name("TARGET");
+  assign->add_option("--profile", args.profile, "Profile 1-3 (default 1)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 3));
+  assign->callback([&a] { a.command = Command::kAssign; });
+}
+
+void DefineMacros(CLI::App& app, Arguments& a) {
+  auto* macros = app.add_subcommand("macros",
+                                    "List, show, import, export, add and delete the "
+                                    "groups of the macro library (macro.xml)");
+  macros->require_subcommand(1);
+
+  macros->add_subcommand("list", "List the groups")->callback([&a] {
+    a.command = Command::kMacrosList;
+  });
+  auto* show = macros->add_subcommand("show", "Show the events of GROUP");
+  show->add_option("GROUP", a.group, "By name, or as #N (from 0)")->required();
+  show->callback([&a] { a.command = Command::kMacrosShow; });
+
+  auto* import = macros->add_subcommand(
+      "import",
+      "Replace the library with the groups of FILE (the library as it was is kept "
+      "beside it)");
+  import->add_option("FILE", a.file, "A .mcr file")->required();
+  import->callback([&a] { a.command = Command::kMacrosImport;
+});
+
+auto* exported = macros->add_subcommand("export", "Write the whole library to FILE");
+exported->add_option("FILE", a.file, "A .mcr file")->required();
+exported->callback([&a] { a.command = Command::kMacrosExport; });
+
+auto* add = macros->add_subcommand("add", "Add an empty group named NAME");
+add->add_option("NAME", a.group, "The group's name")->required();
+add->callback([&a] { a.command = Command::kMacrosAdd; });
+
+auto* remove = macros->add_subcommand("delete", "Delete GROUP with its events");
+remove->add_option("GROUP", a.group, "By name, or as #N (from 0)")->required();
+remove->callback([&a] { a.command = Command::kMacrosDelete; });
+}  // namespace
 
 void DefineCommands(CLI::App& app, Arguments& a) {
   app.add_flag("--simulate", a.global.simulate,
@@ -110,6 +189,9 @@ void DefineCommands(CLI::App& app, Arguments& a) {
   auto* factory = app.add_subcommand("factory-reset", "Restore the keyboard's factory settings");
   factory->add_flag("--yes", a.yes, "Do not ask for confirmation");
   factory->callback([&a] { a.command = Command::kFactory; });
+
+  DefineAssign(app, a);
+  DefineMacros(app, a);
 }
 
 int Dispatch(const Arguments& a, Context& context) {
@@ -130,13 +212,27 @@ int Dispatch(const Arguments& a, Context& context) {
       return RunClear(context, a.key, a.profile);
     case Command::kFactory:
       return RunFactoryReset(context, a.yes);
+    case Command::kAssign:
+      return RunAssign(context, a.assign);
+    case Command::kMacrosList:
+      return RunMacrosList(context);
+    case Command::kMacrosShow:
+      return RunMacrosShow(context, a.group);
+    case Command::kMacrosImport:
+      return RunMacrosImport(context, a.file);
+    case Command::kMacrosExport:
+      return RunMacrosExport(context, a.file);
+    case Command::kMacrosAdd:
+      return RunMacrosAdd(context, a.group);
+    case Command::kMacrosDelete:
+      return RunMacrosDelete(context, a.group);
     case Command::kNone:
       break;
   }
   return kExitUsage;
 }
 
-}  // namespace
+}  // namespace keyloom::cli
 
 int Run(const std::vector<std::string>& args, Console& console) {
   CLI::App app{kDescription, "keyloomctl"};
@@ -159,7 +255,9 @@ int Run(const std::vector<std::string>& args, Console& console) {
     return kExitUsage;
   }
 
-  const std::filesystem::path dataDir = a.global.dataDir.value_or(settings::UserDataDir());
+  // Not value_or: finding the per-user folder creates it, which --data-dir must not cause.
+  const std::filesystem::path dataDir =
+      a.global.dataDir ? *a.global.dataDir : settings::UserDataDir();
   Context context{
       a.global, config, configFile, loaded, dataDir, console, Output(console.out, a.global.json)};
   return Dispatch(a, context);

@@ -9,7 +9,9 @@
 
 #include "cli/DeviceSession.h"
 #include "cli/KeyArgument.h"
+#include "cli/UserData.h"
 #include "hid/DeviceSelector.h"
+#include "macro/RecordBuilder.h"
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/KeyboardState.h"
@@ -47,13 +49,23 @@ std::optional<std::uint8_t> KeyOrComplain(Context& context, const std::string& t
   return code;
 }
 
-// Makes the profile active and reads its slots, as the main window does before it assigns.
-protocol::KeyboardState PrepareProfile(protocol::Link& link, int profile) {
+// The keyboard opened, with the profile made active and its slots read, as the main window has
+// it before it assigns or clears a key.
+struct PreparedProfile {
+  std::unique_ptr<DeviceSession> session;
   protocol::KeyboardState state;
-  state.profileIndex = profile - 1;
-  protocol::SelectProfile(link, state.profileIndex);
-  state.slots = protocol::ReadKeySlots(link);
-  return state;
+};
+
+std::optional<PreparedProfile> OpenProfile(Context& context, int profile) {
+  auto session = OpenKeyboard(context);
+  if (!session) {
+    return std::nullopt;
+  }
+  PreparedProfile prepared{std::move(session), {}};
+  prepared.state.profileIndex = profile - 1;
+  protocol::SelectProfile(prepared.session->link(), prepared.state.profileIndex);
+  prepared.state.slots = protocol::ReadKeySlots(prepared.session->link());
+  return prepared;
 }
 
 protocol::SelectedKeys OneKey(std::uint8_t code) {
@@ -106,6 +118,145 @@ void ReportSimulatorTrouble(DeviceSession& session, Context& context) {
   }
 }
 
+struct Applied {
+  int status = kExitOk;
+  std::size_t slot = 0;  // of the half the record went into
+};
+
+// Sends the record for `key` on the profile as the main window does after the dialog's OK, and
+// checks in the slot read that ends the assignment, the keyboard's own word, that the key is in
+// the half it should be: a macro slot for a record with a repeat count, else a remap slot.
+Applied ApplyToKey(Context& context, int profile, std::uint8_t key,
+                   protocol::KeyAssignmentRecord record) {
+  using Half = protocol::KeySlotTable::Half;
+  auto prepared = OpenProfile(context, profile);
+  if (!prepared) {
+    return {kExitNoKeyboard};
+  }
+  auto& state = prepared->state;
+  const auto outcome = protocol::ApplyKeyAssignment(
+      prepared->session->link(), state, state.profileIndex, record, OneKey(key),
+      [&err = context.console.err](std::string_view, std::string_view text) {
+        err << "keyloomctl: " << text << '\n';
+      });
+  ReportSimulatorTrouble(*prepared->session, context);
+  if (outcome != protocol::AssignmentOutcome::kDone) {
+    return {kExitNotDone};
+  }
+  const bool macro = record.IsMacro();
+  const auto slot = state.slots.FindExact(macro ? Half::kMacro : Half::kRemap, key);
+  if (!slot) {
+    const char* what = macro ? "macro" : "remap";
+    context.console.err << "keyloomctl: the keyboard did not take the " << what << ": "
+                        << KeyDisplayName(key) << " is not in a " << what << " slot of profile "
+                        << profile << " afterwards\n";
+    return {kExitNotDone};
+  }
+  return {kExitOk, *slot};
+}
+
+int RemapKey(Context& context, std::uint8_t key, std::uint8_t target, int profile) {
+  const Applied applied =
+      ApplyToKey(context, profile, key, macro::BuildSingleKeyRecord(target).record);
+  if (applied.status == kExitOk) {
+    context.output.Remapped(profile, key, target, applied.slot);
+  }
+  return applied.status;
+}
+
+int AssignMediaKey(Context& context, std::uint8_t key, const std::string& name, int profile) {
+  const auto& catalogue = context.config.mediaKeys;
+  const auto entry = FindCatalogueEntryOrComplain(context, catalogue, name, "media key");
+  if (!entry) {
+    return kExitUsage;
+  }
+  const std::string& entryName = catalogue[static_cast<std::size_t>(*entry)].name;
+  const auto built = macro::BuildMediaKeyRecord(catalogue, *entry);
+  const std::uint8_t code = built.record.keyCode();
+  if (code == 0) {
+    context.console.err << "keyloomctl: the media key \"" << entryName << "\" has no key code in "
+                        << context.configFile.string() << '\n';
+    return kExitUsage;
+  }
+  const Applied applied = ApplyToKey(context, profile, key, built.record);
+  if (applied.status == kExitOk) {
+    context.output.MediaKeyAssigned(profile, key, entryName, code, applied.slot);
+  }
+  return applied.status;
+}
+
+int AssignChord(Context& context, std::uint8_t key, const std::string& name, int profile) {
+  const auto& catalogue = context.config.functionKeys;
+  const auto entry = FindCatalogueEntryOrComplain(context, catalogue, name, "function key");
+  if (!entry) {
+    return kExitUsage;
+  }
+  const std::string& entryName = catalogue[static_cast<std::size_t>(*entry)].name;
+  const auto built = macro::BuildChordRecord(OneKey(key), catalogue, *entry);
+  if (built.record.keyCode() == 0) {
+    context.console.err << "keyloomctl: the function key \"" << entryName
+                        << "\" has no key codes in " << context.configFile.string() << '\n';
+    return kExitUsage;
+  }
+  if (built.shortened) {
+    context.console.err << "keyloomctl: warning: the chord \"" << entryName << "\" has "
+                        << built.available << " codes but a key holds at most "
+                        << macro::kMaxChordCodes << ": its first " << built.used << " are used\n";
+  }
+  const Applied applied = ApplyToKey(context, profile, key, built.record);
+  if (applied.status == kExitOk) {
+    context.output.MacroAssigned(profile, key, "chord", entryName, built.events,
+                                 built.record.repeatCount(), applied.slot);
+  }
+  return applied.status;
+}
+
+int AssignMacro(Context& context, std::uint8_t key, const std::string& group,
+                std::optional<int> repeat, int profile) {
+  const auto library = OpenMacroLibrary(context);
+  const auto index = FindGroupOrComplain(context, *library, group);
+  if (!index) {
+    return kExitUsage;
+  }
+  const macro::MacroNode* chosen = library->GroupAt(*index);
+  const std::string name = chosen->Attribute(macro::kNameAttribute).value_or("");
+
+  macro::AssignmentStore store = OpenAssignmentStore(context);
+  if (repeat) {
+    // As the dialog keeps what the user types into its repeat field.
+    store.repeat = *repeat;
+    if (const auto saved = store.Save(); !saved.ok()) {
+      context.console.err << "keyloomctl: " << saved.error() << '\n';
+      return kExitNotDone;
+    }
+  }
+  const auto built = macro::BuildMacroRecord(OneKey(key), store.repeat, chosen);
+  if (!built.record.IsMacro()) {
+    context.console.err << "keyloomctl: the repeat count " << store.repeat << " of "
+                        << store.path().string()
+                        << " gives the keyboard 0 (it keeps the count modulo 256), which would "
+                           "remap the key to itself; give --repeat 1-255\n";
+    return kExitUsage;
+  }
+  if (built.shortened) {
+    context.console.err << "keyloomctl: warning: the macro \"" << name << "\" has "
+                        << built.available << " events but a key holds at most "
+                        << protocol::KeyAssignmentRecord::kMaxEvents << ": its first " << built.used
+                        << " are used, followed by the releases of the keys still held down\n";
+  }
+  if (built.events == 0) {
+    context.console.err << "keyloomctl: warning: the macro \"" << name
+                        << "\" has no events: " << KeyDisplayName(key)
+                        << " will do nothing when pressed\n";
+  }
+  const Applied applied = ApplyToKey(context, profile, key, built.record);
+  if (applied.status == kExitOk) {
+    context.output.MacroAssigned(profile, key, "macro", name, built.events,
+                                 built.record.repeatCount(), applied.slot);
+  }
+  return applied.status;
+}
+
 }  // namespace
 
 int RunDevices(Context& context, bool all) {
@@ -130,13 +281,12 @@ int RunConfig(Context& context) {
 }
 
 int RunProfile(Context& context, int profile) {
-  auto session = OpenKeyboard(context);
-  if (!session) {
+  const auto prepared = OpenProfile(context, profile);
+  if (!prepared) {
     return kExitNoKeyboard;
   }
-  const auto state = PrepareProfile(session->link(), profile);
-  ReportSimulatorTrouble(*session, context);
-  context.output.Slots(state.slots, profile);
+  ReportSimulatorTrouble(*prepared->session, context);
+  context.output.Slots(prepared->state.slots, profile);
   return kExitOk;
 }
 
@@ -211,35 +361,7 @@ int RunRemap(Context& context, const std::string& keyText, const std::string& ta
   if (!key || !target) {
     return kExitUsage;
   }
-  auto session = OpenKeyboard(context);
-  if (!session) {
-    return kExitNoKeyboard;
-  }
-  auto& link = session->link();
-  auto state = PrepareProfile(link, profile);
-
-  protocol::KeyAssignmentRecord record;
-  record.SetKeyCode(*target);
-  record.SetRepeatCount(0);
-  const auto outcome = protocol::ApplyKeyAssignment(
-      link, state, state.profileIndex, record, OneKey(*key),
-      [&err = context.console.err](std::string_view, std::string_view text) {
-        err << "keyloomctl: " << text << '\n';
-      });
-  ReportSimulatorTrouble(*session, context);
-  if (outcome != protocol::AssignmentOutcome::kDone) {
-    return kExitNotDone;
-  }
-  // The slot read that ends the assignment is the keyboard's own word on whether it took it.
-  const auto slot = state.slots.FindExact(protocol::KeySlotTable::Half::kRemap, *key);
-  if (!slot) {
-    context.console.err << "keyloomctl: the keyboard did not take the remap: "
-                        << KeyDisplayName(*key) << " is not in a remap slot of profile " << profile
-                        << " afterwards\n";
-    return kExitNotDone;
-  }
-  context.output.Remapped(profile, *key, *target, *slot);
-  return kExitOk;
+  return RemapKey(context, *key, *target, profile);
 }
 
 int RunClear(Context& context, const std::string& keyText, int profile) {
@@ -247,12 +369,11 @@ int RunClear(Context& context, const std::string& keyText, int profile) {
   if (!key) {
     return kExitUsage;
   }
-  auto session = OpenKeyboard(context);
-  if (!session) {
+  auto prepared = OpenProfile(context, profile);
+  if (!prepared) {
     return kExitNoKeyboard;
   }
-  auto& link = session->link();
-  auto state = PrepareProfile(link, profile);
+  auto& state = prepared->state;
   using Half = protocol::KeySlotTable::Half;
   // A key in both halves loses only its macro.
   std::optional<Half> removed;
@@ -262,8 +383,9 @@ int RunClear(Context& context, const std::string& keyText, int profile) {
     removed = Half::kRemap;
   }
   protocol::KeyAssignmentRecord record;
-  protocol::DeleteKeyAssignment(link, state, state.profileIndex, record, OneKey(*key));
-  ReportSimulatorTrouble(*session, context);
+  protocol::DeleteKeyAssignment(prepared->session->link(), state, state.profileIndex, record,
+                                OneKey(*key));
+  ReportSimulatorTrouble(*prepared->session, context);
   if (removed && state.slots.FindExact(*removed, *key)) {
     context.console.err << "keyloomctl: the keyboard still reports " << KeyDisplayName(*key)
                         << " in a " << (*removed == Half::kMacro ? "macro" : "remap")
@@ -302,6 +424,31 @@ int RunFactoryReset(Context& context, bool confirmed) {
   }
   context.output.FactoryRestored();
   return kExitOk;
+}
+
+int RunAssign(Context& context, const AssignArguments& a) {
+  const int choices = int{a.macro.has_value()} + int{a.media.has_value()} +
+                      int{a.chord.has_value()} + int{a.target.has_value()};
+  if (choices != 1) {
+    context.console.err << "keyloomctl: assign takes exactly one of --macro, --media, --chord "
+                           "and --key\n";
+    return kExitUsage;
+  }
+  const auto key = KeyOrComplain(context, a.key, "KEY");
+  if (!key) {
+    return kExitUsage;
+  }
+  if (a.target) {
+    const auto target = KeyOrComplain(context, *a.target, "TARGET");
+    return target ? RemapKey(context, *key, *target, a.profile) : kExitUsage;
+  }
+  if (a.media) {
+    return AssignMediaKey(context, *key, *a.media, a.profile);
+  }
+  if (a.chord) {
+    return AssignChord(context, *key, *a.chord, a.profile);
+  }
+  return AssignMacro(context, *key, *a.macro, a.repeat, a.profile);
 }
 
 }  // namespace keyloom::cli

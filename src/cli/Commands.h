@@ -31,6 +31,17 @@ struct LightArguments {
   std::optional<std::string> areas;
 };
 
+// What `assign` gives the key: exactly one of the four choices.
+struct AssignArguments {
+  std::string key;
+  std::optional<std::string> macro;   // a group of the macro library, by name or #N
+  std::optional<int> repeat;          // with a macro: the repeat count to keep in the store
+  std::optional<std::string> media;   // an entry of the configuration's media keys
+  std::optional<std::string> chord;   // an entry of the configuration's function keys
+  std::optional<std::string> target;  // a single key
+  int profile = 1;
+};
+
 int RunDevices(Context& context, bool all);
 int RunConfig(Context& context);
 int RunProfile(Context& context, int profile);
@@ -39,5 +50,14 @@ int RunLight(Context& context, const LightArguments& arguments);
 int RunRemap(Context& context, const std::string& key, const std::string& target, int profile);
 int RunClear(Context& context, const std::string& key, int profile);
 int RunFactoryReset(Context& context, bool confirmed);
+int RunAssign(Context& context, const AssignArguments& arguments);
+
+// The macro library in the data folder (MacroCommands.cpp).
+int RunMacrosList(Context& context);
+int RunMacrosShow(Context& context, const std::string& group);
+int RunMacrosImport(Context& context, const std::string& file);
+int RunMacrosExport(Context& context, const std::string& file);
+int RunMacrosAdd(Context& context, const std::string& name);
+int RunMacrosDelete(Context& context, const std::string& group);
 
 }  // namespace keyloom::cli

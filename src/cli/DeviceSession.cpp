@@ -9,6 +9,12 @@ namespace keyloom::cli {
 
 namespace {
 
+// The rule that the package installs, and the commands that put it to work.
+constexpr const char* kUdevRuleFile = "70-keyloom.rules";
+constexpr const char* kApplyUdevRules =
+    "sudo udevadm control --reload && sudo udevadm trigger --subsystem-match=hidraw";
+constexpr const char* kInstallUdevRule = "sudo cmake --install build/release --component udev";
+
 std::string DescribeId(const char* what, std::int32_t value, bool zeroIsWildcard) {
   const bool wildcard = zeroIsWildcard ? value <= 0 : value < 0;
   if (wildcard) {
@@ -83,12 +89,18 @@ bool DeviceSession::OpenKeyboard(const std::filesystem::path& configFile) {
   err << "keyloomctl: the keyboard was found at " << path << " but cannot be opened: ";
   switch (device_->lastOpenError()) {
     case hid::OpenError::kAccessDenied:
-      err << "permission denied.\n"
-          << "Your user has no access to this device node; the udev rule that grants it to the "
-             "logged-in user is missing.\n";
+      err << "permission denied.\n";
       if (path.starts_with("/dev/")) {
-        err << "Grant access until the keyboard is plugged in again with:\n"
-            << "  sudo setfacl -m u:$USER:rw " << path << '\n';
+        err << "The udev rule that lets the user logged in at this machine open the keyboard ("
+            << kUdevRuleFile << ") is missing or not yet applied.\n"
+            << "With the keyloom package installed, apply it (or unplug the keyboard and plug it "
+               "in again):\n"
+            << "  " << kApplyUdevRules << '\n'
+            << "From a build tree, install the rule first, then apply it:\n"
+            << "  " << kInstallUdevRule << '\n'
+            << "The rule gives access to the user at the machine itself, not over SSH.\n";
+      } else {
+        err << "Your user may not open this device.\n";
       }
       break;
     case hid::OpenError::kBusy:

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/KeyArgument.h"
+#include "macro/MacroEventList.h"
 #include "protocol/LightingSync.h"
 #include "protocol/LightingTable.h"
 
@@ -273,6 +274,142 @@ void Output::FactoryRestored() {
     return;
   }
   out_ << "Factory settings restored; profile 1 is active.\n";
+}
+
+namespace {
+
+std::string TextOf(const macro::MacroNode& node, std::string_view attribute) {
+  return node.Attribute(attribute).value_or("");
+}
+
+std::string EventCount(int count) {
+  return std::to_string(count) + (count == 1 ? " event" : " events");
+}
+
+}  // namespace
+
+void Output::MacroGroups(const macro::MacroLibrary& library) {
+  if (json_) {
+    Json groups = Json::array();
+    for (int i = 0; i < library.GroupCount(); ++i) {
+      const macro::MacroNode& group = *library.GroupAt(i);
+      groups.push_back({{"index", i},
+                        {"name", TextOf(group, macro::kNameAttribute)},
+                        {"events", group.ChildCount()}});
+    }
+    PrintJson(out_, {{"file", library.path().string()}, {"groups", groups}});
+    return;
+  }
+  if (library.GroupCount() == 0) {
+    out_ << "No macro groups in " << library.path().string() << ".\n";
+    return;
+  }
+  for (int i = 0; i < library.GroupCount(); ++i) {
+    const macro::MacroNode& group = *library.GroupAt(i);
+    out_ << '#' << i << "  \"" << TextOf(group, macro::kNameAttribute) << "\"  ("
+         << EventCount(group.ChildCount()) << ")\n";
+  }
+}
+
+void Output::MacroGroup(int index, const macro::MacroNode& group) {
+  const std::string name = TextOf(group, macro::kNameAttribute);
+  if (json_) {
+    Json events = Json::array();
+    for (int i = 0; i < group.ChildCount(); ++i) {
+      const macro::MacroNode& event = *group.ChildAt(i);
+      events.push_back({{"code", TextOf(event, macro::kCodeAttribute)},
+                        {"name", TextOf(event, macro::kNameAttribute)},
+                        {"state", TextOf(event, macro::kStateAttribute)},
+                        {"delay", TextOf(event, macro::kDelayAttribute)}});
+    }
+    PrintJson(out_, {{"index", index}, {"name", name}, {"events", events}});
+    return;
+  }
+  out_ << '#' << index << "  \"" << name << "\"  (" << EventCount(group.ChildCount()) << ")\n";
+  for (int i = 0; i < group.ChildCount(); ++i) {
+    const macro::MacroNode& event = *group.ChildAt(i);
+    char line[64];
+    std::snprintf(line, sizeof line, "%4d  code %-4s %-9s delay ", i,
+                  TextOf(event, macro::kCodeAttribute).c_str(),
+                  std::string(macro::MacroEventList::StateText(event)).c_str());
+    out_ << line << TextOf(event, macro::kDelayAttribute) << "  "
+         << TextOf(event, macro::kNameAttribute) << '\n';
+  }
+}
+
+void Output::MacrosImported(const std::filesystem::path& file, const macro::MacroLibrary& library,
+                            const std::optional<std::filesystem::path>& previousKeptAs) {
+  if (json_) {
+    PrintJson(out_, {{"imported", file.string()},
+                     {"groups", library.GroupCount()},
+                     {"file", library.path().string()},
+                     {"previousKeptAs",
+                      previousKeptAs ? Json(previousKeptAs->string()) : Json(nullptr)}});
+    return;
+  }
+  out_ << "Imported " << library.GroupCount() << " group(s) from " << file.string() << " into "
+       << library.path().string() << ".\n";
+  if (previousKeptAs) {
+    out_ << "The library as it was is kept as " << previousKeptAs->string() << ".\n";
+  }
+}
+
+void Output::MacrosExported(const std::filesystem::path& file, const macro::MacroLibrary& library) {
+  if (json_) {
+    PrintJson(out_, {{"exported", file.string()}, {"groups", library.GroupCount()}});
+    return;
+  }
+  out_ << "Exported " << library.GroupCount() << " group(s) to " << file.string() << ".\n";
+}
+
+void Output::MacroGroupAdded(int index, std::string_view name) {
+  if (json_) {
+    PrintJson(out_, {{"added", std::string(name)}, {"index", index}});
+    return;
+  }
+  out_ << "Added the group \"" << name << "\" as #" << index << ".\n";
+}
+
+void Output::MacroGroupDeleted(int index, std::string_view name) {
+  if (json_) {
+    PrintJson(out_, {{"deleted", std::string(name)}, {"index", index}});
+    return;
+  }
+  out_ << "Deleted the group #" << index << " \"" << name << "\".\n";
+}
+
+void Output::MediaKeyAssigned(int profile, std::uint8_t key, std::string_view entry,
+                              std::uint8_t code, std::size_t remapSlot) {
+  if (json_) {
+    PrintJson(out_, {{"profile", profile},
+                     {"key", KeyDisplayName(key)},
+                     {"keyCode", key},
+                     {"media", std::string(entry)},
+                     {"targetCode", code},
+                     {"remapSlot", remapSlot + 1}});
+    return;
+  }
+  out_ << KeyDisplayName(key) << " now sends the media key \"" << entry << "\" (" << Hex(code, 2)
+       << ") on profile " << profile << " (remap slot " << remapSlot + 1 << ").\n";
+}
+
+void Output::MacroAssigned(int profile, std::uint8_t key, std::string_view kind,
+                           std::string_view name, std::size_t events, std::uint8_t repeat,
+                           std::size_t macroSlot) {
+  if (json_) {
+    PrintJson(out_, {{"profile", profile},
+                     {"key", KeyDisplayName(key)},
+                     {"keyCode", key},
+                     {std::string(kind), std::string(name)},
+                     {"events", events},
+                     {"repeat", repeat},
+                     {"macroSlot", macroSlot + 1}});
+    return;
+  }
+  out_ << KeyDisplayName(key) << " now plays the " << kind << " \"" << name << "\" ("
+       << EventCount(static_cast<int>(events)) << ", "
+       << (repeat == 1 ? std::string("once") : std::to_string(repeat) + " times") << ") on profile "
+       << profile << " (macro slot " << macroSlot + 1 << ").\n";
 }
 
 }  // namespace keyloom::cli

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "hid/HidInterfaceInfo.h"
+#include "macro/MacroLibrary.h"
+#include "macro/MacroNode.h"
+#include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeySlotTable.h"
 #include "protocol/LightingRecord.h"
 #include "settings/AppConfig.h"
@@ -30,6 +33,23 @@ class Output {
   // `removed` names the half the key left, nullopt when it held nothing.
   void Cleared(int profile, std::uint8_t key, std::optional<protocol::KeySlotTable::Half> removed);
   void FactoryRestored();
+
+  // The groups of the library with their index (from 0) and number of events.
+  void MacroGroups(const macro::MacroLibrary& library);
+  // One group's events, their texts as the library holds them.
+  void MacroGroup(int index, const macro::MacroNode& group);
+  void MacrosImported(const std::filesystem::path& file, const macro::MacroLibrary& library,
+                      const std::optional<std::filesystem::path>& previousKeptAs);
+  void MacrosExported(const std::filesystem::path& file, const macro::MacroLibrary& library);
+  void MacroGroupAdded(int index, std::string_view name);
+  void MacroGroupDeleted(int index, std::string_view name);
+  // A media key assigned as the key's remap: the catalogue entry and the code it sends.
+  void MediaKeyAssigned(int profile, std::uint8_t key, std::string_view entry, std::uint8_t code,
+                        std::size_t remapSlot);
+  // A macro record downloaded into the key's macro slot (0-11): `kind` is "macro" or "chord",
+  // `name` the group's or the catalogue entry's.
+  void MacroAssigned(int profile, std::uint8_t key, std::string_view kind, std::string_view name,
+                     std::size_t events, std::uint8_t repeat, std::size_t macroSlot);
 
  private:
   std::ostream& out_;

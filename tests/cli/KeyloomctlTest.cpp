@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -322,9 +323,21 @@ TEST_F(KeyloomctlTest, KeyboardWithoutAccessNamesTheNodeAndTheFix) {
   systemBackend_ = &backend;
   const Result result = Run({"remap", "A", "B"});
   EXPECT_EQ(result.status, kExitNoKeyboard);
-  EXPECT_THAT(result.err, HasSubstr("/dev/hidraw7"));
+  EXPECT_THAT(result.err, HasSubstr("found at /dev/hidraw7 but cannot be opened"));
   EXPECT_THAT(result.err, HasSubstr("permission denied"));
-  EXPECT_THAT(result.err, HasSubstr("sudo setfacl -m u:$USER:rw /dev/hidraw7"));
+  EXPECT_THAT(result.err, HasSubstr("70-keyloom.rules) is missing or not yet applied"));
+  EXPECT_THAT(result.err, HasSubstr("\n  sudo udevadm control --reload && sudo udevadm trigger "
+                                    "--subsystem-match=hidraw\n"));
+  EXPECT_THAT(result.err, HasSubstr("\n  sudo cmake --install build/release --component udev\n"));
+  EXPECT_THAT(result.out, IsEmpty());
+
+  // A keyboard that is not there is not a permission problem.
+  systemBackend_ = nullptr;
+  std::ofstream(folder_ / "config.xml") << R"(<usb vid="fffe" pid="fffd" interface="-1"/>)";
+  const Result absent = Run({"remap", "A", "B"});
+  EXPECT_EQ(absent.status, kExitNoKeyboard);
+  EXPECT_THAT(absent.err, ::testing::Not(HasSubstr("udev")));
+  EXPECT_THAT(absent.err, ::testing::Not(HasSubstr("permission")));
 }
 
 TEST_F(KeyloomctlTest, ProgramRunsFromItsFolderAndReportsItsStatus) {
@@ -335,6 +348,255 @@ TEST_F(KeyloomctlTest, ProgramRunsFromItsFolderAndReportsItsStatus) {
   EXPECT_EQ(WEXITSTATUS(std::system((common + " --simulate remap A B > /dev/null").c_str())), 0);
   EXPECT_EQ(WEXITSTATUS(std::system((common + " profile 5 2> /dev/null").c_str())), kExitUsage);
   EXPECT_EQ(SimulatedState().profiles[0].remaps[0].keyCode, 0x04);
+}
+
+std::string ReadFile(const std::filesystem::path& file) {
+  std::ifstream stream(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+constexpr const char* kTwoGroups =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<group>\n"
+    "\t<items name=\"Group 0\">\n"
+    "\t\t<item code=\"4\" name=\"A\" state=\"0\" delay=\"120\" />\n"
+    "\t\t<item code=\"4\" name=\"A\" state=\"1\" delay=\"0\" />\n"
+    "\t</items>\n"
+    "\t<items name=\"Group 1\" />\n"
+    "</group>\n";
+
+TEST_F(KeyloomctlTest, AssignMacroDownloadsTheRecordBuiltFromTheLibraryAndTheStore) {
+  std::ofstream(folder_ / "macro.xml") << kTwoGroups;
+  std::ofstream(folder_ / "store.xml") << R"(<macro page="0" repeat="3"/>)";
+
+  const Result result = Run({"--simulate", "--trace", "assign", "A", "--macro", "Group 0"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.out,
+            "A now plays the macro \"Group 0\" (2 events, 3 times) on profile 1 "
+            "(macro slot 1).\n");
+
+  // Profile selection and slot read, 28 frames each followed by its pause, then the read-back.
+  const auto lines = result.ErrLines();
+  const std::size_t first = 2 + kReadOfEmptyProfile.size();
+  ASSERT_EQ(lines.size(), first + 2 * 28 + 1 + kReadOfEmptyProfile.size());
+  // Profile 1, slot 1, key A, 3 times; press A, 120 ms (unit 0, count 12).
+  EXPECT_EQ(lines[first], "set 07f101010403040c ok");
+  // A continuation frame: release A, shortest pause; then zeros.
+  EXPECT_EQ(lines[first + 2], "set 0700048100000000 ok");
+  for (std::size_t frame = 0; frame < 28; ++frame) {
+    EXPECT_THAT(lines[first + 2 * frame], ::testing::StartsWith("set 07")) << frame;
+    EXPECT_EQ(lines[first + 2 * frame + 1], "pause 8") << frame;
+  }
+  EXPECT_EQ(lines[first + 56], "pause 20");
+  EXPECT_EQ(lines[first + 57 + 4], "get 07ee040000000000 ok");
+
+  const auto state = SimulatedState();
+  EXPECT_EQ(state.profiles[0].macros[0].keyCode, 0x04);
+  const auto& record = state.profiles[0].macros[0].record;
+  EXPECT_EQ(record.repeatCount(), 3);
+  EXPECT_EQ(record.Event(0), (protocol::KeyEvent{0x04, 0x0C}));
+  EXPECT_EQ(record.Event(1), (protocol::KeyEvent{0x04, 0x81}));
+  EXPECT_EQ(record.Event(2), (protocol::KeyEvent{}));
+
+  const Result slots = Run({"--simulate", "slots"});
+  EXPECT_EQ(slots.out,
+            "Active profile\n"
+            "Macro slots (1 of 12 used):\n"
+            "   1  A (0x04)\n"
+            "Remap slots (0 of 12 used)\n");
+}
+
+TEST_F(KeyloomctlTest, AssignRepeatIsKeptInTheStoreAndAGroupIsFoundByIndex) {
+  std::ofstream(folder_ / "macro.xml") << kTwoGroups;
+  const Result result = Run({"--simulate", "--json", "assign", "F5", "--macro", "#0", "--repeat",
+                             "255", "--profile", "2"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  const auto json = nlohmann::json::parse(result.out);
+  EXPECT_EQ(json["macro"], "Group 0");
+  EXPECT_EQ(json["repeat"], 255);
+  EXPECT_EQ(json["macroSlot"], 1);
+  EXPECT_EQ(json["profile"], 2);
+  EXPECT_EQ(ReadFile(folder_ / "store.xml"),
+            "<?xml version=\"1.0\"?>\n<macro page=\"0\" repeat=\"255\" delay=\"10\" "
+            "dlymode=\"0\" mediasel=\"0\" functsel=\"0\" sgcode=\"0\" groupsel=\"0\" />\n");
+  EXPECT_EQ(SimulatedState().profiles[1].macros[0].keyCode, 0x3E);
+}
+
+TEST_F(KeyloomctlTest, AssignChordMediaKeyAndKeyUseTheConfigurationsCatalogues) {
+  Result result = Run({"--simulate", "assign", "B", "--chord", "copy"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.out,
+            "B now plays the chord \"Copy\" (4 events, once) on profile 1 "
+            "(macro slot 1).\n");
+  result = Run({"--simulate", "assign", "C", "--media", "MUTE"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.out,
+            "C now sends the media key \"Mute\" (0xef) on profile 1 "
+            "(remap slot 1).\n");
+  result = Run({"--simulate", "assign", "D", "--key", "Ctrl Left"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.out, "D now sends Ctrl Left on profile 1 (remap slot 2).\n");
+
+  const auto state = SimulatedState();
+  const auto& chord = state.profiles[0].macros[0].record;
+  EXPECT_EQ(chord.keyCode(), 0x05);
+  EXPECT_EQ(chord.Event(0), (protocol::KeyEvent{0xE0, 0x45}));
+  EXPECT_EQ(chord.Event(3), (protocol::KeyEvent{0xE0, 0x81}));
+  EXPECT_EQ(state.profiles[0].remaps[0].targetKeyCode, 239);
+  EXPECT_EQ(state.profiles[0].remaps[1].targetKeyCode, 0xE0);
+}
+
+TEST_F(KeyloomctlTest, AssignWarnsWhenAGroupIsTooLongAndSendsItShortened) {
+  std::string library = "<group><items name=\"Long\">";
+  for (int i = 0; i < 60; ++i) {
+    library += R"(<item code="4" state="0"/><item code="4" state="1"/>)";
+  }
+  std::ofstream(folder_ / "macro.xml") << library << "</items></group>";
+  const Result result = Run({"--simulate", "assign", "A", "--macro", "Long"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_THAT(result.err, HasSubstr("has 120 events but a key holds at most 82: its first 82"));
+  EXPECT_THAT(result.out, HasSubstr("(82 events, once)"));
+}
+
+TEST_F(KeyloomctlTest, AssignRefusesWhatItCannotSendBeforeTouchingTheKeyboard) {
+  std::ofstream(folder_ / "macro.xml") << kTwoGroups;
+  std::ofstream(folder_ / "config.xml")
+      << R"(<usb vid="258a" pid="002A" interface="1" subdevice="-1"/>)"
+      << R"(<mediakey><key name="Silent"/><key name="Mute" code="239"/></mediakey>)";
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--simulate", "assign", "A"},
+           {"--simulate", "assign", "A", "--macro", "Group 0", "--key", "B"},
+           {"--simulate", "assign", "A", "--media", "Mute", "--repeat", "2"},
+           {"--simulate", "assign", "A", "--macro", "Group 0", "--repeat", "0"},
+           {"--simulate", "assign", "A", "--macro", "Group 0", "--repeat", "256"},
+           {"--simulate", "assign", "A", "--macro", "Group 9"},
+           {"--simulate", "assign", "A", "--macro", "#2"},
+           {"--simulate", "assign", "A", "--media", "Loud"},
+           {"--simulate", "assign", "A", "--media", "Silent"},
+           {"--simulate", "assign", "A", "--chord", "Copy"},
+           {"--simulate", "assign", "Hyper", "--key", "B"},
+           {"--simulate", "assign", "A", "--key", "0x00"},
+       }) {
+    const Result result = Run(args);
+    EXPECT_EQ(result.status, kExitUsage) << ::testing::PrintToString(args);
+    EXPECT_FALSE(result.err.empty()) << ::testing::PrintToString(args);
+  }
+  EXPECT_THAT(Run({"--simulate", "assign", "A", "--media", "Loud"}).err,
+              HasSubstr("has no media key named \"Loud\"; it has: \"Silent\", \"Mute\""));
+
+  // A repeat count kept from the GUI that the keyboard would read as 0.
+  std::ofstream(folder_ / "store.xml") << R"(<macro repeat="512"/>)";
+  const Result result = Run({"--simulate", "assign", "A", "--macro", "Group 0"});
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_THAT(result.err, HasSubstr("repeat count 512"));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / sim::kStateFileName));
+}
+
+TEST_F(KeyloomctlTest, MacrosAddListShowAndDeleteGroups) {
+  EXPECT_EQ(Run({"macros", "list"}).out,
+            "No macro groups in " + (folder_ / "macro.xml").string() + ".\n");
+  EXPECT_EQ(Run({"macros", "add", "Copy & paste"}).out,
+            "Added the group \"Copy & paste\" as #0.\n");
+  EXPECT_EQ(Run({"macros", "add", "Second"}).status, kExitOk);
+  EXPECT_EQ(Run({"macros", "add", ""}).status, kExitUsage);
+
+  Result result = Run({"macros", "list"});
+  EXPECT_EQ(result.out, "#0  \"Copy & paste\"  (0 events)\n#1  \"Second\"  (0 events)\n");
+  result = Run({"--json", "macros", "list"});
+  const auto json = nlohmann::json::parse(result.out);
+  EXPECT_EQ(json["groups"][1]["name"], "Second");
+  EXPECT_EQ(json["groups"][1]["index"], 1);
+
+  std::ofstream(folder_ / "macro.xml") << kTwoGroups;
+  result = Run({"macros", "show", "Group 0"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.out,
+            "#0  \"Group 0\"  (2 events)\n"
+            "   0  code 4    key down  delay 120  A\n"
+            "   1  code 4    key up    delay 0  A\n");
+  result = Run({"--json", "macros", "show", "#1"});
+  EXPECT_EQ(nlohmann::json::parse(result.out),
+            nlohmann::json::parse(R"({"index":1,"name":"Group 1","events":[]})"));
+  EXPECT_EQ(Run({"macros", "show", "Group 7"}).status, kExitUsage);
+
+  result = Run({"macros", "delete", "#0"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.out, "Deleted the group #0 \"Group 0\".\n");
+  EXPECT_EQ(Run({"macros", "list"}).out, "#0  \"Group 1\"  (0 events)\n");
+  EXPECT_EQ(Run({"macros", "delete", "Group 0"}).status, kExitUsage);
+}
+
+TEST_F(KeyloomctlTest, AnExportedLibraryEditedByHandComesBackWhole) {
+  ASSERT_EQ(Run({"macros", "add", "First"}).status, kExitOk);
+  ASSERT_EQ(Run({"macros", "add", "Second"}).status, kExitOk);
+  const auto exported = folder_ / "mine.mcr";
+  ASSERT_EQ(Run({"macros", "export", exported.string()}).status, kExitOk);
+  EXPECT_EQ(ReadFile(exported), ReadFile(folder_ / "macro.xml"));
+
+  std::string text = ReadFile(exported);
+  text.replace(text.find("<items name=\"First\" />"), 23,
+               "<items name=\"First\">\r\n<!-- by hand -->\r\n"
+               "<item state=\"1\" code=\"5\" name=\"B\" delay=\"12ms\"/></items>");
+  std::ofstream(exported, std::ios::binary | std::ios::trunc) << text;
+  const Result imported = Run({"macros", "import", exported.string()});
+  ASSERT_EQ(imported.status, kExitOk) << imported.err;
+  EXPECT_THAT(imported.out, HasSubstr("Imported 2 group(s)"));
+  EXPECT_THAT(imported.out, HasSubstr("macro.before-import-"));
+
+  ASSERT_EQ(Run({"macros", "export", (folder_ / "again.mcr").string()}).status, kExitOk);
+  EXPECT_EQ(ReadFile(folder_ / "again.mcr"),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<group>\n"
+            "\t<items name=\"First\">\n"
+            "\t\t<item code=\"5\" name=\"B\" state=\"1\" delay=\"12ms\" />\n"
+            "\t</items>\n"
+            "\t<items name=\"Second\" />\n"
+            "</group>\n");
+}
+
+TEST_F(KeyloomctlTest, MacroFilesNamedByTheUserMustBeReadableMcrFiles) {
+  ASSERT_EQ(Run({"macros", "add", "Kept"}).status, kExitOk);
+  const std::string before = ReadFile(folder_ / "macro.xml");
+  std::ofstream(folder_ / "broken.mcr") << "<group><items name=";
+  std::ofstream(folder_ / "upper.MCR") << kTwoGroups;
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"macros", "import", (folder_ / "broken.mcr").string()},
+           {"macros", "import", (folder_ / "missing.mcr").string()},
+           {"macros", "import", (folder_ / "upper.MCR").string()},
+           {"macros", "export", (folder_ / "out.MCR").string()},
+           {"macros", "export", (folder_ / "no-such-folder" / "out.mcr").string()},
+       }) {
+    const Result result = Run(args);
+    EXPECT_EQ(result.status, kExitUsage) << ::testing::PrintToString(args);
+    EXPECT_FALSE(result.err.empty()) << ::testing::PrintToString(args);
+  }
+  EXPECT_EQ(ReadFile(folder_ / "macro.xml"), before);
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "out.MCR"));
+}
+
+TEST_F(KeyloomctlTest, ABrokenLibraryIsKeptAsideAndTold) {
+  std::ofstream(folder_ / "macro.xml") << "<group><items name=\"cut off";
+  Result result = Run({"macros", "list"});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_THAT(result.err, HasSubstr("warning"));
+  EXPECT_THAT(result.err, HasSubstr("macro.broken-"));
+  EXPECT_THAT(result.out, HasSubstr("No macro groups"));
+  bool kept = false;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+    if (entry.path().filename().string().starts_with("macro.broken-")) {
+      kept = ReadFile(entry.path()) == "<group><items name=\"cut off";
+    }
+  }
+  EXPECT_TRUE(kept);
+}
+
+TEST_F(KeyloomctlTest, ALibraryThatCannotBeSavedIsStatus3) {
+  // The data folder is a file: nothing can be read or written below it.
+  std::ofstream(folder_ / "not-a-folder") << "x";
+  const Result result =
+      Run({"--data-dir", (folder_ / "not-a-folder").string(), "macros", "add", "Lost?"});
+  EXPECT_EQ(result.status, kExitNotDone);
+  EXPECT_THAT(result.err, HasSubstr("not-a-folder"));
 }
 
 }  // namespace
