@@ -53,9 +53,24 @@ std::filesystem::path ExecutableDir() {
   return {};
 }
 
+namespace {
+
+// A drive path (C:\Users\ann\AppData\Roaming) or the network path of a roaming profile
+// (\\server\profiles\ann), which MinGW's library does not count as absolute.
+bool IsAbsoluteWindowsPath(const std::filesystem::path& path) {
+  const std::wstring& text = path.native();
+  const auto isSeparator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+  if (text.size() >= 2 && isSeparator(text[0]) && isSeparator(text[1])) {
+    return true;
+  }
+  return path.is_absolute();
+}
+
+}  // namespace
+
 std::filesystem::path PerUserDataDirFor(const EnvironmentLookup& environment) {
   const std::filesystem::path appData = environment(kAppDataVariable);
-  if (appData.is_absolute()) {
+  if (IsAbsoluteWindowsPath(appData)) {
     return appData / kProgramFolderName;
   }
   return {};

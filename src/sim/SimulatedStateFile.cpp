@@ -272,11 +272,18 @@ void SimulatedStateFile::Save(const SimulatedKeyboardState& state) {
     return;
   }
   // Readers notice a change by size and time; within the file system's clock resolution two
-  // writes of equal size could look alike, so every write is made strictly newer.
+  // writes of equal size could look alike, so every write is made strictly newer: by a
+  // microsecond, or by a second where setting the time keeps whole seconds only (MinGW's
+  // library sets file times through _wutime).
   const auto written = std::filesystem::last_write_time(temporary, error);
   if (!error && stamp_.exists && written <= stamp_.modified) {
-    std::filesystem::last_write_time(
-        temporary, stamp_.modified + std::filesystem::file_time_type::duration(1), error);
+    for (const std::chrono::microseconds step :
+         {std::chrono::microseconds(1), std::chrono::microseconds(std::chrono::seconds(1))}) {
+      std::filesystem::last_write_time(temporary, stamp_.modified + step, error);
+      if (error || std::filesystem::last_write_time(temporary, error) > stamp_.modified) {
+        break;
+      }
+    }
   }
   std::filesystem::rename(temporary, path_, error);
   if (error) {
