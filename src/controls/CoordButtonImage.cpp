@@ -1,0 +1,205 @@
+#include "controls/CoordButtonImage.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QToolTip>
+
+#include "controls/CoordButtonFile.h"
+#include "controls/CoordButtonPainter.h"
+#include "controls/MouseKeyFlags.h"
+#include "ui/AttributeText.h"
+#include "ui/Image.h"
+#include "ui/SApplication.h"
+
+namespace keyloom::controls {
+
+CoordButtonImage::CoordButtonImage() {
+  setMouseTracking(true);
+}
+
+CoordButtonImage::~CoordButtonImage() = default;
+
+bool CoordButtonImage::IsClass(std::string_view className) const {
+  return ui::EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+}
+
+ui::AttributeResult CoordButtonImage::SetAttribute(std::string_view name, const QString& value) {
+  const auto is = [name](std::string_view known) { return ui::EqualsIgnoreCase(name, known); };
+  const ui::SApplication* app = ui::SApplication::Instance();
+  if (is("bg") || is("chking") || is("chked")) {
+    std::shared_ptr<const ui::Image> image = app != nullptr ? app->GetImage(value) : nullptr;
+    if (image == nullptr) {
+      return ui::AttributeResult::kFailed;
+    }
+    (is("bg") ? background_ : is("chking") ? hoverImage_ : checkedImage_) = std::move(image);
+    update();
+    return ui::AttributeResult::kHandled;
+  }
+  if (is("crdxml")) {
+    coordFile_ = app != nullptr ? app->ResolveValue(value) : value;
+    return ui::AttributeResult::kHandled;
+  }
+  if (is("type")) {
+    const std::optional<int> type = ui::ParseInt(value);
+    if (!type) {
+      return ui::AttributeResult::kFailed;
+    }
+    buttons_.SetSelectionType(*type);
+    return ui::AttributeResult::kHandled;
+  }
+  return SWindow::SetAttribute(name, value);
+}
+
+void CoordButtonImage::OnCreate() {
+  if (!coordFile_.isEmpty()) {
+    const int selectionType = buttons_.GetSelectionType();
+    buttons_ = CoordButtonSet(LoadCoordButtons(
+        CoordFilePath(ui::SApplication::GetAppDir(), coordFile_), kDefaultKeyColor));
+    buttons_.SetSelectionType(selectionType);
+  }
+  SWindow::OnCreate();
+}
+
+QSize CoordButtonImage::DesiredSize() const {
+  return background_ != nullptr ? background_->Size() : SWindow::DesiredSize();
+}
+
+void CoordButtonImage::SetButtonChecked(int id, bool checked) {
+  buttons_.SetChecked(id, checked);
+  update();
+}
+
+void CoordButtonImage::ToggleButtonChecked(int id) {
+  buttons_.ToggleChecked(id);
+  update();
+}
+
+void CoordButtonImage::SetButtonColor(int id, std::uint32_t color) {
+  buttons_.SetColor(id, color);
+  update();
+}
+
+QSizeF CoordButtonImage::PictureSize() const {
+  return background_ != nullptr ? QSizeF(background_->Size()) : QSizeF(size());
+}
+
+QRectF CoordButtonImage::PictureToControl(const QRect& pictureRect) const {
+  return PictureMapping(QRectF(rect()), PictureSize()).ToTarget(pictureRect);
+}
+
+QPointF CoordButtonImage::ControlToPicture(const QPointF& point) const {
+  return PictureMapping(QRectF(rect()), PictureSize()).ToPicture(point);
+}
+
+void CoordButtonImage::OnPaint(QPainter& painter) {
+  FillBackgroundColor(painter);
+  const QRectF target(rect());
+  PaintCoordButtons(painter, PictureMapping(target, PictureSize()), target, buttons_.Buttons(),
+                    {background_.get(), hoverImage_.get(), checkedImage_.get()});
+}
+
+bool CoordButtonImage::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) {
+    return SWindow::event(event);
+  }
+  // The tooltip names the last key under the mouse and goes when the mouse leaves that key.
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const std::optional<std::size_t> key = buttons_.LastHit(ControlToPicture(help->pos()));
+  if (!key) {
+    QToolTip::hideText();
+    event->ignore();
+    return true;
+  }
+  const CoordButton& button = buttons_.Buttons()[*key];
+  QToolTip::showText(help->globalPos(), ui::SApplication::Tr(button.name), this,
+                     PictureToControl(button.rect).toAlignedRect());
+  return true;
+}
+
+void CoordButtonImage::mouseMoveEvent(QMouseEvent* event) {
+  const QPointF point = ControlToPicture(event->position());
+  if (buttons_.MouseMove(point)) {
+    update();
+  }
+  const std::optional<std::size_t> key = buttons_.LastHit(point);
+  const QString tip = key ? buttons_.Buttons()[*key].name : QString();
+  if (tip != GetToolTipText()) {
+    SetToolTipText(tip);
+    // A tooltip already shown follows the mouse onto the next key.
+    if (QToolTip::isVisible()) {
+      if (tip.isEmpty()) {
+        QToolTip::hideText();
+      } else {
+        QToolTip::showText(event->globalPosition().toPoint(), toolTip(), this,
+                           PictureToControl(buttons_.Buttons()[*key].rect).toAlignedRect());
+      }
+    }
+  }
+  SWindow::mouseMoveEvent(event);
+}
+
+void CoordButtonImage::leaveEvent(QEvent* event) {
+  if (buttons_.MouseLeave()) {
+    update();
+  }
+  SetToolTipText(QString());
+  SWindow::leaveEvent(event);
+}
+
+bool CoordButtonImage::Report(std::size_t index, int clickEvent, const QMouseEvent& event) {
+  if (listener_ == nullptr) {
+    return false;
+  }
+  const CoordButton& button = buttons_.Buttons()[index];
+  const int id = button.id;
+  const QString name = button.name;
+  const QPoint client = event.position().toPoint() - ClientRect().topLeft();
+  return listener_->OnCoordButtonClick(id, name, clickEvent,
+                                       MouseKeyFlags(event.buttons(), event.modifiers()),
+                                       client.x(), client.y());
+}
+
+void CoordButtonImage::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    SWindow::mousePressEvent(event);
+    return;
+  }
+  event->accept();
+  const std::optional<std::size_t> key = buttons_.HitTest(ControlToPicture(event->position()));
+  if (!key) {
+    return;
+  }
+  // The listener may run a modal dialog, during which the control can be ended.
+  const QPointer<CoordButtonImage> alive(this);
+  const bool handled = Report(*key, ICoordButtonClickListener::kEventPress, *event);
+  if (alive == nullptr) {
+    return;
+  }
+  buttons_.ApplyPress(*key, handled);
+  update();
+}
+
+void CoordButtonImage::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    SWindow::mouseReleaseEvent(event);
+    return;
+  }
+  event->accept();
+  const std::optional<std::size_t> key = buttons_.HitTest(ControlToPicture(event->position()));
+  if (!key) {
+    return;
+  }
+  if (buttons_.IsPressed(*key)) {
+    const QPointer<CoordButtonImage> alive(this);
+    Report(*key, ICoordButtonClickListener::kEventRelease, *event);
+    if (alive == nullptr) {
+      return;
+    }
+  }
+  buttons_.ApplyRelease(*key);
+  update();
+}
+
+}  // namespace keyloom::controls

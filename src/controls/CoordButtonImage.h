@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "controls/CoordButton.h"
+#include "controls/CoordButtonSet.h"
+#include "controls/ICoordButtonClickListener.h"
+#include "ui/SWindow.h"
+
+namespace keyloom::ui {
+class Image;
+}
+
+namespace keyloom::controls {
+
+// Tag "cbimg": the picture of the keyboard as a set of clickable keys. The keys come once, at
+// creation, from the key coordinate file named by `crdxml` (relative to the program's folder,
+// see CoordButtonFile.h). The control paints every key's colour, then the picture `bg` over the
+// whole control, then for each hovered key its part of the picture `chking` and for each checked
+// key its part of `chked` (see CoordButtonPainter.h). The mouse lights the keys under it and shows
+// the last one's name as tooltip; presses and releases on a key go to the click listener, and
+// `type` asks for the control's own selection (CoordButtonSet::kSelectionSingle, ...).
+//
+// Key rectangles are in the picture's own pixels. When the control's size differs from the
+// picture's natural size, the picture is stretched over the control and the key rectangles and
+// mouse positions are scaled with it, along x and y separately. Painting and hit-testing both
+// place the picture over the whole control (margins included), so that the key lit is the key
+// under the mouse; the listener gets the mouse position relative to the client area.
+class CoordButtonImage : public ui::SWindow {
+ public:
+  static constexpr std::string_view kClassName = "cbimg";
+  // The id that stands for every key in SetButtonChecked, ToggleButtonChecked and SetButtonColor.
+  static constexpr int kAllButtons = CoordButtonSet::kAllButtons;
+
+  CoordButtonImage();
+  ~CoordButtonImage() override;
+
+  [[nodiscard]] std::string_view ClassName() const override { return kClassName; }
+  [[nodiscard]] bool IsClass(std::string_view className) const override;
+
+  ui::AttributeResult SetAttribute(std::string_view name, const QString& value) override;
+  // Reads the key coordinate file.
+  void OnCreate() override;
+  // The background picture's natural size; else the base's.
+  [[nodiscard]] QSize DesiredSize() const override;
+
+  // The listener is not owned; it must outlive the control or be cleared (nullptr).
+  void SetClickListener(ICoordButtonClickListener* listener) { listener_ = listener; }
+
+  [[nodiscard]] bool HasButton(int id) const { return buttons_.HasButton(id); }
+  // The checked flag of the first key with this id; false when there is none.
+  [[nodiscard]] bool IsButtonChecked(int id) const { return buttons_.IsChecked(id); }
+  // Of the first key with this id, or of every key (kAllButtons); repaints.
+  void SetButtonChecked(int id, bool checked);
+  void ToggleButtonChecked(int id);
+  // `color` is 0xAABBGGRR.
+  void SetButtonColor(int id, std::uint32_t color);
+  // A copy of the key list, in file order.
+  [[nodiscard]] std::vector<CoordButton> GetButtons() const { return buttons_.Buttons(); }
+
+  [[nodiscard]] int GetSelectionType() const { return buttons_.GetSelectionType(); }
+
+  // The key rectangle `pictureRect` (picture pixels) in the control's coordinates, and a point
+  // of the control in picture pixels: the picture covers the whole control.
+  [[nodiscard]] QRectF PictureToControl(const QRect& pictureRect) const;
+  [[nodiscard]] QPointF ControlToPicture(const QPointF& point) const;
+
+ protected:
+  void OnPaint(QPainter& painter) override;
+  // Shows the tooltip of the key under the mouse, for as long as the mouse stays on that key.
+  bool event(QEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  // The size the key rectangles are given in: the background picture's, else the control's.
+  [[nodiscard]] QSizeF PictureSize() const;
+  // Tells the listener about a press or release (ICoordButtonClickListener::kEvent...) on key
+  // `index`; answers the listener's answer, false without a listener.
+  bool Report(std::size_t index, int clickEvent, const QMouseEvent& event);
+
+  std::shared_ptr<const ui::Image> background_;
+  std::shared_ptr<const ui::Image> hoverImage_;
+  std::shared_ptr<const ui::Image> checkedImage_;
+  QString coordFile_;
+  CoordButtonSet buttons_;
+  ICoordButtonClickListener* listener_ = nullptr;
+};
+
+}  // namespace keyloom::controls

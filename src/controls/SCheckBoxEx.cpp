@@ -1,0 +1,29 @@
+#include "controls/SCheckBoxEx.h"
+
+#include "ui/AttributeText.h"
+
+namespace keyloom::controls {
+
+bool SCheckBoxEx::IsClass(std::string_view className) const {
+  return ui::EqualsIgnoreCase(className, kClassName) || SCheckBox::IsClass(className);
+}
+
+ui::AttributeResult SCheckBoxEx::SetAttribute(std::string_view name, const QString& value) {
+  const ui::AttributeResult result = look_.SetAttribute(name, value);
+  if (result == ui::AttributeResult::kUnknown) {
+    return SCheckBox::SetAttribute(name, value);
+  }
+  update();
+  return result;
+}
+
+QSize SCheckBoxEx::DesiredSize() const {
+  return ToggleExDesiredSize(*this, SCheckBox::DesiredSize());
+}
+
+void SCheckBoxEx::OnPaint(QPainter& painter) {
+  FillBackgroundColor(painter);
+  PaintToggleEx(*this, painter, look_);
+}
+
+}  // namespace keyloom::controls

@@ -1,0 +1,29 @@
+#include "controls/SRadioBoxEx.h"
+
+#include "ui/AttributeText.h"
+
+namespace keyloom::controls {
+
+bool SRadioBoxEx::IsClass(std::string_view className) const {
+  return ui::EqualsIgnoreCase(className, kClassName) || SRadioBox::IsClass(className);
+}
+
+ui::AttributeResult SRadioBoxEx::SetAttribute(std::string_view name, const QString& value) {
+  const ui::AttributeResult result = look_.SetAttribute(name, value);
+  if (result == ui::AttributeResult::kUnknown) {
+    return SRadioBox::SetAttribute(name, value);
+  }
+  update();
+  return result;
+}
+
+QSize SRadioBoxEx::DesiredSize() const {
+  return ToggleExDesiredSize(*this, SRadioBox::DesiredSize());
+}
+
+void SRadioBoxEx::OnPaint(QPainter& painter) {
+  FillBackgroundColor(painter);
+  PaintToggleEx(*this, painter, look_);
+}
+
+}  // namespace keyloom::controls

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string_view>
+
+#include "controls/ToggleExLook.h"
+#include "ui/SRadioBox.h"
+
+namespace keyloom::controls {
+
+// Tag "radioex": a radio button drawn as a whole-control skin with an icon and a freely placed
+// text (see ToggleExLook).
+class SRadioBoxEx : public ui::SRadioBox {
+ public:
+  static constexpr std::string_view kClassName = "radioex";
+
+  [[nodiscard]] std::string_view ClassName() const override { return kClassName; }
+  [[nodiscard]] bool IsClass(std::string_view className) const override;
+
+  ui::AttributeResult SetAttribute(std::string_view name, const QString& value) override;
+  // The skin's natural size, else the base's.
+  [[nodiscard]] QSize DesiredSize() const override;
+
+  [[nodiscard]] const ToggleExLook& GetLook() const { return look_; }
+
+ protected:
+  void OnPaint(QPainter& painter) override;
+
+ private:
+  ToggleExLook look_;
+};
+
+}  // namespace keyloom::controls

@@ -1,0 +1,35 @@
+#include "controls/STabPage2.h"
+
+#include "ui/AttributeText.h"
+#include "ui/ISkinObj.h"
+#include "ui/SApplication.h"
+
+namespace keyloom::controls {
+
+bool STabPage2::IsClass(std::string_view className) const {
+  return ui::EqualsIgnoreCase(className, kClassName) || STabPage::IsClass(className);
+}
+
+ui::AttributeResult STabPage2::SetAttribute(std::string_view name, const QString& value) {
+  const bool in = ui::EqualsIgnoreCase(name, "ani_in");
+  if (in || ui::EqualsIgnoreCase(name, "ani_out")) {
+    std::optional<std::shared_ptr<const ui::ISkinObj>> skin =
+        ui::SApplication::SkinAttribute(value);
+    if (!skin) {
+      return ui::AttributeResult::kFailed;
+    }
+    (in ? inSkin_ : outSkin_) = std::move(*skin);
+    return ui::AttributeResult::kHandled;
+  }
+  return STabPage::SetAttribute(name, value);
+}
+
+int STabPage2::InFrames() const {
+  return inSkin_ != nullptr ? inSkin_->StateCount() : 0;
+}
+
+int STabPage2::OutFrames() const {
+  return outSkin_ != nullptr ? outSkin_->StateCount() : 0;
+}
+
+}  // namespace keyloom::controls
