@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# keyloom's start-up beside a bare Qt window of the main window's size, on this machine:
+#
+#   start     from the moment the script starts the program to its first painted window (both
+#             programs write the time of their first paint on the system clock when
+#             KEYLOOM_EXIT_AFTER_FIRST_PAINT=1, then end); the files are in the page cache after
+#             the first run, so this is a process start, not a start after booting
+#   memory    the peak resident set size of such a run (/usr/bin/time -v, "Maximum resident set
+#             size")
+#   wake-ups  while the window sits idle for 10 s, after 3 s to settle: the context switches of
+#             all the process's threads (/proc/PID/task/*/status, voluntary and involuntary; a
+#             thread that sleeps in poll and is woken by a timer counts one), and the poll calls
+#             that strace counts in the same kind of 10 s (each return from poll is a wake-up)
+#
+# Each program runs RUNS times (default 20) on the offscreen platform and, when xvfb-run is
+# there, on X11 under Xvfb. keyloom runs with --simulate, a runtime and a data folder of its own.
+#
+#   bench/gui/startup.sh [BUILD_DIR] [RUNS]      BUILD_DIR default build/release, built if needed
+#
+# Needs: time (/usr/bin/time), strace; xvfb for the X11 figures.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+build=${1:-build/release}
+runs=${2:-20}
+idle_seconds=10
+settle_seconds=3
+
+if [ -z "${KEYLOOM_STARTUP_INNER:-}" ]; then
+  if [ ! -x "$build/bin/keyloom" ] || [ ! -x "$build/bin/keyloom_bare_window" ]; then
+    cmake --preset release -B "$build"
+    cmake --build "$build" --target keyloom keyloom_bare_window
+  fi
+  for tool in /usr/bin/time strace; do
+    command -v "$tool" >/dev/null || { echo "startup.sh: $tool is missing (apt-get install ${tool##*/})" >&2; exit 2; }
+  done
+fi
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+mkdir -m 700 "$scratch/run"
+export XDG_RUNTIME_DIR="$scratch/run"
+keyloom=("$build/bin/keyloom" --simulate --data-dir "$scratch/data")
+bare=("$build/bin/keyloom_bare_window")
+
+now_us() { date +%s%6N; }
+
+# Arithmetic with decimals: calc EXPRESSION [DECIMALS].
+calc() { awk "BEGIN { printf \"%.${2:-1}f\", $1 }"; }
+
+# Milliseconds from start to first paint, one line per run.
+start_times() {
+  local i start painted
+  for ((i = 0; i < runs; i++)); do
+    start=$(now_us)
+    painted=$(KEYLOOM_EXIT_AFTER_FIRST_PAINT=1 "$@" 2>&1 >/dev/null |
+      sed -n 's/.*first paint at \([0-9]*\) us.*/\1/p')
+    [ -n "$painted" ] || { echo "startup.sh: $1 reported no first paint" >&2; exit 1; }
+    calc "($painted - $start) / 1000"
+    echo
+  done
+}
+
+# "median min max" of numbers, one per line.
+summary() {
+  sort -n | awk '{ v[NR] = $1 } END {
+    m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+    printf "%.1f %.1f %.1f", m, v[1], v[NR] }'
+}
+
+peak_kib() {
+  KEYLOOM_EXIT_AFTER_FIRST_PAINT=1 /usr/bin/time -v "$@" 2>&1 >/dev/null |
+    sed -n 's/.*Maximum resident set size (kbytes): *//p'
+}
+
+switches() {
+  cat /proc/"$1"/task/*/status 2>/dev/null |
+    awk '/^(non)?voluntary_ctxt_switches/ { n += $2 } END { print n + 0 }'
+}
+
+# "context-switches poll-calls" of one idle program, over idle_seconds each.
+idle_wakeups() {
+  "$@" >/dev/null 2>&1 &
+  local pid=$! before after polls
+  sleep "$settle_seconds"
+  before=$(switches "$pid")
+  sleep "$idle_seconds"
+  after=$(switches "$pid")
+  polls=$(timeout -s INT "$idle_seconds" strace -f -c -p "$pid" \
+    -e trace=poll,ppoll,select,pselect6,epoll_wait,epoll_pwait 2>&1 >/dev/null |
+    awk '$NF ~ /^(poll|ppoll|select|pselect6|epoll_wait|epoll_pwait)$/ { n += $4 } END { print n + 0 }')
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  echo "$((after - before)) $polls"
+}
+
+measure() {
+  local platform=$1
+  export QT_QPA_PLATFORM=$platform
+  local k b km bm kw bw
+  k=$(start_times "${keyloom[@]}" | summary)
+  b=$(start_times "${bare[@]}" | summary)
+  km=$(peak_kib "${keyloom[@]}")
+  bm=$(peak_kib "${bare[@]}")
+  kw=$(idle_wakeups "${keyloom[@]}")
+  bw=$(idle_wakeups "${bare[@]}")
+  read -r kmed kmin kmax <<<"$k"
+  read -r bmed bmin bmax <<<"$b"
+  read -r ksw kpoll <<<"$kw"
+  read -r bsw bpoll <<<"$bw"
+  echo
+  echo "== $platform: $runs runs each, idle for ${idle_seconds} s"
+  printf '%-42s %14s %14s %8s\n' "" "keyloom" "bare window" "ratio"
+  printf '%-42s %14s %14s %8s\n' "start to first paint, median (ms)" "$kmed" "$bmed" \
+    "$(calc "$kmed / $bmed" 2)"
+  printf '%-42s %14s %14s\n' "start to first paint, min - max (ms)" "$kmin - $kmax" "$bmin - $bmax"
+  printf '%-42s %14s %14s %8s\n' "peak resident memory (MiB)" \
+    "$(calc "$km / 1024")" "$(calc "$bm / 1024")" "$(calc "$km / $bm" 2)"
+  printf '%-42s %14s %14s\n' "context switches while idle" "$ksw" "$bsw"
+  printf '%-42s %14s %14s\n' "poll calls while idle (strace)" "$kpoll" "$bpoll"
+}
+
+if [ -n "${KEYLOOM_STARTUP_INNER:-}" ]; then
+  measure xcb
+  exit 0
+fi
+
+echo "keyloom start-up on $(nproc) cores, $(uname -sr); $build"
+measure offscreen
+if command -v xvfb-run >/dev/null; then
+  KEYLOOM_STARTUP_INNER=1 xvfb-run -a -s "-screen 0 1920x1080x24" "$0" "$build" "$runs"
+else
+  echo "(xvfb-run is missing: no X11 figures; apt-get install xvfb)"
+fi

@@ -1,0 +1,182 @@
+#include "app/AppShell.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "app/CMainDlg.h"
+#include "app/CommandLine.h"
+#include "app/FirstPaintReporter.h"
+#include "app/KeyboardConnection.h"
+#include "app/Language.h"
+#include "app/SingleInstanceGuard.h"
+#include "app/WindowActivation.h"
+#include "controls/RegisterControls.h"
+#include "settings/AppConfig.h"
+#include "settings/AppPaths.h"
+#include "ui/ResourceProvider.h"
+#include "ui/SApplication.h"
+
+namespace keyloom::app {
+
+namespace {
+
+constexpr const char* kProgramName = "keyloom";
+// The skin folder, relative to the data folder.
+constexpr const char* kSkinFolder = "uires";
+// The skin's named string that names the instance.
+constexpr int kInstanceNameIndex = 0;
+
+QString ToQString(const std::filesystem::path& path) {
+  return QDir::toNativeSeparators(QString::fromStdU16String(path.u16string()));
+}
+
+std::filesystem::path Absolute(const std::filesystem::path& path) {
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute;
+}
+
+void ReportInstance(const char* what) {
+  if (qEnvironmentVariableIntValue(AppShell::kReportInstanceVariable) == 1) {
+    std::printf("instance: %s\n", what);
+    std::fflush(stdout);
+  }
+}
+
+std::unique_ptr<KeyboardConnection> MakeConnection(const LaunchOptions& options,
+                                                   const settings::AppConfig& config) {
+  KeyboardConnection::Settings connection;
+  connection.simulate = options.simulate;
+  // Not value_or: finding the per-user folder creates it, which --data-dir must not cause.
+  connection.dataDir = options.dataDir ? *options.dataDir : settings::UserDataDir();
+  connection.selector = {config.vendorId, config.productId, config.interfaceNumber,
+                         config.collectionNumber};
+  if (options.trace) {
+    connection.transferTrace = [](std::string_view line) { std::cerr << line << std::endl; };
+  }
+  // The diagnostics of discovery and of the transport go to standard output, as the toolkit's do.
+  connection.diagnostics = [](std::string_view line) { std::cout << line << std::endl; };
+  return std::make_unique<KeyboardConnection>(std::move(connection));
+}
+
+int SaveScreenshot(QWidget& window, const QString& file) {
+  const QPixmap picture = window.grab();
+  if (!picture.save(file, "PNG")) {
+    std::fprintf(stderr, "%s: cannot write the screenshot %s\n", kProgramName,
+                 qPrintable(QDir::toNativeSeparators(file)));
+    return kExitUsage;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+AppShell::AppShell(LaunchOptions options) : options_(std::move(options)) {}
+
+int AppShell::Run(char* programPath) {
+  // Files named on the command line are relative to the folder the program was started in, which
+  // it leaves below.
+  if (options_.configFile) {
+    options_.configFile = Absolute(*options_.configFile);
+    settings::AppConfig probe;
+    if (!probe.LoadFile(*options_.configFile)) {
+      std::fprintf(stderr, "%s: cannot read the configuration file %s\n", kProgramName,
+                   qPrintable(ToQString(*options_.configFile)));
+      return kExitUsage;
+    }
+    settings::AppConfig::SetGlobalFile(*options_.configFile);
+  }
+  if (options_.dataDir) {
+    options_.dataDir = Absolute(*options_.dataDir);
+  }
+  if (options_.screenshotFile) {
+    options_.screenshotFile = QDir::current().absoluteFilePath(*options_.screenshotFile);
+  }
+
+  // Qt prepares what it needs of the platform (OLE and COM on Windows) by itself. Its application
+  // object brings rendering and image decoding; it takes no options of its own from the command
+  // line, which keyloom has read already.
+  int qtArgc = 1;
+  char* qtArgv[] = {programPath, nullptr};
+  QApplication qtApplication(qtArgc, qtArgv);
+  QCoreApplication::setApplicationName(QLatin1String(kProgramName));
+  QCoreApplication::setApplicationVersion(QLatin1String(KEYLOOM_VERSION));
+
+  // Every relative name of the program ("uires", "config.xml") is found in the data folder: the
+  // program's own folder in a portable copy or a build tree, else the installed data folder.
+  const std::filesystem::path dataDir = settings::DataDir();
+  if (!QDir::setCurrent(ToQString(dataDir))) {
+    std::fprintf(stderr, "%s: cannot enter the data folder %s\n", kProgramName,
+                 qPrintable(ToQString(dataDir)));
+  }
+  // The skin names the key coordinate file relative to this folder too.
+  ui::SApplication::SetAppDir(ToQString(dataDir));
+
+  // The toolkit with the skin; the names of the controls (NamedIdTable) are built into it, and it
+  // draws what other toolkits take from system resources itself.
+  ui::SApplication app;
+  std::optional<ui::ResourceProvider> skin =
+      ui::ResourceProvider::OpenFolder(QLatin1String(kSkinFolder));
+  if (!skin) {
+    std::fprintf(stderr, "%s: the skin is missing: %s has no readable %s\n", kProgramName,
+                 qPrintable(ToQString(dataDir / kSkinFolder)),
+                 ui::ResourceProvider::kIndexFileName);
+    return kExitNoMainWindow;
+  }
+  if (!app.AddResourceProvider(std::move(*skin))) {
+    std::fprintf(stderr, "%s: the skin's UI definition %s cannot be read\n", kProgramName,
+                 ui::SApplication::kDefaultUiDefinition);
+  }
+
+  // The configuration, kept for the whole run, and the translation it asks for. Without that
+  // translation the texts stay as the layouts give them.
+  const settings::AppConfig& config = settings::AppConfig::Global();
+  InstallTranslator(app, TranslatorNameFor(config.isChinese));
+
+  controls::RegisterControls(app);
+
+  const QString instanceName =
+      app.GetString(kInstanceNameIndex).value_or(QLatin1String(kProgramName));
+  SingleInstanceGuard guard(instanceName);
+  if (guard.Acquire() == SingleInstanceGuard::Role::kSecond) {
+    return kExitOk;
+  }
+  ReportInstance("first");
+
+  CMainDlg mainDlg(MakeConnection(options_, config), instanceName);
+  if (!mainDlg.Create()) {
+    std::fprintf(stderr, "%s: the skin has no main window: %s cannot be loaded from %s\n",
+                 kProgramName, CMainDlg::kLayoutName, qPrintable(ToQString(dataDir / kSkinFolder)));
+    return kExitNoMainWindow;
+  }
+  guard.SetActivationHandler([&mainDlg] {
+    BringToFront(mainDlg);
+    ReportInstance("activated");
+  });
+  mainDlg.CenterWindow();
+  mainDlg.showNormal();
+
+  if (FirstPaintReporter::IsRequested()) {
+    new FirstPaintReporter(mainDlg);
+  }
+  if (options_.screenshotFile) {
+    QTimer::singleShot(0, &mainDlg, [&mainDlg, file = *options_.screenshotFile] {
+      QCoreApplication::exit(SaveScreenshot(mainDlg, file));
+    });
+  }
+
+  // Once the loop ends, the main window, the guard, the toolkit and Qt go, in this order.
+  return app.Run(mainDlg);
+}
+
+}  // namespace keyloom::app

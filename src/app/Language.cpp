@@ -1,0 +1,24 @@
+#include "app/Language.h"
+
+#include <memory>
+#include <utility>
+
+#include "ui/SApplication.h"
+#include "ui/Translator.h"
+
+namespace keyloom::app {
+
+QString TranslatorNameFor(bool isChinese) {
+  return QLatin1String(isChinese ? kChineseTranslator : kEnglishTranslator);
+}
+
+bool InstallTranslator(ui::SApplication& app, const QString& name) {
+  std::shared_ptr<ui::Translator> translator = app.LoadTranslator(name);
+  if (translator == nullptr) {
+    return false;
+  }
+  app.GetTranslatorManager().InstallTranslator(std::move(translator));
+  return true;
+}
+
+}  // namespace keyloom::app

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace keyloom::ui {
+class SApplication;
+}
+
+namespace keyloom::app {
+
+// The skin's two translations (resources of type "translator").
+inline constexpr const char* kChineseTranslator = "lang_cn";
+inline constexpr const char* kEnglishTranslator = "lang_en";
+
+// kChineseTranslator when the configuration asks for Chinese, else kEnglishTranslator.
+[[nodiscard]] QString TranslatorNameFor(bool isChinese);
+
+// Loads the skin's translation `name` and installs it in the application's translator manager.
+// False, with nothing installed, when the skin has no such translation or it does not read; the
+// texts then stay as the layouts and the program give them (English).
+bool InstallTranslator(ui::SApplication& app, const QString& name);
+
+}  // namespace keyloom::app
