@@ -2,10 +2,15 @@
 # Sets up a Debian 12 machine for Keyloom, builds it, and runs the program or every test.
 #
 #   tools/dev.sh run [ARGS...]   install what is missing, build the release preset, run
-#                                keyloomctl ARGS (default: --simulate slots)
+#                                keyloom --simulate ARGS with a display ($DISPLAY or
+#                                $WAYLAND_DISPLAY), else keyloomctl ARGS (default: --simulate slots)
 #   tools/dev.sh test            install what is missing, check the formatting, build and run
-#                                every test suite, then again under ASan+UBSan
-#   tools/dev.sh bench           build the release preset and run the benchmarks
+#                                every test suite, then again under ASan+UBSan, fuzz each file
+#                                reader for 20 s, then the Windows cross build under Wine and
+#                                the Debian package's install test (KEYLOOM_SKIP_INSTALL_TEST=1
+#                                skips the latter, which installs the package when run as root)
+#   tools/dev.sh bench           build the release preset and run the benchmarks (the GUI's
+#                                start-up: bench/gui/startup.sh build/release)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +18,10 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   libpugixml-dev libudev-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-format
+  clang libclang-rt-14-dev
+  qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-noto-core fonts-noto-cjk
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine googletest dpkg-dev file
+  time strace
 )
 
 install_missing() {
@@ -35,12 +44,28 @@ check_format() {
   clang-format --dry-run --Werror "${files[@]}"
 }
 
+# Runs each file reader's libFuzzer target (fuzz/) for 20 seconds under ASan+UBSan, from the
+# seeds in fuzz/corpus/<target>; what a run learns stays in build/fuzz, so do any crash files.
+fuzz_readers() {
+  cmake --preset fuzz
+  cmake --build --preset fuzz
+  local target
+  for target in config macro_library store; do
+    mkdir -p "build/fuzz/corpus/$target"
+    "build/fuzz/bin/fuzz_$target" -max_total_time=20 -dict=fuzz/xml.dict \
+      -artifact_prefix=build/fuzz/ "build/fuzz/corpus/$target" "fuzz/corpus/$target"
+  done
+}
+
 command=${1:-}
 [ $# -gt 0 ] && shift
 case "$command" in
   run)
     install_missing
     cmake --workflow --preset release
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+      exec build/release/bin/keyloom --simulate "$@"
+    fi
     [ $# -gt 0 ] || set -- --simulate slots
     exec build/release/bin/keyloomctl "$@"
     ;;
@@ -49,6 +74,9 @@ case "$command" in
     check_format
     cmake --workflow --preset dev
     cmake --workflow --preset asan
+    fuzz_readers
+    tools/test-windows.sh
+    tools/test-install.sh
     ;;
   bench)
     install_missing
@@ -57,7 +85,7 @@ case "$command" in
     exec build/release/bin/keyloom_bench "$@"
     ;;
   *)
-    sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
