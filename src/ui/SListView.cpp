@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <utility>
 
 #include <pugixml.hpp>
@@ -35,7 +36,9 @@ SListView::SListView()
       content_(new QWidget) {
   scroll_->setFrameShape(QFrame::NoFrame);
   scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  scroll_->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
+  // On the scroll bar alone: a style sheet on the scroll area would give every edit box of
+  // the rows an opaque background.
+  scroll_->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
   scroll_->setWidget(content_);
   scroll_->viewport()->setAutoFillBackground(false);
   content_->setAutoFillBackground(false);

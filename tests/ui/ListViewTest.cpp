@@ -1,4 +1,7 @@
+#include <QColor>
+#include <QImage>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QTest>
 #include <memory>
 #include <utility>
@@ -142,6 +145,16 @@ class ListViewTest : public QObject {
     QTest::keyClicks(edit->GetLineEdit(), QStringLiteral("x"));
     QCOMPARE(adapter->changes, 1);
     QVERIFY(host_->events.empty());
+  }
+
+  void rowEditsShowTheRowsBackground() {
+    groups_->SetAdapter(std::make_shared<NameAdapter>(std::vector<QString>{QStringLiteral("A")}));
+    SItemPanel* row = groups_->GetRowView(0);
+    auto* edit = row->FindChildByName2<SEdit>(QStringLiteral("group_name"));
+    const QImage picture = groups_->grab().toImage();
+    // Right of the text, inside the edit: the template's dark row colour, not an edit's white.
+    const QPoint inside = edit->mapTo(groups_, QPoint(edit->width() - 6, edit->height() / 2));
+    QVERIFY2(qGray(picture.pixel(inside)) < 64, qPrintable(QColor(picture.pixel(inside)).name()));
   }
 
   void theListSharesTheAdapterAndStopsObservingIt() {
