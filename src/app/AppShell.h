@@ -18,10 +18,10 @@ class AppShell {
   explicit AppShell(LaunchOptions options);
 
   // Runs the program; `programPath` is the program's first argument as the system gave it.
-  // Answers the exit status: the message loop's result (1 once the main window was closed), 0
-  // for a later start that brought the first one forward or a screenshot taken, kExitUsage for a
-  // file named on the command line that cannot be read or written, kExitNoMainWindow when the
-  // skin does not give a main window.
+  // Answers the exit status: the message loop's result (kExitOk once the main window was
+  // closed), kExitOk for a later start that brought the first one forward or a screenshot
+  // taken, kExitUsage for a file named on the command line that cannot be read or written,
+  // kExitNoMainWindow when the skin does not give a main window.
   int Run(char* programPath);
 
  private:

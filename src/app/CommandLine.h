@@ -7,9 +7,9 @@
 
 namespace keyloom::app {
 
-// keyloom's exit statuses besides the message loop's own result (1 once the main window is
-// closed).
+// keyloom's exit statuses.
 enum ExitStatus : int {
+  // The main window was closed, or a later start brought the running one forward.
   kExitOk = 0,
   // The main window could not be built (the skin is missing or broken).
   kExitNoMainWindow = 1,
@@ -29,7 +29,8 @@ struct CommandLineResult {
 };
 
 // Reads keyloom's arguments (the program name first): --simulate, --config FILE, --data-dir DIR,
-// --trace, --screenshot FILE, --help (-h), --version. Reads no file and needs no display, so
+// --trace, --screenshot FILE, --screenshot-dialog KEY FILE, --screenshot-dialog-page N, --help
+// (-h), --version. Reads no file and needs no display, so
 // that --help and --version work everywhere. Of an option given twice, the last one counts.
 [[nodiscard]] CommandLineResult ParseCommandLine(const QStringList& arguments);
 

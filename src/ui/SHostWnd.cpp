@@ -18,7 +18,8 @@ namespace keyloom::ui {
 
 namespace {
 
-constexpr int kMainWindowExitCode = 1;
+// Closing the main window is the normal way to end the program.
+constexpr int kMainWindowExitCode = 0;
 
 }  // namespace
 

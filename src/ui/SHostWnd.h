@@ -92,7 +92,7 @@ class SHostWnd : public QWidget {
   // A close request (the system's close, PostCloseRequest); destroys the window by default.
   virtual void OnClose();
   // The window is being destroyed; its controls still exist. The application's main window
-  // ends the message loop with exit code 1 here; overrides call the base.
+  // ends the message loop with exit code 0 here; overrides call the base.
   virtual void OnDestroy();
   virtual void OnDeviceChange() {}
   // A command: a menu item's id with notification code 0.
