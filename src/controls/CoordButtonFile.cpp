@@ -1,5 +1,6 @@
 #include "controls/CoordButtonFile.h"
 
+#include <QFileInfo>
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -105,6 +106,10 @@ std::vector<CoordButton> ReadCoordButtons(const pugi::xml_document& document,
 }
 
 std::vector<CoordButton> LoadCoordButtons(const QString& path, std::uint32_t defaultColor) {
+  // pugixml takes a folder for a file of an impossible size and asks for that much memory.
+  if (!QFileInfo(path).isFile()) {
+    return {};
+  }
   pugi::xml_document document;
   if (!document.load_file(path.toStdWString().c_str())) {
     return {};

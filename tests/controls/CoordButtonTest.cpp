@@ -172,6 +172,7 @@ class CoordButtonTest : public QObject {
     QTest::newRow("top element not positions") << "wrong_root.xml";
     QTest::newRow("malformed") << "broken.xml";
     QTest::newRow("missing") << "does_not_exist.xml";
+    QTest::newRow("a folder") << ".";
   }
   void unreadableCoordinateFilesGiveNoKeys() {
     QFETCH(QString, file);
