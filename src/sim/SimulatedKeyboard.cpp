@@ -134,6 +134,12 @@ void SimulatedKeyboard::Update(const std::function<bool(SimulatedKeyboardState&)
 }
 
 bool SimulatedKeyboard::Handle(SimulatedKeyboardState& state, const hid::Report& frame) {
+  // Only continuation frames extend a download; any other frame ends an unfinished one, so that
+  // a later download whose start frame was lost cannot complete it with its own frames.
+  if (download_ && frame[kCommandByte] != protocol::kNoCommand) {
+    Ignore(ignored_.abandonedDownload);
+    download_.reset();
+  }
   switch (frame[kCommandByte]) {
     case protocol::kNoCommand:
       return ContinueDownload(state, frame);
@@ -154,13 +160,8 @@ bool SimulatedKeyboard::Handle(SimulatedKeyboardState& state, const hid::Report&
   }
 }
 
-// A start frame during an unfinished download drops the unfinished record and starts afresh,
-// so one download that lost frames does not spoil the next.
 bool SimulatedKeyboard::StartDownload(const hid::Report& frame) {
-  if (download_) {
-    Ignore(ignored_.abandonedDownload);
-  }
-  download_.emplace();
+  download_ = Download{};
   std::copy_n(frame.begin() + kPayloadStart, kPayloadSize, download_->bytes.begin());
   download_->framesReceived = 1;
   return false;

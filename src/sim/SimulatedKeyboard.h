@@ -30,7 +30,8 @@ class SimulatedStateFile;
 //   F7 m r0..r4        sets LED mode m (0-9) and its lighting record
 //   F1 r0..r5          starts a record download; 27 frames with command 00 follow, six record
 //                      bytes each. A whole record fills macro slot r1 (1-12) of profile r0
-//                      (1-3) with key r2, or frees the slot when r2 is 0.
+//                      (1-3) with key r2, or frees the slot when r2 is 0. Any other frame before
+//                      the record is whole drops the unfinished record.
 //   FA p s k 01 t 01   remaps key k to t in remap slot s (1-12) of profile p; k = 0 frees it
 //   F0 AA              restores the factory state
 //
@@ -45,7 +46,7 @@ class SimulatedKeyboard : public hid::Transport {
     int unknownCommand = 0;
     int badArgument = 0;  // a profile, slot or mode out of range, or a malformed payload
     int continuationWithoutStart = 0;
-    int abandonedDownload = 0;  // a start frame arrived before the previous record was whole
+    int abandonedDownload = 0;  // another frame arrived before the record was whole
     int unarmedRead = 0;        // a read that no slot request armed
 
     [[nodiscard]] int total() const {
