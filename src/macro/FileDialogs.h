@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <optional>
+
+class QWidget;
+
+namespace keyloom::macro {
+
+// The system's file dialogs for the macro files (".mcr"): the filter "mcr文件(mcr)" (shown
+// translated) with the pattern "*.mcr", owned by `owner`, the current folder left as it is.
+// Only a name whose text after its last "." is exactly "mcr" is handed back
+// (MacroLibrary::IsMacroFileName); another name, or a cancelled dialog, gives nullopt.
+//
+// Tests preset the next answer with SetNextFileName: the next dialog then shows nothing and
+// answers with that name as if the user had chosen it (an empty name: cancelled).
+class FileDialogs {
+ public:
+  // The filter's label, as the program gives it to the translator.
+  static constexpr const char* kFilterLabel = "mcr文件(mcr)";
+  static constexpr const char* kFilterPattern = "*.mcr";
+
+  // A macro file to read.
+  [[nodiscard]] static std::optional<std::filesystem::path> GetOpenFileName(QWidget* owner);
+  // A macro file to write; the dialog asks before an existing file is overwritten.
+  [[nodiscard]] static std::optional<std::filesystem::path> GetSaveFileName(QWidget* owner);
+
+  static void SetNextFileName(const QString& fileName);
+};
+
+}  // namespace keyloom::macro

@@ -1,0 +1,430 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "DialogTestSupport.h"
+#include "app/CMainDlg.h"
+#include "app/KeyAssignmentFlow.h"
+#include "app/KeyboardConnection.h"
+#include "controls/CoordButtonImage.h"
+#include "controls/ICoordButtonClickListener.h"
+#include "controls/STabCtrl2.h"
+#include "macro/AssignmentStore.h"
+#include "macro/FileDialogs.h"
+#include "macro/KeyboardCapture.h"
+#include "macro/MacroRecordDlg.h"
+#include "protocol/KeyboardProtocol.h"
+#include "protocol/VirtualClock.h"
+#include "settings/AppConfig.h"
+#include "sim/SimulatedKeyboard.h"
+#include "ui/SComboBox.h"
+#include "ui/SListView.h"
+#include "ui/SMessageBox.h"
+
+namespace keyloom::app {
+namespace {
+
+using macro::MacroRecordDlg;
+using macro::test::Click;
+using macro::test::Control;
+using Lines = std::vector<std::string>;
+
+constexpr std::uint8_t kKeyA = 0x04;
+constexpr std::uint8_t kKeyB = 0x05;
+constexpr std::uint8_t kKeyC = 0x06;
+constexpr std::uint8_t kKeyF5 = 0x3E;
+// What the simulated keyboard answers in the reply bytes that hold no slot.
+constexpr std::uint8_t kUnused = sim::SimulatedKeyboard::kUnusedReplyByte;
+
+constexpr std::string_view kLibrary = R"(<?xml version="1.0" encoding="UTF-8"?>
+<group>
+	<items name="Copy">
+		<item code="4" name="A" state="0" delay="2000" />
+		<item code="4" name="A" state="1" delay="400" />
+	</items>
+</group>
+)";
+
+using Bytes8 = std::array<std::uint8_t, 8>;
+
+std::string Line(const char* direction, const Bytes8& bytes) {
+  std::string line = std::string(direction) + " ";
+  for (const std::uint8_t byte : bytes) {
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02x", byte);
+    line += hex;
+  }
+  return line + " ok";
+}
+
+Lines operator+(Lines first, const Lines& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
+}
+
+// A record download: 28 frames of six record bytes, the first with command F1, each followed by
+// its 8 ms.
+Lines DownloadLines(const protocol::KeyAssignmentRecord::Bytes& record) {
+  Lines lines;
+  for (std::size_t frame = 0; frame < 28; ++frame) {
+    Bytes8 bytes{0x07, static_cast<std::uint8_t>(frame == 0 ? 0xF1 : 0x00)};
+    for (std::size_t i = 0; i < 6; ++i) {
+      bytes[2 + i] = record[6 * frame + i];
+    }
+    lines.push_back(Line("set", bytes));
+    lines.emplace_back("pause 8");
+  }
+  return lines;
+}
+
+// A slot read of the active profile holding `macros` and `remaps`.
+Lines SlotReadLines(const std::array<std::uint8_t, 12>& macros,
+                    const std::array<std::uint8_t, 12>& remaps) {
+  const auto& m = macros;
+  const auto& r = remaps;
+  return {"pause 50",
+          Line("set", {0x07, 0xFB, 0x01, 0, 0, 0, 0, 0}),
+          "pause 10",
+          "pause 10",
+          Line("get", {0x07, kUnused, m[0], m[1], m[2], m[3], m[4], m[5]}),
+          "pause 10",
+          Line("get", {0x07, m[6], m[7], m[8], m[9], m[10], m[11], kUnused}),
+          "pause 10",
+          Line("get", {0x07, r[0], r[1], r[2], r[3], r[4], r[5], r[6]}),
+          "pause 10",
+          Line("get", {0x07, r[7], r[8], r[9], r[10], r[11], kUnused, kUnused})};
+}
+
+// The main window on the simulated keyboard, which keeps its state in a folder that keyloomctl
+// reads too, with a virtual clock and the trace of its transfers.
+class MainWindow {
+ public:
+  explicit MainWindow(const std::filesystem::path& dataDir) {
+    KeyboardConnection::Settings settings;
+    settings.simulate = true;
+    settings.dataDir = dataDir;
+    settings.clock = &clock_;
+    settings.transferTrace = [this](std::string_view line) { trace_.emplace_back(line); };
+    window_ = std::make_unique<CMainDlg>(std::make_unique<KeyboardConnection>(std::move(settings)),
+                                         QStringLiteral("Keyloom.KeyAssignmentFlowTest"));
+    if (!window_->Create()) {
+      qFatal("the main window does not build");
+    }
+    window_->show();
+    if (!QTest::qWaitForWindowExposed(window_.get())) {
+      qFatal("the main window is not shown");
+    }
+    trace_.clear();
+  }
+
+  CMainDlg& Window() { return *window_; }
+  Lines TakeTrace() { return std::exchange(trace_, {}); }
+
+  controls::CoordButtonImage& Picture() { return *window_->GetKeyboardPicture(); }
+
+  // Presses and releases the mouse on the key, as the user does; `inDialog` acts in the dialog
+  // that opens. Answers how many dialogs opened.
+  int ClickKey(std::uint8_t key, const std::function<void(MacroRecordDlg&)>& inDialog) {
+    int opened = 0;
+    const ui::SHostDialog::ExecHook previous =
+        ui::SHostDialog::SetExecHook([&](ui::SHostDialog& dialog) {
+          ++opened;
+          inDialog(dynamic_cast<MacroRecordDlg&>(dialog));
+        });
+    controls::CoordButtonImage& picture = Picture();
+    QPoint where;
+    for (const controls::CoordButton& button : picture.GetButtons()) {
+      if (button.id == key) {
+        where = picture.PictureToControl(button.rect).center().toPoint();
+        break;
+      }
+    }
+    QTest::mouseClick(&picture, Qt::LeftButton, Qt::NoModifier, where);
+    ui::SHostDialog::SetExecHook(previous);
+    return opened;
+  }
+
+  // The keys checked on the picture, by key code.
+  [[nodiscard]] std::vector<int> CheckedKeys() {
+    std::vector<int> keys;
+    for (const controls::CoordButton& button : Picture().GetButtons()) {
+      if (button.checked) {
+        keys.push_back(button.id);
+      }
+    }
+    std::ranges::sort(keys);
+    return keys;
+  }
+
+  sim::SimulatedKeyboardState Keyboard() {
+    return window_->Connection().Simulator()->CurrentState();
+  }
+
+ private:
+  protocol::VirtualClock clock_;
+  Lines trace_;
+  std::unique_ptr<CMainDlg> window_;
+};
+
+void ShowPage(MacroRecordDlg& dialog, int page) {
+  Control<controls::STabCtrl2>(dialog, QStringLiteral("tab_macro_mode_selection"))
+      .SetCurSel(page, true);
+}
+
+void Press(MacroRecordDlg& dialog, const char* button) {
+  Click(Control(dialog, QString::fromLatin1(button)));
+}
+
+// Picks the first group and confirms.
+void ConfirmMacro(MacroRecordDlg& dialog) {
+  ShowPage(dialog, MacroRecordDlg::kMacroPage);
+  Control<ui::SListView>(dialog, QStringLiteral("macro_group")).SetSel(0);
+  Press(dialog, "btnOK");
+}
+
+// Presses F5 on the single-key page and confirms.
+void ConfirmSingleKeyF5(MacroRecordDlg& dialog) {
+  ShowPage(dialog, MacroRecordDlg::kSingleKeyPage);
+  QTest::keyClick(&dialog, Qt::Key_F5);
+  Press(dialog, "btnOK");
+}
+
+// Runs keyloomctl; answers its standard output, or fails the test.
+QByteArray Keyloomctl(const QStringList& arguments) {
+  QProcess process;
+  process.start(QStringLiteral(KEYLOOM_BIN_DIR "/keyloomctl"), arguments);
+  if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+    qFatal("keyloomctl %s failed: %s", qPrintable(arguments.join(QLatin1Char(' '))),
+           process.readAllStandardError().constData());
+  }
+  return process.readAllStandardOutput();
+}
+
+QString Path(const std::filesystem::path& path) {
+  return QString::fromStdString(path.string());
+}
+
+}  // namespace
+
+class KeyAssignmentFlowTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void initTestCase() {
+    // The dialogs keep their choices and the macro library in a folder of the test's.
+    QVERIFY(macro::AssignmentStore::SetGlobalFolder(userDir_.path().toStdString()));
+    app_ = macro::test::MakeApplication();
+  }
+  void init() {
+    macro::test::WriteFile(UserFile("macro.xml"), kLibrary);
+    macro::AssignmentStore& store = macro::AssignmentStore::Global();
+    store.page = MacroRecordDlg::kMacroPage;
+    store.repeat = 1;
+    store.groupsel = 0;
+    dataDir_ = std::make_unique<QTemporaryDir>();
+    main_ = std::make_unique<MainWindow>(dataDir_->path().toStdString());
+  }
+  void cleanup() {
+    main_.reset();
+    macro::test::DeleteDestroyedControls();
+    dataDir_.reset();
+    ui::SMessageBox::ClearNextAnswers();
+  }
+  void cleanupTestCase() { app_.reset(); }
+
+  void aPressAndReleaseOpensTheDialogOnceAndCancelSendsNothing() {
+    const int opened = main_->ClickKey(kKeyA, [](MacroRecordDlg& dialog) {
+      QCOMPARE(Control(dialog, QStringLiteral("text_recording_keys")).GetText(),
+               QStringLiteral("A"));
+      Press(dialog, "btnCancel");
+    });
+    QCOMPARE(opened, 1);
+    QVERIFY(main_->TakeTrace().empty());
+    QVERIFY(main_->Window().GetSelectedKeys().empty());
+    // A press alone opens nothing.
+    QVERIFY(!main_->Window().OnCoordButtonClick(
+        kKeyA, QStringLiteral("A"), controls::ICoordButtonClickListener::kEventPress, 0, 0, 0));
+    QVERIFY(main_->TakeTrace().empty());
+  }
+
+  void aMacroGoesIntoAMacroSlot() {
+    QCOMPARE(main_->ClickKey(kKeyB, ConfirmMacro), 1);
+
+    protocol::KeyAssignmentRecord::Bytes record{1, 1, kKeyB, 1, 0x04, 0x54, 0x04, 0xA8};
+    QCOMPARE(main_->TakeTrace(),
+             DownloadLines(record) + Lines{"pause 20"} + SlotReadLines({kKeyB}, {}));
+    QCOMPARE(main_->Keyboard().profiles[0].macros[0].record.bytes(), record);
+    QCOMPARE(main_->CheckedKeys(), std::vector<int>{kKeyB});
+
+    // Again for the same key: the same slot; another key takes the next one.
+    macro::AssignmentStore::Global().repeat = 2;
+    main_->ClickKey(kKeyB, ConfirmMacro);
+    main_->ClickKey(kKeyC, ConfirmMacro);
+    const sim::SimulatedKeyboardState keyboard = main_->Keyboard();
+    QCOMPARE(keyboard.profiles[0].macros[0].record.repeatCount(), 2);
+    QCOMPARE(keyboard.profiles[0].macros[1].keyCode, kKeyC);
+    QCOMPARE(main_->CheckedKeys(), (std::vector<int>{kKeyB, kKeyC}));
+  }
+
+  void otherChoicesBecomeRemapsOrChords() {
+    QCOMPARE(main_->ClickKey(kKeyA, ConfirmSingleKeyF5), 1);
+    QCOMPARE(main_->TakeTrace(),
+             (Lines{Line("set", {0x07, 0xFA, 1, 1, kKeyA, 0x01, kKeyF5, 0x01}), "pause 20"} +
+              SlotReadLines({}, {kKeyA})));
+    QCOMPARE(main_->Keyboard().profiles[0].remaps[0].targetKeyCode, kKeyF5);
+
+    const settings::AppConfig& config = settings::AppConfig::Global();
+    QVERIFY(!config.mediaKeys.empty() && !config.functionKeys.empty());
+    main_->ClickKey(kKeyB, [](MacroRecordDlg& dialog) {
+      ShowPage(dialog, MacroRecordDlg::kMediaKeyPage);
+      Control<ui::SComboBox>(dialog, QStringLiteral("cmb_media_keys")).SetCurSel(0, true);
+      Press(dialog, "btnOK");
+    });
+    QCOMPARE(main_->Keyboard().profiles[0].remaps[1].targetKeyCode,
+             static_cast<std::uint8_t>(config.mediaKeys[0].codes[0]));
+
+    main_->ClickKey(kKeyC, [](MacroRecordDlg& dialog) {
+      ShowPage(dialog, MacroRecordDlg::kFunctionKeyPage);
+      Control<ui::SComboBox>(dialog, QStringLiteral("cmb_function_keys")).SetCurSel(0, true);
+      Press(dialog, "btnOK");
+    });
+    const protocol::KeyAssignmentRecord chord = main_->Keyboard().profiles[0].macros[0].record;
+    QCOMPARE(chord.keyCode(), kKeyC);
+    QCOMPARE(chord.repeatCount(), 1);
+    QCOMPARE(chord.Event(0)->keyCode, static_cast<std::uint8_t>(config.functionKeys[0].codes[0]));
+    QCOMPARE(main_->CheckedKeys(), (std::vector<int>{kKeyA, kKeyB, kKeyC}));
+  }
+
+  void deleteClearsTheKey() {
+    main_->ClickKey(kKeyA, ConfirmMacro);
+    main_->ClickKey(kKeyB, ConfirmSingleKeyF5);
+    main_->TakeTrace();
+
+    main_->ClickKey(kKeyA, [](MacroRecordDlg& dialog) { Press(dialog, "btnDelete"); });
+    QCOMPARE(main_->TakeTrace(), DownloadLines({1, 1}) + SlotReadLines({}, {kKeyB}));
+    main_->ClickKey(kKeyB, [](MacroRecordDlg& dialog) { Press(dialog, "btnDelete"); });
+    QCOMPARE(main_->TakeTrace(),
+             (Lines{Line("set", {0x07, 0xFA, 1, 1, 0, 0x01, 0, 0x01}), "pause 10"} +
+              SlotReadLines({}, {})));
+    QVERIFY(main_->CheckedKeys().empty());
+  }
+
+  void aFullMacroHalfRefusesEvenARemap() {
+    protocol::Link& link = main_->Window().GetLink();
+    for (std::uint8_t slot = 0; slot < 12; ++slot) {
+      protocol::KeyAssignmentRecord taken;
+      taken.SetProfileNumber(1);
+      taken.SetSlotNumber(static_cast<std::uint8_t>(slot + 1));
+      taken.SetKeyCode(static_cast<std::uint8_t>(0x10 + slot));
+      taken.SetRepeatCount(1);
+      protocol::WriteKeyRecord(link, taken);
+    }
+    main_->Window().GetKeyboardState().slots = protocol::ReadKeySlots(link);
+    main_->TakeTrace();
+
+    ui::SMessageBox::SetNextAnswer(ui::SMessageBox::kIdOk);
+    main_->ClickKey(kKeyA, ConfirmSingleKeyF5);
+
+    QVERIFY(main_->TakeTrace().empty());
+    const std::vector<ui::SMessageBox::Question> questions = ui::SMessageBox::TakeQuestions();
+    QCOMPARE(questions.size(), std::size_t{1});
+    QCOMPARE(questions[0].caption, QStringLiteral("Warning"));
+    QCOMPARE(questions[0].text,
+             QStringLiteral("Insufficient space, please delete the record button first."));
+  }
+
+  void keyloomctlSeesWhatThePictureShows() {
+    main_->ClickKey(kKeyA, ConfirmMacro);
+    main_->ClickKey(kKeyB, ConfirmSingleKeyF5);
+    const QJsonObject slots =
+        QJsonDocument::fromJson(
+            Keyloomctl({QStringLiteral("--simulate"), QStringLiteral("--data-dir"),
+                        dataDir_->path(), QStringLiteral("--json"), QStringLiteral("slots")}))
+            .object();
+    std::vector<int> assigned;
+    for (const char* half : {"macroSlots", "remapSlots"}) {
+      for (const QJsonValue slot : slots.value(QLatin1String(half)).toArray()) {
+        if (const int code = slot.toObject().value(QLatin1String("code")).toInt(); code != 0) {
+          assigned.push_back(code);
+        }
+      }
+    }
+    std::ranges::sort(assigned);
+    QCOMPARE(assigned, (std::vector<int>{kKeyA, kKeyB}));
+    QCOMPARE(main_->CheckedKeys(), assigned);
+  }
+
+  void aRecordedMacroExportsAndImportsUnchanged() {
+    const std::filesystem::path exported =
+        std::filesystem::path(dataDir_->path().toStdString()) / "recorded.mcr";
+    main_->ClickKey(kKeyA, [&exported](MacroRecordDlg& dialog) {
+      Press(dialog, "groupAdd");
+      Control<ui::SListView>(dialog, QStringLiteral("macro_group")).SetSel(1);
+      Click(Control(dialog, QStringLiteral("chk_macro_record")));
+      macro::KeyboardHook& hook = macro::KeyboardCapture::Hook();
+      for (const std::uint32_t key : {0xA2U, 0x43U}) {
+        hook.Dispatch(macro::kHookActionCode, macro::kKeyDownMessage, {key});
+      }
+      for (const std::uint32_t key : {0x43U, 0xA2U}) {
+        hook.Dispatch(macro::kHookActionCode, macro::kKeyUpMessage, {key});
+      }
+      Click(Control(dialog, QStringLiteral("chk_macro_record")));
+      macro::FileDialogs::SetNextFileName(Path(exported));
+      Press(dialog, "groupExport");
+      Press(dialog, "btnCancel");
+    });
+
+    QTemporaryDir other;
+    const QStringList dataDir = {QStringLiteral("--data-dir"), other.path()};
+    Keyloomctl(dataDir +
+               QStringList{QStringLiteral("macros"), QStringLiteral("import"), Path(exported)});
+    const QJsonArray events =
+        QJsonDocument::fromJson(
+            Keyloomctl(dataDir + QStringList{QStringLiteral("--json"), QStringLiteral("macros"),
+                                             QStringLiteral("show"), QStringLiteral("#1")}))
+            .object()
+            .value(QLatin1String("events"))
+            .toArray();
+    QStringList shown;
+    for (const QJsonValue event : events) {
+      const QJsonObject fields = event.toObject();
+      shown.append(QStringList{fields.value(QLatin1String("code")).toString(),
+                               fields.value(QLatin1String("name")).toString(),
+                               fields.value(QLatin1String("state")).toString()}
+                       .join(QLatin1Char(' ')));
+    }
+    QCOMPARE(shown, (QStringList{QStringLiteral("224 Ctrl Left 0"), QStringLiteral("6 C 0"),
+                                 QStringLiteral("6 C 1"), QStringLiteral("224 Ctrl Left 1")}));
+    const std::filesystem::path imported =
+        std::filesystem::path(other.path().toStdString()) / "macro.xml";
+    QCOMPARE(macro::test::ReadFile(imported), macro::test::ReadFile(exported));
+  }
+
+ private:
+  [[nodiscard]] std::filesystem::path UserFile(const char* name) const {
+    return std::filesystem::path(userDir_.path().toStdString()) / name;
+  }
+
+  QTemporaryDir userDir_;
+  std::unique_ptr<ui::SApplication> app_;
+  std::unique_ptr<QTemporaryDir> dataDir_;
+  std::unique_ptr<MainWindow> main_;
+};
+
+}  // namespace keyloom::app
+
+QTEST_MAIN(keyloom::app::KeyAssignmentFlowTest)
+#include "KeyAssignmentFlowTest.moc"

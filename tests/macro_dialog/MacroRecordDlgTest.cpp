@@ -1,0 +1,755 @@
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DialogTestSupport.h"
+#include "controls/STabCtrl2.h"
+#include "macro/AssignmentStore.h"
+#include "macro/FileDialogs.h"
+#include "macro/KeyboardHook.h"
+#include "macro/MacroLibrary.h"
+#include "macro/MacroRecordDlg.h"
+#include "protocol/KeyAssignmentRecord.h"
+#include "protocol/VirtualClock.h"
+#include "settings/AppConfig.h"
+#include "ui/SComboBox.h"
+#include "ui/SEdit.h"
+#include "ui/SListView.h"
+#include "ui/SMcListView.h"
+#include "ui/SStatic.h"
+
+namespace keyloom::macro {
+namespace {
+
+using test::Click;
+using test::Control;
+
+// Three groups: a press and release of A with long delays, one event of each state, and none.
+constexpr std::string_view kLibrary = R"(<?xml version="1.0" encoding="UTF-8"?>
+<group>
+	<items name="Copy">
+		<item code="4" name="A" state="0" delay="2000" />
+		<item code="4" name="A" state="1" delay="400" />
+	</items>
+	<items name="States">
+		<item code="5" name="B" state="0" delay="10" />
+		<item code="5" name="B" state="1" delay="20" />
+		<item code="6" name="C" state="2" delay="30" />
+	</items>
+	<items name="Empty" />
+</group>
+)";
+
+constexpr std::uint32_t kVkA = 0x41;
+constexpr std::uint32_t kVkB = 0x42;
+constexpr std::uint32_t kVkF5 = 0x74;
+// F13: a key the key name table does not know.
+constexpr std::uint32_t kVkF13 = 0x7C;
+
+std::string StoreXml(const std::string& attributes) {
+  return "<?xml version=\"1.0\"?>\n<macro " + attributes + " />\n";
+}
+
+// One dialog over files of its own, a hook of its own and a clock the test moves.
+class Harness {
+ public:
+  Harness()
+      : folder_(dir_.path().toStdString()), store_(folder_ / "store.xml"), hook_(system.Make()) {
+    config.mediaKeys = {{"Mute", {0x1E9, 7}}, {"Nothing", {}}};
+    config.functionKeys = {{"Copy", {0xE0, 0x06}}, {"Empty", {}}};
+    keys = {{0x04, "A"}};
+  }
+
+  [[nodiscard]] std::filesystem::path LibraryFile() const { return folder_ / "macro.xml"; }
+  [[nodiscard]] std::filesystem::path StoreFile() const { return folder_ / "store.xml"; }
+  [[nodiscard]] std::filesystem::path File(const char* name) const { return folder_ / name; }
+
+  void WriteLibrary(std::string_view xml = kLibrary) const { test::WriteFile(LibraryFile(), xml); }
+  void WriteStore(const std::string& attributes) const {
+    test::WriteFile(StoreFile(), StoreXml(attributes));
+  }
+
+  // Opens the dialog on the files as they are; `processHook`: the program's own hook.
+  MacroRecordDlg& Open(bool processHook = false, std::filesystem::path libraryFile = {}) {
+    store_.Open();
+    MacroRecordDlg::Environment environment;
+    environment.store = &store_;
+    environment.libraryFile = libraryFile.empty() ? LibraryFile() : libraryFile;
+    environment.hook = processHook ? nullptr : &hook_;
+    environment.clock = &clock;
+    environment.config = &config;
+    dialog_ = std::make_unique<MacroRecordDlg>(keys, record, environment);
+    if (!dialog_->Create()) {
+      qFatal("the key assignment dialog does not build");
+    }
+    dialog_->show();
+    if (!QTest::qWaitForWindowExposed(dialog_.get())) {
+      qFatal("the key assignment dialog is not shown");
+    }
+    return *dialog_;
+  }
+
+  MacroRecordDlg& Dialog() { return *dialog_; }
+  AssignmentStore& Store() { return store_; }
+  KeyboardHook& Hook() { return hook_; }
+
+  // The dialog's result once a button ended it.
+  int Result() { return dialog_->Exec(); }
+
+  void ShowPage(int page) {
+    Control<controls::STabCtrl2>(*dialog_, QStringLiteral("tab_macro_mode_selection"))
+        .SetCurSel(page, true);
+  }
+  void Press(const char* button) { Click(Control(*dialog_, QString::fromLatin1(button))); }
+  ui::SListView& Groups() {
+    return Control<ui::SListView>(*dialog_, QStringLiteral("macro_group"));
+  }
+  ui::SMcListView& Events() {
+    return Control<ui::SMcListView>(*dialog_, QStringLiteral("key_info"));
+  }
+  ui::SWindow& RecordBox() { return Control(*dialog_, QStringLiteral("chk_macro_record")); }
+  void SelectGroup(int row) { Click(*Groups().GetRowView(row)); }
+
+  // A keystroke as the system reports it to the hook; answers whether it was swallowed.
+  bool Key(std::uint32_t message, std::uint32_t virtualKey) {
+    return hook_.Dispatch(kHookActionCode, message, {virtualKey});
+  }
+
+  // The groups of the library file as saved.
+  [[nodiscard]] std::unique_ptr<MacroLibrary> Saved() const {
+    auto saved = std::make_unique<MacroLibrary>();
+    saved->Load(LibraryFile());
+    return saved;
+  }
+
+  test::FakeSystemHook system;
+  protocol::VirtualClock clock;
+  settings::AppConfig config;
+  protocol::SelectedKeys keys;
+  protocol::KeyAssignmentRecord record;
+
+ private:
+  QTemporaryDir dir_;
+  std::filesystem::path folder_;
+  AssignmentStore store_;
+  KeyboardHook hook_;
+  std::unique_ptr<MacroRecordDlg> dialog_;
+};
+
+std::string AttributeOf(const MacroNode* node, std::string_view name) {
+  return node != nullptr ? node->Attribute(name).value_or("(none)") : "(no node)";
+}
+
+// An event as "code name state delay".
+std::string EventText(const MacroNode* event) {
+  return AttributeOf(event, kCodeAttribute) + " " + AttributeOf(event, kNameAttribute) + " " +
+         AttributeOf(event, kStateAttribute) + " " + AttributeOf(event, kDelayAttribute);
+}
+
+std::vector<std::string> EventTexts(const MacroNode* group) {
+  std::vector<std::string> texts;
+  for (int i = 0; group != nullptr && i < group->ChildCount(); ++i) {
+    texts.push_back(EventText(group->ChildAt(i)));
+  }
+  return texts;
+}
+
+std::vector<std::string> GroupNames(const MacroLibrary& library) {
+  std::vector<std::string> names;
+  for (int i = 0; i < library.GroupCount(); ++i) {
+    names.push_back(AttributeOf(library.GroupAt(i), kNameAttribute));
+  }
+  return names;
+}
+
+QString CellText(ui::SMcListView& list, int row, const char* child) {
+  return list.GetRowView(row)->FindChildByName(QString::fromLatin1(child))->GetDisplayText();
+}
+
+std::vector<std::uint8_t> Bytes(const protocol::KeyAssignmentRecord& record, std::size_t from,
+                                std::size_t count) {
+  const auto& bytes = record.bytes();
+  return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
+          bytes.begin() + static_cast<std::ptrdiff_t>(from + count)};
+}
+
+bool AllZeroFrom(const protocol::KeyAssignmentRecord& record, std::size_t from) {
+  for (std::size_t i = from; i < protocol::KeyAssignmentRecord::kSize; ++i) {
+    if (record.bytes()[i] != 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+class MacroRecordDlgTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void init() {
+    app_ = test::MakeApplication();
+    harness_ = std::make_unique<Harness>();
+  }
+  void cleanup() {
+    harness_.reset();
+    test::DeleteDestroyedControls();
+    app_.reset();
+  }
+
+  void opensAsTheStoreLeftIt() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.WriteStore(
+        R"(page="0" repeat="3" delay="25" dlymode="1" mediasel="1" functsel="0" sgcode="62" groupsel="1")");
+    h.keys = {{0x04, "A"}, {0x05, ""}, {0xE0, "Ctrl Left"}};
+    MacroRecordDlg& dialog = h.Open();
+
+    QCOMPARE(Control(dialog, QStringLiteral("text_recording_keys")).GetText(),
+             QStringLiteral("Ctrl Left,A"));
+    QCOMPARE(Control(dialog, QStringLiteral("edit_macro_repeat_times")).GetText(),
+             QStringLiteral("3"));
+    auto& delay = Control(dialog, QStringLiteral("edit_macro_delay_time"));
+    QCOMPARE(delay.GetText(), QStringLiteral("25"));
+    QVERIFY(delay.isEnabled());
+    QVERIFY(!Control(dialog, QStringLiteral("chk_macro_realy_delay")).IsChecked());
+    QVERIFY(Control(dialog, QStringLiteral("chk_macro_fixed_delay")).IsChecked());
+    QVERIFY(!Control(dialog, QStringLiteral("chk_macro_no_delay")).IsChecked());
+    QCOMPARE(Control<ui::SComboBox>(dialog, QStringLiteral("cmb_media_keys")).GetCurSel(), 1);
+    QCOMPARE(Control<ui::SComboBox>(dialog, QStringLiteral("cmb_media_keys")).GetItemText(0),
+             QStringLiteral("Mute"));
+    QCOMPARE(Control<ui::SComboBox>(dialog, QStringLiteral("cmb_function_keys")).GetCurSel(), 0);
+    auto& singleKey = Control(dialog, QStringLiteral("edit_single_key"));
+    QCOMPARE(singleKey.GetText(), QStringLiteral("F5"));
+    QCOMPARE(singleKey.GetUserData(), 0U);
+    QVERIFY(!h.RecordBox().IsChecked());
+
+    // The remembered group is selected and its events listed.
+    QCOMPARE(h.Groups().GetRowCount(), 3);
+    QCOMPARE(h.Groups().GetSel(), 1);
+    QCOMPARE(h.Groups().GetRowView(2)->FindChildByName(QStringLiteral("group_name"))->GetText(),
+             QStringLiteral("Empty"));
+    ui::SMcListView& events = h.Events();
+    QCOMPARE(events.GetRowCount(), 3);
+    QCOMPARE(CellText(events, 0, "key_code"), QStringLiteral("5"));
+    QCOMPARE(CellText(events, 0, "key_name"), QStringLiteral("B"));
+    QCOMPARE(CellText(events, 0, "key_state"), QStringLiteral("key down"));
+    QCOMPARE(CellText(events, 1, "key_state"), QStringLiteral("key up"));
+    QCOMPARE(CellText(events, 2, "key_state"), QStringLiteral("replace"));
+    QCOMPARE(events.GetRowView(2)->FindChildByName(QStringLiteral("key_delay"))->GetText(),
+             QStringLiteral("30"));
+
+    // It listens to the keyboard from the start.
+    QVERIFY(h.Hook().IsInstalled());
+    QCOMPARE(h.Hook().listeners(), std::vector<IKeyboardHookListener*>{&dialog});
+  }
+
+  void resetsADelayModeOutOfRange_data() {
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("opened");
+    QTest::addColumn<int>("checkedBox");  // -1: none
+    QTest::addColumn<QString>("delayText");
+    QTest::addColumn<bool>("delayEnabled");
+    QTest::newRow("5 becomes real delays") << 5 << 0 << 0 << "10" << false;
+    QTest::newRow("3 becomes real delays") << 3 << 0 << 0 << "10" << false;
+    QTest::newRow("no delay shows 0") << 2 << 2 << 2 << "0" << false;
+    QTest::newRow("a negative mode stays") << -1 << -1 << -1 << "10" << true;
+  }
+  void resetsADelayModeOutOfRange() {
+    QFETCH(int, stored);
+    QFETCH(int, opened);
+    QFETCH(int, checkedBox);
+    QFETCH(QString, delayText);
+    QFETCH(bool, delayEnabled);
+    Harness& h = *harness_;
+    h.WriteStore(R"(page="0" repeat="1" delay="10" dlymode=")" + std::to_string(stored) +
+                 R"(" mediasel="0" functsel="0" sgcode="0" groupsel="0")");
+    MacroRecordDlg& dialog = h.Open();
+
+    QCOMPARE(h.Store().dlymode, opened);
+    const std::array<const char*, 3> boxes = {"chk_macro_realy_delay", "chk_macro_fixed_delay",
+                                              "chk_macro_no_delay"};
+    for (int box = 0; box < 3; ++box) {
+      QCOMPARE(
+          Control(dialog, QString::fromLatin1(boxes[static_cast<std::size_t>(box)])).IsChecked(),
+          box == checkedBox);
+    }
+    auto& delay = Control(dialog, QStringLiteral("edit_macro_delay_time"));
+    QCOMPARE(delay.GetText(), delayText);
+    QCOMPARE(delay.isEnabled(), delayEnabled);
+    // The mode the dialog opened with is in the file.
+    AssignmentStore reread(h.StoreFile());
+    reread.Open();
+    QCOMPARE(reread.dlymode, opened);
+  }
+
+  void okFillsTheMacroRecord_data() {
+    QTest::addColumn<QString>("repeat");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<std::vector<std::uint8_t>>("head");  // bytes 2 to 7
+    QTest::newRow("press 2000 ms, release 400 ms, three times")
+        << "3" << 0 << std::vector<std::uint8_t>{0xE0, 3, 0x04, 0x54, 0x04, 0xA8};
+    QTest::newRow("a repeat count keeps its low 8 bits")
+        << "300" << 0 << std::vector<std::uint8_t>{0xE0, 44, 0x04, 0x54, 0x04, 0xA8};
+    QTest::newRow("a group without events")
+        << "1" << 2 << std::vector<std::uint8_t>{0xE0, 1, 0, 0, 0, 0};
+    QTest::newRow("no group chosen: nothing") << "1" << -1 << std::vector<std::uint8_t>(6, 0);
+  }
+  void okFillsTheMacroRecord() {
+    QFETCH(QString, repeat);
+    QFETCH(int, row);
+    QFETCH(std::vector<std::uint8_t>, head);
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.keys = {{0x04, "A"}, {0xE0, "Ctrl Left"}};
+    h.Open();
+    Control(h.Dialog(), QStringLiteral("edit_macro_repeat_times")).SetText(repeat);
+    h.Groups().SetSel(row);
+
+    h.Press("btnOK");
+
+    QCOMPARE(h.Result(), MacroRecordDlg::kResultOk);
+    QCOMPARE(Bytes(h.record, 0, 2), (std::vector<std::uint8_t>{0, 0}));
+    QCOMPARE(Bytes(h.record, 2, 6), head);
+    QVERIFY(AllZeroFrom(h.record, 8));
+    QCOMPARE(h.Store().repeat, repeat.toInt());
+  }
+
+  void okOnTheSingleKeyPageGivesTheKeyPressedThere() {
+    Harness& h = *harness_;
+    h.WriteStore(
+        R"(page="1" repeat="1" delay="10" dlymode="0" mediasel="0" functsel="0" sgcode="62" groupsel="0")");
+    MacroRecordDlg& dialog = h.Open();
+    auto& singleKey = Control(dialog, QStringLiteral("edit_single_key"));
+    QCOMPARE(singleKey.GetText(), QStringLiteral("F5"));
+
+    // Every keystroke is the page's, up or down, known or not.
+    QVERIFY(h.Key(kKeyDownMessage, kVkB));
+    QCOMPARE(singleKey.GetText(), QStringLiteral("B"));
+    QCOMPARE(singleKey.GetUserData(), 0x05U);
+    QVERIFY(h.Key(kKeyUpMessage, kVkB));
+    QVERIFY(h.Key(kSystemKeyDownMessage, kVkF5));
+    QCOMPARE(singleKey.GetText(), QStringLiteral("F5"));
+    QCOMPARE(h.Store().sgcode, 0x3E);
+    h.Press("btnOK");
+
+    QCOMPARE(h.Result(), MacroRecordDlg::kResultOk);
+    QCOMPARE(Bytes(h.record, 0, 4), (std::vector<std::uint8_t>{0, 0, 0x3E, 0}));
+    QVERIFY(AllZeroFrom(h.record, 4));
+    // The captured key reaches the file with the next save only.
+    AssignmentStore reread(h.StoreFile());
+    reread.Open();
+    QCOMPARE(reread.sgcode, 62);
+  }
+
+  void okOnTheSingleKeyPageWithoutAKeyOfTheTableGivesNothing() {
+    Harness& h = *harness_;
+    h.WriteStore(
+        R"(page="1" repeat="1" delay="10" dlymode="0" mediasel="0" functsel="0" sgcode="62" groupsel="0")");
+    MacroRecordDlg& dialog = h.Open();
+    QVERIFY(h.Key(kKeyDownMessage, kVkA));
+    QVERIFY(h.Key(kKeyDownMessage, kVkF13));
+    QCOMPARE(Control(dialog, QStringLiteral("edit_single_key")).GetText(), QStringLiteral("A"));
+    h.Press("btnOK");
+    QCOMPARE(h.Result(), MacroRecordDlg::kResultOk);
+    QVERIFY(AllZeroFrom(h.record, 0));
+  }
+
+  void okOnTheCataloguePages_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<std::vector<std::uint8_t>>("bytes");  // bytes 0 to 11
+    QTest::newRow("media key: low 8 bits of its first code")
+        << 2 << 0 << std::vector<std::uint8_t>{0, 0, 0xE9, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    QTest::newRow("media key without codes: nothing") << 2 << 1 << std::vector<std::uint8_t>(12, 0);
+    QTest::newRow("chord: presses, then the releases, the first code last")
+        << 3 << 0
+        << std::vector<std::uint8_t>{0, 0, 0x04, 1, 0xE0, 0x45, 0x06, 0x45, 0x06, 0x81, 0xE0, 0x81};
+    QTest::newRow("chord without codes: nothing") << 3 << 1 << std::vector<std::uint8_t>(12, 0);
+  }
+  void okOnTheCataloguePages() {
+    QFETCH(int, page);
+    QFETCH(int, entry);
+    QFETCH(std::vector<std::uint8_t>, bytes);
+    Harness& h = *harness_;
+    h.Open();
+    h.ShowPage(page);
+    Control<ui::SComboBox>(h.Dialog(), page == 2 ? QStringLiteral("cmb_media_keys")
+                                                 : QStringLiteral("cmb_function_keys"))
+        .SetCurSel(entry, true);
+    QCOMPARE(page == 2 ? h.Store().mediasel : h.Store().functsel, entry);
+
+    h.Press("btnOK");
+
+    QCOMPARE(h.Result(), MacroRecordDlg::kResultOk);
+    QCOMPARE(Bytes(h.record, 0, 12), bytes);
+    QVERIFY(AllZeroFrom(h.record, 12));
+    AssignmentStore reread(h.StoreFile());
+    reread.Open();
+    QCOMPARE(reread.page, page);
+  }
+
+  void deleteAndCancelLeaveTheRecord_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("result");
+    QTest::newRow("delete") << "btnDelete" << MacroRecordDlg::kResultDelete;
+    QTest::newRow("cancel") << "btnCancel" << MacroRecordDlg::kResultCancel;
+    QTest::newRow("window closed") << "" << MacroRecordDlg::kResultCancel;
+  }
+  void deleteAndCancelLeaveTheRecord() {
+    QFETCH(QString, button);
+    QFETCH(int, result);
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    if (button.isEmpty()) {
+      h.Dialog().close();
+    } else {
+      h.Press(button.toLatin1().constData());
+    }
+    QCOMPARE(h.Result(), result);
+    QVERIFY(AllZeroFrom(h.record, 0));
+    // The window is gone: the dialog no longer listens to the keyboard.
+    QVERIFY(!h.Hook().IsInstalled());
+    QVERIFY(h.Hook().listeners().empty());
+  }
+
+  void recordsWithEachDelayMode_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("firstDelay");
+    QTest::newRow("real delays") << 0 << "150";
+    QTest::newRow("fixed delay") << 1 << "25";
+    QTest::newRow("no delay") << 2 << "0";
+  }
+  void recordsWithEachDelayMode() {
+    QFETCH(int, mode);
+    QFETCH(QString, firstDelay);
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.WriteStore(R"(page="0" repeat="1" delay="25" dlymode=")" + std::to_string(mode) +
+                 R"(" mediasel="0" functsel="0" sgcode="0" groupsel="2")");
+    h.Open();
+    Click(h.RecordBox());
+    QVERIFY(h.RecordBox().IsChecked());
+    QCOMPARE(h.RecordBox().GetText(), QStringLiteral("Stop record"));
+
+    // A release first has nothing to continue: swallowed, not recorded.
+    QVERIFY(h.Key(kKeyUpMessage, kVkB));
+    h.clock.SetNowMs(1000);
+    QVERIFY(h.Key(kKeyDownMessage, kVkA));
+    h.clock.SetNowMs(1150);
+    QVERIFY(h.Key(kKeyUpMessage, kVkA));
+
+    const std::vector<std::string> recorded = {"4 A 0 " + firstDelay.toStdString(), "4 A 1 0"};
+    QCOMPARE(EventTexts(h.Dialog().Library().GroupAt(2)), recorded);
+    QCOMPARE(EventTexts(h.Saved()->GroupAt(2)), recorded);
+    QCOMPARE(h.Events().GetRowCount(), 2);
+    QCOMPARE(CellText(h.Events(), 1, "key_state"), QStringLiteral("key up"));
+
+    Click(h.RecordBox());
+    QCOMPARE(h.RecordBox().GetText(), QStringLiteral("Start record"));
+    QVERIFY(!h.Key(kKeyDownMessage, kVkA));
+    QCOMPARE(h.Dialog().Library().GroupAt(2)->ChildCount(), 2);
+  }
+
+  void recordingAppendsToTheShownGroup() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    h.SelectGroup(0);
+    Click(h.RecordBox());
+    h.clock.SetNowMs(5000);
+    QVERIFY(h.Key(kSystemKeyDownMessage, kVkB));
+    // The first keystroke since the dialog opened measures from the program's start.
+    QCOMPARE(EventTexts(h.Saved()->GroupAt(0)),
+             (std::vector<std::string>{"4 A 0 2000", "4 A 1 5001", "5 B 0 0"}));
+  }
+
+  void recordingNeedsAGroup() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.WriteStore(
+        R"(page="0" repeat="1" delay="10" dlymode="0" mediasel="0" functsel="0" sgcode="0" groupsel="-1")");
+    h.Open();
+    QCOMPARE(h.Groups().GetSel(), -1);
+    Click(h.RecordBox());
+    QVERIFY(!h.RecordBox().IsChecked());
+    QCOMPARE(h.RecordBox().GetText(), QStringLiteral("Start record"));
+    QVERIFY(!h.Key(kKeyDownMessage, kVkA));
+  }
+
+  void capturesOnlyOnItsPages_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<bool>("swallowed");
+    QTest::newRow("macro page, not recording") << 0 << false;
+    QTest::newRow("single key") << 1 << true;
+    QTest::newRow("media key") << 2 << false;
+    QTest::newRow("function key") << 3 << false;
+  }
+  void capturesOnlyOnItsPages() {
+    QFETCH(int, page);
+    QFETCH(bool, swallowed);
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    MacroRecordDlg& dialog = h.Open();
+    h.ShowPage(page);
+    std::uint32_t message = kKeyUpMessage;
+    int hookCode = kHookActionCode;
+    KeyboardEventRecord key{kVkA};
+    QCOMPARE(dialog.OnKeyboardEvent(hookCode, message, key), swallowed);
+  }
+
+  // When the dialog holds the system's keyboard hook.
+  void installsAndRemovesTheHook() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    MacroRecordDlg& dialog = h.Open();
+    QCOMPARE(h.system.installs, 1);
+    QVERIFY(h.system.installed);
+
+    h.ShowPage(1);
+    QVERIFY(h.system.installed);
+    h.ShowPage(0);
+    QVERIFY(!h.system.installed);
+    Click(h.RecordBox());
+    QVERIFY(h.system.installed);
+    h.ShowPage(3);
+    QVERIFY(!h.system.installed);
+    // Back on the macro page a checked box records again.
+    h.ShowPage(0);
+    QVERIFY(h.system.installed);
+    Click(h.RecordBox());
+    QVERIFY(!h.system.installed);
+    QCOMPARE(h.Hook().listeners(), std::vector<IKeyboardHookListener*>{&dialog});
+
+    h.Press("btnCancel");
+    QCOMPARE(h.Result(), MacroRecordDlg::kResultCancel);
+    QVERIFY(!h.system.installed);
+    QVERIFY(h.Hook().listeners().empty());
+  }
+
+  void listensOnceTheHookCanBeInstalled() {
+    Harness& h = *harness_;
+    h.system.installable = false;
+    MacroRecordDlg& dialog = h.Open();
+    QVERIFY(h.Hook().listeners().empty());
+    h.system.installable = true;
+    h.ShowPage(1);
+    QCOMPARE(h.Hook().listeners(), std::vector<IKeyboardHookListener*>{&dialog});
+    QVERIFY(h.Key(kKeyDownMessage, kVkF5));
+  }
+
+  void editsOfTheEventsAreSaved() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    h.SelectGroup(1);
+    ui::SMcListView& events = h.Events();
+
+    // item_delete without a selected event deletes the last one.
+    QCOMPARE(events.GetSel(), -1);
+    h.Press("item_delete");
+    QCOMPARE(EventTexts(h.Saved()->GroupAt(1)), (std::vector<std::string>{"5 B 0 10", "5 B 1 20"}));
+
+    Click(*events.GetRowView(1));
+    h.Press("item_up");
+    QCOMPARE(events.GetSel(), 0);
+    QCOMPARE(EventTexts(h.Saved()->GroupAt(1)), (std::vector<std::string>{"5 B 1 20", "5 B 0 10"}));
+    QCOMPARE(CellText(events, 0, "key_state"), QStringLiteral("key up"));
+
+    // From the last row a move down changes nothing, and no row stays selected.
+    Click(*events.GetRowView(1));
+    h.Press("item_down");
+    QCOMPARE(events.GetSel(), -1);
+    QCOMPARE(EventTexts(h.Saved()->GroupAt(1)), (std::vector<std::string>{"5 B 1 20", "5 B 0 10"}));
+    Click(*events.GetRowView(0));
+    h.Press("item_down");
+    QCOMPARE(events.GetSel(), 1);
+    QCOMPARE(EventTexts(h.Saved()->GroupAt(1)), (std::vector<std::string>{"5 B 0 10", "5 B 1 20"}));
+
+    h.Press("item_clear");
+    QCOMPARE(events.GetRowCount(), 0);
+    QVERIFY(EventTexts(h.Saved()->GroupAt(1)).empty());
+    QCOMPARE(EventTexts(h.Saved()->GroupAt(0)).size(), std::size_t{2});
+  }
+
+  void aDelayIsStoredAsTypedWhenItBeginsWithANumber() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    h.SelectGroup(0);
+    auto& delay = *h.Events().GetRowView(1)->FindChildByName(QStringLiteral("key_delay"));
+
+    delay.SetText(QStringLiteral("abc"));
+    QCOMPARE(delay.GetText(), QStringLiteral("400"));
+    QCOMPARE(EventText(h.Saved()->GroupAt(0)->ChildAt(1)), std::string("4 A 1 400"));
+
+    delay.SetText(QStringLiteral("12ms"));
+    QCOMPARE(EventText(h.Saved()->GroupAt(0)->ChildAt(1)), std::string("4 A 1 12ms"));
+
+    // Typed into the field over what it shows, the delay is saved at every change.
+    auto* line = static_cast<ui::SEdit&>(delay).GetLineEdit();
+    line->selectAll();
+    QTest::keyClicks(line, QStringLiteral("25"));
+    QCOMPARE(delay.GetText(), QStringLiteral("25"));
+    QCOMPARE(EventText(h.Saved()->GroupAt(0)->ChildAt(1)), std::string("4 A 1 25"));
+    QCOMPARE(EventText(h.Saved()->GroupAt(0)->ChildAt(0)), std::string("4 A 0 2000"));
+  }
+
+  void renamingAGroupSavesEveryChange() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    auto& name = static_cast<ui::SEdit&>(
+        *h.Groups().GetRowView(2)->FindChildByName(QStringLiteral("group_name")));
+    QTest::keyClicks(name.GetLineEdit(), QStringLiteral("X"));
+    QCOMPARE(GroupNames(*h.Saved())[2], std::string("EmptyX"));
+    QTest::keyClicks(name.GetLineEdit(), QStringLiteral("Y"));
+    QCOMPARE(GroupNames(*h.Saved())[2], std::string("EmptyXY"));
+    // An empty name is a name too, and the group stays.
+    name.SetText(QString());
+    QCOMPARE(GroupNames(*h.Saved()), (std::vector<std::string>{"Copy", "States", ""}));
+  }
+
+  void headerClicksMarkAColumnAndKeepTheOrder() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    h.SelectGroup(1);
+    ui::SMcListView& events = h.Events();
+    events.ClickHeader(1);
+    QCOMPARE(events.GetSortMark(1), ui::SortMark::kAscending);
+    events.ClickHeader(1);
+    QCOMPARE(events.GetSortMark(1), ui::SortMark::kDescending);
+    events.ClickHeader(3);
+    QCOMPARE(events.GetSortMark(1), ui::SortMark::kNone);
+    QCOMPARE(events.GetSortMark(3), ui::SortMark::kAscending);
+    QCOMPARE(CellText(events, 0, "key_state"), QStringLiteral("key down"));
+    QCOMPARE(CellText(events, 2, "key_state"), QStringLiteral("replace"));
+  }
+
+  void addingAndDeletingGroupsMovesTheSelection() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    ui::SListView& groups = h.Groups();
+    h.SelectGroup(0);
+    QCOMPARE(h.Store().groupsel, 0);
+
+    // Adding with the first of three selected selects the second, not the new group.
+    h.Press("groupAdd");
+    QCOMPARE(GroupNames(*h.Saved()),
+             (std::vector<std::string>{"Copy", "States", "Empty", "Group 3"}));
+    QCOMPARE(groups.GetRowCount(), 4);
+    QCOMPARE(groups.GetSel(), 1);
+    QCOMPARE(h.Events().GetRowCount(), 3);
+    QCOMPARE(h.Store().groupsel, 1);
+
+    // Deleting the last row selects the row before it.
+    h.SelectGroup(3);
+    h.Press("groupDel");
+    QCOMPARE(GroupNames(*h.Saved()), (std::vector<std::string>{"Copy", "States", "Empty"}));
+    QCOMPARE(groups.GetSel(), 2);
+    QCOMPARE(h.Events().GetRowCount(), 0);
+
+    // Deleting the shown group shows the group that takes its row.
+    h.SelectGroup(0);
+    h.Press("groupDel");
+    QCOMPARE(GroupNames(*h.Saved()), (std::vector<std::string>{"States", "Empty"}));
+    QCOMPARE(groups.GetSel(), 0);
+    QCOMPARE(h.Events().GetRowCount(), 3);
+
+    // Without a selection the last group goes.
+    groups.SetSel(-1);
+    h.Press("groupDel");
+    QCOMPARE(GroupNames(*h.Saved()), (std::vector<std::string>{"States"}));
+
+    // The selected row is where the next dialog opens.
+    AssignmentStore reread(h.StoreFile());
+    reread.Open();
+    QCOMPARE(reread.groupsel, h.Store().groupsel);
+  }
+
+  void exportsAndImportsMacroFiles() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    h.SelectGroup(1);
+    const std::string library = h.Dialog().Library().ToXml();
+
+    // Only ".mcr", exactly.
+    FileDialogs::SetNextFileName(QString::fromStdString(h.File("all.MCR").string()));
+    h.Press("groupExport");
+    QVERIFY(!std::filesystem::exists(h.File("all.MCR")));
+    FileDialogs::SetNextFileName(QString::fromStdString(h.File("all.mcr").string()));
+    h.Press("groupExport");
+    QCOMPARE(test::ReadFile(h.File("all.mcr")), library);
+
+    test::WriteFile(h.File("other.mcr"), R"(<group><items name="One"><item code="9" /></items>
+      <items name="Two" /></group>)");
+    FileDialogs::SetNextFileName(QString::fromStdString(h.File("other.mcr").string()));
+    h.Press("groupImport");
+    QCOMPARE(GroupNames(*h.Saved()), (std::vector<std::string>{"One", "Two"}));
+    QCOMPARE(h.Groups().GetRowCount(), 2);
+    // The row stays selected and shows the group that now has it.
+    QCOMPARE(h.Groups().GetSel(), 1);
+    QCOMPARE(h.Events().GetRowCount(), 0);
+    h.SelectGroup(0);
+    QCOMPARE(CellText(h.Events(), 0, "key_code"), QStringLiteral("9"));
+
+    // A cancelled dialog does nothing.
+    FileDialogs::SetNextFileName(QString());
+    h.Press("groupImport");
+    QCOMPARE(h.Groups().GetRowCount(), 2);
+  }
+
+  void showsWhatCouldNotBeDone() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    // The library's folder does not exist: nothing can be saved there.
+    h.Open(false, h.File("missing") / "macro.xml");
+    auto& problem = Control<ui::SStatic>(h.Dialog(), QStringLiteral("text_file_problem"));
+    QVERIFY(!problem.isVisible());
+
+    h.Press("groupAdd");
+    QVERIFY(problem.isVisible());
+    QCOMPARE(problem.GetText(), QStringLiteral("Your changes could not be saved."));
+    QVERIFY(!problem.GetToolTipText().isEmpty());
+
+    test::WriteFile(h.File("broken.mcr"), "<group><items name=");
+    FileDialogs::SetNextFileName(QString::fromStdString(h.File("broken.mcr").string()));
+    h.Press("groupImport");
+    // The unsaved changes still matter most.
+    QCOMPARE(problem.GetText(), QStringLiteral("Your changes could not be saved."));
+    QCOMPARE(h.Dialog().Library().GroupCount(), 1);
+  }
+
+  void showsATranslatedDialog() {
+    app_.reset();
+    app_ = test::MakeApplication(QStringLiteral("lang_cn"));
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    h.SelectGroup(1);
+    QCOMPARE(CellText(h.Events(), 0, "key_state"), QStringLiteral("按下"));
+    QCOMPARE(CellText(h.Events(), 2, "key_state"), QStringLiteral("替换"));
+    Click(h.RecordBox());
+    QCOMPARE(h.RecordBox().GetDisplayText(), QStringLiteral("停止录制"));
+  }
+
+ private:
+  std::unique_ptr<ui::SApplication> app_;
+  std::unique_ptr<Harness> harness_;
+};
+
+}  // namespace keyloom::macro
+
+QTEST_MAIN(keyloom::macro::MacroRecordDlgTest)
+#include "MacroRecordDlgTest.moc"
