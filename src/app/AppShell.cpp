@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
@@ -15,14 +16,21 @@
 
 #include "app/CMainDlg.h"
 #include "app/CommandLine.h"
+#include "app/DeviceChangeNotifier.h"
 #include "app/FirstPaintReporter.h"
 #include "app/KeyboardConnection.h"
 #include "app/Language.h"
 #include "app/SingleInstanceGuard.h"
 #include "app/WindowActivation.h"
+#include "controls/ICoordButtonClickListener.h"
 #include "controls/RegisterControls.h"
+#include "controls/STabCtrl2.h"
+#include "hid/DeviceMonitor.h"
+#include "macro/AssignmentStore.h"
+#include "macro/MacroRecordDlg.h"
 #include "settings/AppConfig.h"
 #include "settings/AppPaths.h"
+#include "ui/Image.h"
 #include "ui/ResourceProvider.h"
 #include "ui/SApplication.h"
 
@@ -33,6 +41,9 @@ namespace {
 constexpr const char* kProgramName = "keyloom";
 // The skin folder, relative to the data folder.
 constexpr const char* kSkinFolder = "uires";
+constexpr const char* kLogoIcon = "ICON:ICON_LOGO";
+// The installed desktop entry, org.keyloom.Keyloom.desktop, without its extension.
+constexpr const char* kDesktopEntryName = "org.keyloom.Keyloom";
 // The skin's named string that names the instance.
 constexpr int kInstanceNameIndex = 0;
 
@@ -79,6 +90,30 @@ int SaveScreenshot(QWidget& window, const QString& file) {
   return kExitOk;
 }
 
+// Clicks the key on the main window's keyboard picture once the loop runs, saves the key
+// assignment dialog that opens and cancels it, then ends the loop with the screenshot's status.
+void ScheduleDialogScreenshot(CMainDlg& mainDlg, const LaunchOptions::DialogScreenshot& shot) {
+  QTimer::singleShot(0, &mainDlg, [&mainDlg, shot] {
+    int status = kExitNoMainWindow;
+    const ui::SHostDialog::ExecHook previous =
+        ui::SHostDialog::SetExecHook([&status, &shot](ui::SHostDialog& dialog) {
+          auto* pages = dialog.FindChildByName2<controls::STabCtrl2>(
+              QStringLiteral("tab_macro_mode_selection"));
+          if (shot.page && pages != nullptr) {
+            pages->SetCurSel(*shot.page);
+          }
+          status = SaveScreenshot(dialog, shot.file);
+          dialog.EndDialog(macro::MacroRecordDlg::kResultCancel);
+        });
+    for (const int event : {controls::ICoordButtonClickListener::kEventPress,
+                            controls::ICoordButtonClickListener::kEventRelease}) {
+      mainDlg.OnCoordButtonClick(shot.keyCode, shot.keyName, event, 0, 0, 0);
+    }
+    ui::SHostDialog::SetExecHook(previous);
+    QCoreApplication::exit(status);
+  });
+}
+
 }  // namespace
 
 AppShell::AppShell(LaunchOptions options) : options_(std::move(options)) {}
@@ -98,9 +133,15 @@ int AppShell::Run(char* programPath) {
   }
   if (options_.dataDir) {
     options_.dataDir = Absolute(*options_.dataDir);
+    // The key assignment dialog keeps its choices there, and the macro library beside them.
+    macro::AssignmentStore::SetGlobalFolder(*options_.dataDir);
   }
   if (options_.screenshotFile) {
     options_.screenshotFile = QDir::current().absoluteFilePath(*options_.screenshotFile);
+  }
+  if (options_.dialogScreenshot) {
+    options_.dialogScreenshot->file =
+        QDir::current().absoluteFilePath(options_.dialogScreenshot->file);
   }
 
   // Qt prepares what it needs of the platform (OLE and COM on Windows) by itself. Its application
@@ -138,6 +179,13 @@ int AppShell::Run(char* programPath) {
                  ui::SApplication::kDefaultUiDefinition);
   }
 
+  // The logo stands for the program in task bars and window switchers; Wayland compositors
+  // find the icon through the name of the desktop entry.
+  if (const std::shared_ptr<const ui::Image> logo = app.GetImage(QLatin1String(kLogoIcon))) {
+    QApplication::setWindowIcon(logo->ToIcon());
+  }
+  QGuiApplication::setDesktopFileName(QLatin1String(kDesktopEntryName));
+
   // The configuration, kept for the whole run, and the translation it asks for. Without that
   // translation the texts stay as the layouts give them.
   const settings::AppConfig& config = settings::AppConfig::Global();
@@ -163,6 +211,13 @@ int AppShell::Run(char* programPath) {
     BringToFront(mainDlg);
     ReportInstance("activated");
   });
+  // Where the system has a device monitor (Linux), every change it reports reaches the main
+  // window; Windows tells the window itself.
+  std::unique_ptr<DeviceChangeNotifier> deviceChanges;
+  if (std::unique_ptr<hid::DeviceMonitor> monitor = hid::OpenDeviceMonitor()) {
+    deviceChanges = std::make_unique<DeviceChangeNotifier>(
+        std::move(monitor), [&mainDlg] { mainDlg.OnDeviceChange(); });
+  }
   mainDlg.CenterWindow();
   mainDlg.showNormal();
 
@@ -174,8 +229,12 @@ int AppShell::Run(char* programPath) {
       QCoreApplication::exit(SaveScreenshot(mainDlg, file));
     });
   }
+  if (options_.dialogScreenshot) {
+    ScheduleDialogScreenshot(mainDlg, *options_.dialogScreenshot);
+  }
 
-  // Once the loop ends, the main window, the guard, the toolkit and Qt go, in this order.
+  // Once the loop ends, the device monitor, the main window, the guard, the toolkit and Qt go, in
+  // this order.
   return app.Run(mainDlg);
 }
 

@@ -1,16 +1,20 @@
 #include "app/CMainDlg.h"
 
 #include <QSystemTrayIcon>
-#include <optional>
+#include <string_view>
 #include <utility>
 
+#include "app/KeyAssignmentFlow.h"
+#include "app/Language.h"
 #include "app/SingleInstanceGuard.h"
 #include "controls/CoordButtonImage.h"
-#include "controls/SShellNotifyIcon.h"
-#include "protocol/LightingPanels.h"
+#include "hid/DeviceChangeMessage.h"
+#include "protocol/KeyboardProtocol.h"
 #include "ui/EventArgs.h"
 #include "ui/EventIds.h"
+#include "ui/SApplication.h"
 #include "ui/SComboBox.h"
+#include "ui/SMessageBox.h"
 #include "ui/SSliderBar.h"
 #include "ui/SStatic.h"
 
@@ -21,23 +25,30 @@ namespace {
 // The value of the window property that marks the main window.
 constexpr int kInstancePropertyValue = 1;
 
-// Buttons of the title bar.
+// Buttons of the title bar and the window.
+const QString kMoreButton = QStringLiteral("btn_more");
 const QString kCloseButton = QStringLiteral("btn_close");
 const QString kMinimizeButton = QStringLiteral("btn_min");
+const QString kMaximizeButton = QStringLiteral("btn_max");
+const QString kRestoreButton = QStringLiteral("btn_restore");
+const QString kRestoreFactoryButton = QStringLiteral("btn_restore_factory");
+const QString kLogoLink = QStringLiteral("logo_link");
+// Named items of the "more" menu.
+const QString kChineseItem = QStringLiteral("zh_cn");
+const QString kEnglishItem = QStringLiteral("jp");
 
 const QString kKeyboardPicture = QStringLiteral("img_keyboard");
+const QString kProfileCombo = QStringLiteral("cmb_profile");
 const QString kLedModeCombo = QStringLiteral("cmb_led_mode");
-// The lighting panels, each shown only for the effects that use it.
-const QString kDirectionPanel = QStringLiteral("radio_direction_parent");
-const QString kSpeedPanel = QStringLiteral("bar_speed_parent");
-const QString kBrightnessPanel = QStringLiteral("bar_brightness_parent");
-const QString kColourPanel = QStringLiteral("bar_color_parent");
-const QString kAreaPanel = QStringLiteral("udef_area_parent");
 
-void SetVisible(ui::SWindow* panel, bool visible) {
-  if (panel != nullptr) {
-    panel->setVisible(visible);
-  }
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+bool IsLightingSlider(const ui::EventArgs& args) {
+  return args.sender != nullptr && args.sender->IsClass(ui::SSliderBar::kClassName) &&
+         (args.senderName == QLatin1String(LightingPanel::kSpeedSlider) ||
+          args.senderName == QLatin1String(LightingPanel::kBrightnessSlider));
 }
 
 }  // namespace
@@ -45,12 +56,14 @@ void SetVisible(ui::SWindow* panel, bool visible) {
 CMainDlg::CMainDlg(std::unique_ptr<KeyboardConnection> connection, QString instanceName)
     : ui::SHostWnd(QLatin1String(kLayoutName)),
       connection_(std::move(connection)),
-      instanceName_(std::move(instanceName)) {}
+      instanceName_(std::move(instanceName)),
+      trayCommands_(*this) {}
 
 CMainDlg::~CMainDlg() {
   if (keyboardPicture_ != nullptr) {
     keyboardPicture_->SetClickListener(nullptr);
   }
+  trayCommands_.Detach();
 }
 
 void CMainDlg::SetConnectionStatus(bool connected) {
@@ -59,9 +72,84 @@ void CMainDlg::SetConnectionStatus(bool connected) {
   }
 }
 
-bool CMainDlg::OnCoordButtonClick(int /*id*/, const QString& /*name*/, int /*event*/,
-                                  std::uint32_t /*flags*/, int /*x*/, int /*y*/) {
+bool CMainDlg::ConnectKeyboard() {
+  if (connection_->Open()) {
+    permissionNotice_.Hide();
+    SetConnectionStatus(true);
+    return true;
+  }
+  trayCommands_.ShowMessage(kFailedToOpenUsbText);
+  SetConnectionStatus(false);
+  const hid::HidDevice& device = connection_->Device();
+  if (device.state() == hid::HidDevice::State::kFailed &&
+      device.lastOpenError() == hid::OpenError::kAccessDenied) {
+    permissionNotice_.Show(device.lastOpenPath());
+  } else {
+    permissionNotice_.Hide();
+  }
   return false;
+}
+
+void CMainDlg::OnDeviceChange() {
+  if (!connection_->IsKeyboardPresent()) {
+    permissionNotice_.Hide();
+    SetConnectionStatus(false);
+    return;
+  }
+  if (ConnectKeyboard()) {
+    ReloadProfile();
+  }
+}
+
+void CMainDlg::MarkAssignedKeys() {
+  if (keyboardPicture_ == nullptr) {
+    return;
+  }
+  keyboardPicture_->SetButtonChecked(controls::CoordButtonImage::kAllButtons, false);
+  for (const std::uint8_t keyCode : keyboard_.slots.bytes()) {
+    if (keyCode != 0) {
+      keyboardPicture_->SetButtonChecked(keyCode, true);
+    }
+  }
+}
+
+void CMainDlg::SyncLighting(bool toControls) {
+  const int ledMode = ledModeCombo_ != nullptr ? ledModeCombo_->GetCurSel() : -1;
+  if (toControls) {
+    lightingPanel_.SyncToControls(keyboard_.lighting, ledMode);
+  } else {
+    lightingPanel_.SyncFromControls(keyboard_.lighting, ledMode);
+  }
+}
+
+void CMainDlg::SendLighting() {
+  const int ledMode = ledModeCombo_ != nullptr ? ledModeCombo_->GetCurSel() : -1;
+  protocol::SendLighting(GetLink(), ledMode, keyboard_.lighting);
+}
+
+void CMainDlg::SwitchLanguage(bool chinese) {
+  ui::SApplication* app = ui::SApplication::Instance();
+  if (app == nullptr || !InstallTranslator(*app, TranslatorNameFor(chinese))) {
+    return;
+  }
+  SendLanguageChanged();
+  permissionNotice_.Retranslate();
+}
+
+int CMainDlg::GetProfileEntry() const {
+  return profileCombo_ != nullptr ? profileCombo_->GetCurSel() : -1;
+}
+
+bool CMainDlg::OnCoordButtonClick(int id, const QString& name, int event, std::uint32_t /*flags*/,
+                                  int /*x*/, int /*y*/) {
+  KeyAssignmentFlow::Context context{.link = GetLink(),
+                                     .keyboard = keyboard_,
+                                     .selectedKeys = selectedKeys_,
+                                     .profileEntry = GetProfileEntry(),
+                                     .owner = MessageBoxOwner(),
+                                     .markAssignedKeys = [this] { MarkAssignedKeys(); },
+                                     .dialog = {}};
+  return KeyAssignmentFlow::OnCoordButtonClick(context, id, name, event);
 }
 
 void CMainDlg::OnInitDialog() {
@@ -73,25 +161,28 @@ void CMainDlg::OnInitDialog() {
     keyboardPicture_->SetClickListener(this);
   }
 
+  profileCombo_ = FindChildByName2<ui::SComboBox>(kProfileCombo);
+  if (profileCombo_ != nullptr) {
+    profileCombo_->SetCurSel(0, true);
+    profileCombo_->Subscribe(ui::kEventComboSelectionChanged,
+                             [this](ui::EventArgs& args) { OnProfileChanged(args); });
+    keyboard_.profileIndex = profileCombo_->GetCurSel();
+  }
   ledModeCombo_ = FindChildByName2<ui::SComboBox>(kLedModeCombo);
-  directionPanel_ = FindChildByName2<ui::SWindow>(kDirectionPanel);
-  speedPanel_ = FindChildByName2<ui::SWindow>(kSpeedPanel);
-  brightnessPanel_ = FindChildByName2<ui::SWindow>(kBrightnessPanel);
-  colourPanel_ = FindChildByName2<ui::SWindow>(kColourPanel);
-  areaPanel_ = FindChildByName2<ui::SWindow>(kAreaPanel);
   if (ledModeCombo_ != nullptr) {
-    ledModeCombo_->Subscribe(ui::kEventComboSelectionChanged, [this](ui::EventArgs& args) {
-      if (args.sender != nullptr && args.sender->IsClass(ui::SComboBox::kClassName)) {
-        args.handled = true;
-        ShowLightingPanels(args.index);
-      }
-    });
-    ShowLightingPanels(ledModeCombo_->GetCurSel());
+    ledModeCombo_->SetCurSel(0, true);
+    ledModeCombo_->Subscribe(ui::kEventComboSelectionChanged,
+                             [this](ui::EventArgs& args) { OnLedModeChanged(args); });
   }
 
+  lightingPanel_.Attach(*this);
+  SyncLighting(true);
+
   statusText_ = FindChildByID2<ui::SStatic>(kStatusTextId);
-  trayIcon_ = FindChildByID2<controls::SShellNotifyIcon>(kTrayIconId);
-  SetConnectionStatus(false);
+  trayCommands_.Attach();
+  permissionNotice_.Attach(this);
+  ConnectKeyboard();
+  ReloadProfile();
 }
 
 void CMainDlg::OnDestroy() {
@@ -101,27 +192,128 @@ void CMainDlg::OnDestroy() {
     keyboardPicture_->SetClickListener(nullptr);
     keyboardPicture_ = nullptr;
   }
+  lightingPanel_.Detach();
   ledModeCombo_ = nullptr;
-  directionPanel_ = nullptr;
-  speedPanel_ = nullptr;
-  brightnessPanel_ = nullptr;
-  colourPanel_ = nullptr;
-  areaPanel_ = nullptr;
+  profileCombo_ = nullptr;
   statusText_ = nullptr;
-  trayIcon_ = nullptr;
+  permissionNotice_.Attach(nullptr);
+  trayCommands_.Detach();
   ui::SHostWnd::OnDestroy();
 }
 
+void CMainDlg::OnCommand(int notifyCode, int id) {
+  if (notifyCode != 0) {
+    return;
+  }
+  if (id == TrayCommands::kCommandUpgrade) {
+    trayCommands_.RunUpgrade();
+  } else if (id == TrayCommands::kCommandExit) {
+    PostCloseRequest();
+  }
+}
+
 void CMainDlg::OnEvent(ui::EventArgs& args) {
+  if (args.eventId == ui::kEventSliderPos && IsLightingSlider(args)) {
+    args.handled = true;
+    SyncLighting(false);
+    SendLighting();
+    return;
+  }
   if (args.eventId != ui::kEventCommand) {
     return;
   }
-  if (args.senderName == kCloseButton) {
-    args.handled = true;
+  const QString& name = args.senderName;
+  if (name == kMoreButton) {
+    trayCommands_.ShowMoreMenu();
+  } else if (name == kCloseButton) {
     DestroyWindow();
-  } else if (args.senderName == kMinimizeButton) {
-    args.handled = true;
+  } else if (name == kMinimizeButton) {
     HideToTray();
+  } else if (name == kMaximizeButton) {
+    SendSysCommand(kSysCommandMaximize);
+  } else if (name == kRestoreButton) {
+    SendSysCommand(kSysCommandRestore);
+  } else if (name == kChineseItem) {
+    SwitchLanguage(true);
+  } else if (name == kEnglishItem) {
+    SwitchLanguage(false);
+  } else if (name == kRestoreFactoryButton) {
+    RestoreFactorySettings();
+  } else if (name == kLogoLink) {
+    TrayCommands::OpenMakerPage();
+  } else if (name == QLatin1String(PermissionNotice::kCopyButtonName)) {
+    PermissionNotice::CopyCommand();
+    trayCommands_.ShowMessage(PermissionNotice::kCopiedText);
+  } else if (LightingPanel::IsLightingControlId(args.senderId)) {
+    SyncLighting(false);
+    SendLighting();
+  } else {
+    return;
+  }
+  args.handled = true;
+}
+
+bool CMainDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+  const std::string_view type(eventType.constData(), static_cast<std::size_t>(eventType.size()));
+  if (hid::IsDeviceChangeMessage(type, message)) {
+    OnDeviceChange();
+    *result = 0;
+    return true;
+  }
+  return ui::SHostWnd::nativeEvent(eventType, message, result);
+}
+
+void CMainDlg::ReloadProfile() {
+  if (keyboard_.profileIndex > kLastProfileIndex) {
+    return;
+  }
+  protocol::SelectProfile(GetLink(), keyboard_.profileIndex);
+  ReadKeySlots();
+}
+
+void CMainDlg::ReadKeySlots() {
+  keyboard_.slots = protocol::ReadKeySlots(GetLink());
+  MarkAssignedKeys();
+}
+
+void CMainDlg::OnProfileChanged(ui::EventArgs& args) {
+  if (args.sender == nullptr || !args.sender->IsClass(ui::SComboBox::kClassName)) {
+    return;
+  }
+  args.handled = true;
+  keyboard_.profileIndex = GetProfileEntry();
+  ReloadProfile();
+}
+
+void CMainDlg::OnLedModeChanged(ui::EventArgs& args) {
+  if (args.sender == nullptr || !args.sender->IsClass(ui::SComboBox::kClassName)) {
+    return;
+  }
+  args.handled = true;
+  SyncLighting(true);
+  SendLighting();
+}
+
+void CMainDlg::RestoreFactorySettings() {
+  protocol::RestoreFactorySteps steps;
+  steps.confirm = [this](std::string_view caption, std::string_view question) {
+    return ui::SMessageBox::Show(MessageBoxOwner(), FromUtf8(question), FromUtf8(caption),
+                                 ui::MessageBoxButtons::kOkCancel,
+                                 ui::MessageBoxIcon::kWarning) == ui::SMessageBox::kIdOk;
+  };
+  steps.afterReset = [this] {
+    // Each selection runs its handler when the entry changes: LED mode 0's default record is
+    // sent, the first profile selected and read.
+    if (ledModeCombo_ != nullptr) {
+      ledModeCombo_->SetCurSel(0, true);
+    }
+    SyncLighting(true);
+    if (profileCombo_ != nullptr) {
+      profileCombo_->SetCurSel(keyboard_.profileIndex, true);
+    }
+  };
+  if (protocol::RestoreFactory(GetLink(), keyboard_, steps)) {
+    MarkAssignedKeys();
   }
 }
 
@@ -131,18 +323,6 @@ void CMainDlg::HideToTray() {
   } else {
     showMinimized();
   }
-}
-
-void CMainDlg::ShowLightingPanels(int ledMode) {
-  const std::optional<protocol::LightingPanels> panels = protocol::LightingPanelsForMode(ledMode);
-  if (!panels) {
-    return;
-  }
-  SetVisible(directionPanel_, panels->direction);
-  SetVisible(speedPanel_, panels->speed);
-  SetVisible(brightnessPanel_, panels->brightness);
-  SetVisible(colourPanel_, panels->colourBar);
-  SetVisible(areaPanel_, panels->userAreas);
 }
 
 }  // namespace keyloom::app

@@ -1,51 +1,59 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
-#include <array>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "app/KeyboardConnection.h"
+#include "app/LightingPanel.h"
+#include "app/PermissionNotice.h"
+#include "app/TrayCommands.h"
 #include "controls/ICoordButtonClickListener.h"
 #include "protocol/KeyboardState.h"
-#include "protocol/LightingSync.h"
+#include "protocol/Link.h"
 #include "protocol/SelectedKeys.h"
 #include "ui/SHostWnd.h"
 
 namespace keyloom::ui {
 class SComboBox;
-class SSliderBar;
 class SStatic;
-class SWindow;
+struct EventArgs;
 }  // namespace keyloom::ui
 
 namespace keyloom::controls {
 class CoordButtonImage;
-class SShellNotifyIcon;
 }  // namespace keyloom::controls
 
 namespace keyloom::app {
 
 // The program's main window and its controller, built from LAYOUT:XML_MAINWND. It owns the
-// keyboard connection and the program's view of the keyboard (profile, key slots, lighting),
-// listens to the keyboard picture, answers the title bar's buttons and shows the lighting panels
-// of the chosen effect.
+// keyboard connection and the program's view of the keyboard (profile, key slots, lighting) and
+// is the only sender of keyboard commands: it opens the keyboard at the start and after every
+// device change, switches profiles from "cmb_profile", drives the lighting panel, restores the
+// factory settings, answers the title bar's buttons and the menus' commands, and listens to the
+// keyboard picture.
 //
-// At initialisation it marks itself with the window property InstanceName (value 1), which a
-// later start of the program looks for, makes itself the keyboard picture's click listener,
-// shows the panels of the effect in "cmb_led_mode" and "Disconnected" until the keyboard is
-// opened. Destroying it takes the mark away and ends the message loop with 1.
+// Initialisation, in this order: the window property InstanceName (value 1), which a later start
+// of the program looks for; the keyboard picture's click listener; "cmb_profile" and then
+// "cmb_led_mode" on their first entry, each followed by its handler; the lighting controls,
+// loaded from LED mode 0's record (nothing is sent); the keyboard opened ("Connected", else the
+// message "Failed to open USB" and "Disconnected"); then, opened or not, the profile selected and
+// the key slots read, which marks the assigned keys. Destroying the window takes the mark away
+// and ends the message loop.
 class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener {
  public:
   static constexpr const char* kLayoutName = "LAYOUT:XML_MAINWND";
   // The status text ("version") and the tray icon are looked up by id.
   static constexpr int kStatusTextId = 65543;
   static constexpr int kTrayIconId = 110;
+  // The highest profile index; a higher one selects nothing.
+  static constexpr int kLastProfileIndex = 2;
 
-  // Texts of the status line; shown translated.
+  // Texts of the status line and the messages; shown translated.
   static constexpr const char* kConnectedText = "Connected";
   static constexpr const char* kDisconnectedText = "Disconnected";
+  static constexpr const char* kFailedToOpenUsbText = "Failed to open USB";
 
   CMainDlg(std::unique_ptr<KeyboardConnection> connection, QString instanceName);
   ~CMainDlg() override;
@@ -53,27 +61,74 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   // Writes "Connected" or "Disconnected" into the status text.
   void SetConnectionStatus(bool connected);
 
+  // Opens the keyboard and shows "Connected"; when it cannot be opened, shows the message "Failed
+  // to open USB" and "Disconnected", and when it was found but this user may not open it, the
+  // permission notice too (until it connects). Reads nothing from the keyboard.
+  bool ConnectKeyboard();
+
+  // Every device change of the system: when the keyboard is not there, "Disconnected" (the old
+  // handle stays); otherwise it is opened again and, once connected, its profile selected and
+  // its key slots read again.
+  void OnDeviceChange() override;
+
+  // Marks the keys of the slot table on the keyboard picture: every key unchecked, then the
+  // first key with each code of the table checked.
+  void MarkAssignedKeys();
+
+  // The lighting controls and the record of the LED mode of "cmb_led_mode": loaded into the
+  // controls (`toControls`) or stored from them.
+  void SyncLighting(bool toControls);
+  // Sends the record of the LED mode of "cmb_led_mode"; nothing for an entry outside 0-9.
+  void SendLighting();
+
+  // Switches every text of the window to Chinese ("lang_cn") or English ("lang_en") at once; not
+  // saved. Nothing changes when the skin lacks that translation.
+  void SwitchLanguage(bool chinese);
+
+  // What the key assignment path needs of the window.
+  [[nodiscard]] protocol::Link& GetLink() { return connection_->GetLink(); }
+  [[nodiscard]] protocol::KeyboardState& GetKeyboardState() { return keyboard_; }
+  [[nodiscard]] protocol::SelectedKeys& GetSelectedKeys() { return selectedKeys_; }
+  // The current entry of "cmb_profile"; -1 for none, or without the combobox.
+  [[nodiscard]] int GetProfileEntry() const;
+  [[nodiscard]] controls::CoordButtonImage* GetKeyboardPicture() const { return keyboardPicture_; }
+  // The owner of the window's message boxes and dialogs.
+  [[nodiscard]] QWidget* MessageBoxOwner() { return this; }
+
   // Presses and releases on the keyboard picture. It leaves the picture's own selection alone.
   bool OnCoordButtonClick(int id, const QString& name, int event, std::uint32_t flags, int x,
                           int y) override;
 
   void OnInitDialog() override;
   void OnDestroy() override;
+  // Menu commands with notification code 0: 1 runs the upgrade program, 6 asks the window to
+  // close. Other codes are ignored.
+  void OnCommand(int notifyCode, int id) override;
   void OnEvent(ui::EventArgs& args) override;
 
   [[nodiscard]] KeyboardConnection& Connection() { return *connection_; }
   [[nodiscard]] const QString& InstanceName() const { return instanceName_; }
+  [[nodiscard]] TrayCommands& GetTrayCommands() { return trayCommands_; }
+  [[nodiscard]] const PermissionNotice& GetPermissionNotice() const { return permissionNotice_; }
+
+ protected:
+  // The system's device-change message (Windows), answered with 0.
+  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
  private:
-  // An ordered list of check-style controls that make one choice (lighting panel).
-  using ColourGroup = std::vector<ui::SWindow*>;
-
+  // Selects the current profile and reads its key slots, when the profile index is at most 2.
+  void ReloadProfile();
+  // Reads the key slots into the slot table and marks them on the picture.
+  void ReadKeySlots();
+  // Selection changes of "cmb_profile" and "cmb_led_mode".
+  void OnProfileChanged(ui::EventArgs& args);
+  void OnLedModeChanged(ui::EventArgs& args);
+  // "btn_restore_factory": asks, restores the keyboard, and brings the controls back to LED
+  // mode 0 and the first profile.
+  void RestoreFactorySettings();
   // "btn_min": hidden, to come back from the tray icon; where the desktop has no tray, minimised
   // instead, so that the window can always be brought back.
   void HideToTray();
-  // Shows the parameter panels that LED mode `ledMode` uses and hides the others; a mode outside
-  // 0-9 changes nothing.
-  void ShowLightingPanels(int ledMode);
 
   std::unique_ptr<KeyboardConnection> connection_;
   QString instanceName_;
@@ -85,20 +140,12 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
 
   // Controls of the window, not owned; set at initialisation, valid until the window is destroyed.
   controls::CoordButtonImage* keyboardPicture_ = nullptr;
-  ui::SSliderBar* speedSlider_ = nullptr;
-  ui::SSliderBar* brightnessSlider_ = nullptr;
-  ColourGroup directionGroup_;
-  ColourGroup colourGroup_;
-  std::array<ColourGroup, protocol::kLightingAreaCount> areaGroups_;
-  ui::SWindow* speedPanel_ = nullptr;
-  ui::SWindow* brightnessPanel_ = nullptr;
-  ui::SWindow* directionPanel_ = nullptr;
-  ui::SWindow* colourPanel_ = nullptr;
-  ui::SWindow* areaPanel_ = nullptr;
+  LightingPanel lightingPanel_;
   ui::SComboBox* ledModeCombo_ = nullptr;
   ui::SComboBox* profileCombo_ = nullptr;
   ui::SStatic* statusText_ = nullptr;
-  controls::SShellNotifyIcon* trayIcon_ = nullptr;
+  PermissionNotice permissionNotice_;
+  TrayCommands trayCommands_;
 };
 
 }  // namespace keyloom::app

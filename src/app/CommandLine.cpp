@@ -2,6 +2,11 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "macro/KeyNameTable.h"
 
 namespace keyloom::app {
 
@@ -19,7 +24,14 @@ QString Usage(const QCommandLineParser& parser) {
   // The parser's own text names the program only once an application object exists, which
   // --help does not need.
   return QStringLiteral("Usage: %1 [options]\n").arg(QLatin1String(kProgramName)) +
-         parser.helpText().section(QLatin1Char('\n'), 1);
+         parser.helpText().section(QLatin1Char('\n'), 1) +
+         QStringLiteral(
+             "\nExit status: %1 done (the window was closed, or the running copy "
+             "was brought forward), %2 the skin is missing or broken, %3 bad "
+             "arguments.\n")
+             .arg(kExitOk)
+             .arg(kExitNoMainWindow)
+             .arg(kExitUsage);
 }
 
 CommandLineResult Fail(const QString& problem) {
@@ -29,6 +41,27 @@ CommandLineResult Fail(const QString& problem) {
       QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(QLatin1String(kProgramName), problem);
   result.exitStatus = kExitUsage;
   return result;
+}
+
+// The pages of the key assignment dialog are numbered from 0.
+constexpr int kLastDialogPage = 3;
+
+// A key as keyloomctl takes it: a name of the key name table (case does not matter; "'" for the
+// apostrophe key, which the table names with a typographic quote), or a key code from 1 to 255,
+// decimal or hexadecimal ("0x04").
+std::optional<std::uint8_t> ParseKey(const QString& text) {
+  const QByteArray name = text == QLatin1String("'") ? QByteArray("\xE2\x80\x98") : text.toUtf8();
+  if (const auto usage = macro::UsageFromName(
+          std::string_view(name.constData(), static_cast<std::size_t>(name.size())))) {
+    return usage;
+  }
+  bool isNumber = false;
+  const bool hex = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+  const uint code = (hex ? text.mid(2) : text).toUInt(&isNumber, hex ? 16 : 10);
+  if (!isNumber || code == 0 || code > 0xFF) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint8_t>(code);
 }
 
 CommandLineResult Print(const QString& text) {
@@ -66,14 +99,31 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
       QStringLiteral("screenshot"),
       QStringLiteral("Start as usual, save the main window as a PNG image in FILE and end."),
       QStringLiteral("FILE"));
-  parser.addOptions({help, version, simulate, config, dataDir, trace, screenshot});
+  const QCommandLineOption dialogScreenshot(
+      QStringLiteral("screenshot-dialog"),
+      QStringLiteral("Start as usual, open the key assignment dialog for KEY as a click on it "
+                     "would (a key name such as A, F5 or \"Ctrl Left\", or a key code such as "
+                     "0x04), save it as a PNG image in FILE (the argument after KEY) and end."),
+      QStringLiteral("KEY"));
+  const QCommandLineOption dialogPage(
+      QStringLiteral("screenshot-dialog-page"),
+      QStringLiteral("The page of the dialog to save with --screenshot-dialog: 0 macro, 1 single "
+                     "key, 2 media key, 3 function key."),
+      QStringLiteral("N"));
+  parser.addOptions(
+      {help, version, simulate, config, dataDir, trace, screenshot, dialogScreenshot, dialogPage});
 
   if (!parser.parse(arguments)) {
     return Fail(parser.errorText());
   }
-  if (!parser.positionalArguments().isEmpty()) {
-    return Fail(
-        QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+  // The only argument that is not an option's is the file of --screenshot-dialog.
+  QStringList positional = parser.positionalArguments();
+  std::optional<QString> dialogFile;
+  if (parser.isSet(dialogScreenshot) && !positional.isEmpty()) {
+    dialogFile = positional.takeFirst();
+  }
+  if (!positional.isEmpty()) {
+    return Fail(QStringLiteral("unexpected argument '%1'.").arg(positional.first()));
   }
   if (parser.isSet(help)) {
     return Print(Usage(parser));
@@ -101,6 +151,33 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
   }
   if (parser.isSet(screenshot)) {
     options.screenshotFile = parser.value(screenshot);
+  }
+  if (parser.isSet(dialogPage) && !parser.isSet(dialogScreenshot)) {
+    return Fail(QStringLiteral("--screenshot-dialog-page needs --screenshot-dialog."));
+  }
+  if (parser.isSet(dialogScreenshot)) {
+    const std::optional<std::uint8_t> key = ParseKey(parser.value(dialogScreenshot));
+    if (!key) {
+      return Fail(QStringLiteral("--screenshot-dialog: '%1' is neither a key name nor a key code "
+                                 "from 1 to 255.")
+                      .arg(parser.value(dialogScreenshot)));
+    }
+    if (!dialogFile || dialogFile->isEmpty()) {
+      return Fail(QStringLiteral("--screenshot-dialog needs a KEY and a FILE."));
+    }
+    LaunchOptions::DialogScreenshot shot;
+    shot.keyCode = *key;
+    shot.keyName = QString::fromUtf8(macro::NameFromUsage(*key).value_or(std::string_view()));
+    shot.file = *dialogFile;
+    if (parser.isSet(dialogPage)) {
+      bool isNumber = false;
+      const int page = parser.value(dialogPage).toInt(&isNumber);
+      if (!isNumber || page < 0 || page > kLastDialogPage) {
+        return Fail(QStringLiteral("--screenshot-dialog-page takes 0, 1, 2 or 3."));
+      }
+      shot.page = page;
+    }
+    options.dialogScreenshot = shot;
   }
   return result;
 }

@@ -5,8 +5,9 @@
 
 namespace keyloom::app {
 
-KeyboardConnection::KeyboardConnection(Settings settings) : selector_(settings.selector) {
-  hid::HidBackend* backend = &hid::SystemHidBackend();
+KeyboardConnection::KeyboardConnection(Settings settings)
+    : selector_(settings.selector), diagnostics_(std::move(settings.diagnostics)) {
+  backend_ = settings.backend != nullptr ? settings.backend : &hid::SystemHidBackend();
   if (settings.simulate) {
     std::filesystem::path stateFile;
     if (!settings.dataDir.empty()) {
@@ -17,13 +18,13 @@ KeyboardConnection::KeyboardConnection(Settings settings) : selector_(settings.s
     }
     simKeyboard_ = std::make_unique<sim::SimulatedKeyboard>(stateFile);
     simBackend_ = std::make_unique<sim::SimulatedHidBackend>(*simKeyboard_, selector_);
-    backend = simBackend_.get();
+    backend_ = simBackend_.get();
   }
   gate_ = hid::MakeNamedDeviceGate();
-  device_ = std::make_unique<hid::HidDevice>(*backend, *gate_, std::move(settings.diagnostics));
+  device_ = std::make_unique<hid::HidDevice>(*backend_, *gate_, diagnostics_);
 
   hid::Transport* transport = device_.get();
-  protocol::Clock* clock = &steadyClock_;
+  protocol::Clock* clock = settings.clock != nullptr ? settings.clock : &steadyClock_;
   if (settings.transferTrace) {
     tracingTransport_ =
         std::make_unique<protocol::TracingTransport>(*transport, settings.transferTrace);
@@ -35,6 +36,14 @@ KeyboardConnection::KeyboardConnection(Settings settings) : selector_(settings.s
 }
 
 KeyboardConnection::~KeyboardConnection() = default;
+
+bool KeyboardConnection::IsKeyboardPresent() {
+  return !backend_->FindInterfaces(selector_, diagnostics_).empty();
+}
+
+bool KeyboardConnection::Open() {
+  return device_->Open(selector_);
+}
 
 std::optional<std::string> KeyboardConnection::SimulatorProblem() const {
   if (!simKeyboard_) {

@@ -5,6 +5,7 @@
 
 #include "ui/SApplication.h"
 #include "ui/Translator.h"
+#include "ui/TranslatorManager.h"
 
 namespace keyloom::app {
 
@@ -17,7 +18,9 @@ bool InstallTranslator(ui::SApplication& app, const QString& name) {
   if (translator == nullptr) {
     return false;
   }
-  app.GetTranslatorManager().InstallTranslator(std::move(translator));
+  ui::TranslatorManager& translators = app.GetTranslatorManager();
+  translators.SetLanguage(translator->Name());
+  translators.InstallTranslator(std::move(translator));
   return true;
 }
 

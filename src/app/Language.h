@@ -15,9 +15,11 @@ inline constexpr const char* kEnglishTranslator = "lang_en";
 // kChineseTranslator when the configuration asks for Chinese, else kEnglishTranslator.
 [[nodiscard]] QString TranslatorNameFor(bool isChinese);
 
-// Loads the skin's translation `name` and installs it in the application's translator manager.
-// False, with nothing installed, when the skin has no such translation or it does not read; the
-// texts then stay as the layouts and the program give them (English).
+// Loads the skin's translation `name`, makes its language the current one and installs it in the
+// application's translator manager; texts shown from then on are in that language (a window
+// shows its texts again after SHostWnd::SendLanguageChanged). False, with nothing changed, when
+// the skin has no such translation or it does not read; the texts then stay as they are (at the
+// start: as the layouts and the program give them, in English).
 bool InstallTranslator(ui::SApplication& app, const QString& name);
 
 }  // namespace keyloom::app

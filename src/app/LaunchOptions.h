@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 
@@ -18,6 +19,17 @@ struct LaunchOptions {
   std::optional<std::filesystem::path> dataDir;
   // Render the main window into this PNG file and end instead of running.
   std::optional<QString> screenshotFile;
+
+  // Open the key assignment dialog for a key as a click on it would, render it into a PNG file
+  // and end.
+  struct DialogScreenshot {
+    std::uint8_t keyCode = 0;
+    QString keyName;
+    QString file;
+    // The page shown (0-3); unset: the page the dialog opens on.
+    std::optional<int> page;
+  };
+  std::optional<DialogScreenshot> dialogScreenshot;
 };
 
 }  // namespace keyloom::app

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -11,106 +13,225 @@
 #include <utility>
 #include <vector>
 
+#include "MainWindowFixture.h"
 #include "app/CMainDlg.h"
 #include "app/KeyboardConnection.h"
 #include "app/Language.h"
 #include "app/WindowActivation.h"
 #include "controls/CoordButtonImage.h"
-#include "controls/RegisterControls.h"
+#include "controls/SShellNotifyIcon.h"
+#include "protocol/CommandFrame.h"
 #include "protocol/KeyboardProtocol.h"
+#include "protocol/VirtualClock.h"
 #include "settings/AppConfig.h"
-#include "ui/ResourceProvider.h"
-#include "ui/SApplication.h"
+#include "ui/PopupMenu.h"
 #include "ui/SComboBox.h"
-#include "ui/SStatic.h"
+#include "ui/SMessageBox.h"
 
 namespace keyloom::app {
 namespace {
 
-const QString kSkinFolder = QStringLiteral(KEYLOOM_BIN_DIR "/uires");
+using test::Lines;
+using test::MainWindowUnderTest;
+using test::SelectProfileLines;
+using test::SlotReadLines;
+using test::TraceLines;
+
 const QString kInstanceName = QStringLiteral("Keyloom.MainWindowTest");
 
-// The toolkit as keyloom prepares it: the real skin, a translation, the program's controls.
-std::unique_ptr<ui::SApplication> MakeApplication(const QString& translator) {
-  auto app = std::make_unique<ui::SApplication>();
-  std::optional<ui::ResourceProvider> skin = ui::ResourceProvider::OpenFolder(kSkinFolder);
-  if (!skin || !app->AddResourceProvider(std::move(*skin))) {
-    qFatal("the skin in %s does not load", qPrintable(kSkinFolder));
-  }
-  if (!InstallTranslator(*app, translator)) {
-    qFatal("the skin has no translation %s", qPrintable(translator));
-  }
-  controls::RegisterControls(*app);
-  return app;
-}
-
-std::unique_ptr<KeyboardConnection> SimulatedConnection(protocol::TransferTraceSink trace = {}) {
-  KeyboardConnection::Settings settings;
-  settings.simulate = true;
-  settings.transferTrace = std::move(trace);
-  return std::make_unique<KeyboardConnection>(std::move(settings));
-}
-
-std::unique_ptr<CMainDlg> MakeMainWindow() {
-  auto window = std::make_unique<CMainDlg>(SimulatedConnection(), kInstanceName);
-  if (!window->Create()) {
-    qFatal("the main window does not build");
-  }
-  return window;
-}
+// The key codes of A, B and Escape.
+constexpr std::uint8_t kKeyA = 0x04;
+constexpr std::uint8_t kKeyB = 0x05;
+constexpr std::uint8_t kEscape = 0x29;
 
 // The main window, with the key events it is given.
 class ClickRecordingMainDlg : public CMainDlg {
  public:
-  ClickRecordingMainDlg() : CMainDlg(SimulatedConnection(), kInstanceName) {}
+  explicit ClickRecordingMainDlg(protocol::Clock& clock)
+      : CMainDlg(Connection(clock), kInstanceName) {}
 
-  bool OnCoordButtonClick(int id, const QString& name, int event, std::uint32_t flags, int x,
-                          int y) override {
+  // Records the click; the key assignment path it would start is tested on its own.
+  bool OnCoordButtonClick(int id, const QString& /*name*/, int event, std::uint32_t /*flags*/,
+                          int /*x*/, int /*y*/) override {
     clicks.emplace_back(id, event);
-    return CMainDlg::OnCoordButtonClick(id, name, event, flags, x, y);
+    return false;
   }
 
   std::vector<std::pair<int, int>> clicks;
+
+ private:
+  static std::unique_ptr<KeyboardConnection> Connection(protocol::Clock& clock) {
+    KeyboardConnection::Settings settings;
+    settings.simulate = true;
+    settings.clock = &clock;
+    return std::make_unique<KeyboardConnection>(std::move(settings));
+  }
 };
 
-QString StatusText(const CMainDlg& window) {
-  const auto* status = window.FindChildByID2<ui::SStatic>(CMainDlg::kStatusTextId);
-  return status != nullptr ? status->GetDisplayText() : QStringLiteral("(no status text)");
-}
-
-bool PanelShown(const CMainDlg& window, const char* name) {
-  const ui::SWindow* panel = window.FindChildByName(QLatin1String(name));
-  return panel != nullptr && panel->isVisibleTo(&window);
-}
-
-void Click(const CMainDlg& window, const char* button) {
-  ui::SWindow* control = window.FindChildByName(QLatin1String(button));
-  QVERIFY(control != nullptr);
-  control->FireCommand();
+ui::SComboBox* Combo(CMainDlg& window, const char* name) {
+  return window.FindChildByName2<ui::SComboBox>(QLatin1String(name));
 }
 
 class MainWindowTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void initialisationMarksTheWindow() {
-    const auto app = MakeApplication(QLatin1String(kEnglishTranslator));
-    const auto window = MakeMainWindow();
+  void init() {
+    ui::SMessageBox::ClearNextAnswers();
+    ui::SMessageBox::TakeQuestions();
+  }
 
-    QCOMPARE(window->GetWindowProperty(kInstanceName), std::optional<int>(1));
-    QCOMPARE(StatusText(*window), QStringLiteral("Disconnected"));
+  // Initialisation ends by opening the keyboard, selecting the first profile and reading its
+  // slots; the lighting controls are loaded, but nothing is sent for them.
+  void initialisationOpensTheKeyboardAndReadsItsSlots() {
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    MainWindowUnderTest main;
+
+    QCOMPARE(main.TakeTrace(), Lines({SelectProfileLines(1), SlotReadLines()}));
+    QCOMPARE(main.window().GetWindowProperty(kInstanceName), std::optional<int>(1));
+    QCOMPARE(main.StatusText(), QStringLiteral("Connected"));
+    QVERIFY(main.Messages().isEmpty());
+    QCOMPARE(main.window().GetKeyboardState().profileIndex, 0);
+  }
+
+  // Without the keyboard: the message and "Disconnected", and the profile and the slot read are
+  // still sent (into the void), with all their pauses; no key is marked.
+  void initialisationWithoutTheKeyboard() {
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    MainWindowUnderTest::Options unplugged;
+    unplugged.plugged = false;
+    MainWindowUnderTest main(unplugged);
+
+    QCOMPARE(main.TakeTrace(), Lines({SelectProfileLines(1, false), SlotReadLines({}, false)}));
+    QCOMPARE(main.StatusText(), QStringLiteral("Disconnected"));
+    QCOMPARE(main.Messages(), QStringList{QStringLiteral("Failed to open USB")});
+    QVERIFY(main.CheckedKeys().empty());
+    QVERIFY(!main.IsShown("permission_notice"));
+  }
+
+  // The keys that hold remaps when the window starts are marked.
+  void initialisationMarksTheAssignedKeys() {
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    {
+      // What another program left on the keyboard: A and Escape send B.
+      sim::SimulatedKeyboard keyboard(
+          folder.filePath(QLatin1String(sim::kStateFileName)).toStdString());
+      QVERIFY(keyboard.SetFeature(
+          protocol::CommandFrame::AssignKeyMapping(0, 0, kKeyA, kKeyB).report()));
+      QVERIFY(keyboard.SetFeature(
+          protocol::CommandFrame::AssignKeyMapping(0, 1, kEscape, kKeyB).report()));
+    }
+    MainWindowUnderTest::Options options;
+    options.dataDir = folder.path().toStdString();
+    MainWindowUnderTest main(options);
+
+    std::array<std::uint8_t, 24> slots{};
+    slots[12] = kKeyA;
+    slots[13] = kEscape;
+    QCOMPARE(main.TakeTrace(), Lines({SelectProfileLines(1), SlotReadLines(slots)}));
+    std::vector<int> checked = main.CheckedKeys();
+    std::sort(checked.begin(), checked.end());
+    QCOMPARE(checked, (std::vector<int>{kKeyA, kEscape}));
+  }
+
+  // Each profile entry selects its profile and reads its slots; choosing the entry that is
+  // already selected sends nothing.
+  void profileEntriesSelectTheirProfile() {
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    MainWindowUnderTest main;
+    (void)main.TakeTrace();
+    ui::SComboBox* profiles = Combo(main.window(), "cmb_profile");
+    QVERIFY(profiles != nullptr);
+
+    for (const int entry : {1, 2, 0}) {
+      QVERIFY(profiles->SetCurSel(entry, true));
+      QCOMPARE(main.TakeTrace(), Lines({SelectProfileLines(entry + 1), SlotReadLines()}));
+      QCOMPARE(main.window().GetKeyboardState().profileIndex, entry);
+      QCOMPARE(main.keyboard().CurrentState().activeProfile, static_cast<std::size_t>(entry));
+    }
+    QVERIFY(profiles->SetCurSel(0, true));
+    QVERIFY(main.TakeTrace().empty());
+  }
+
+  // Cancelled, the factory restore sends nothing; the question is the "Warning" box with OK and
+  // Cancel.
+  void factoryRestoreCancelledSendsNothing() {
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    MainWindowUnderTest main;
+    QVERIFY(Combo(main.window(), "cmb_led_mode")->SetCurSel(3, true));
+    (void)main.TakeTrace();
+    ui::SMessageBox::SetNextAnswer(ui::SMessageBox::kIdCancel);
+
+    main.window().FindChildByName(QStringLiteral("btn_restore_factory"))->FireCommand();
+
+    QVERIFY(main.TakeTrace().empty());
+    const std::vector<ui::SMessageBox::Question> questions = ui::SMessageBox::TakeQuestions();
+    QCOMPARE(questions.size(), std::size_t{1});
+    QCOMPARE(questions[0].caption, QStringLiteral("Warning"));
+    QCOMPARE(questions[0].text,
+             QStringLiteral("All settings will be restored, are you sure you want to continue?"));
+    QCOMPARE(questions[0].buttons, ui::MessageBoxButtons::kOkCancel);
+    QCOMPARE(Combo(main.window(), "cmb_led_mode")->GetCurSel(), 3);
+  }
+
+  // Confirmed away from LED mode 0 and the first profile: the restore frame, LED mode 0's
+  // default record, the first profile selected and read, and after 800 ms the slots again.
+  void factoryRestoreBringsTheControlsBack() {
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    MainWindowUnderTest main;
+    protocol::AssignKeyMapping(main.window().GetLink(), 0, 0, kKeyA, kKeyB);
+    QVERIFY(Combo(main.window(), "cmb_led_mode")->SetCurSel(3, true));
+    QVERIFY(Combo(main.window(), "cmb_profile")->SetCurSel(2, true));
+    (void)main.TakeTrace();
+    ui::SMessageBox::SetNextAnswer(ui::SMessageBox::kIdOk);
+
+    main.window().FindChildByName(QStringLiteral("btn_restore_factory"))->FireCommand();
+
+    QCOMPARE(main.TakeTrace(), Lines({{"pause 50", "set 07f0aa0000000000 ok"},
+                                      test::LightingLines(0, {0x01, 0x01, 0x03, 0x03, 0x00}),
+                                      SelectProfileLines(1),
+                                      SlotReadLines(),
+                                      {"pause 800"},
+                                      SlotReadLines()}));
+    QCOMPARE(Combo(main.window(), "cmb_led_mode")->GetCurSel(), 0);
+    QCOMPARE(Combo(main.window(), "cmb_profile")->GetCurSel(), 0);
+    QCOMPARE(main.window().GetKeyboardState().profileIndex, 0);
+    QVERIFY(main.window().GetKeyboardState().lighting == protocol::LightingTable());
+    QVERIFY(main.IsShown("radio_direction_parent"));
+    QVERIFY(!main.IsShown("bar_color_parent"));
+    QVERIFY(main.CheckedKeys().empty());
+  }
+
+  // Already on LED mode 0 and the first profile, only the restore frame goes, and the slots are
+  // read 800 ms later; the keys the keyboard forgot are no longer marked.
+  void factoryRestoreFromTheFirstEntries() {
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    MainWindowUnderTest main;
+    protocol::AssignKeyMapping(main.window().GetLink(), 0, 0, kKeyA, kKeyB);
+    main.window().OnDeviceChange();
+    QCOMPARE(main.CheckedKeys(), std::vector<int>{kKeyA});
+    (void)main.TakeTrace();
+    ui::SMessageBox::SetNextAnswer(ui::SMessageBox::kIdOk);
+
+    main.window().FindChildByName(QStringLiteral("btn_restore_factory"))->FireCommand();
+
+    QCOMPARE(main.TakeTrace(),
+             Lines({{"pause 50", "set 07f0aa0000000000 ok", "pause 800"}, SlotReadLines()}));
+    QVERIFY(main.CheckedKeys().empty());
   }
 
   // Moving the mouse over the picture lights the key under it and names it; a press and a
   // release on it reach the main window.
   void keyboardPictureAnswersTheMouse() {
-    const auto app = MakeApplication(QLatin1String(kEnglishTranslator));
-    auto window = std::make_unique<ClickRecordingMainDlg>();
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    protocol::VirtualClock clock;
+    auto window = std::make_unique<ClickRecordingMainDlg>(clock);
     QVERIFY(window->Create());
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    auto* picture =
-        window->FindChildByName2<controls::CoordButtonImage>(QStringLiteral("img_keyboard"));
+    auto* picture = window->GetKeyboardPicture();
     QVERIFY(picture != nullptr);
     std::optional<controls::CoordButton> keyA;
     for (const controls::CoordButton& button : picture->GetButtons()) {
@@ -141,26 +262,6 @@ class MainWindowTest : public QObject {
     QCOMPARE(window->clicks, expected);
   }
 
-  void effectShowsOnlyItsPanels() {
-    const auto app = MakeApplication(QLatin1String(kEnglishTranslator));
-    const auto window = MakeMainWindow();
-    // Effect 0, the layout's first: direction, speed, brightness.
-    QVERIFY(PanelShown(*window, "radio_direction_parent"));
-    QVERIFY(PanelShown(*window, "bar_speed_parent"));
-    QVERIFY(PanelShown(*window, "bar_brightness_parent"));
-    QVERIFY(!PanelShown(*window, "bar_color_parent"));
-    QVERIFY(!PanelShown(*window, "udef_area_parent"));
-
-    auto* effects = window->FindChildByName2<ui::SComboBox>(QStringLiteral("cmb_led_mode"));
-    QVERIFY(effects != nullptr);
-    QVERIFY(effects->SetCurSel(8, true));  // custom areas: brightness and the six areas
-    QVERIFY(!PanelShown(*window, "radio_direction_parent"));
-    QVERIFY(!PanelShown(*window, "bar_speed_parent"));
-    QVERIFY(PanelShown(*window, "bar_brightness_parent"));
-    QVERIFY(!PanelShown(*window, "bar_color_parent"));
-    QVERIFY(PanelShown(*window, "udef_area_parent"));
-  }
-
   // config.xml's language picks the translation the main window speaks.
   void languageComesFromTheConfiguration_data() {
     QTest::addColumn<QString>("config");
@@ -168,16 +269,16 @@ class MainWindowTest : public QObject {
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("restoreButton");
     QTest::newRow("cn") << QStringLiteral("<local language=\"cn\"/>")
-                        << QString::fromLatin1(kChineseTranslator) << QString::fromUtf8("未连接")
+                        << QString::fromLatin1(kChineseTranslator) << QString::fromUtf8("已连接")
                         << QString::fromUtf8("恢复出厂设置");
     QTest::newRow("en") << QStringLiteral("<local language=\"en\"/>")
-                        << QString::fromLatin1(kEnglishTranslator) << QStringLiteral("Disconnected")
+                        << QString::fromLatin1(kEnglishTranslator) << QStringLiteral("Connected")
                         << QStringLiteral("Restore factory settings");
     QTest::newRow("another language")
         << QStringLiteral("<local language=\"jp\"/>") << QString::fromLatin1(kEnglishTranslator)
-        << QStringLiteral("Disconnected") << QStringLiteral("Restore factory settings");
+        << QStringLiteral("Connected") << QStringLiteral("Restore factory settings");
     QTest::newRow("no file") << QString() << QString::fromLatin1(kEnglishTranslator)
-                             << QStringLiteral("Disconnected")
+                             << QStringLiteral("Connected")
                              << QStringLiteral("Restore factory settings");
   }
 
@@ -197,85 +298,97 @@ class MainWindowTest : public QObject {
     configuration.Load(folder.path().toStdString(), "config.xml");
 
     QCOMPARE(TranslatorNameFor(configuration.isChinese), translator);
-    const auto app = MakeApplication(translator);
-    const auto window = MakeMainWindow();
-    QCOMPARE(StatusText(*window), status);
-    const ui::SWindow* restore = window->FindChildByName(QStringLiteral("btn_restore_factory"));
+    const auto app = test::MakeApplication(translator);
+    MainWindowUnderTest main;
+    QCOMPARE(main.StatusText(), status);
+    const ui::SWindow* restore =
+        main.window().FindChildByName(QStringLiteral("btn_restore_factory"));
     QVERIFY(restore != nullptr);
     QCOMPARE(restore->GetDisplayText(), restoreButton);
   }
 
-  // Closing the main window, by its button or by the system, ends the loop with 1 and takes the
-  // instance mark away.
-  void closingEndsTheLoopWithOne_data() {
-    QTest::addColumn<bool>("byButton");
-    QTest::newRow("btn_close") << true;
-    QTest::newRow("close request") << false;
+  // Closing the main window, by its button, by the system, by the command 6 of a menu or by the
+  // tray menu's exit, ends the loop with success and takes the instance mark away.
+  void closingEndsTheLoopWithSuccess_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("btn_close") << QStringLiteral("button");
+    QTest::newRow("close request") << QStringLiteral("system");
+    QTest::newRow("command 6") << QStringLiteral("command");
+    QTest::newRow("tray menu") << QStringLiteral("tray");
   }
 
-  void closingEndsTheLoopWithOne() {
-    QFETCH(bool, byButton);
-    const auto app = MakeApplication(QLatin1String(kEnglishTranslator));
-    const auto window = MakeMainWindow();
-    window->show();
-    QTimer::singleShot(0, window.get(), [&window, byButton] {
-      if (byButton) {
-        Click(*window, "btn_close");
+  void closingEndsTheLoopWithSuccess() {
+    QFETCH(QString, how);
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    MainWindowUnderTest main;
+    CMainDlg& window = main.window();
+    window.show();
+    QTimer::singleShot(0, &window, [&window, how] {
+      if (how == QLatin1String("button")) {
+        window.FindChildByName(QStringLiteral("btn_close"))->FireCommand();
+      } else if (how == QLatin1String("system")) {
+        window.close();
+      } else if (how == QLatin1String("command")) {
+        window.OnCommand(0, TrayCommands::kCommandExit);
       } else {
-        window->close();
+        auto* tray = window.FindChildByID2<controls::SShellNotifyIcon>(CMainDlg::kTrayIconId);
+        ui::PopupMenu::SetNextChoice(TrayCommands::kCommandExit);
+        tray->OnTrayActivated(QSystemTrayIcon::Context);
       }
     });
     // A window that does not close would leave the loop running; end it with another code.
     QTimer::singleShot(10000, [] { QCoreApplication::exit(-1); });
 
-    QCOMPARE(app->Run(*window), 1);
-    QVERIFY(!window->IsCreated());
-    QCOMPARE(window->GetWindowProperty(kInstanceName), std::nullopt);
+    QCOMPARE(app->Run(window), 0);
+    QVERIFY(!window.IsCreated());
+    QCOMPARE(window.GetWindowProperty(kInstanceName), std::nullopt);
+  }
+
+  // A command with another notification code than a menu's is not a command of the window.
+  void commandsNeedTheMenusNotificationCode() {
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    MainWindowUnderTest main;
+    main.window().show();
+
+    main.window().OnCommand(1, TrayCommands::kCommandExit);
+    main.window().OnCommand(1, TrayCommands::kCommandUpgrade);
+    QCoreApplication::processEvents();
+
+    QVERIFY(main.window().IsCreated());
+    QVERIFY(main.window().isVisible());
+    QCOMPARE(main.StatusText(), QStringLiteral("Connected"));
   }
 
   void minimiseButtonKeepsTheWindowReachable() {
-    const auto app = MakeApplication(QLatin1String(kEnglishTranslator));
-    const auto window = MakeMainWindow();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    MainWindowUnderTest main;
+    QVERIFY(main.ShowAndWait());
 
-    Click(*window, "btn_min");
+    QVERIFY(main.Click("btn_min"));
 
-    QVERIFY(window->IsCreated());
+    QVERIFY(main.window().IsCreated());
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
-      QVERIFY(!window->isVisible());
+      QVERIFY(!main.window().isVisible());
     } else {
       // Without a tray there would be no way back to a hidden window.
-      QVERIFY(window->isVisible());
-      QVERIFY(window->isMinimized());
+      QVERIFY(main.window().isVisible());
+      QVERIFY(main.window().isMinimized());
     }
   }
 
   void bringToFrontShowsAndRestores() {
-    const auto app = MakeApplication(QLatin1String(kEnglishTranslator));
-    const auto window = MakeMainWindow();
-    window->hide();
-    BringToFront(*window);
-    QVERIFY(window->isVisible());
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    MainWindowUnderTest main;
+    CMainDlg& window = main.window();
+    window.hide();
+    BringToFront(window);
+    QVERIFY(window.isVisible());
 
-    window->showMinimized();
-    QVERIFY(window->isMinimized());
-    BringToFront(*window);
-    QVERIFY(window->isVisible());
-    QVERIFY(!window->isMinimized());
-  }
-
-  // The main window's transfers, traced, read as keyloomctl --trace writes them.
-  void transferTraceHasTheCommandLineToolsFormat() {
-    std::vector<std::string> lines;
-    const auto connection =
-        SimulatedConnection([&lines](std::string_view line) { lines.emplace_back(line); });
-    QVERIFY(connection->Device().Open(connection->Selector()));
-
-    protocol::SelectProfile(connection->GetLink(), 1);
-
-    const std::vector<std::string> expected{"set 07fc020000000000 ok", "pause 50"};
-    QCOMPARE(lines, expected);
+    window.showMinimized();
+    QVERIFY(window.isMinimized());
+    BringToFront(window);
+    QVERIFY(window.isVisible());
+    QVERIFY(!window.isMinimized());
   }
 };
 

@@ -78,6 +78,11 @@ constexpr std::array kLookups = {
     Lookup{kMainLayout, "btn_more", 0, "imgbtn"},
     Lookup{kMainLayout, "", 65543, "text"},
     Lookup{kMainLayout, "", 110, "shellnotifyicon"},
+    Lookup{kMainLayout, "notice", 0, "window"},
+    Lookup{kMainLayout, "permission_notice", 0, "window"},
+    Lookup{kMainLayout, "permission_notice_text", 0, "window"},
+    Lookup{kMainLayout, "permission_notice_command", 0, "window"},
+    Lookup{kMainLayout, "permission_notice_note", 0, "window"},
     Lookup{kMacroLayout, "text_recording_keys", 0, "text"},
     Lookup{kMacroLayout, "tab_macro_mode_selection", 0, "tabctrl2"},
     Lookup{kMacroLayout, "macro_group", 0, "listview"},
@@ -102,18 +107,19 @@ constexpr std::array<std::pair<int, int>, 3> kLightingIdRanges = {
     {{65592, 65593}, {65595, 65602}, {65604, 65651}}};
 
 // The buttons whose clicks the program handles by name.
-constexpr std::array<std::pair<const char*, const char*>, 22> kButtons = {{
-    {kMainLayout, "btn_more"},        {kMainLayout, "btn_min"},
-    {kMainLayout, "btn_close"},       {kMainLayout, "btn_restore_factory"},
-    {kMainLayout, "logo_link"},       {kMacroLayout, "btnOK"},
-    {kMacroLayout, "btnDelete"},      {kMacroLayout, "btnCancel"},
-    {kMacroLayout, "btnMin"},         {kMacroLayout, "btnRestore"},
-    {kMacroLayout, "groupAdd"},       {kMacroLayout, "groupDel"},
-    {kMacroLayout, "groupImport"},    {kMacroLayout, "groupExport"},
-    {kMacroLayout, "item_up"},        {kMacroLayout, "item_down"},
-    {kMacroLayout, "item_delete"},    {kMacroLayout, "item_clear"},
-    {kMessageBoxLayout, "button1st"}, {kMessageBoxLayout, "button2nd"},
-    {kMessageBoxLayout, "button3rd"}, {kMacroLayout, "chk_macro_record"},
+constexpr std::array<std::pair<const char*, const char*>, 23> kButtons = {{
+    {kMainLayout, "btn_more"},         {kMainLayout, "btn_min"},
+    {kMainLayout, "btn_close"},        {kMainLayout, "btn_restore_factory"},
+    {kMainLayout, "logo_link"},        {kMacroLayout, "btnOK"},
+    {kMacroLayout, "btnDelete"},       {kMacroLayout, "btnCancel"},
+    {kMacroLayout, "btnMin"},          {kMacroLayout, "btnRestore"},
+    {kMacroLayout, "groupAdd"},        {kMacroLayout, "groupDel"},
+    {kMacroLayout, "groupImport"},     {kMacroLayout, "groupExport"},
+    {kMacroLayout, "item_up"},         {kMacroLayout, "item_down"},
+    {kMacroLayout, "item_delete"},     {kMacroLayout, "item_clear"},
+    {kMessageBoxLayout, "button1st"},  {kMessageBoxLayout, "button2nd"},
+    {kMessageBoxLayout, "button3rd"},  {kMacroLayout, "chk_macro_record"},
+    {kMainLayout, "btn_copy_command"},
 }};
 
 // One row from the item template, so that the template's controls exist as the program's rows

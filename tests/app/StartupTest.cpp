@@ -229,6 +229,34 @@ class StartupTest : public QObject {
     QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("main.png"))));
   }
 
+  // --trace writes the window's transfers and pauses to standard error as keyloomctl does: at
+  // the start the first profile is selected and its slots are read.
+  void traceShowsTheTransfersOfTheStart() {
+    const QString data = scratch_.filePath(QStringLiteral("trace-data"));
+    const Finished run = Run(kKeyloom,
+                             {QStringLiteral("--simulate"), QStringLiteral("--data-dir"), data,
+                              QStringLiteral("--trace"), QStringLiteral("--screenshot"),
+                              scratch_.filePath(QStringLiteral("trace.png"))},
+                             Environment());
+
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    const QStringList expected{QStringLiteral("set 07fc010000000000 ok"),
+                               QStringLiteral("pause 50"),
+                               QStringLiteral("pause 50"),
+                               QStringLiteral("set 07fb010000000000 ok"),
+                               QStringLiteral("pause 10"),
+                               QStringLiteral("pause 10"),
+                               QStringLiteral("get 07ee000000000000 ok"),
+                               QStringLiteral("pause 10"),
+                               QStringLiteral("get 07000000000000ee ok"),
+                               QStringLiteral("pause 10"),
+                               QStringLiteral("get 0700000000000000 ok"),
+                               QStringLiteral("pause 10"),
+                               QStringLiteral("get 070000000000eeee ok")};
+    QCOMPARE(run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
+  }
+
   void secondStartBringsFirstForwardAndEnds() {
     QString firstOutput;
     const std::unique_ptr<QProcess> first = StartFirstInstance(firstOutput);

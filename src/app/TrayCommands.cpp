@@ -1,0 +1,111 @@
+#include "app/TrayCommands.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QProcess>
+#include <QUrl>
+#include <optional>
+
+#include "app/CMainDlg.h"
+#include "controls/SShellNotifyIcon.h"
+#include "ui/PopupMenu.h"
+#include "ui/SApplication.h"
+#include "ui/SImageButton.h"
+#include "ui/SWindow.h"
+
+namespace keyloom::app {
+
+namespace {
+
+// The upgrade program's file name, with the platform's suffix for programs.
+constexpr const char* kUpgradeProgram = KEYLOOM_UPGRADE_PROGRAM;
+
+// Starts `program` without arguments, in this program's environment and current folder, without
+// our standard streams, and waits for it to end. False when it could not be started.
+bool RunAndWait(const QString& program) {
+  QProcess process;
+  process.setProgram(program);
+  // Output that nobody reads would fill a pipe and stall the program, and with it this wait.
+  process.setStandardInputFile(QProcess::nullDevice());
+  process.setStandardOutputFile(QProcess::nullDevice());
+  process.setStandardErrorFile(QProcess::nullDevice());
+  process.start();
+  if (!process.waitForStarted(-1)) {
+    return false;
+  }
+  process.waitForFinished(-1);
+  return true;
+}
+
+}  // namespace
+
+TrayCommands::TrayCommands(CMainDlg& window) : window_(window) {}
+
+void TrayCommands::Attach() {
+  trayIcon_ = window_.FindChildByID2<controls::SShellNotifyIcon>(CMainDlg::kTrayIconId);
+  noticeLine_.Attach(window_.FindChildByName2(QLatin1String(kNoticeLine), ui::SWindow::kClassName));
+  if (trayIcon_ != nullptr) {
+    trayIcon_->SetFallbackMessageSink([this](const QString& text) { noticeLine_.Show(text); });
+  }
+}
+
+void TrayCommands::Detach() {
+  if (trayIcon_ != nullptr) {
+    trayIcon_->SetFallbackMessageSink({});
+    trayIcon_ = nullptr;
+  }
+  noticeLine_.Attach(nullptr);
+}
+
+void TrayCommands::ShowMessage(const char* text) {
+  if (trayIcon_ != nullptr) {
+    trayIcon_->ShowBalloon(ui::SApplication::Tr(QString::fromUtf8(text)));
+  }
+}
+
+void TrayCommands::ShowMoreMenu() {
+  const auto* button = window_.FindChildByName2<ui::SImageButton>(QLatin1String(kMoreButton));
+  if (button == nullptr) {
+    return;
+  }
+  const std::optional<ui::PopupMenu> menu = ui::PopupMenu::Load(QLatin1String(kMoreMenu));
+  if (menu) {
+    menu->TrackPopupMenu(MoreMenuPosition(*button), window_);
+  }
+}
+
+QPoint TrayCommands::MoreMenuPosition(const ui::SWindow& button) {
+  const QRect client = button.ClientRect();
+  // The bottom edge itself: QRect::bottom() is the last row inside the button.
+  return button.mapToGlobal(QPoint(client.left(), client.top() + client.height()));
+}
+
+void TrayCommands::OpenMakerPage() {
+  const ui::SApplication* app = ui::SApplication::Instance();
+  const std::optional<QString> address =
+      app != nullptr ? app->GetString(QLatin1String(kMakerUrlString)) : std::nullopt;
+  if (address && !address->isEmpty()) {
+    QDesktopServices::openUrl(QUrl(*address));
+  }
+}
+
+void TrayCommands::RunUpgrade() {
+  window_.Connection().Device().Close();
+  window_.SetConnectionStatus(false);
+  const QString program = UpgradeProgramPath();
+  window_.hide();
+  if (!RunAndWait(program)) {
+    ShowMessage(kFailedToStartUpgradeText);
+  }
+  window_.show();
+  window_.ConnectKeyboard();
+}
+
+QString TrayCommands::UpgradeProgramPath() const {
+  const QString folder =
+      upgradeFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : upgradeFolder_;
+  return QDir(folder).filePath(QLatin1String(kUpgradeProgram));
+}
+
+}  // namespace keyloom::app

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+
+#include "app/NoticeLine.h"
+
+namespace keyloom::controls {
+class SShellNotifyIcon;
+}
+
+namespace keyloom::ui {
+class SWindow;
+}
+
+namespace keyloom::app {
+
+class CMainDlg;
+
+// The main window's housekeeping: the "more" menu, the maker's web page, the upgrade program,
+// and short messages as balloons of the tray icon (id 110). Where the desktop has no
+// notification area, the messages appear on the window's notice line instead.
+class TrayCommands {
+ public:
+  // Commands of the menus (as OnCommand ids with notification code 0).
+  static constexpr int kCommandUpgrade = 1;
+  static constexpr int kCommandExit = 6;
+
+  static constexpr const char* kMoreMenu = "SMENUEX:menu_more";
+  static constexpr const char* kMoreButton = "btn_more";
+  static constexpr const char* kNoticeLine = "notice";
+  // The skin's named string with the address of the maker's web page.
+  static constexpr const char* kMakerUrlString = "maker_url";
+  static constexpr const char* kFailedToStartUpgradeText = "Failed to start the upgrade exe";
+
+  explicit TrayCommands(CMainDlg& window);
+
+  TrayCommands(const TrayCommands&) = delete;
+  TrayCommands& operator=(const TrayCommands&) = delete;
+
+  // Finds the tray icon and the notice line in the window and sends the messages that find no
+  // tray to the line; Detach lets go of both (the window is being destroyed).
+  void Attach();
+  void Detach();
+
+  // Shows `text` (as the code gives it; shown translated) as a balloon of the tray icon, else on
+  // the notice line. Without a tray icon in the layout the message is dropped.
+  void ShowMessage(const char* text);
+
+  // Pops up the "more" menu under "btn_more", its top-left corner at the button's bottom-left.
+  void ShowMoreMenu();
+  // Where ShowMoreMenu puts the menu, in screen coordinates.
+  [[nodiscard]] static QPoint MoreMenuPosition(const ui::SWindow& button);
+
+  // Opens the maker's web page in the desktop's browser; without the address nothing happens.
+  static void OpenMakerPage();
+
+  // Hands over to the upgrade program: closes the keyboard ("Disconnected"), hides the window,
+  // runs the program without arguments and waits for it to end however long it takes (the
+  // window does not answer meanwhile), shows the window again and reopens the keyboard (without
+  // reading its profile again). A program that cannot be started shows
+  // kFailedToStartUpgradeText.
+  void RunUpgrade();
+  // The folder of the upgrade program; the executable's folder unless set.
+  void SetUpgradeFolder(const QString& folder) { upgradeFolder_ = folder; }
+  // The upgrade program: "update" in that folder ("update.exe" on Windows).
+  [[nodiscard]] QString UpgradeProgramPath() const;
+
+  [[nodiscard]] const NoticeLine& GetNoticeLine() const { return noticeLine_; }
+
+ private:
+  CMainDlg& window_;
+  controls::SShellNotifyIcon* trayIcon_ = nullptr;
+  NoticeLine noticeLine_;
+  QString upgradeFolder_;
+};
+
+}  // namespace keyloom::app
