@@ -5,10 +5,12 @@
 #                                keyloom --simulate ARGS with a display ($DISPLAY or
 #                                $WAYLAND_DISPLAY), else keyloomctl ARGS (default: --simulate slots)
 #   tools/dev.sh test            install what is missing, check the formatting, build and run
-#                                every test suite, then again under ASan+UBSan, fuzz each file
-#                                reader for 20 s, then the Windows cross build under Wine and
-#                                the Debian package's install test (KEYLOOM_SKIP_INSTALL_TEST=1
-#                                skips the latter, which installs the package when run as root)
+#                                every test suite, the end-to-end test against the real Linux
+#                                kernel under QEMU (tools/e2e), every test again under
+#                                ASan+UBSan, each libFuzzer target for 15 s, then the Windows
+#                                cross build under Wine and the Debian package's install test
+#                                (KEYLOOM_SKIP_INSTALL_TEST=1 skips the latter, which installs
+#                                the package when run as root)
 #   tools/dev.sh bench           build the release preset and run the benchmarks (the GUI's
 #                                start-up: bench/gui/startup.sh build/release)
 set -euo pipefail
@@ -21,7 +23,8 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-noto-core fonts-noto-cjk
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine googletest dpkg-dev file
-  time strace
+  time strace desktop-file-utils appstream
+  qemu-system-x86 busybox-static cpio xz-utils zstd
 )
 
 install_missing() {
@@ -44,17 +47,29 @@ check_format() {
   clang-format --dry-run --Werror "${files[@]}"
 }
 
-# Runs each file reader's libFuzzer target (fuzz/) for 20 seconds under ASan+UBSan, from the
-# seeds in fuzz/corpus/<target>; what a run learns stays in build/fuzz, so do any crash files.
+# Runs each libFuzzer target (fuzz/: the XML readers and the simulated keyboard's frames) for
+# 15 seconds under ASan+UBSan, from the seeds in fuzz/corpus/<target>; what a run learns stays in
+# build/fuzz, so do any crash files.
 fuzz_readers() {
   cmake --preset fuzz
   cmake --build --preset fuzz
-  local target
-  for target in config macro_library store; do
+  local target dictionary
+  for target in config macro_library store coord_file layout translator menu resource_index \
+    values sim_state sim_frames; do
+    dictionary=(-dict=fuzz/xml.dict)
+    [ "$target" != sim_frames ] || dictionary=()
     mkdir -p "build/fuzz/corpus/$target"
-    "build/fuzz/bin/fuzz_$target" -max_total_time=20 -dict=fuzz/xml.dict \
+    "build/fuzz/bin/fuzz_$target" -max_total_time=15 "${dictionary[@]}" \
       -artifact_prefix=build/fuzz/ "build/fuzz/corpus/$target" "fuzz/corpus/$target"
   done
+}
+
+# The end-to-end test under QEMU on the dev build; a machine where QEMU or the kernel package
+# cannot be had skips it (status 77, with the reason) rather than fail the whole run.
+end_to_end() {
+  local status=0
+  tools/e2e/run-qemu-e2e.sh build/dev || status=$?
+  [ "$status" -eq 0 ] || [ "$status" -eq 77 ]
 }
 
 command=${1:-}
@@ -73,6 +88,7 @@ case "$command" in
     install_missing
     check_format
     cmake --workflow --preset dev
+    end_to_end
     cmake --workflow --preset asan
     fuzz_readers
     tools/test-windows.sh
@@ -85,7 +101,7 @@ case "$command" in
     exec build/release/bin/keyloom_bench "$@"
     ;;
   *)
-    sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

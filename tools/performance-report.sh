@@ -1,0 +1,177 @@
+#!/usr/bin/env bash
+# Writes docs/performance.md from measurements on this machine: the machine and the date, each
+# command sequence's wall time beside the sum of the pauses it must make, the time that
+# FindHidInterfaces takes, the macro library's save (100 groups of 100 events), and keyloom's
+# start, peak memory and idle wake-ups beside a bare Qt 6 window (bench/gui/startup.sh), each
+# figure beside its target.
+#
+#   tools/performance-report.sh [BUILD_DIR] [RUNS]
+#
+# BUILD_DIR (default build/release) is configured with the release preset and the benchmarks,
+# and keyloom_bench, keyloom and keyloom_bare_window are built there; RUNS (default 20) is the
+# number of starts of each program. The machine should be otherwise idle: the load average is
+# written into the report, with a warning when it is above 0.5 per core.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${1:-build/release}
+runs=${2:-20}
+report=docs/performance.md
+repetitions=3
+
+cmake --preset release -B "$build" -DKEYLOOM_BUILD_BENCHMARKS=ON > /dev/null
+cmake --build "$build" --target keyloom_bench keyloom keyloom_bare_window
+bench_bin="$build/bin/keyloom_bench"
+
+calc() { awk "BEGIN { printf \"%.${2:-1}f\", $1 }"; }
+# met CONDITION: "met" or "**not met**" for an awk condition.
+met() { awk "BEGIN { exit !($1) }" && echo "met" || echo "**not met**"; }
+
+# bench NAME FIELD...: the median over the repetitions of the benchmark NAME, its fields named as
+# in Google Benchmark's CSV header (real_time, time_unit, counters), separated by spaces.
+bench() {
+  local name=$1
+  shift
+  "$bench_bin" --benchmark_filter="^$name(/|\$)" --benchmark_format=csv \
+    --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true 2> /dev/null |
+    awk -F, -v fields="$*" '
+      NR == 1 { for (i = 1; i <= NF; i++) { gsub(/"/, "", $i); column[$i] = i } next }
+      $1 ~ /_median"?$/ {
+        n = split(fields, wanted, " ")
+        for (j = 1; j <= n; j++) printf "%s%s", $(column[wanted[j]]), (j < n ? " " : "\n")
+      }'
+}
+
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+cores=$(nproc)
+echo "performance-report: load average $load_before on $cores cores; measuring" >&2
+
+# The command sequences against the simulated keyboard behind HidDevice, the gate and the state
+# file, with the real clock.
+sequences=(
+  "BM_SelectProfileAndReadSlots|profile select and slot read"
+  "BM_Lighting|lighting mode"
+  "BM_Remap|remap and slot read"
+  "BM_MacroAssignment|macro download (28 frames) and slot read"
+  "BM_FactoryRestore|factory restore"
+)
+sequence_rows=""
+worst_overhead=0
+for entry in "${sequences[@]}"; do
+  name=${entry%%|*}
+  read -r pauses wall overhead percent < <(bench "$name" pauses_ms wall_ms overhead_ms overhead_pct)
+  sequence_rows+="| ${entry#*|} | $(calc "$pauses") | $(calc "$wall" 2) | $(calc "$overhead" 2) | $(calc "$percent" 2) % | $(met "$percent < 2") |"$'\n'
+  worst_overhead=$(awk -v a="$worst_overhead" -v b="$percent" 'BEGIN { print (b > a ? b : a) }')
+done
+
+read -r find_time find_unit < <(bench BM_FindHidInterfaces real_time time_unit)
+hidraw_nodes=$(find /sys/class/hidraw -mindepth 1 -maxdepth 1 2> /dev/null | wc -l)
+read -r save_time save_unit save_bytes < <(bench BM_SaveLibrary100x100 real_time time_unit file_bytes)
+read -r text_time text_unit < <(bench BM_LibraryToXml100x100 real_time time_unit)
+read -r open_time open_unit < <(bench BM_OpenLibrary100x100 real_time time_unit)
+temp_dir=${TMPDIR:-/tmp}
+temp_fs=$(df -T "$temp_dir" | awk 'NR == 2 { print $2 }')
+
+startup_log=$(mktemp)
+trap 'rm -f "$startup_log"' EXIT
+bench/gui/startup.sh "$build" "$runs" | tee "$startup_log" >&2
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# startup_figure PLATFORM LABEL FIELD: a field of a line of startup.sh's table for one platform,
+# counted from the end of the line (1 the last).
+startup_figure() {
+  awk -v platform="== $1:" -v label="$2" -v field="$3" '
+    index($0, "== ") == 1 { inside = index($0, platform) == 1 }
+    inside && index($0, label) == 1 { print $(NF - field + 1) }' "$startup_log"
+}
+
+startup_rows=""
+for platform in offscreen xcb; do
+  ratio=$(startup_figure "$platform" "start to first paint, median" 1)
+  [ -n "$ratio" ] || continue
+  keyloom_start=$(startup_figure "$platform" "start to first paint, median" 3)
+  bare_start=$(startup_figure "$platform" "start to first paint, median" 2)
+  keyloom_memory=$(startup_figure "$platform" "peak resident memory" 3)
+  bare_memory=$(startup_figure "$platform" "peak resident memory" 2)
+  keyloom_switches=$(startup_figure "$platform" "context switches while idle" 2)
+  bare_switches=$(startup_figure "$platform" "context switches while idle" 1)
+  keyloom_polls=$(startup_figure "$platform" "poll calls while idle" 2)
+  bare_polls=$(startup_figure "$platform" "poll calls while idle" 1)
+  startup_rows+="| $platform | start to first paint, median | $keyloom_start ms | $bare_start ms | ratio $ratio, target at most 1.5: $(met "$ratio <= 1.5") |"$'\n'
+  startup_rows+="| $platform | peak resident memory | $keyloom_memory MiB | $bare_memory MiB | ratio $(calc "$keyloom_memory / $bare_memory" 2) |"$'\n'
+  startup_rows+="| $platform | wake-ups in 10 s idle: poll calls | $keyloom_polls | $bare_polls | target: none beyond the bare window's: $(met "$keyloom_polls <= $bare_polls") |"$'\n'
+  startup_rows+="| $platform | context switches in 10 s idle | $keyloom_switches | $bare_switches | |"$'\n'
+done
+
+load_note=""
+if awk -v load="${load_before%% *}" -v cores="$cores" 'BEGIN { exit !(load > 0.5 * cores) }'; then
+  load_note="**The machine was busy when the measurements started (load average ${load_before%% *} on $cores cores): other builds ran beside them, so the times are higher and more spread than on an idle machine.**"
+fi
+
+cpu=$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)
+memory=$(awk '/^MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo)
+debian=$(cat /etc/debian_version 2> /dev/null || echo unknown)
+
+cat > "$report" << EOF
+# Performance
+
+Made by \`tools/performance-report.sh\` (release build, \`$build\`); do not edit by hand.
+
+| | |
+|---|---|
+| date | $(date -u '+%Y-%m-%d %H:%M UTC') |
+| processor | $cpu |
+| cores | $cores |
+| memory | $memory |
+| kernel | $(uname -sr) |
+| Debian | $debian |
+| load average (1, 5, 15 min) | $load_before at the start, $load_after at the end |
+
+$load_note
+
+## Command sequences
+
+Each sequence against the simulated keyboard behind \`HidDevice\`, the device gate and the state
+file, with the real clock, as \`keyloomctl --simulate\` runs it; the median of $repetitions
+repetitions of \`keyloom_bench\`. The keyboard needs the pauses; the overhead is everything
+else: the transfers, the gate, the state file, and the pauses' own lateness. Target: overhead
+under 2 % of the pauses.
+
+| sequence | pauses (ms) | wall time (ms) | overhead (ms) | overhead | target |
+|---|---|---|---|---|---|
+${sequence_rows}
+The largest overhead is $(calc "$worst_overhead" 2) %: the target is $(met "$worst_overhead < 2").
+
+## Discovery
+
+\`FindHidInterfaces\` over every HID interface of this machine ($hidraw_nodes hidraw nodes):
+$(calc "$find_time" 1) $find_unit per call (median of $repetitions repetitions).
+
+## Macro library
+
+A library of 100 groups of 100 events ($(calc "$save_bytes / 1024" 0) KiB), in \`$temp_dir\`
+($temp_fs); medians of $repetitions repetitions.
+
+| | time | target |
+|---|---|---|
+| save: text, temporary file, flush to disk, rename | $(calc "$save_time" 2) $save_unit | under 5 ms: $(met "$save_time < 5") |
+| the text alone | $(calc "$text_time" 2) $text_unit | |
+| open and read | $(calc "$open_time" 2) $open_unit | |
+
+## keyloom's start beside a bare Qt 6 window
+
+\`bench/gui/startup.sh\`: $runs starts of each program to its first painted window, peak
+resident memory, and the wake-ups while the window sits idle for 10 s; on the offscreen platform,
+and on X11 under Xvfb where \`xvfb-run\` is installed. Targets: a start at most 1.5 times the
+bare window's, and no wake-ups beyond the bare window's while idle.
+
+| platform | figure | keyloom | bare window | target |
+|---|---|---|---|---|
+${startup_rows}
+The script's own output:
+
+\`\`\`
+$(cat "$startup_log")
+\`\`\`
+EOF
+echo "performance-report: wrote $report" >&2
