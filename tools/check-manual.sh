@@ -51,7 +51,7 @@ check_command() {
           IFS=, read -ra names <<< "${BASH_REMATCH[1]}"
           for option in "${names[@]}"; do
             [ "$option" = -h ] || [ "$option" = --help ] && continue
-            documents "$(roff_bold "$option")" || missing+=("option of '${*:-keyloomctl}': $option")
+            documents "$(roff_bold "$option")" || missing+=("option of '${*:-$(basename "$program")}': $option")
           done
         elif [ "$section" = subcommands ] && [[ $line =~ ^\ +([a-z][-a-z0-9]*) ]]; then
           subcommands+=("${BASH_REMATCH[1]}")

@@ -56,11 +56,15 @@ check "file name keyloom_${version}_amd64.deb" test "$(basename "$deb")" = "keyl
 check "package keyloom, section utils, maintainer" \
   test "$(field Package)/$(field Section)/$(field Maintainer)" = "keyloom/utils/Keyloom developers"
 depends=$(field Depends)
-for library in libc6 libstdc++6 libudev1 libpugixml1v5; do
+for library in libc6 libstdc++6 libudev1 libpugixml1v5 libqt6widgets6 libqt6svg6; do
   check "depends on $library" grep -qw "$library" <<< "$depends"
 done
-for file in /usr/bin/keyloomctl /usr/share/keyloom/config.xml "$rule" \
-  /usr/share/man/man1/keyloomctl.1.gz; do
+desktop_entry=/usr/share/applications/org.keyloom.Keyloom.desktop
+for file in /usr/bin/keyloomctl /usr/bin/keyloom /usr/share/keyloom/config.xml \
+  /usr/share/keyloom/uires/uires.idx "$rule" "$desktop_entry" \
+  /usr/share/metainfo/org.keyloom.Keyloom.metainfo.xml \
+  /usr/share/icons/hicolor/scalable/apps/org.keyloom.Keyloom.svg \
+  /usr/share/man/man1/keyloomctl.1.gz /usr/share/man/man1/keyloom.1.gz; do
   check "package holds $file" grep -qE " \\.$file\$" <<< "$contents"
 done
 check "no file of the package is writable for every user" \
@@ -114,6 +118,26 @@ check "the state is in $state" test -f "$state"
 check "the state belongs to $user" test "$(stat -c %U "$state")" = "$user"
 check "nothing was written under $root/usr/bin or $root/usr/share/keyloom" \
   test "$before" = "$(listing)"
+
+echo "---- keyloom as the menu starts it"
+check "keyloom --version says $version" \
+  test "$(as_user 'QT_QPA_PLATFORM=offscreen keyloom --version')" = "keyloom $version"
+menu_command=$(sed -n 's/^Exec=//p' "$root$desktop_entry")
+check "the menu's command is keyloom, found on PATH" \
+  test "$(as_user "command -v $menu_command")" = "$root/usr/bin/keyloom"
+if [ -z "$root" ]; then
+  # The window, drawn offscreen from the installed skin, against the simulated keyboard.
+  picture=$home/keyloom-menu.png
+  rm -f "$picture"
+  check "the menu's command shows the main window" \
+    as_user "QT_QPA_PLATFORM=offscreen $menu_command --simulate --screenshot $picture"
+  check "the window was saved as a PNG image" \
+    grep -q "PNG image data" <<< "$(file "$picture")"
+  rm -f "$picture"
+else
+  # The program reads its skin from /usr/share/keyloom, which a scratch root is not.
+  echo "skipped: the main window from the menu (needs the package installed; run as root)"
+fi
 
 echo "---- the udev rule $rule"
 installed_rule=$root$rule
