@@ -38,7 +38,6 @@ namespace keyloom::app {
 
 namespace {
 
-constexpr const char* kProgramName = "keyloom";
 // The skin folder, relative to the data folder.
 constexpr const char* kSkinFolder = "uires";
 constexpr const char* kLogoIcon = "ICON:ICON_LOGO";

@@ -12,7 +12,6 @@ namespace keyloom::app {
 
 namespace {
 
-constexpr const char* kProgramName = "keyloom";
 constexpr const char* kDescription =
     "Configures the profiles, keys, macros and lighting of a USB gaming keyboard.";
 

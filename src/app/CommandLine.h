@@ -7,6 +7,9 @@
 
 namespace keyloom::app {
 
+// The program's name in its messages.
+inline constexpr const char* kProgramName = "keyloom";
+
 // keyloom's exit statuses.
 enum ExitStatus : int {
   // The main window was closed, or a later start brought the running one forward.

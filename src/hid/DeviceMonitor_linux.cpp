@@ -12,17 +12,17 @@ constexpr const char* kSubsystem = "hidraw";
 // Events after udev's rules ran; "kernel" would announce nodes before their permissions are set.
 constexpr const char* kUdevEvents = "udev";
 
-struct UdevDeleter {
+struct MonitorDeleter {
   void operator()(udev* u) const { udev_unref(u); }
   void operator()(udev_monitor* m) const { udev_monitor_unref(m); }
   void operator()(udev_device* d) const { udev_device_unref(d); }
 };
 template <typename T>
-using UdevPtr = std::unique_ptr<T, UdevDeleter>;
+using MonitorPtr = std::unique_ptr<T, MonitorDeleter>;
 
 class UdevDeviceMonitor final : public DeviceMonitor {
  public:
-  UdevDeviceMonitor(UdevPtr<udev> context, UdevPtr<udev_monitor> monitor, int fd)
+  UdevDeviceMonitor(MonitorPtr<udev> context, MonitorPtr<udev_monitor> monitor, int fd)
       : context_(std::move(context)), monitor_(std::move(monitor)), fd_(fd) {}
 
   [[nodiscard]] int fd() const override { return fd_; }
@@ -30,26 +30,26 @@ class UdevDeviceMonitor final : public DeviceMonitor {
   int DrainEvents() override {
     int count = 0;
     // On a non-blocking socket the receive answers null once nothing is pending.
-    while (UdevPtr<udev_device> device{udev_monitor_receive_device(monitor_.get())}) {
+    while (MonitorPtr<udev_device> device{udev_monitor_receive_device(monitor_.get())}) {
       ++count;
     }
     return count;
   }
 
  private:
-  UdevPtr<udev> context_;
-  UdevPtr<udev_monitor> monitor_;
+  MonitorPtr<udev> context_;
+  MonitorPtr<udev_monitor> monitor_;
   int fd_;
 };
 
 }  // namespace
 
 std::unique_ptr<DeviceMonitor> OpenDeviceMonitor() {
-  UdevPtr<udev> context{udev_new()};
+  MonitorPtr<udev> context{udev_new()};
   if (!context) {
     return nullptr;
   }
-  UdevPtr<udev_monitor> monitor{udev_monitor_new_from_netlink(context.get(), kUdevEvents)};
+  MonitorPtr<udev_monitor> monitor{udev_monitor_new_from_netlink(context.get(), kUdevEvents)};
   if (!monitor ||
       udev_monitor_filter_add_match_subsystem_devtype(monitor.get(), kSubsystem, nullptr) < 0 ||
       udev_monitor_enable_receiving(monitor.get()) < 0) {

@@ -9,7 +9,7 @@ constexpr std::size_t kMaxHexDigits = 8;
 constexpr std::string_view kWhiteSpace = " \t\r\n";
 constexpr std::string_view kPhysInputMarker = "/input";
 constexpr std::size_t kMaxPhysDigits = 3;
-constexpr std::uint32_t kMaxInterfaceNumber = 0xFF;
+constexpr std::uint32_t kMaxUsbInterfaceNumber = 0xFF;
 
 std::string_view Trim(std::string_view text) {
   const std::size_t first = text.find_first_not_of(kWhiteSpace);
@@ -110,7 +110,7 @@ std::optional<std::int32_t> InterfaceNumberFromPhys(std::string_view phys) {
     return std::nullopt;
   }
   const auto value = DigitsValue(phys.substr(marker + kPhysInputMarker.size()), 10, kMaxPhysDigits);
-  if (!value || *value > kMaxInterfaceNumber) {
+  if (!value || *value > kMaxUsbInterfaceNumber) {
     return std::nullopt;
   }
   return static_cast<std::int32_t>(*value);

@@ -34,7 +34,7 @@ const QString kPages = QStringLiteral("tab_macro_mode_selection");
 const QString kGroupList = QStringLiteral("macro_group");
 const QString kEventList = QStringLiteral("key_info");
 const QString kRepeatEdit = QStringLiteral("edit_macro_repeat_times");
-const QString kDelayEdit = QStringLiteral("edit_macro_delay_time");
+const QString kFixedDelayEdit = QStringLiteral("edit_macro_delay_time");
 const QString kRecordBox = QStringLiteral("chk_macro_record");
 const QString kSingleRecordBox = QStringLiteral("chk_single_record");
 const QString kSingleKeyText = QStringLiteral("edit_single_key");
@@ -183,7 +183,7 @@ void MacroRecordDlg::OnInitDialog() {
 void MacroRecordDlg::FindControls() {
   pages_ = FindChildByName2<controls::STabCtrl2>(kPages);
   repeatEdit_ = FindChildByName2<ui::SEdit>(kRepeatEdit);
-  delayEdit_ = FindChildByName2<ui::SEdit>(kDelayEdit);
+  delayEdit_ = FindChildByName2<ui::SEdit>(kFixedDelayEdit);
   recordBox_ = FindChildByName2<controls::SCheckBoxEx>(kRecordBox);
   singleRecordBox_ = FindChildByName2<controls::SCheckBoxEx>(kSingleRecordBox);
   singleKeyText_ = FindChildByName2<ui::SStatic>(kSingleKeyText);
