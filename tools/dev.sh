@@ -48,20 +48,46 @@ check_format() {
 }
 
 # Runs each libFuzzer target (fuzz/: the XML readers and the simulated keyboard's frames) for
-# 15 seconds under ASan+UBSan, from the seeds in fuzz/corpus/<target>; what a run learns stays in
-# build/fuzz, so do any crash files.
+# 15 seconds under ASan+UBSan, two at a time (one per core), from the seeds in
+# fuzz/corpus/<target>; what a run learns stays in build/fuzz, so do any crash files and each
+# target's output (build/fuzz/<target>.log).
+fuzz_one() {
+  local target=$1 dictionary=(-dict=fuzz/xml.dict)
+  [ "$target" != sim_frames ] || dictionary=()
+  mkdir -p "build/fuzz/corpus/$target"
+  "build/fuzz/bin/fuzz_$target" -max_total_time=15 "${dictionary[@]}" \
+    -artifact_prefix=build/fuzz/ "build/fuzz/corpus/$target" "fuzz/corpus/$target" \
+    > "build/fuzz/$target.log" 2>&1
+}
+
 fuzz_readers() {
   cmake --preset fuzz
   cmake --build --preset fuzz
-  local target dictionary
-  for target in config macro_library store coord_file layout translator menu resource_index \
-    values sim_state sim_frames; do
-    dictionary=(-dict=fuzz/xml.dict)
-    [ "$target" != sim_frames ] || dictionary=()
-    mkdir -p "build/fuzz/corpus/$target"
-    "build/fuzz/bin/fuzz_$target" -max_total_time=15 "${dictionary[@]}" \
-      -artifact_prefix=build/fuzz/ "build/fuzz/corpus/$target" "fuzz/corpus/$target"
+  local targets=(config macro_library store coord_file layout translator menu resource_index
+    values sim_state sim_frames)
+  local i target failed=0 pids statuses
+  for ((i = 0; i < ${#targets[@]}; i += 2)); do
+    pids=()
+    for target in "${targets[@]:i:2}"; do
+      fuzz_one "$target" &
+      pids+=($!)
+    done
+    statuses=()
+    for pid in "${pids[@]}"; do
+      if wait "$pid"; then statuses+=(0); else statuses+=(1); fi
+    done
+    for target in "${targets[@]:i:2}"; do
+      if [ "${statuses[0]}" -eq 0 ]; then
+        echo "fuzz_$target: $(grep -E '^(Done|#[0-9]+ +DONE)' "build/fuzz/$target.log" | tail -n 1)"
+      else
+        echo "fuzz_$target FAILED:"
+        tail -n 60 "build/fuzz/$target.log"
+        failed=1
+      fi
+      statuses=("${statuses[@]:1}")
+    done
   done
+  [ "$failed" -eq 0 ]
 }
 
 # The end-to-end test under QEMU on the dev build; a machine where QEMU or the kernel package
