@@ -59,18 +59,7 @@ OpenReport AssignmentStore::Open(std::chrono::system_clock::time_point now) {
 }
 
 LoadResult AssignmentStore::Load(const std::filesystem::path& file) {
-  FileBytes read = ReadUserFile(file);
-  if (read.status != LoadResult::Status::kLoaded) {
-    LoadResult failed;
-    failed.status = read.status;
-    failed.error = std::move(read.error);
-    return failed;
-  }
-  LoadResult loaded = LoadBuffer(read.bytes);
-  if (loaded.status == LoadResult::Status::kMalformed) {
-    loaded.error = file.string() + " is " + loaded.error;
-  }
-  return loaded;
+  return LoadUserFile(file, [this](std::string_view bytes) { return LoadBuffer(bytes); });
 }
 
 LoadResult AssignmentStore::LoadBuffer(std::string_view bytes) {

@@ -84,6 +84,22 @@ FileBytes ReadUserFile(const std::filesystem::path& file) {
   return read;
 }
 
+LoadResult LoadUserFile(const std::filesystem::path& file,
+                        const std::function<LoadResult(std::string_view)>& parse) {
+  FileBytes read = ReadUserFile(file);
+  if (read.status != LoadResult::Status::kLoaded) {
+    LoadResult failed;
+    failed.status = read.status;
+    failed.error = std::move(read.error);
+    return failed;
+  }
+  LoadResult loaded = parse(read.bytes);
+  if (loaded.status == LoadResult::Status::kMalformed) {
+    loaded.error = file.string() + " is " + loaded.error;
+  }
+  return loaded;
+}
+
 FileResult WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
   if (target.empty() || !target.has_filename()) {
     return FileResult::Failed("no file name to save to");

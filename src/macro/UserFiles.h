@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,11 @@ struct FileBytes {
   std::string error;
 };
 [[nodiscard]] FileBytes ReadUserFile(const std::filesystem::path& file);
+
+// Reads `file` (ReadUserFile) and hands its bytes to `parse`; a file that is missing or cannot be
+// read gives that status without calling it, and a malformed file's error names the file.
+[[nodiscard]] LoadResult LoadUserFile(const std::filesystem::path& file,
+                                      const std::function<LoadResult(std::string_view)>& parse);
 
 // Replaces the content of `target` so that at every moment, a crash, a killed process or a full
 // disk included, the file holds either its whole old content or the whole new one: the bytes go
