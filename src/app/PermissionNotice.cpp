@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include "hid/UdevRule.h"
 #include "ui/SApplication.h"
 #include "ui/SHostWnd.h"
 #include "ui/SWindow.h"
@@ -71,10 +72,11 @@ void PermissionNotice::Retranslate() {
     text_->SetText(text);
   }
   if (command_ != nullptr) {
-    command_->SetText(udev ? QLatin1String(kApplyRuleCommand) : QString());
+    command_->SetText(udev ? QLatin1String(hid::kApplyUdevRulesCommand) : QString());
   }
   if (note_ != nullptr) {
-    note_->SetText(udev ? Tr(kInstallRuleText).arg(QLatin1String(kInstallRuleCommand)) : QString());
+    note_->SetText(udev ? Tr(kInstallRuleText).arg(QLatin1String(hid::kInstallUdevRuleCommand))
+                        : QString());
   }
   SetShown(command_, udev);
   SetShown(copyButton_, udev);
@@ -83,7 +85,7 @@ void PermissionNotice::Retranslate() {
 
 void PermissionNotice::CopyCommand() {
   if (QClipboard* clipboard = QGuiApplication::clipboard()) {
-    clipboard->setText(QLatin1String(kApplyRuleCommand));
+    clipboard->setText(QLatin1String(hid::kApplyUdevRulesCommand));
   }
 }
 

@@ -38,12 +38,6 @@ class PermissionNotice {
       "access to the user at the machine itself, not over SSH.";
   static constexpr const char* kCopiedText = "The command was copied to the clipboard.";
 
-  // The commands, as keyloomctl gives them.
-  static constexpr const char* kApplyRuleCommand =
-      "sudo udevadm control --reload && sudo udevadm trigger --subsystem-match=hidraw";
-  static constexpr const char* kInstallRuleCommand =
-      "sudo cmake --install build/release --component udev";
-
   // Finds the panel and its parts in `host` and hides the panel; null detaches.
   void Attach(const ui::SHostWnd* host);
 

@@ -5,15 +5,11 @@
 #include <string>
 #include <system_error>
 
+#include "hid/UdevRule.h"
+
 namespace keyloom::cli {
 
 namespace {
-
-// The rule that the package installs, and the commands that put it to work.
-constexpr const char* kUdevRuleFile = "70-keyloom.rules";
-constexpr const char* kApplyUdevRules =
-    "sudo udevadm control --reload && sudo udevadm trigger --subsystem-match=hidraw";
-constexpr const char* kInstallUdevRule = "sudo cmake --install build/release --component udev";
 
 std::string DescribeId(const char* what, std::int32_t value, bool zeroIsWildcard) {
   const bool wildcard = zeroIsWildcard ? value <= 0 : value < 0;
@@ -92,12 +88,12 @@ bool DeviceSession::OpenKeyboard(const std::filesystem::path& configFile) {
       err << "permission denied.\n";
       if (path.starts_with("/dev/")) {
         err << "The udev rule that lets the user logged in at this machine open the keyboard ("
-            << kUdevRuleFile << ") is missing or not yet applied.\n"
+            << hid::kUdevRuleFile << ") is missing or not yet applied.\n"
             << "With the keyloom package installed, apply it (or unplug the keyboard and plug it "
                "in again):\n"
-            << "  " << kApplyUdevRules << '\n'
+            << "  " << hid::kApplyUdevRulesCommand << '\n'
             << "From a build tree, install the rule first, then apply it:\n"
-            << "  " << kInstallUdevRule << '\n'
+            << "  " << hid::kInstallUdevRuleCommand << '\n'
             << "The rule gives access to the user at the machine itself, not over SSH.\n";
       } else {
         err << "Your user may not open this device.\n";
