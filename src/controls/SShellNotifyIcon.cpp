@@ -78,10 +78,16 @@ void SShellNotifyIcon::OnCreate() {
   QObject::connect(trayIcon_.get(), &QSystemTrayIcon::activated, this,
                    [this](QSystemTrayIcon::ActivationReason reason) { OnTrayActivated(reason); });
   if (icons_.empty()) {
-    const ui::SApplication* app = ui::SApplication::Instance();
-    const std::shared_ptr<const ui::Image> logo =
-        app != nullptr ? app->GetImage(kLogoIcon) : nullptr;
-    trayIcon_->setIcon(logo != nullptr ? logo->ToIcon() : QApplication::windowIcon());
+    // The program's icon is the logo already when the program set one; otherwise it is drawn.
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull()) {
+      const ui::SApplication* app = ui::SApplication::Instance();
+      if (const std::shared_ptr<const ui::Image> logo =
+              app != nullptr ? app->GetImage(kLogoIcon) : nullptr) {
+        icon = logo->ToIcon();
+      }
+    }
+    trayIcon_->setIcon(icon);
     shownIndex_ = -1;
   } else {
     ShowIconAt(defaultIndex_);

@@ -19,11 +19,12 @@ namespace keyloom::controls {
 // nothing in its window. The icon appears when the control is created and goes with it.
 //
 // Attributes: `ico` (icon names separated by ";"; names that do not load are skipped; without
-// any, "ICON:ICON_LOGO" is shown), `tip` (a named string at load time; set later, the text
-// itself, shown at once; at most kMaxTipLength characters, longer tips are cut), `menu` (a skin
-// XML resource: "menu" root: classic menu, "menuRoot"/"menuItem": extended menu, anything else:
-// no menu), `deficoidx` (the icon shown while not animating), `startframe` (the first icon of the
-// animation loop) and `duration` (milliseconds per animation frame).
+// any, the program's window icon is shown, or "ICON:ICON_LOGO" when it has none), `tip` (a named
+// string at load time; set later, the text itself, shown at once; at most kMaxTipLength characters,
+// longer tips are cut), `menu` (a skin XML resource: "menu" root: classic menu,
+// "menuRoot"/"menuItem": extended menu, anything else: no menu), `deficoidx` (the icon shown while
+// not animating), `startframe` (the first icon of the animation loop) and `duration` (milliseconds
+// per animation frame).
 //
 // The mouse: a left click (Qt reports it as QSystemTrayIcon::Trigger, which platforms deliver
 // on the press or on the completed click as they do) shows the host window in front when it is
