@@ -91,7 +91,7 @@ void TrayCommands::OpenMakerPage() {
 }
 
 void TrayCommands::RunUpgrade() {
-  window_.Connection().Device().Close();
+  window_.Connection().Close();
   window_.SetConnectionStatus(false);
   const QString program = UpgradeProgramPath();
   window_.hide();
