@@ -10,13 +10,13 @@
 #include "controls/CoordButtonImage.h"
 #include "hid/DeviceChangeMessage.h"
 #include "protocol/KeyboardProtocol.h"
-#include "ui/EventArgs.h"
-#include "ui/EventIds.h"
-#include "ui/SApplication.h"
-#include "ui/SComboBox.h"
-#include "ui/SMessageBox.h"
-#include "ui/SSliderBar.h"
-#include "ui/SStatic.h"
+#include "ui/events/EventArgs.h"
+#include "ui/events/EventIds.h"
+#include "ui/host/SApplication.h"
+#include "ui/host/SMessageBox.h"
+#include "ui/widgets/SComboBox.h"
+#include "ui/widgets/SSliderBar.h"
+#include "ui/widgets/SStatic.h"
 
 namespace keyloom::app {
 

@@ -6,7 +6,7 @@
 #include "controls/ICoordButtonClickListener.h"
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
-#include "ui/SMessageBox.h"
+#include "ui/host/SMessageBox.h"
 
 namespace keyloom::app {
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "macro/MacroRecordDlg.h"
+#include "macro_dialog/MacroRecordDlg.h"
 #include "protocol/KeyboardState.h"
 #include "protocol/Link.h"
 #include "protocol/SelectedKeys.h"
