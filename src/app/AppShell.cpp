@@ -28,13 +28,13 @@
 #include "controls/STabCtrl2.h"
 #include "hid/DeviceMonitor.h"
 #include "macro/AssignmentStore.h"
-#include "macro/MacroRecordDlg.h"
+#include "macro_dialog/MacroRecordDlg.h"
 #include "settings/AppConfig.h"
 #include "settings/AppPaths.h"
 #include "sim/TransferFailurePlan.h"
-#include "ui/Image.h"
-#include "ui/ResourceProvider.h"
-#include "ui/SApplication.h"
+#include "ui/host/SApplication.h"
+#include "ui/skin/Image.h"
+#include "ui/skin/ResourceProvider.h"
 
 namespace keyloom::app {
 

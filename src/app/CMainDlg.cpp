@@ -11,13 +11,13 @@
 #include "hid/DeviceChangeMessage.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/UserTexts.h"
-#include "ui/EventArgs.h"
-#include "ui/EventIds.h"
-#include "ui/SApplication.h"
-#include "ui/SComboBox.h"
-#include "ui/SMessageBox.h"
-#include "ui/SSliderBar.h"
-#include "ui/SStatic.h"
+#include "ui/events/EventArgs.h"
+#include "ui/events/EventIds.h"
+#include "ui/host/SApplication.h"
+#include "ui/host/SMessageBox.h"
+#include "ui/widgets/SComboBox.h"
+#include "ui/widgets/SSliderBar.h"
+#include "ui/widgets/SStatic.h"
 
 namespace keyloom::app {
 

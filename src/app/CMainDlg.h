@@ -13,7 +13,7 @@
 #include "controls/ICoordButtonClickListener.h"
 #include "protocol/KeyboardState.h"
 #include "protocol/SelectedKeys.h"
-#include "ui/SHostWnd.h"
+#include "ui/host/SHostWnd.h"
 
 namespace keyloom::ui {
 class SComboBox;

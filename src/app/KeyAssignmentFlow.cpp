@@ -7,7 +7,7 @@
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/UserTexts.h"
-#include "ui/SMessageBox.h"
+#include "ui/host/SMessageBox.h"
 
 namespace keyloom::app {
 

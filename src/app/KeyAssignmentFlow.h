@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "connection/KeyboardConnection.h"
-#include "macro/MacroRecordDlg.h"
+#include "macro_dialog/MacroRecordDlg.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/KeyboardState.h"
 #include "protocol/SelectedKeys.h"

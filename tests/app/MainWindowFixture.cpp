@@ -8,8 +8,8 @@
 #include "app/Language.h"
 #include "controls/CoordButtonImage.h"
 #include "controls/RegisterControls.h"
-#include "ui/ResourceProvider.h"
-#include "ui/SStatic.h"
+#include "ui/skin/ResourceProvider.h"
+#include "ui/widgets/SStatic.h"
 
 namespace keyloom::app::test {
 

@@ -24,9 +24,9 @@
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/VirtualClock.h"
 #include "settings/AppConfig.h"
-#include "ui/PopupMenu.h"
-#include "ui/SComboBox.h"
-#include "ui/SMessageBox.h"
+#include "ui/host/PopupMenu.h"
+#include "ui/host/SMessageBox.h"
+#include "ui/widgets/SComboBox.h"
 
 namespace keyloom::app {
 namespace {

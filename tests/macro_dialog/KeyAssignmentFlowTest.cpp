@@ -23,16 +23,16 @@
 #include "controls/ICoordButtonClickListener.h"
 #include "controls/STabCtrl2.h"
 #include "macro/AssignmentStore.h"
-#include "macro/FileDialogs.h"
-#include "macro/KeyboardCapture.h"
-#include "macro/MacroRecordDlg.h"
+#include "macro_dialog/FileDialogs.h"
+#include "macro_dialog/KeyboardCapture.h"
+#include "macro_dialog/MacroRecordDlg.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/VirtualClock.h"
 #include "settings/AppConfig.h"
 #include "sim/SimulatedKeyboard.h"
-#include "ui/SComboBox.h"
-#include "ui/SListView.h"
-#include "ui/SMessageBox.h"
+#include "ui/host/SMessageBox.h"
+#include "ui/widgets/SComboBox.h"
+#include "ui/widgets/SListView.h"
 
 namespace keyloom::app {
 namespace {
