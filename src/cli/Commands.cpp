@@ -30,14 +30,22 @@ hid::DeviceSelector SelectorFrom(const settings::AppConfig& config) {
   return {config.vendorId, config.productId, config.interfaceNumber, config.collectionNumber};
 }
 
-// Opens the keyboard for a command; on failure the user has been told why.
-std::unique_ptr<connection::KeyboardConnection> OpenKeyboard(Context& context) {
+// The keyboard opened for a command, or null with the exit status and the user told why.
+struct OpenedKeyboard {
+  std::unique_ptr<connection::KeyboardConnection> keyboard;
+  int status = kExitOk;
+};
+
+OpenedKeyboard OpenKeyboard(Context& context) {
   auto keyboard = MakeConnection(context.options, SelectorFrom(context.config), context.dataDir,
                                  context.console);
-  if (!keyboard || !cli::OpenKeyboard(*keyboard, context.configFile, context.console)) {
-    return nullptr;
+  if (!keyboard) {
+    return {nullptr, kExitUsage};
   }
-  return keyboard;
+  if (!cli::OpenKeyboard(*keyboard, context.configFile, context.console)) {
+    return {nullptr, kExitNoKeyboard};
+  }
+  return {std::move(keyboard), kExitOk};
 }
 
 std::optional<std::uint8_t> KeyOrComplain(Context& context, const std::string& text,
@@ -181,9 +189,9 @@ struct Applied {
 // macro slot for a record with a repeat count, else a remap slot.
 Applied ApplyToKey(Context& context, int profile, std::uint8_t key,
                    protocol::KeyAssignmentRecord record) {
-  auto keyboard = OpenKeyboard(context);
+  auto [keyboard, failure] = OpenKeyboard(context);
   if (!keyboard) {
-    return {kExitNoKeyboard};
+    return {failure};
   }
   protocol::KeyboardState state;
   state.profileIndex = profile - 1;
@@ -332,9 +340,9 @@ int RunProfile(Context& context, int profile) {
 }
 
 int RunSlots(Context& context, std::optional<int> profile) {
-  auto keyboard = OpenKeyboard(context);
+  auto [keyboard, failure] = OpenKeyboard(context);
   if (!keyboard) {
-    return kExitNoKeyboard;
+    return failure;
   }
   protocol::KeyboardState state;
   state.profileIndex = profile.value_or(0) - 1;
@@ -389,9 +397,9 @@ int RunLight(Context& context, const LightArguments& a) {
   }
   protocol::SyncLightingFromControls(table, a.mode, controls);
 
-  auto keyboard = OpenKeyboard(context);
+  auto [keyboard, failure] = OpenKeyboard(context);
   if (!keyboard) {
-    return kExitNoKeyboard;
+    return failure;
   }
   const protocol::Transfers sent = keyboard->SendLighting(a.mode, table);
   const bool simulatorFailed = ReportSimulatorTrouble(*keyboard, context.console);
@@ -421,9 +429,9 @@ int RunClear(Context& context, const std::string& keyText, int profile) {
   if (!key) {
     return kExitUsage;
   }
-  auto keyboard = OpenKeyboard(context);
+  auto [keyboard, failure] = OpenKeyboard(context);
   if (!keyboard) {
-    return kExitNoKeyboard;
+    return failure;
   }
   protocol::KeyboardState state;
   state.profileIndex = profile - 1;
@@ -444,9 +452,9 @@ int RunFactoryReset(Context& context, bool confirmed) {
                            "confirm with --yes\n";
     return kExitUsage;
   }
-  auto keyboard = OpenKeyboard(context);
+  auto [keyboard, failure] = OpenKeyboard(context);
   if (!keyboard) {
-    return kExitNoKeyboard;
+    return failure;
   }
   if (!confirmed) {
     context.console.err << protocol::kRestoreFactoryQuestion << " [y/N] " << std::flush;

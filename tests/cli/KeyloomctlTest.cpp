@@ -4,6 +4,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -18,6 +19,7 @@
 #include "protocol/VirtualClock.h"
 #include "sim/SimulatedKeyboard.h"
 #include "sim/SimulatedKeyboardState.h"
+#include "sim/TransferFailurePlan.h"
 
 namespace keyloom::cli {
 namespace {
@@ -89,6 +91,15 @@ class KeyloomctlTest : public ::testing::Test {
     result.status = cli::Run(args, console);
     result.out = out.str();
     result.err = err.str();
+    return result;
+  }
+
+  // Runs keyloomctl on the simulated keyboard with KEYLOOM_SIMULATE_FAIL set to `failures`.
+  Result RunFailing(const char* failures, std::vector<std::string> args) {
+    args.insert(args.begin(), "--simulate");
+    ::setenv(sim::kSimulateFailVariable, failures, 1);
+    Result result = Run(std::move(args));
+    ::unsetenv(sim::kSimulateFailVariable);
     return result;
   }
 
@@ -490,6 +501,77 @@ TEST_F(KeyloomctlTest, AssignRefusesWhatItCannotSendBeforeTouchingTheKeyboard) {
   EXPECT_EQ(result.status, kExitUsage);
   EXPECT_THAT(result.err, HasSubstr("repeat count 512"));
   EXPECT_FALSE(std::filesystem::exists(folder_ / sim::kStateFileName));
+}
+
+// A slot read whose reply was lost shows occupied slots as free: nothing may be assigned or
+// removed from it, and the command must say so with a non-zero status.
+TEST_F(KeyloomctlTest, NothingIsChangedFromASlotReadThatDidNotArriveWhole) {
+  std::ofstream(folder_ / "macro.xml") << kTwoGroups;
+  ASSERT_EQ(Run({"--simulate", "assign", "A", "--macro", "Group 0"}).status, kExitOk);
+  const auto before = SimulatedState();
+  struct Case {
+    const char* failures;
+    std::vector<std::string> args;
+  };
+  // get:1 is the first reply of the read before the change; get:4 the last.
+  const Case cases[] = {{"get:1", {"assign", "B", "--macro", "Group 1"}},
+                        {"get:4", {"remap", "C", "D"}},
+                        {"get:2", {"clear", "A"}},
+                        {"set:2", {"assign", "B", "--macro", "Group 1"}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failures);
+    const Result result = RunFailing(c.failures, c.args);
+    EXPECT_EQ(result.status, kExitNotDone);
+    EXPECT_THAT(result.err, HasSubstr("did not arrive whole"));
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(SimulatedState(), before);
+  }
+  const Result slots = RunFailing("get:3", {"slots"});
+  EXPECT_EQ(slots.status, kExitNotDone);
+  EXPECT_EQ(slots.out, "");
+}
+
+// What the keyboard says after a change decides what keyloomctl reports.
+TEST_F(KeyloomctlTest, AChangeIsReportedOnlyWhenTheKeyboardShowsIt) {
+  struct Case {
+    const char* failures;
+    std::vector<std::string> args;
+    const char* said;
+  };
+  // The read before the remap is set 2 and gets 1-4; the remap is set 3, the read after it
+  // set 4 and gets 5-8.
+  const Case cases[] = {
+      {"set:3", {"remap", "A", "B"}, "did not take the remap"},
+      {"get:6", {"remap", "A", "B"}, "whether the keyboard took it"},
+      {"set:1", {"light", "2"}, "did not take the lighting"},
+      {"set:2", {"factory-reset", "--yes"}, "did not take the factory restore"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failures);
+    const Result result = RunFailing(c.failures, c.args);
+    EXPECT_EQ(result.status, kExitNotDone);
+    EXPECT_THAT(result.err, HasSubstr(c.said));
+    EXPECT_EQ(result.out, "");
+  }
+  EXPECT_EQ(RunFailing("get:1,bogus:2", {"slots"}).status, kExitUsage);
+}
+
+// A simulated keyboard that cannot save its state cannot keep a change: the change fails
+// and says why; a state file that cannot be read is set aside with a warning.
+TEST_F(KeyloomctlTest, ASimulatedKeyboardThatCannotKeepItsStateSaysSo) {
+  std::ofstream(folder_ / sim::kStateFileName) << "<not the state";
+  Result result = Run({"--simulate", "slots"});
+  EXPECT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_THAT(result.err, HasSubstr("warning: the simulated keyboard's state file could not be "
+                                    "read; it was moved to"));
+
+  // A folder in the way of the temporary file makes every save fail, even for root.
+  std::filesystem::create_directory(folder_ / (std::string(sim::kStateFileName) + ".tmp"));
+  result = Run({"--simulate", "remap", "A", "B"});
+  EXPECT_EQ(result.status, kExitNotDone);
+  EXPECT_THAT(result.err, HasSubstr("could not keep its state"));
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(SimulatedState().profiles[0].remaps[0].keyCode, 0);
 }
 
 TEST_F(KeyloomctlTest, MacrosAddListShowAndDeleteGroups) {
