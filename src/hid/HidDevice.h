@@ -12,7 +12,8 @@
 namespace keyloom::hid {
 
 // The transport to the keyboard: opens the interface that discovery selects and moves feature
-// reports. Every operation passes the device gate first; the transfer itself runs outside it.
+// reports. Every operation passes the device gate first; the transfer itself runs outside it
+// unless the caller holds the gate (GateHold on gate()) for a whole command sequence.
 //
 // States: closed (never opened, or closed) -> open (Open succeeded) or failed (discovery found the
 // keyboard but its path could not be opened). Transfers fail at once while closed and fail in the
@@ -37,6 +38,9 @@ class HidDevice : public Transport {
   bool GetFeature(Report& report) override;
 
   void PassDeviceGate();
+
+  // The gate that every operation passes; a caller holds it for a whole command sequence.
+  [[nodiscard]] DeviceGate& gate() { return gate_; }
 
   [[nodiscard]] State state() const { return state_; }
 

@@ -1,6 +1,5 @@
-#include <algorithm>
 #include <cerrno>
-#include <cstddef>
+#include <utility>
 
 #include <fcntl.h>
 #include <linux/hidraw.h>
@@ -15,18 +14,15 @@ namespace {
 constexpr unsigned long kSetFeatureRequest = HIDIOCSFEATURE(kReportSize);
 constexpr unsigned long kGetFeatureRequest = HIDIOCGFEATURE(kReportSize);
 
-// The result of a feature ioctl: the number of bytes moved, or -1.
-int FeatureIoctl(int fd, unsigned long request, Report& buffer) {
-  int result = 0;
-  do {
-    result = ioctl(fd, request, buffer.data());
-  } while (result < 0 && errno == EINTR);
-  return result;
+int SystemFeatureIoctl(int fd, unsigned long request, std::uint8_t* buffer) {
+  return ioctl(fd, request, buffer);
 }
 
 }  // namespace
 
-HidrawHandle::HidrawHandle(int fd) : fd_(fd) {}
+HidrawHandle::HidrawHandle(int fd) : HidrawHandle(fd, SystemFeatureIoctl) {}
+
+HidrawHandle::HidrawHandle(int fd, FeatureIoctl ioctl) : fd_(fd), ioctl_(std::move(ioctl)) {}
 
 HidrawHandle::~HidrawHandle() {
   close(fd_);
@@ -34,19 +30,24 @@ HidrawHandle::~HidrawHandle() {
 
 bool HidrawHandle::SetFeature(const Report& report) {
   Report buffer = report;
-  return FeatureIoctl(fd_, kSetFeatureRequest, buffer) >= 0;
+  return Request(kSetFeatureRequest, buffer) == static_cast<int>(kReportSize);
 }
 
 bool HidrawHandle::GetFeature(Report& report) {
   Report buffer = report;
-  const int received = FeatureIoctl(fd_, kGetFeatureRequest, buffer);
-  if (received < 0) {
+  if (Request(kGetFeatureRequest, buffer) != static_cast<int>(kReportSize)) {
     return false;
   }
-  const auto kept = std::min(static_cast<std::size_t>(received), kReportSize);
-  std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(kept), buffer.end(), std::uint8_t{0});
   report = buffer;
   return true;
+}
+
+int HidrawHandle::Request(unsigned long request, Report& buffer) const {
+  int result = 0;
+  do {
+    result = ioctl_(fd_, request, buffer.data());
+  } while (result < 0 && errno == EINTR);
+  return result;
 }
 
 OpenResult OpenHidraw(const std::string& path) {

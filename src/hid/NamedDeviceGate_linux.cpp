@@ -1,6 +1,7 @@
 #include "hid/NamedDeviceGate_linux.h"
 
 #include <cerrno>
+#include <mutex>
 #include <system_error>
 
 #include <fcntl.h>
@@ -43,6 +44,18 @@ int OpenLockFile(const std::filesystem::path& path) {
   }
 }
 
+// Waits for the exclusive flock, or drops it. A failure other than an interrupted wait leaves the
+// lock as it was; the gate then does not wait, as when the file cannot be opened.
+void Flock(int fd, int operation) {
+  int result = 0;
+  do {
+    result = flock(fd, operation);
+  } while (result < 0 && errno == EINTR);
+}
+
+// flock belongs to the open file, not to the thread: the in-process mutex makes the threads of
+// this process exclude each other, and the depth says whether this process is inside a hold,
+// which only the thread that owns the mutex can be.
 class NamedDeviceGate final : public DeviceGate {
  public:
   explicit NamedDeviceGate(const std::filesystem::path& path) : fd_(OpenLockFile(path)) {}
@@ -59,17 +72,38 @@ class NamedDeviceGate final : public DeviceGate {
     if (fd_ < 0) {
       return;
     }
-    int result = 0;
-    do {
-      result = flock(fd_, LOCK_EX);
-    } while (result < 0 && errno == EINTR);
-    if (result == 0) {
-      flock(fd_, LOCK_UN);
+    const std::lock_guard lock(mutex_);
+    if (depth_ > 0) {
+      return;
     }
+    Flock(fd_, LOCK_EX);
+    Flock(fd_, LOCK_UN);
+  }
+
+  void Enter() override {
+    if (fd_ < 0) {
+      return;
+    }
+    mutex_.lock();
+    if (depth_++ == 0) {
+      Flock(fd_, LOCK_EX);
+    }
+  }
+
+  void Leave() override {
+    if (fd_ < 0) {
+      return;
+    }
+    if (--depth_ == 0) {
+      Flock(fd_, LOCK_UN);
+    }
+    mutex_.unlock();
   }
 
  private:
   int fd_;
+  std::recursive_mutex mutex_;
+  int depth_ = 0;  // guarded by mutex_
 };
 
 std::filesystem::path DefaultLockFolder() {

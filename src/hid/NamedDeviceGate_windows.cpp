@@ -7,7 +7,8 @@ namespace keyloom::hid {
 namespace {
 
 // The gate as the named mutex of the session's object namespace, opened once and kept for the
-// gate's life.
+// gate's life. The mutex is owned by a thread and counts that thread's waits, so holds nest and
+// the threads of this process exclude each other as other processes do.
 class NamedDeviceGate final : public DeviceGate {
  public:
   explicit NamedDeviceGate(const std::string& name)
@@ -21,18 +22,33 @@ class NamedDeviceGate final : public DeviceGate {
   NamedDeviceGate(const NamedDeviceGate&) = delete;
   NamedDeviceGate& operator=(const NamedDeviceGate&) = delete;
 
+  // Inside a hold of this thread the wait returns at once and the release only undoes it: the
+  // mutex counts its owner's waits.
   void Pass() override {
-    if (mutex_ == nullptr) {
-      return;
+    if (Wait()) {
+      ReleaseMutex(mutex_);
     }
-    // An abandoned mutex is owned by this thread all the same and must be given back.
-    const DWORD wait = WaitForSingleObject(mutex_, INFINITE);
-    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
+  }
+
+  void Enter() override { Wait(); }
+
+  void Leave() override {
+    if (mutex_ != nullptr) {
       ReleaseMutex(mutex_);
     }
   }
 
  private:
+  // True when this thread now owns the mutex once more. An abandoned mutex is owned by this
+  // thread all the same and must be given back.
+  bool Wait() {
+    if (mutex_ == nullptr) {
+      return false;
+    }
+    const DWORD wait = WaitForSingleObject(mutex_, INFINITE);
+    return wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+  }
+
   HANDLE mutex_;
 };
 

@@ -59,7 +59,7 @@ inline constexpr std::array<std::uint8_t, 69> kKeyboardReportDescriptor = {
 // refused with EIO, as a keyboard stalls a report it does not have.
 //
 // It can unplug itself in the middle of a record download and come back later, to show what the
-// program does when the keyboard goes away under it.
+// program does when the keyboard goes away under it, and cut a reply short.
 class UhidKeyboard {
  public:
   struct Counts {
@@ -84,6 +84,10 @@ class UhidKeyboard {
   // back `delay` later. Once.
   void ArmUnplugDuringDownload(int frame, std::chrono::milliseconds delay);
 
+  // The next feature report read is answered with only its first seven bytes and no error, as a
+  // device whose reply falls short. Once.
+  void ArmShortReply() { shortReply_ = true; }
+
   [[nodiscard]] const Counts& counts() const { return counts_; }
 
  private:
@@ -102,6 +106,7 @@ class UhidKeyboard {
   std::chrono::milliseconds replugDelay_{0};
   std::optional<Clock::time_point> replugAt_;
   int downloadFrame_ = 0;  // frames of the current record download so far, 0 outside one
+  bool shortReply_ = false;
   bool failed_ = false;
 };
 

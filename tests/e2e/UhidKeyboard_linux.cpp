@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <ostream>
+#include <span>
 #include <utility>
 
 #include "UhidKeyboard.h"
@@ -71,7 +72,13 @@ void UhidKeyboard::AnswerGetReport(const uhid_get_report_req& request) {
   if (!ok) {
     ++counts_.refused;
   }
-  failed_ = !device_.ReplyGetReport(request.id, ok ? 0 : EIO, report) || failed_;
+  std::span<const std::uint8_t> reply(report);
+  if (ok && shortReply_) {
+    shortReply_ = false;
+    reply = reply.first(hid::kReportSize - 1);
+    log_ << "uhid: answered a read with " << reply.size() << " bytes" << std::endl;
+  }
+  failed_ = !device_.ReplyGetReport(request.id, ok ? 0 : EIO, reply) || failed_;
 }
 
 void UhidKeyboard::AnswerSetReport(const uhid_set_report_req& request) {

@@ -3,8 +3,8 @@
 // keyboard's vendor id, product id and interface number from config.xml and keeps the keyboard's
 // state in a file, as keyloomctl --simulate does.
 //
-// Signals: SIGUSR1 arms one unplug during the next record download; SIGTERM or SIGINT ends it,
-// after a summary line on standard error.
+// Signals: SIGUSR1 arms one unplug during the next record download; SIGUSR2 cuts the next feature
+// report reply short; SIGTERM or SIGINT ends it, after a summary line on standard error.
 
 #include <chrono>
 #include <csignal>
@@ -35,6 +35,7 @@ int SignalDescriptor() {
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGUSR1);
+  sigaddset(&signals, SIGUSR2);
   sigaddset(&signals, SIGTERM);
   sigaddset(&signals, SIGINT);
   if (sigprocmask(SIG_BLOCK, &signals, nullptr) != 0) {
@@ -111,6 +112,9 @@ int main(int argc, char** argv) {
       adapter.ArmUnplugDuringDownload(unplugFrame, std::chrono::milliseconds(replugMs));
       std::cerr << "uhid: armed to unplug at frame " << unplugFrame << " of the next download"
                 << std::endl;
+    } else if (signal == SIGUSR2) {
+      adapter.ArmShortReply();
+      std::cerr << "uhid: armed to cut the next reply short" << std::endl;
     } else if (signal == SIGTERM || signal == SIGINT) {
       break;
     }

@@ -103,6 +103,8 @@ class CountingGate : public hid::DeviceGate {
     beforePass_(pass);
     inner_.Pass();
   }
+  void Enter() override { inner_.Enter(); }
+  void Leave() override { inner_.Leave(); }
 
   [[nodiscard]] int passes() const { return passes_; }
 

@@ -11,8 +11,8 @@
 
 namespace keyloom::hid::test {
 
-// What the fakes saw, in order: "gate", "find", "open <path>", "set <handle>", "get <handle>",
-// "close <handle>".
+// What the fakes saw, in order: "gate", "enter", "leave", "find", "open <path>", "set <handle>",
+// "get <handle>", "close <handle>".
 struct EventLog {
   std::vector<std::string> events;
 };
@@ -21,6 +21,8 @@ class FakeGate final : public DeviceGate {
  public:
   explicit FakeGate(EventLog& log) : log_(log) {}
   void Pass() override { log_.events.emplace_back("gate"); }
+  void Enter() override { log_.events.emplace_back("enter"); }
+  void Leave() override { log_.events.emplace_back("leave"); }
 
  private:
   EventLog& log_;

@@ -1,7 +1,12 @@
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -43,18 +48,99 @@ TEST_F(NamedDeviceGateTest, CreatesTheLockFileForEveryoneWhateverTheUmask) {
   gate->Pass();
 }
 
-TEST_F(NamedDeviceGateTest, PassesAtOnceWhenTheLockFileCannotBeOpened) {
+TEST_F(NamedDeviceGateTest, PassesAndHoldsAtOnceWhenTheLockFileCannotBeOpened) {
   const auto gate = MakeNamedDeviceGate("HidDevice", folder / "missing");
   gate->Pass();
+  {
+    const GateHold hold(*gate);
+    const GateHold nested(*gate);
+    gate->Pass();
+  }
   EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
 }
 
-TEST_F(NamedDeviceGateTest, TwoGatesOfOneNameDoNotHoldEachOtherOff) {
-  const auto first = MakeNamedDeviceGate("HidDevice", folder);
-  const auto second = MakeNamedDeviceGate("HidDevice", folder);
-  first->Pass();
-  second->Pass();
-  first->Pass();
+// Whether a forked process could take the lock file now, without waiting.
+bool AnotherProcessCouldTakeTheLock(const std::filesystem::path& lockFile) {
+  const pid_t child = fork();
+  if (child == 0) {
+    const int fd = open(lockFile.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+      _exit(2);
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      _exit(0);
+    }
+    _exit(errno == EWOULDBLOCK ? 1 : 2);
+  }
+  int status = 0;
+  EXPECT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 1) << "the probe could not try the lock";
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// One gate held for a sequence, with nested holds, passes and transfers inside it, and a second
+// gate of the same name beside it: after each step, whether another process is kept out.
+TEST_F(NamedDeviceGateTest, AHoldKeepsOtherProcessesOutUntilItsLastLeave) {
+  test::EventLog log;
+  test::FakeBackend backend{log};
+  backend.AddInterface("/dev/hidraw3");
+  const auto gate = MakeNamedDeviceGate("HidDevice", folder);
+  const auto sameName = MakeNamedDeviceGate("HidDevice", folder);
+  HidDevice device{backend, *gate};
+  ASSERT_TRUE(device.Open(kKeyboard));
+
+  struct Step {
+    const char* what;
+    std::function<void()> action;
+    bool heldAfter;
+  };
+  const std::vector<Step> steps = {
+      {"pass", [&] { gate->Pass(); }, false},
+      {"pass of another gate of the name", [&] { sameName->Pass(); }, false},
+      {"transfer", [&] { EXPECT_TRUE(device.SetFeature(kFrame)); }, false},
+      {"enter", [&] { device.gate().Enter(); }, true},
+      {"pass inside the hold", [&] { gate->Pass(); }, true},
+      {"transfer inside the hold", [&] { EXPECT_TRUE(device.SetFeature(kFrame)); }, true},
+      {"nested enter", [&] { gate->Enter(); }, true},
+      {"nested leave", [&] { gate->Leave(); }, true},
+      {"read inside the hold",
+       [&] {
+         Report r{0x07};
+         EXPECT_TRUE(device.GetFeature(r));
+       },
+       true},
+      {"last leave", [&] { gate->Leave(); }, false},
+  };
+  const auto lockFile = folder / "HidDevice.lock";
+  for (const Step& step : steps) {
+    step.action();
+    EXPECT_EQ(AnotherProcessCouldTakeTheLock(lockFile), !step.heldAfter) << "after " << step.what;
+  }
+}
+
+// Another thread of this process is held off as another process is: its pass and its hold wait
+// for the hold of the first thread.
+TEST_F(NamedDeviceGateTest, TheThreadsOfOneProcessExcludeEachOther) {
+  const auto gate = MakeNamedDeviceGate("HidDevice", folder);
+  const std::vector<std::pair<const char*, std::function<void()>>> waits = {
+      {"pass", [&] { gate->Pass(); }},
+      {"hold", [&] { const GateHold hold(*gate); }},
+  };
+  for (const auto& [what, action] : waits) {
+    std::atomic<bool> through{false};
+    std::thread other;
+    {
+      const GateHold hold(*gate);
+      other = std::thread([&through, &action] {
+        action();
+        through = true;
+      });
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      EXPECT_FALSE(through.load()) << "the other thread's " << what << " did not wait";
+    }
+    other.join();
+    EXPECT_TRUE(through.load());
+  }
 }
 
 // Another process holds the gate: a transfer of this one waits until it lets go.

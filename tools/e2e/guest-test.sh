@@ -2,7 +2,8 @@
 # The end-to-end test in the guest (see run-qemu-e2e.sh), run from /e2e/work. It starts the
 # simulated keyboard behind uhid, checks discovery, runs the command sequence and compares every
 # step with what the host saw with --simulate, then pulls the keyboard out during a record
-# download and plugs it in again. Ends with the line "KEYLOOM-E2E: PASS" or "KEYLOOM-E2E: FAIL".
+# download and plugs it in again, and cuts a reply short. Ends with the line "KEYLOOM-E2E: PASS"
+# or "KEYLOOM-E2E: FAIL".
 E2E=/e2e
 CTL="$E2E/bin/keyloomctl"
 ADAPTER_BIN="$E2E/bin/keyloom_uhid_keyboard"
@@ -127,6 +128,16 @@ ctl --trace assign F --macro E2E --profile 1 > "$OUT/replug-assign.out" \
 status=$?
 check "replug: the download goes through now" [ "$status" = 0 ]
 check "replug: F holds the macro in profile 1" grep -q '<macro slot="1" key="9"' "$STATE"
+
+# A reply of seven bytes instead of eight, passed on by the kernel as it came: that read fails
+# and nothing else does.
+kill -USR2 "$adapter"
+sleep 0.3
+ctl --trace slots --profile 1 > "$OUT/short.out" 2> "$OUT/short.trace"
+check "short reply: the adapter cut a reply short" \
+  grep -q 'answered a read with 7 bytes' "$OUT/adapter.log"
+check "short reply: exactly that read fails" [ "$(count ' fail$' "$OUT/short.trace")" = 1 ]
+check "short reply: and it is a read" [ "$(count '^get .* fail$' "$OUT/short.trace")" = 1 ]
 
 kill -TERM "$adapter"
 wait "$adapter"
