@@ -5,7 +5,9 @@
 #                                keyloom --simulate ARGS with a display ($DISPLAY or
 #                                $WAYLAND_DISPLAY), else keyloomctl ARGS (default: --simulate slots)
 #   tools/dev.sh test            install what is missing, check the formatting, build and run
-#                                every test suite, the end-to-end test against the real Linux
+#                                every test suite, three rounds of two programs at once on
+#                                the simulated keyboard (tools/stress-keyboard.sh), the
+#                                end-to-end test against the real Linux
 #                                kernel under QEMU (tools/e2e; KEYLOOM_SKIP_E2E=1 with a
 #                                KEYLOOM_SKIP_E2E_REASON skips it), every test again under
 #                                ASan+UBSan, each libFuzzer target for 15 s, then the Windows
@@ -116,6 +118,7 @@ case "$command" in
     install_missing
     check_format
     cmake --workflow --preset dev
+    tools/stress-keyboard.sh build/dev 3
     end_to_end
     cmake --workflow --preset asan
     fuzz_readers
@@ -129,7 +132,7 @@ case "$command" in
     exec build/release/bin/keyloom_bench "$@"
     ;;
   *)
-    sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
