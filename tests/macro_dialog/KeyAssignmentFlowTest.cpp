@@ -334,6 +334,19 @@ class KeyAssignmentFlowTest : public QObject {
     QVERIFY(main_->CheckedKeys().empty());
   }
 
+  // The select before a change is lost: the slot read after it is not the profile's, so
+  // nothing is sent for the key, and the window says why.
+  void aChangeFromATableThatIsNotWholeIsNotMadeAndTold() {
+    main_->Window().Connection().Simulator()->FailNextTransfers(1);
+    main_->ClickKey(kKeyA, ConfirmSingleKeyF5);
+
+    const Lines trace = main_->TakeTrace();
+    QCOMPARE(trace.size(), FreshTableLines({}, {}).size());
+    QCOMPARE(main_->Window().GetTrayCommands().GetNoticeLine().Messages(),
+             QStringList{QLatin1String(KeyAssignmentFlow::kSlotsUnknownText)});
+    QCOMPARE(main_->Keyboard(), sim::SimulatedKeyboardState{});
+  }
+
   void aFullMacroHalfRefusesEvenARemap() {
     protocol::Link& link = main_->Window().Connection().Link();
     for (std::uint8_t slot = 0; slot < 12; ++slot) {
