@@ -103,19 +103,23 @@ std::string UnusedParameters(const LightArguments& a, const protocol::LightingPa
   return unused;
 }
 
-// The first transfer that failed, as the trace shows it ("set 07fa..."), for a message.
+// The first transfer that failed: a lost reply, or the frame as the trace shows it
+// ("set 07fa..."), for a message.
 std::string DescribeFailure(const protocol::Transfers& transfers) {
   const auto& failure = transfers.firstFailure();
   if (!failure) {
     return {};
   }
-  std::string text = failure->kind == protocol::Transfers::Kind::kSet ? "set " : "get ";
+  if (failure->kind == protocol::Transfers::Kind::kGet) {
+    return "a reply was lost";
+  }
+  std::string text = "set ";
   char digits[3];
   for (const std::uint8_t byte : failure->frame) {
     std::snprintf(digits, sizeof digits, "%02x", byte);
     text += digits;
   }
-  return text;
+  return text + " failed";
 }
 
 const char* HalfName(protocol::KeySlotTable::Half half) {
@@ -131,7 +135,7 @@ void ComplainSlotsUnknown(Context& context, const protocol::Transfers& transfers
   if (profile) {
     err << " of profile " << *profile;
   }
-  err << " did not arrive whole (" << DescribeFailure(transfers) << " failed)";
+  err << " did not arrive whole (" << DescribeFailure(transfers) << ")";
   if (what != nullptr) {
     err << ": " << what;
   }
@@ -164,9 +168,8 @@ bool ReportAssignment(Context& context, const protocol::AssignmentResult& result
       break;
     case AssignmentOutcome::kUnconfirmed:
       err << "keyloomctl: the slot table read after the " << doing << " did not arrive whole ("
-          << DescribeFailure(result.transfers) << " failed): whether the keyboard took it for "
-          << keyName << " is not known; 'keyloomctl slots --profile " << profile
-          << "' reads it again\n";
+          << DescribeFailure(result.transfers) << "): whether the keyboard took it for " << keyName
+          << " is not known; 'keyloomctl slots --profile " << profile << "' reads it again\n";
       break;
     case AssignmentOutcome::kRejected:
       err << "keyloomctl: the keyboard rejected a frame of the " << doing << " ("
@@ -405,7 +408,7 @@ int RunLight(Context& context, const LightArguments& a) {
   const bool simulatorFailed = ReportSimulatorTrouble(*keyboard, context.console);
   if (!sent.ok()) {
     context.console.err << "keyloomctl: the keyboard did not take the lighting ("
-                        << DescribeFailure(sent) << " failed)\n";
+                        << DescribeFailure(sent) << ")\n";
   }
   if (!sent.ok() || simulatorFailed) {
     return kExitNotDone;
@@ -471,7 +474,7 @@ int RunFactoryReset(Context& context, bool confirmed) {
   const bool sent = result.transfers.failedSets() == 0;
   if (!sent) {
     context.console.err << "keyloomctl: the keyboard did not take the factory restore ("
-                        << DescribeFailure(result.transfers) << " failed)\n";
+                        << DescribeFailure(result.transfers) << ")\n";
   }
   if (!sent || simulatorFailed) {
     return kExitNotDone;
