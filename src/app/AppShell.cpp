@@ -238,6 +238,10 @@ int AppShell::Run(char* programPath) {
     deviceChanges = std::make_unique<DeviceChangeNotifier>(
         std::move(monitor), [&mainDlg] { mainDlg.OnDeviceChange(); });
   }
+  // A screenshot shows the window at its layout's size, whatever the screen.
+  if (!options_.screenshotFile) {
+    mainDlg.FitToScreen();
+  }
   mainDlg.CenterWindow();
   mainDlg.showNormal();
 

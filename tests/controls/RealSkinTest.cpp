@@ -120,8 +120,9 @@ class RealSkinTest : public QObject {
       return QPoint();
     };
     QWidget& window = *host_;
-    const QPoint inWindow = keyboard_->mapTo(&window, centreOf(kUsageA));
-    const QPoint escape = keyboard_->mapTo(&window, centreOf(kUsageEscape));
+    // The main window scales its content: the picture is mapped through the window's view.
+    const QPoint inWindow = window.mapFromGlobal(keyboard_->mapToGlobal(centreOf(kUsageA)));
+    const QPoint escape = window.mapFromGlobal(keyboard_->mapToGlobal(centreOf(kUsageEscape)));
     QCursor::setPos(window.mapToGlobal(QPoint(5, 700)));
     QCoreApplication::processEvents();
     const QImage plain = test::Render(window);

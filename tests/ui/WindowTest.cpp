@@ -5,7 +5,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -19,6 +21,7 @@
 #include "ui/host/SHostDialog.h"
 #include "ui/host/SHostWnd.h"
 #include "ui/host/SMessageBox.h"
+#include "ui/layout/AttributeResult.h"
 #include "ui/skin/Translator.h"
 #include "ui/widgets/SCheckBox.h"
 #include "ui/widgets/SComboBox.h"
@@ -386,6 +389,23 @@ class WindowTest : public QObject {
     QVERIFY(SMessageBox::TakeQuestions().empty());
   }
 
+  // Buttons named after what they do show those names, translated; the others keep theirs.
+  void messageBoxButtonsMayBeNamed() {
+    app_->GetTranslatorManager().InstallTranslator(app_->LoadTranslator(QStringLiteral("lang_cn")));
+    QStringList shown;
+    const ExecHookScope hook([&shown](SHostDialog& dialog) {
+      for (const char* name : {"button1st", "button2nd"}) {
+        shown.append(dialog.FindChildByName(QString::fromLatin1(name))->GetDisplayText());
+      }
+      ClickLater(dialog, QStringLiteral("button1st"));
+    });
+    QCOMPARE(SMessageBox::Show(nullptr, QStringLiteral("Really?"), QStringLiteral("Warning"),
+                               MessageBoxButtons::kOkCancel, MessageBoxIcon::kWarning,
+                               {QStringLiteral("Disconnected")}),
+             SMessageBox::kIdOk);
+    QCOMPARE(shown, (QStringList{QStringLiteral("未连接"), QStringLiteral("Cancel")}));
+  }
+
   void closingAMessageBoxGivesItsCloseAnswer() {
     const ExecHookScope hook([](SHostDialog& dialog) { dialog.PostCloseRequest(); });
     QCOMPARE(SMessageBox::Show(nullptr, QStringLiteral("text"), QStringLiteral("caption")),
@@ -474,6 +494,161 @@ class WindowTest : public QObject {
     });
     QVERIFY(tray->TrackPopupMenu(owner.mapToGlobal(QPoint(20, 20)), owner));
     QCOMPARE(owner.commands, (std::vector<std::pair<int, int>>{{0, 6}}));
+  }
+
+  // A scaled window draws its layout at the largest scale that fits, and its root fills the
+  // window at that scale: a window of other proportions gets a wider or taller root. The
+  // controls stay in the window's tree of events.
+  void scaledWindowsScaleTheirLayoutToTheirSize_data() {
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<qreal>("scale");
+    QTest::addColumn<QSize>("root");
+    QTest::newRow("the layout's size") << QSize(400, 300) << 1.0 << QSize(400, 300);
+    QTest::newRow("half") << QSize(200, 150) << 0.5 << QSize(400, 300);
+    QTest::newRow("wider") << QSize(600, 300) << 1.0 << QSize(600, 300);
+    QTest::newRow("smaller and taller") << QSize(300, 300) << 0.75 << QSize(400, 400);
+    QTest::newRow("larger") << QSize(800, 600) << 2.0 << QSize(400, 300);
+  }
+
+  void scaledWindowsScaleTheirLayoutToTheirSize() {
+    QFETCH(QSize, window);
+    QFETCH(qreal, scale);
+    QFETCH(QSize, root);
+    CountingHost host(QStringLiteral("LAYOUT:scaled"));
+    QVERIFY(host.Create());
+    QVERIFY(host.IsScaled());
+    QCOMPARE(host.DesignSize(), QSize(400, 300));
+    host.show();
+
+    host.resize(window);
+
+    QCOMPARE(host.ContentScale(), scale);
+    QCOMPARE(host.GetRoot()->size(), root);
+    SWindow* corner = host.FindChildByName(QStringLiteral("btn_corner"));
+    QCOMPARE(corner->geometry(), QRect(root.width() - 90, root.height() - 40, 80, 30));
+    QCOMPARE(corner->GetHostWnd(), &host);
+    corner->FireCommand();
+    QCOMPARE(host.events,
+             (std::vector<std::pair<int, QString>>{{kEventCommand, QStringLiteral("btn_corner")}}));
+  }
+
+  void onlyScaledWindowsScale() {
+    CountingHost host;
+    QVERIFY(host.Create());
+    host.show();
+    host.resize(800, 600);
+    QVERIFY(!host.IsScaled());
+    QCOMPARE(host.ContentScale(), 1.0);
+    QCOMPARE(host.GetRoot()->size(), host.size());
+    QCOMPARE(host.GetRoot()->parentWidget(), &host);
+  }
+
+  // The size a scaled window opens at on a screen of the available size: the size it had last,
+  // within the screen and not below half the layout; else the layout's size, scaled down until
+  // it fits.
+  void scaledWindowsFitTheScreen_data() {
+    QTest::addColumn<QSize>("preferred");
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<QSize>("fitted");
+    const QSize none;
+    QTest::newRow("1366x768 at 100 %") << none << QSize(1366, 738) << QSize(1180, 720);
+    QTest::newRow("1920x1080 at 150 %, a panel") << none << QSize(1280, 690) << QSize(1131, 690);
+    QTest::newRow("1366x768 at 125 %") << none << QSize(1093, 614) << QSize(1006, 614);
+    QTest::newRow("narrow") << none << QSize(944, 900) << QSize(944, 576);
+    QTest::newRow("tiny") << none << QSize(300, 200) << QSize(590, 360);
+    QTest::newRow("remembered") << QSize(1000, 700) << QSize(1366, 738) << QSize(1000, 700);
+    QTest::newRow("remembered, larger than the screen")
+        << QSize(2000, 700) << QSize(1366, 738) << QSize(1366, 700);
+    QTest::newRow("remembered, too small")
+        << QSize(300, 900) << QSize(1366, 738) << QSize(590, 738);
+  }
+
+  void scaledWindowsFitTheScreen() {
+    QFETCH(QSize, preferred);
+    QFETCH(QSize, available);
+    QFETCH(QSize, fitted);
+    QCOMPARE(SHostWnd::FittedSize(QSize(1180, 720), preferred, available), fitted);
+  }
+
+  // The drop-down list takes the combo box's colours and row height, at the window's scale.
+  void dropDownListsTakeTheComboBoxsColours() {
+    CountingHost host(QStringLiteral("LAYOUT:scaled"));
+    QVERIFY(host.Create());
+    auto* combo = host.FindChildByName2<SComboBox>(QStringLiteral("cmb_profile"));
+    QVERIFY(combo != nullptr);
+    QVERIFY(combo->DropDownStyleSheet().contains(QStringLiteral("background: #ff102030")));
+    QVERIFY(combo->DropDownStyleSheet().contains(
+        QStringLiteral("QMenu::item:selected { color: #ffff3d6e; }")));
+    QVERIFY(combo->DropDownStyleSheet().contains(QStringLiteral("min-height: 20px")));
+    QVERIFY(combo->DropDownStyleSheet(1.5).contains(QStringLiteral("min-height: 30px")));
+    QCOMPARE(combo->SetAttribute("colorDropBkgnd", QStringLiteral("no colour")),
+             AttributeResult::kFailed);
+  }
+
+  // The owner adjusts the menu before it shows: a check mark, an item taken out (and with it
+  // the separators that would be left at an edge or doubled).
+  void ownersAdjustTheirMenusBeforeTheyShow_data() {
+    QTest::addColumn<QString>("xml");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("item between separators")
+        << QStringLiteral(
+               "<menu><item id='2'>A</item><sep/><item id='1'>U</item><sep/>"
+               "<item id='6'>X</item></menu>")
+        << QStringList{QStringLiteral("A"), QStringLiteral("-"), QStringLiteral("X")};
+    QTest::newRow("first item") << QStringLiteral(
+                                       "<menu><item id='1'>U</item><sep/>"
+                                       "<item id='6'>X</item></menu>")
+                                << QStringList{QStringLiteral("X")};
+    QTest::newRow("last item") << QStringLiteral(
+                                      "<menuRoot><menuItem name='jp' text='E'/>"
+                                      "<menuItem sep='1'/><menuItem id='1' text='U'/>"
+                                      "</menuRoot>")
+                               << QStringList{QStringLiteral("E*")};
+    QTest::newRow("in a submenu")
+        << QStringLiteral(
+               "<menu><item text='S'><item name='jp'>E</item><item id='1'>U</item>"
+               "</item></menu>")
+        << QStringList{QStringLiteral("S"), QStringLiteral(">E*")};
+  }
+
+  void ownersAdjustTheirMenusBeforeTheyShow() {
+    QFETCH(QString, xml);
+    QFETCH(QStringList, shown);
+    pugi::xml_document document;
+    QVERIFY(document.load_string(xml.toStdString().c_str()));
+    std::optional<PopupMenu> menu = PopupMenu::FromXml(document.document_element());
+    QVERIFY(menu.has_value());
+
+    menu->RemoveItem(1);
+    menu->SetChecked(QStringLiteral("jp"), true);
+
+    QStringList items;
+    std::function<void(const std::vector<PopupMenu::Item>&, const QString&)> list =
+        [&items, &list](const std::vector<PopupMenu::Item>& level, const QString& prefix) {
+          for (const PopupMenu::Item& item : level) {
+            items.append(prefix + (item.separator ? QStringLiteral("-") : item.text) +
+                         (item.checked ? QStringLiteral("*") : QString()));
+            list(item.children, prefix + QLatin1Char('>'));
+          }
+        };
+    list(menu->Items(), QString());
+    QCOMPARE(items, shown);
+    QVERIFY(menu->FindItem(1) == nullptr);
+  }
+
+  // What the owner changes is what shows, and what can be chosen.
+  void trackedMenusAreTheOwnersCopy() {
+    class RemovingHost : public CountingHost {
+     public:
+      void OnInitMenu(PopupMenu& menu) override { menu.RemoveItem(6); }
+    };
+    RemovingHost owner;
+    QVERIFY(owner.Create());
+    const std::optional<PopupMenu> more = PopupMenu::Load(QStringLiteral("SMENUEX:menu_more"));
+    PopupMenu::SetNextChoice(6);
+    QVERIFY(!more->TrackPopupMenu(QPoint(10, 10), owner));
+    QVERIFY(owner.commands.empty());
+    QVERIFY(more->FindItem(6) != nullptr);
   }
 
   void menuTextsAreTranslatedWhenShown() {

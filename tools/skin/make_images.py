@@ -463,7 +463,8 @@ def message_icons() -> None:
             svg.circle(20, 28.5, 1.6, fill=tone)
         else:
             svg.path("M14.5 14.5L25.5 25.5M25.5 14.5L14.5 25.5", stroke=tone, stroke_width=2.5)
-    save(strip(40, 40, ("information", "warning", "question", "error"), draw), "msg_icons")
+    # In the order of the program's icon kinds (ui::MessageBoxIcon).
+    save(strip(40, 40, ("information", "question", "warning", "error"), draw), "msg_icons")
 
 
 # Backgrounds and illustrations -------------------------------------------------------------------

@@ -58,7 +58,8 @@ void MessageBoxDialog::OnInitDialog() {
   const std::array<BoxButton, 3> buttons = ButtonsOf(question_.buttons);
   for (std::size_t index = 0; index < buttons.size(); ++index) {
     if (SWindow* button = FindChildByName(QString::fromLatin1(kButtonNames[index]))) {
-      button->SetText(QString::fromLatin1(buttons[index].text));
+      button->SetText(
+          SMessageBox::ButtonText(question_, static_cast<int>(index), buttons[index].text));
       button->setVisible(buttons[index].answer != 0);
     }
   }

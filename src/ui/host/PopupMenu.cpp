@@ -114,6 +114,10 @@ void AddItems(QMenu& menu, const std::vector<PopupMenu::Item>& items, const QLis
     }
     QAction* action = menu.addAction(text);
     action->setData(QVariant::fromValue(itemPath));
+    if (item.checked) {
+      action->setCheckable(true);
+      action->setChecked(true);
+    }
     if (!item.icon.isEmpty() && app != nullptr) {
       if (const std::shared_ptr<const Image> icon = app->GetImage(item.icon)) {
         action->setIcon(icon->ToIcon());
@@ -122,7 +126,44 @@ void AddItems(QMenu& menu, const std::vector<PopupMenu::Item>& items, const QLis
   }
 }
 
-QString StyleSheetOf(const PopupMenu::Style& style) {
+void MarkItems(std::vector<PopupMenu::Item>& items, const QString& name, bool checked) {
+  for (PopupMenu::Item& item : items) {
+    if (!item.separator && item.name == name) {
+      item.checked = checked;
+    }
+    MarkItems(item.children, name, checked);
+  }
+}
+
+void RemoveItems(std::vector<PopupMenu::Item>& items, int id) {
+  std::erase_if(items, [id](const PopupMenu::Item& item) {
+    return !item.separator && item.children.empty() && item.id == id;
+  });
+  for (PopupMenu::Item& item : items) {
+    RemoveItems(item.children, id);
+  }
+  std::vector<PopupMenu::Item> kept;
+  for (PopupMenu::Item& item : items) {
+    if (item.separator && (kept.empty() || kept.back().separator)) {
+      continue;
+    }
+    kept.push_back(std::move(item));
+  }
+  if (!kept.empty() && kept.back().separator) {
+    kept.pop_back();
+  }
+  items = std::move(kept);
+}
+
+// A colour of the menu's style as the style sheet writes it; empty when it does not read.
+QString StyleColor(const pugi::xml_node& root, std::string_view name) {
+  const std::optional<QColor> color = ParseColor(AttributeOf(root, name));
+  return color ? color->name(QColor::HexArgb) : QString();
+}
+
+}  // namespace
+
+QString PopupMenu::StyleSheet(const Style& style) {
   QString sheet = QStringLiteral("QMenu {");
   if (!style.background.isEmpty()) {
     sheet += QStringLiteral(" background: %1;").arg(style.background);
@@ -146,14 +187,6 @@ QString StyleSheetOf(const PopupMenu::Style& style) {
   }
   return sheet + QStringLiteral(" }");
 }
-
-// A colour of the menu's style as the style sheet writes it; empty when it does not read.
-QString StyleColor(const pugi::xml_node& root, std::string_view name) {
-  const std::optional<QColor> color = ParseColor(AttributeOf(root, name));
-  return color ? color->name(QColor::HexArgb) : QString();
-}
-
-}  // namespace
 
 PopupMenu::PopupMenu(Kind kind, std::vector<Item> items, Style style)
     : kind_(kind), items_(std::move(items)), style_(std::move(style)) {}
@@ -195,9 +228,17 @@ std::optional<PopupMenu> PopupMenu::Load(const QString& resourceName) {
 
 std::unique_ptr<QMenu> PopupMenu::BuildMenu(QWidget* parent) const {
   auto menu = std::make_unique<QMenu>(parent);
-  menu->setStyleSheet(StyleSheetOf(style_));
+  menu->setStyleSheet(StyleSheet(style_));
   AddItems(*menu, items_, {});
   return menu;
+}
+
+void PopupMenu::SetChecked(const QString& name, bool checked) {
+  MarkItems(items_, name, checked);
+}
+
+void PopupMenu::RemoveItem(int id) {
+  RemoveItems(items_, id);
 }
 
 const PopupMenu::Item* PopupMenu::FindItem(int id) const {
@@ -209,18 +250,20 @@ const PopupMenu::Item* PopupMenu::FindItem(const QString& name) const {
 }
 
 bool PopupMenu::TrackPopupMenu(const QPoint& globalPos, SHostWnd& owner) const {
+  PopupMenu shown = *this;
+  owner.OnInitMenu(shown);
   const Item* chosen = nullptr;
   if (std::optional<PresetChoice> preset = std::exchange(NextChoice(), std::nullopt)) {
     if (const int* id = std::get_if<int>(&*preset)) {
-      chosen = FindItem(*id);
+      chosen = shown.FindItem(*id);
     } else if (const QString* name = std::get_if<QString>(&*preset)) {
-      chosen = FindItem(*name);
+      chosen = shown.FindItem(*name);
     }
   } else {
-    const std::unique_ptr<QMenu> menu = BuildMenu(&owner);
+    const std::unique_ptr<QMenu> menu = shown.BuildMenu(&owner);
     const QAction* action = menu->exec(globalPos);
     if (action != nullptr) {
-      const std::vector<Item>* level = &items_;
+      const std::vector<Item>* level = &shown.items_;
       for (const int index : action->data().value<QList<int>>()) {
         chosen = &(*level)[static_cast<std::size_t>(index)];
         level = &chosen->children;

@@ -25,6 +25,9 @@ class SHostWnd;
 // Item texts are translated when the menu is shown. The document element may style the menu with
 // `itemHeight`, `colorBkgnd`, `colorText`, `colorSelBkgnd`, `colorSelText` and `colorBorder`.
 //
+// Before a menu shows, its owner window may mark, or take out, items of its copy of the menu
+// (SHostWnd::OnInitMenu): a mark of the current choice, an entry that cannot work here.
+//
 // A chosen item with a name fires a command event (kEventCommand, the item's name as sender name,
 // its id as sender id) into the owner's OnEvent, as a button of that name would; a chosen item
 // with only an id sends OnCommand(0, id) to the owner.
@@ -41,6 +44,8 @@ class PopupMenu {
     QString text;
     QString icon;
     bool separator = false;
+    // Shown with a check mark.
+    bool checked = false;
     std::vector<Item> children;
   };
 
@@ -63,12 +68,22 @@ class PopupMenu {
   [[nodiscard]] Kind GetKind() const { return kind_; }
   [[nodiscard]] const std::vector<Item>& Items() const { return items_; }
 
+  // Marks every item named `name` with a check mark, or takes the mark away.
+  void SetChecked(const QString& name, bool checked);
+  // Takes every item with command id `id` out of the menu, and with it a separator that would
+  // then open or close a menu or follow another one.
+  void RemoveItem(int id);
+
+  // The style sheet of a Qt menu with that style.
+  [[nodiscard]] static QString StyleSheet(const Style& style);
+
   // The menu as Qt shows it, texts translated; each action's data is the path of its item
   // (indexes from the top level down, as a QList<int>).
   [[nodiscard]] std::unique_ptr<QMenu> BuildMenu(QWidget* parent) const;
 
-  // Shows the menu with its top-left corner at `globalPos`, waits for a choice and delivers it
-  // to `owner`. Answers whether an item was chosen.
+  // Lets `owner` adjust a copy of the menu (OnInitMenu), shows that copy with its top-left corner
+  // at `globalPos`, waits for a choice and delivers it to `owner`. Answers whether an item was
+  // chosen.
   bool TrackPopupMenu(const QPoint& globalPos, SHostWnd& owner) const;
 
   // The item chosen by a preset: the first with that id (or name) in menu order; null for none.

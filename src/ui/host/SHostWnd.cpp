@@ -4,12 +4,15 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include <pugixml.hpp>
 
 #include "ui/events/LookupTrace.h"
 #include "ui/host/SApplication.h"
+#include "ui/host/ScaledView.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/layout/LayoutBuilder.h"
 #include "ui/layout/XmlAttribute.h"
@@ -49,15 +52,22 @@ bool SHostWnd::Create(QWidget* owner) {
   setWindowTitle(SApplication::Tr(title_));
   const QSize size(ParseInt(resolved("width")).value_or(0),
                    ParseInt(resolved("height")).value_or(0));
+  const bool scaled = !size.isEmpty() && ParseBool(resolved("scale")).value_or(false);
+  designSize_ = size;
   if (!size.isEmpty()) {
     resize(size);
-    if (!ParseBool(resolved("resize")).value_or(true)) {
+    if (scaled) {
+      setMinimumSize((QSizeF(size) * kSmallestScale).toSize());
+    } else if (!ParseBool(resolved("resize")).value_or(true)) {
       setFixedSize(size);
     }
   }
-  auto* root = new SWindow(this);
+  auto* root = new SWindow(scaled ? nullptr : this);
   root_ = root;
   root->setGeometry(rect());
+  if (scaled) {
+    CreateScaledView(*root);
+  }
   const pugi::xml_node rootElement = layout.child("root");
   LayoutBuilder::ApplyAttributes(*root, rootElement);
   root->OnCreate();
@@ -65,6 +75,57 @@ bool SHostWnd::Create(QWidget* owner) {
   root->LayoutTree();
   OnInitDialog();
   return true;
+}
+
+void SHostWnd::CreateScaledView(SWindow& root) {
+  view_ = new ScaledView(*this, root);
+  ApplyScale();
+}
+
+void SHostWnd::ApplyScale() {
+  if (view_ == nullptr || root_ == nullptr || designSize_.isEmpty()) {
+    return;
+  }
+  view_->setGeometry(rect());
+  const qreal scale = ContentScale();
+  if (scale <= 0) {
+    return;
+  }
+  // The root covers the whole window, whatever its proportions.
+  const QSize rootSize(static_cast<int>(std::ceil(width() / scale)),
+                       static_cast<int>(std::ceil(height() / scale)));
+  root_->resize(rootSize);
+  view_->SetScale(scale, rootSize);
+}
+
+qreal SHostWnd::ContentScale() const {
+  if (view_ == nullptr || designSize_.isEmpty()) {
+    return 1.0;
+  }
+  return std::min(width() / static_cast<qreal>(designSize_.width()),
+                  height() / static_cast<qreal>(designSize_.height()));
+}
+
+QSize SHostWnd::FittedSize(const QSize& design, const QSize& preferred, const QSize& available) {
+  const QSize smallest = (QSizeF(design) * kSmallestScale).toSize();
+  if (!preferred.isEmpty()) {
+    return preferred.boundedTo(available).expandedTo(smallest);
+  }
+  if (design.isEmpty() || available.isEmpty()) {
+    return design;
+  }
+  const qreal scale = std::clamp(std::min({1.0, available.width() / qreal(design.width()),
+                                           available.height() / qreal(design.height())}),
+                                 kSmallestScale, 1.0);
+  return (QSizeF(design) * scale).toSize();
+}
+
+void SHostWnd::FitToScreen(const QSize& preferred) {
+  const QScreen* current = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+  if (view_ == nullptr || current == nullptr) {
+    return;
+  }
+  resize(FittedSize(designSize_, preferred, current->availableGeometry().size()));
 }
 
 SWindow* SHostWnd::FindChildByName(const QString& name, int depth) const {
@@ -185,6 +246,8 @@ void SHostWnd::OnDestroy() {
 
 void SHostWnd::OnCommand(int /*notifyCode*/, int /*id*/) {}
 
+void SHostWnd::OnInitMenu(PopupMenu& /*menu*/) {}
+
 void SHostWnd::OnEvent(EventArgs& /*args*/) {}
 
 void SHostWnd::closeEvent(QCloseEvent* event) {
@@ -195,7 +258,9 @@ void SHostWnd::closeEvent(QCloseEvent* event) {
 }
 
 void SHostWnd::resizeEvent(QResizeEvent* /*event*/) {
-  if (root_ != nullptr) {
+  if (view_ != nullptr) {
+    ApplyScale();
+  } else if (root_ != nullptr) {
     root_->setGeometry(rect());
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 #include <map>
@@ -14,11 +15,20 @@ namespace keyloom::ui {
 
 struct EventArgs;
 class ITimelineHandler;
+class PopupMenu;
+class ScaledView;
 
 // A top-level window built from a layout (LAYOUT:name): a frameless window that draws its own
 // title bar (a "caption" control drags it). The layout's document element `SOUI` gives the
-// window's `title` (translated), `width`, `height` (pixels at 100 %) and `resize` (0: fixed
-// size); its child `root` is the client area, a control of class "window".
+// window's `title` (translated), `width`, `height` (pixels at 100 %), `resize` (0: fixed size)
+// and `scale` (1: a window whose whole content is scaled to its size); its child `root` is the
+// client area, a control of class "window".
+//
+// A scaled window takes any size from half its layout's size on; its edges resize it. The
+// content is drawn at the largest scale at which the layout's size fits the window, and the
+// root fills the whole window at that scale: where the window's proportions differ from the
+// layout's, the root is that much wider or taller, and its controls are placed by their `pos`
+// as usual.
 //
 // The window messages of the program arrive as virtual calls: OnInitDialog once after creation,
 // OnClose for a close request, OnDestroy when the window is destroyed, OnDeviceChange (called by
@@ -77,6 +87,23 @@ class SHostWnd : public QWidget {
   // Centres the window over its owner, or on its screen without one.
   void CenterWindow();
 
+  // The layout's size: the window's size at 100 %.
+  [[nodiscard]] QSize DesignSize() const { return designSize_; }
+  // Whether the content is scaled to the window (the layout's `scale`).
+  [[nodiscard]] bool IsScaled() const { return view_ != nullptr; }
+  // The scale the content is drawn at: 1 for a window that is not scaled.
+  [[nodiscard]] qreal ContentScale() const;
+  // Gives a scaled window the size FittedSize chooses for `preferred` (empty: the layout's size)
+  // on the screen it is on. A window that is not scaled keeps its size.
+  void FitToScreen(const QSize& preferred = {});
+  // The size of a scaled window for the available area of a screen: `preferred` bounded by
+  // `available` and by the smallest size, or, without a preferred size, the layout's size,
+  // scaled down with its proportions until it fits.
+  [[nodiscard]] static QSize FittedSize(const QSize& design, const QSize& preferred,
+                                        const QSize& available);
+  // A scaled window is never smaller than the layout's size times this.
+  static constexpr qreal kSmallestScale = 0.5;
+
   // Named integer properties of the window.
   void SetWindowProperty(const QString& name, int value);
   [[nodiscard]] std::optional<int> GetWindowProperty(const QString& name) const;
@@ -97,6 +124,9 @@ class SHostWnd : public QWidget {
   virtual void OnDeviceChange() {}
   // A command: a menu item's id with notification code 0.
   virtual void OnCommand(int notifyCode, int id);
+  // A popup menu owned by the window is about to show: the window may mark or take out items of
+  // `menu`, the copy that shows. Does nothing by default.
+  virtual void OnInitMenu(PopupMenu& menu);
   // A control event that no subscriber handled; set args.handled for the ones dealt with.
   virtual void OnEvent(EventArgs& args);
 
@@ -105,9 +135,16 @@ class SHostWnd : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Builds the scaled view and puts `root` into it.
+  void CreateScaledView(SWindow& root);
+  // Scales the content to the window's size.
+  void ApplyScale();
+
   QString layoutName_;
   QString title_;
+  QSize designSize_;
   QPointer<SWindow> root_;
+  ScaledView* view_ = nullptr;
   bool destroyed_ = false;
   std::map<QString, int> properties_;
   Timeline timeline_;

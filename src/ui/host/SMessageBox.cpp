@@ -42,8 +42,11 @@ QMessageBox::Icon PlatformIcon(MessageBoxIcon icon) {
 int ShowPlatformBox(QWidget* owner, const SMessageBox::Question& question) {
   QMessageBox box(PlatformIcon(question.icon), SApplication::Tr(question.caption),
                   SApplication::Tr(question.text), QMessageBox::NoButton, owner);
-  const auto add = [&box](const char* text, QMessageBox::ButtonRole role, int answer) {
-    box.addButton(SApplication::Tr(QString::fromLatin1(text)), role)->setProperty("answer", answer);
+  int index = 0;
+  const auto add = [&box, &question, &index](const char* text, QMessageBox::ButtonRole role,
+                                             int answer) {
+    box.addButton(SApplication::Tr(SMessageBox::ButtonText(question, index++, text)), role)
+        ->setProperty("answer", answer);
   };
   switch (question.buttons) {
     case MessageBoxButtons::kOk:
@@ -72,8 +75,9 @@ int ShowPlatformBox(QWidget* owner, const SMessageBox::Question& question) {
 }  // namespace
 
 int SMessageBox::Show(QWidget* owner, const QString& text, const QString& caption,
-                      MessageBoxButtons buttons, MessageBoxIcon icon) {
-  Question question{caption, text, buttons, icon};
+                      MessageBoxButtons buttons, MessageBoxIcon icon,
+                      const QStringList& buttonTexts) {
+  Question question{caption, text, buttons, icon, buttonTexts};
   Presets& presets = CurrentPresets();
   if (!presets.answers.empty()) {
     const int answer = presets.answers.front();
@@ -96,6 +100,11 @@ void SMessageBox::ClearNextAnswers() {
 
 std::vector<SMessageBox::Question> SMessageBox::TakeQuestions() {
   return std::exchange(CurrentPresets().questions, {});
+}
+
+QString SMessageBox::ButtonText(const Question& question, int index, const char* standardText) {
+  const QString own = question.buttonTexts.value(index);
+  return own.isEmpty() ? QString::fromLatin1(standardText) : own;
 }
 
 int SMessageBox::CloseAnswer(MessageBoxButtons buttons) {

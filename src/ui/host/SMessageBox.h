@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class QWidget;
@@ -17,7 +18,8 @@ enum class MessageBoxIcon { kNone = -1, kInformation = 0, kQuestion = 1, kWarnin
 // (the caption), "msgicon" (hidden without icon), "msgtext" (the text) and "button1st",
 // "button2nd", "button3rd" (in the order OK, Cancel or Yes, No, Cancel; unused ones hidden).
 // Without that layout a plain box of the platform asks instead. Caption, text and button texts
-// are translated.
+// are translated. The buttons say "OK", "Cancel", "Yes", "No" unless the caller names them after
+// what they do ("Restore", "Cancel").
 //
 // Tests preset answers with SetNextAnswer: the next boxes then show nothing and answer at once,
 // and what they would have asked is kept for TakeQuestions.
@@ -33,13 +35,20 @@ class SMessageBox {
     QString text;
     MessageBoxButtons buttons = MessageBoxButtons::kOk;
     MessageBoxIcon icon = MessageBoxIcon::kNone;
+    // The buttons' own texts, in the order of `buttons`; an empty or missing one keeps the
+    // standard text.
+    QStringList buttonTexts;
   };
 
   // Asks modally, over `owner`, and answers the id of the button pressed. Closing the box
   // answers Cancel, or OK for a box with only OK, or No for Yes/No.
   static int Show(QWidget* owner, const QString& text, const QString& caption,
                   MessageBoxButtons buttons = MessageBoxButtons::kOk,
-                  MessageBoxIcon icon = MessageBoxIcon::kNone);
+                  MessageBoxIcon icon = MessageBoxIcon::kNone, const QStringList& buttonTexts = {});
+
+  // The text of button `index` (0 first) of `question`, untranslated.
+  [[nodiscard]] static QString ButtonText(const Question& question, int index,
+                                          const char* standardText);
 
   // Queues the answer of the next box that is asked.
   static void SetNextAnswer(int answer);

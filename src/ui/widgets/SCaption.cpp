@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QWindow>
 
+#include "ui/host/SHostWnd.h"
 #include "ui/layout/AttributeText.h"
 
 namespace keyloom::ui {
@@ -16,18 +17,24 @@ void SCaption::mousePressEvent(QMouseEvent* event) {
     SWindow::mousePressEvent(event);
     return;
   }
-  QWindow* handle = window()->windowHandle();
+  QWidget* moved = MovedWindow();
+  QWindow* handle = moved->windowHandle();
   if (handle == nullptr || !handle->startSystemMove()) {
-    dragOffset_ = event->globalPosition().toPoint() - window()->frameGeometry().topLeft();
+    dragOffset_ = event->globalPosition().toPoint() - moved->frameGeometry().topLeft();
   }
 }
 
 void SCaption::mouseMoveEvent(QMouseEvent* event) {
   if (dragOffset_ && (event->buttons() & Qt::LeftButton) != 0) {
-    window()->move(event->globalPosition().toPoint() - *dragOffset_);
+    MovedWindow()->move(event->globalPosition().toPoint() - *dragOffset_);
     return;
   }
   SWindow::mouseMoveEvent(event);
+}
+
+QWidget* SCaption::MovedWindow() const {
+  QWidget* host = GetHostWnd();
+  return host != nullptr ? host : window();
 }
 
 void SCaption::mouseReleaseEvent(QMouseEvent* event) {

@@ -22,6 +22,9 @@ class SCaption : public SWindow {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  // The window that the caption moves: its host window.
+  [[nodiscard]] QWidget* MovedWindow() const;
+
   // The press position relative to the window while the window is moved by hand (platforms
   // that do not move windows themselves); none otherwise.
   std::optional<QPoint> dragOffset_;

@@ -15,11 +15,38 @@
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/host/SApplication.h"
+#include "ui/host/SHostWnd.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/layout/XmlAttribute.h"
+#include "ui/skin/ColorText.h"
 #include "ui/skin/ISkinObj.h"
 
 namespace keyloom::ui {
+
+namespace {
+
+// The field of the drop-down list's style that the attribute `name` sets; null for other
+// attributes.
+QString* DropDownColor(PopupMenu::Style& style, std::string_view name) {
+  if (EqualsIgnoreCase(name, "colorDropBkgnd")) {
+    return &style.background;
+  }
+  if (EqualsIgnoreCase(name, "colorDropText")) {
+    return &style.text;
+  }
+  if (EqualsIgnoreCase(name, "colorDropSelBkgnd")) {
+    return &style.selectedBackground;
+  }
+  if (EqualsIgnoreCase(name, "colorDropSelText")) {
+    return &style.selectedText;
+  }
+  if (EqualsIgnoreCase(name, "colorDropBorder")) {
+    return &style.border;
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 SComboBox::SComboBox() {
   SetClickable(true);
@@ -37,11 +64,19 @@ AttributeResult SComboBox::SetAttribute(std::string_view name, const QString& va
       return AttributeResult::kFailed;
     }
     if (EqualsIgnoreCase(name, "itemHeight")) {
-      itemHeight_ = std::max(0, *number);
+      dropDownStyle_.itemHeight = std::max(0, *number);
     } else {
       curSel_ = *number;
     }
     update();
+    return AttributeResult::kHandled;
+  }
+  if (QString* color = DropDownColor(dropDownStyle_, name)) {
+    const std::optional<QColor> parsed = ParseColor(value);
+    if (!parsed) {
+      return AttributeResult::kFailed;
+    }
+    *color = parsed->name(QColor::HexArgb);
     return AttributeResult::kHandled;
   }
   if (EqualsIgnoreCase(name, "btnSkin")) {
@@ -141,13 +176,26 @@ std::uint32_t SComboBox::GetItemData(int index) const {
   return (index >= 0 && index < GetCount()) ? items_[static_cast<std::size_t>(index)].data : 0;
 }
 
-void SComboBox::ShowDropDown() {
-  QMenu menu(this);
-  menu.setMinimumWidth(width());
-  if (itemHeight_ > 0) {
-    const int padding = std::max(0, (itemHeight_ - fontMetrics().height()) / 2);
-    menu.setStyleSheet(QStringLiteral("QMenu::item { padding: %1px 8px; }").arg(padding));
+QString SComboBox::DropDownStyleSheet(qreal scale) const {
+  PopupMenu::Style style = dropDownStyle_;
+  if (style.itemHeight) {
+    style.itemHeight = qRound(*style.itemHeight * scale);
   }
+  return PopupMenu::StyleSheet(style);
+}
+
+void SComboBox::ShowDropDown() {
+  // In a scaled window the list opens over the window, unclipped, at the window's scale.
+  SHostWnd* host = GetHostWnd();
+  const qreal scale = host != nullptr ? host->ContentScale() : 1.0;
+  QMenu menu(host != nullptr ? static_cast<QWidget*>(host) : this);
+  QFont shownFont = font();
+  if (shownFont.pixelSize() > 0) {
+    shownFont.setPixelSize(std::max(1, qRound(shownFont.pixelSize() * scale)));
+  }
+  menu.setFont(shownFont);
+  menu.setMinimumWidth(qRound(width() * scale));
+  menu.setStyleSheet(DropDownStyleSheet(scale));
   for (int index = 0; index < GetCount(); ++index) {
     QAction* action = menu.addAction(GetItemDisplayText(index));
     action->setData(index);

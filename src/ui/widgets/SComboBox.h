@@ -4,14 +4,17 @@
 #include <memory>
 #include <vector>
 
+#include "ui/host/PopupMenu.h"
 #include "ui/widgets/SWindow.h"
 
 namespace keyloom::ui {
 
 // Tag "combobox": a drop-down list of items; the text is not editable. The layout gives the
 // items as <items><item text="..." data="N"/>...</items> (or the item's element text), the
-// initial entry as `curSel` (default none: -1), the skin of the arrow as `btnSkin` and the height
-// of a drop-down row as `itemHeight`. Item texts are shown translated.
+// initial entry as `curSel` (default none: -1), the skin of the arrow as `btnSkin`, the height
+// of a drop-down row as `itemHeight`, and the drop-down list's colours as `colorDropBkgnd`,
+// `colorDropText`, `colorDropSelBkgnd` (the row under the mouse), `colorDropSelText` and
+// `colorDropBorder` (the platform's colours where not given). Item texts are shown translated.
 //
 // Choosing an entry in the drop-down list, or with the Up and Down keys, fires the selection
 // change (kEventComboSelectionChanged, index: the new entry, previousIndex: the old one);
@@ -49,6 +52,8 @@ class SComboBox : public SWindow {
 
   // Shows the drop-down list under the control and waits for a choice.
   void ShowDropDown();
+  // The style sheet of the drop-down list, its rows `scale` times their height.
+  [[nodiscard]] QString DropDownStyleSheet(qreal scale = 1.0) const;
 
  protected:
   void OnPaint(QPainter& painter) override;
@@ -67,7 +72,7 @@ class SComboBox : public SWindow {
   std::vector<Item> items_;
   int curSel_ = -1;
   std::shared_ptr<const ISkinObj> buttonSkin_;
-  int itemHeight_ = 0;
+  PopupMenu::Style dropDownStyle_;
 };
 
 }  // namespace keyloom::ui

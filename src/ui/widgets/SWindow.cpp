@@ -2,6 +2,9 @@
 
 #include <QEnterEvent>
 #include <QFontMetrics>
+#include <QGraphicsProxyWidget>
+#include <QGraphicsScene>
+#include <QGraphicsView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -254,7 +257,13 @@ std::vector<SWindow*> SWindow::GetChildWindows() const {
 }
 
 SHostWnd* SWindow::GetHostWnd() const {
-  return dynamic_cast<SHostWnd*>(window());
+  QWidget* top = window();
+  // The root of a scaled window is shown by a view in it.
+  if (const QGraphicsProxyWidget* proxy = top->graphicsProxyWidget();
+      proxy != nullptr && proxy->scene() != nullptr && !proxy->scene()->views().isEmpty()) {
+    top = proxy->scene()->views().first()->window();
+  }
+  return dynamic_cast<SHostWnd*>(top);
 }
 
 SWindow* SWindow::FindChildByName(const QString& name, int depth) const {
