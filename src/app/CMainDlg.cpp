@@ -9,6 +9,7 @@
 #include "app/SingleInstanceGuard.h"
 #include "controls/CoordButtonImage.h"
 #include "hid/DeviceChangeMessage.h"
+#include "protocol/CommandFrame.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/UserTexts.h"
 #include "ui/events/EventArgs.h"
@@ -71,6 +72,7 @@ void CMainDlg::SetConnectionStatus(bool connected) {
   if (statusText_ != nullptr) {
     statusText_->SetText(QLatin1String(connected ? kConnectedText : kDisconnectedText));
   }
+  keyboardControls_.Show(connected, permissionNotice_.IsShown());
 }
 
 bool CMainDlg::ConnectKeyboard() {
@@ -80,7 +82,6 @@ bool CMainDlg::ConnectKeyboard() {
     return true;
   }
   trayCommands_.ShowMessage(kFailedToOpenUsbText);
-  SetConnectionStatus(false);
   const hid::HidDevice& device = connection_->Device();
   if (device.state() == hid::HidDevice::State::kFailed &&
       device.lastOpenError() == hid::OpenError::kAccessDenied) {
@@ -88,6 +89,7 @@ bool CMainDlg::ConnectKeyboard() {
   } else {
     permissionNotice_.Hide();
   }
+  SetConnectionStatus(false);
   return false;
 }
 
@@ -125,8 +127,22 @@ void CMainDlg::SyncLighting(bool toControls) {
 
 void CMainDlg::SendLighting() {
   const int ledMode = ledModeCombo_ != nullptr ? ledModeCombo_->GetCurSel() : -1;
-  connection_->SendLighting(ledMode, keyboard_.lighting);
+  if (!connection_->SendLighting(ledMode, keyboard_.lighting).ok()) {
+    Tell(Translated(kLightingNotTakenText));
+  }
   ReportSimulatorTrouble();
+}
+
+void CMainDlg::Tell(const QString& text) {
+  trayCommands_.Tell(text);
+}
+
+const char* CMainDlg::RestoreOutcomeText(const protocol::RestoreResult& restored) {
+  const auto& failure = restored.transfers.firstFailure();
+  if (failure && failure->frame == protocol::CommandFrame::RestoreFactory().report()) {
+    return kRestoreNotTakenText;
+  }
+  return restored.slotsWhole ? kRestoredText : KeyAssignmentFlow::kUnconfirmedText;
 }
 
 void CMainDlg::ReportSimulatorTrouble() {
@@ -155,15 +171,14 @@ int CMainDlg::GetProfileEntry() const {
 
 bool CMainDlg::OnCoordButtonClick(int id, const QString& name, int event, std::uint32_t /*flags*/,
                                   int /*x*/, int /*y*/) {
-  KeyAssignmentFlow::Context context{
-      .keyboardConnection = *connection_,
-      .keyboard = keyboard_,
-      .selectedKeys = selectedKeys_,
-      .profileEntry = GetProfileEntry(),
-      .owner = MessageBoxOwner(),
-      .markAssignedKeys = [this] { MarkAssignedKeys(); },
-      .tell = [this](const char* text) { trayCommands_.ShowMessage(text); },
-      .dialog = {}};
+  KeyAssignmentFlow::Context context{.keyboardConnection = *connection_,
+                                     .keyboard = keyboard_,
+                                     .selectedKeys = selectedKeys_,
+                                     .profileEntry = GetProfileEntry(),
+                                     .owner = MessageBoxOwner(),
+                                     .markAssignedKeys = [this] { MarkAssignedKeys(); },
+                                     .tell = [this](const QString& text) { Tell(text); },
+                                     .dialog = {}};
   const bool handled = KeyAssignmentFlow::OnCoordButtonClick(context, id, name, event);
   ReportSimulatorTrouble();
   return handled;
@@ -198,6 +213,7 @@ void CMainDlg::OnInitDialog() {
   statusText_ = FindChildByID2<ui::SStatic>(kStatusTextId);
   trayCommands_.Attach();
   permissionNotice_.Attach(this);
+  keyboardControls_.Attach(this);
   ConnectKeyboard();
   ReloadProfile();
 }
@@ -214,6 +230,7 @@ void CMainDlg::OnDestroy() {
   profileCombo_ = nullptr;
   statusText_ = nullptr;
   permissionNotice_.Attach(nullptr);
+  keyboardControls_.Attach(nullptr);
   trayCommands_.Detach();
   ui::SHostWnd::OnDestroy();
 }
@@ -310,10 +327,11 @@ void CMainDlg::OnLedModeChanged(ui::EventArgs& args) {
 void CMainDlg::RestoreFactorySettings() {
   if (ui::SMessageBox::Show(MessageBoxOwner(), FromUtf8(protocol::kRestoreFactoryQuestion),
                             FromUtf8(protocol::kWarningCaption), ui::MessageBoxButtons::kOkCancel,
-                            ui::MessageBoxIcon::kWarning) != ui::SMessageBox::kIdOk) {
+                            ui::MessageBoxIcon::kWarning,
+                            {QLatin1String(kRestoreButtonText)}) != ui::SMessageBox::kIdOk) {
     return;
   }
-  connection_->RestoreFactory(keyboard_, [this] {
+  const protocol::RestoreResult restored = connection_->RestoreFactory(keyboard_, [this] {
     // Each selection runs its handler when the entry changes: LED mode 0's default record is
     // sent, the first profile selected and read.
     if (ledModeCombo_ != nullptr) {
@@ -325,6 +343,7 @@ void CMainDlg::RestoreFactorySettings() {
     }
   });
   MarkAssignedKeys();
+  Tell(Translated(RestoreOutcomeText(restored)));
   ReportSimulatorTrouble();
 }
 

@@ -6,11 +6,13 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/KeyboardControls.h"
 #include "app/LightingPanel.h"
 #include "app/PermissionNotice.h"
 #include "app/TrayCommands.h"
 #include "connection/KeyboardConnection.h"
 #include "controls/ICoordButtonClickListener.h"
+#include "protocol/KeyboardProtocol.h"
 #include "protocol/KeyboardState.h"
 #include "protocol/SelectedKeys.h"
 #include "ui/host/SHostWnd.h"
@@ -59,11 +61,19 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   static constexpr const char* kSimulatorStateSetAsideText =
       "The simulated keyboard's state file could not be read; it was set aside and the keyboard "
       "starts from its factory settings.";
+  static constexpr const char* kLightingNotTakenText =
+      "The keyboard did not take the lighting change";
+  // The factory restore: the question's button, and what came of it.
+  static constexpr const char* kRestoreButtonText = "Restore factory settings";
+  static constexpr const char* kRestoredText = "The keyboard is back to its factory settings";
+  static constexpr const char* kRestoreNotTakenText =
+      "The keyboard did not take the factory restore";
 
   CMainDlg(std::unique_ptr<connection::KeyboardConnection> connection, QString instanceName);
   ~CMainDlg() override;
 
-  // Writes "Connected" or "Disconnected" into the status text.
+  // Writes "Connected" or "Disconnected" into the status text; while disconnected the controls
+  // that send to the keyboard are disabled and a notice over the keyboard picture says so.
   void SetConnectionStatus(bool connected);
 
   // Opens the keyboard and shows "Connected"; when it cannot be opened, shows the message "Failed
@@ -83,8 +93,17 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   // The lighting controls and the record of the LED mode of "cmb_led_mode": loaded into the
   // controls (`toControls`) or stored from them.
   void SyncLighting(bool toControls);
-  // Sends the record of the LED mode of "cmb_led_mode"; nothing for an entry outside 0-9.
+  // Sends the record of the LED mode of "cmb_led_mode"; nothing for an entry outside 0-9. A send
+  // that fails is told.
   void SendLighting();
+
+  // Tells the user `text` (translated) in the window, on its notice line: what came of what they
+  // just did there.
+  void Tell(const QString& text);
+
+  // What the window tells after a factory restore: done, not taken (the restore frame failed),
+  // or not confirmed (the slot read after it was not whole).
+  [[nodiscard]] static const char* RestoreOutcomeText(const protocol::RestoreResult& restored);
 
   // Switches every text of the window to Chinese ("lang_cn") or English ("lang_en") at once; not
   // saved. Nothing changes when the skin lacks that translation.
@@ -149,6 +168,7 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   ui::SComboBox* profileCombo_ = nullptr;
   ui::SStatic* statusText_ = nullptr;
   PermissionNotice permissionNotice_;
+  KeyboardControls keyboardControls_;
   TrayCommands trayCommands_;
   // The simulated keyboard's state file set aside that the user was told of.
   std::filesystem::path reportedStateAside_;

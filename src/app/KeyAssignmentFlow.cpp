@@ -3,10 +3,14 @@
 #include <cstdint>
 #include <optional>
 
+#include "app/Language.h"
 #include "controls/ICoordButtonClickListener.h"
+#include "macro/AssignmentStore.h"
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/UserTexts.h"
+#include "settings/AppConfig.h"
+#include "ui/host/SApplication.h"
 #include "ui/host/SMessageBox.h"
 
 namespace keyloom::app {
@@ -15,6 +19,41 @@ namespace {
 
 // Profile indices above this one are not the keyboard's; the key goes to the first profile.
 constexpr int kLastProfileIndex = 2;
+
+// What the window tells when OK found nothing to assign on the dialog's page.
+const char* NothingChosenText(int page) {
+  switch (page) {
+    case macro::MacroRecordDlg::kSingleKeyPage:
+      return KeyAssignmentFlow::kPressKeyText;
+    case macro::MacroRecordDlg::kMediaKeyPage:
+    case macro::MacroRecordDlg::kFunctionKeyPage:
+      return KeyAssignmentFlow::kChooseEntryText;
+    default:
+      break;
+  }
+  return KeyAssignmentFlow::kChooseMacroText;
+}
+
+QStringList DoneTexts(const protocol::AssignmentResult& result, bool removal,
+                      const QString& keyName, const AssignedChoice& choice) {
+  if (removal) {
+    return {Translated(result.half ? KeyAssignmentFlow::kRemovedText
+                                   : KeyAssignmentFlow::kHadNothingText)
+                .arg(keyName)};
+  }
+  QStringList texts;
+  if (choice.kind == AssignedChoice::Kind::kUnknown || choice.name.isEmpty()) {
+    texts.append(Translated(KeyAssignmentFlow::kAssignedText).arg(keyName));
+  } else {
+    const bool plays = choice.kind == AssignedChoice::Kind::kPlays;
+    texts.append(Translated(plays ? KeyAssignmentFlow::kPlaysText : KeyAssignmentFlow::kSendsText)
+                     .arg(keyName, choice.name));
+  }
+  if (choice.shortened) {
+    texts.append(Translated(KeyAssignmentFlow::kShortenedText));
+  }
+  return texts;
+}
 
 }  // namespace
 
@@ -32,9 +71,19 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
 
   protocol::KeyAssignmentRecord record;
   int result = macro::MacroRecordDlg::kResultCancel;
+  AssignedChoice choice;
   {
     macro::MacroRecordDlg dialog(context.selectedKeys, record, context.dialog);
     result = dialog.Exec(context.owner);
+    if (result == macro::MacroRecordDlg::kResultOk) {
+      // Before the assignment fills in the record's profile and slot.
+      choice = DescribeChoice(record, context.selectedKeys,
+                              context.dialog.store != nullptr ? *context.dialog.store
+                                                              : macro::AssignmentStore::Global(),
+                              dialog.Library(),
+                              context.dialog.config != nullptr ? *context.dialog.config
+                                                               : settings::AppConfig::Global());
+    }
   }
 
   std::optional<protocol::AssignmentResult> sent;
@@ -50,9 +99,10 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
     ui::SMessageBox::Show(context.owner, QString::fromUtf8(protocol::kInsufficientSpaceText),
                           QString::fromUtf8(protocol::kWarningCaption), ui::MessageBoxButtons::kOk,
                           ui::MessageBoxIcon::kWarning);
-  } else if (const char* text = sent ? OutcomeText(*sent, removal) : nullptr;
-             text != nullptr && context.tell) {
-    context.tell(text);
+  } else if (sent && context.tell) {
+    for (const QString& text : OutcomeTexts(*sent, removal, name, choice)) {
+      context.tell(text);
+    }
   }
   if (context.markAssignedKeys) {
     context.markAssignedKeys();
@@ -61,22 +111,25 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
   return false;
 }
 
-const char* KeyAssignmentFlow::OutcomeText(const protocol::AssignmentResult& result, bool removal) {
+QStringList KeyAssignmentFlow::OutcomeTexts(const protocol::AssignmentResult& result, bool removal,
+                                            const QString& keyName, const AssignedChoice& choice) {
   using protocol::AssignmentOutcome;
   switch (result.outcome) {
     case AssignmentOutcome::kDone:
+      return DoneTexts(result, removal, keyName, choice);
     case AssignmentOutcome::kNoSpace:
+      return {};
     case AssignmentOutcome::kNothingToAssign:
-      return nullptr;
+      return {Translated(NothingChosenText(choice.page))};
     case AssignmentOutcome::kSlotsUnknown:
-      return kSlotsUnknownText;
+      return {Translated(kSlotsUnknownText)};
     case AssignmentOutcome::kNotTaken:
     case AssignmentOutcome::kRejected:
-      return removal ? kNotRemovedText : kNotTakenText;
+      return {Translated(removal ? kNotRemovedText : kNotTakenText)};
     case AssignmentOutcome::kUnconfirmed:
-      return kUnconfirmedText;
+      return {Translated(kUnconfirmedText)};
   }
-  return nullptr;
+  return {};
 }
 
 }  // namespace keyloom::app

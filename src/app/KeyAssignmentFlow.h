@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
+#include "app/AssignedChoice.h"
 #include "connection/KeyboardConnection.h"
 #include "macro_dialog/MacroRecordDlg.h"
 #include "protocol/KeyboardProtocol.h"
@@ -14,10 +16,22 @@ class QWidget;
 namespace keyloom::app {
 
 // What happens when a key of the keyboard picture is clicked: the key assignment dialog opens
-// for the key, and what the user decides there goes to the keyboard.
+// for the key, what the user decides there goes to the keyboard, and the window says what came
+// of it.
 class KeyAssignmentFlow {
  public:
-  // Texts that tell what became of a change the keyboard was sent; shown translated.
+  // Texts that tell what became of a change the keyboard was sent; shown translated. %1 is the
+  // key's name, %2 what it was given.
+  static constexpr const char* kPlaysText = "%1 now plays “%2”";
+  static constexpr const char* kSendsText = "%1 now sends “%2”";
+  static constexpr const char* kAssignedText = "%1 has its new assignment";
+  static constexpr const char* kShortenedText = "The macro was shortened to 82 events";
+  static constexpr const char* kChooseMacroText = "Nothing was assigned: choose a macro first";
+  static constexpr const char* kPressKeyText =
+      "Nothing was assigned: press the key it should send first";
+  static constexpr const char* kChooseEntryText = "Nothing was assigned: choose an entry first";
+  static constexpr const char* kRemovedText = "%1 has no assignment any more";
+  static constexpr const char* kHadNothingText = "%1 had no assignment";
   static constexpr const char* kSlotsUnknownText =
       "The keyboard's key table could not be read, so nothing was changed.";
   static constexpr const char* kNotTakenText = "The keyboard did not take the assignment";
@@ -37,9 +51,8 @@ class KeyAssignmentFlow {
     QWidget* owner = nullptr;
     // Marks the keys of keyboard.slots on the keyboard picture and clears the others.
     std::function<void()> markAssignedKeys;
-    // Tells the user a text (untranslated) without stopping them: the tray balloon or the
-    // notice line.
-    std::function<void(const char* text)> tell;
+    // Tells the user a text (translated) in the window, without stopping them.
+    std::function<void(const QString& text)> tell;
     // The dialog's files, hook, clock and catalogues; unset: the program's own.
     macro::MacroRecordDlg::Environment dialog;
   };
@@ -49,14 +62,18 @@ class KeyAssignmentFlow {
   // remap; "Insufficient space, please delete the record button first." when the key finds no
   // macro slot), delete removes the key's assignment, cancel sends nothing. Either change first
   // selects the shown profile and reads its slots again, so that it starts from what the
-  // keyboard holds now, and a change the keyboard did not take is told. The picture then shows
-  // the key slots as read. Answers false, so that the picture's own selection still applies.
+  // keyboard holds now. After OK or delete the window tells what came of it (OutcomeTexts). The
+  // picture then shows the key slots as read. Answers false, so that the picture's own
+  // selection still applies.
   static bool OnCoordButtonClick(Context& context, int id, const QString& name, int event);
 
-  // The text that tells the user what became of a change, or null when there is nothing to
-  // tell (done, or nothing to assign). kNoSpace has its own message box.
-  [[nodiscard]] static const char* OutcomeText(const protocol::AssignmentResult& result,
-                                               bool removal);
+  // What the window tells after an assignment (`removal` false) or a removal of the key named
+  // `keyName`, translated: what the key does now ("F5 now plays “Copy”", and that the macro was
+  // shortened), that nothing was chosen on the dialog's page, or why nothing, or not all, was
+  // done. Nothing for kNoSpace, which has its own message box.
+  [[nodiscard]] static QStringList OutcomeTexts(const protocol::AssignmentResult& result,
+                                                bool removal, const QString& keyName,
+                                                const AssignedChoice& choice);
 };
 
 }  // namespace keyloom::app

@@ -9,6 +9,10 @@
 
 namespace keyloom::app {
 
+QString Translated(const char* text) {
+  return ui::SApplication::Tr(QString::fromUtf8(text));
+}
+
 QString TranslatorNameFor(bool isChinese) {
   return QLatin1String(isChinese ? kChineseTranslator : kEnglishTranslator);
 }

@@ -12,6 +12,9 @@ namespace keyloom::app {
 inline constexpr const char* kChineseTranslator = "lang_cn";
 inline constexpr const char* kEnglishTranslator = "lang_en";
 
+// `text` (a text of the program, in UTF-8) in the current language.
+[[nodiscard]] QString Translated(const char* text);
+
 // kChineseTranslator when the configuration asks for Chinese, else kEnglishTranslator.
 [[nodiscard]] QString TranslatorNameFor(bool isChinese);
 

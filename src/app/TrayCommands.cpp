@@ -64,6 +64,10 @@ void TrayCommands::ShowMessage(const char* text) {
   }
 }
 
+void TrayCommands::Tell(const QString& text) {
+  noticeLine_.Show(text);
+}
+
 void TrayCommands::ShowMoreMenu() {
   const auto* button = window_.FindChildByName2<ui::SImageButton>(QLatin1String(kMoreButton));
   if (button == nullptr) {

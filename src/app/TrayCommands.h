@@ -46,6 +46,9 @@ class TrayCommands {
   // Shows `text` (as the code gives it; shown translated) as a balloon of the tray icon, else on
   // the notice line. Without a tray icon in the layout the message is dropped.
   void ShowMessage(const char* text);
+  // Shows `text` (translated) on the notice line, tray or not: the answer to what the user just
+  // did in the window.
+  void Tell(const QString& text);
 
   // Pops up the "more" menu under "btn_more", its top-left corner at the button's bottom-left.
   void ShowMoreMenu();

@@ -95,6 +95,9 @@ QPointF CoordButtonImage::ControlToPicture(const QPointF& point) const {
 
 void CoordButtonImage::OnPaint(QPainter& painter) {
   FillBackgroundColor(painter);
+  if (!isEnabled()) {
+    painter.setOpacity(kDisabledOpacity);
+  }
   const QRectF target(rect());
   PaintCoordButtons(painter, PictureMapping(target, PictureSize()), target, buttons_.Buttons(),
                     {background_.get(), hoverImage_.get(), checkedImage_.get()});

@@ -39,6 +39,8 @@ class CoordButtonImage : public ui::SWindow {
   static constexpr std::string_view kClassName = "cbimg";
   // The id that stands for every key in SetButtonChecked, ToggleButtonChecked and SetButtonColor.
   static constexpr int kAllButtons = CoordButtonSet::kAllButtons;
+  // A disabled picture is drawn faded, at this opacity.
+  static constexpr qreal kDisabledOpacity = 0.4;
 
   CoordButtonImage();
   ~CoordButtonImage() override;

@@ -7,7 +7,9 @@ namespace keyloom::protocol {
 inline constexpr const char* kWarningCaption = "Warning";
 inline constexpr const char* kInsufficientSpaceText =
     "Insufficient space, please delete the record button first.";
+// What the factory restore loses, and what it keeps.
 inline constexpr const char* kRestoreFactoryQuestion =
-    "All settings will be restored, are you sure you want to continue?";
+    "Restore the factory settings? The key assignments of all three profiles and the lighting "
+    "are reset on the keyboard. Your macros on this computer are kept.";
 
 }  // namespace keyloom::protocol

@@ -231,6 +231,8 @@ class DeviceChangeTest : public QObject {
 
     QCOMPARE(main.StatusText(), QStringLiteral("Disconnected"));
     QCOMPARE(main.IsShown("permission_notice"), notice);
+    // One notice over the keyboard picture at a time.
+    QCOMPARE(main.IsShown("disconnected_notice"), !notice);
     QCOMPARE(main.IsShown("permission_notice_command"), command);
     QCOMPARE(main.IsShown("btn_copy_command"), command);
   }
@@ -247,6 +249,7 @@ class DeviceChangeTest : public QObject {
     main.window().OnDeviceChange();
 
     QVERIFY(!main.IsShown("permission_notice"));
+    QVERIFY(main.IsShown("disconnected_notice"));
     QCOMPARE(main.StatusText(), QStringLiteral("Disconnected"));
   }
 };

@@ -15,6 +15,7 @@
 
 #include "MainWindowFixture.h"
 #include "app/CMainDlg.h"
+#include "app/KeyboardControls.h"
 #include "app/Language.h"
 #include "app/WindowActivation.h"
 #include "connection/KeyboardConnection.h"
@@ -171,9 +172,14 @@ class MainWindowTest : public QObject {
     QCOMPARE(questions.size(), std::size_t{1});
     QCOMPARE(questions[0].caption, QStringLiteral("Warning"));
     QCOMPARE(questions[0].text,
-             QStringLiteral("All settings will be restored, are you sure you want to continue?"));
+             QStringLiteral("Restore the factory settings? The key assignments of all three "
+                            "profiles and the lighting are reset on the keyboard. Your macros on "
+                            "this computer are kept."));
     QCOMPARE(questions[0].buttons, ui::MessageBoxButtons::kOkCancel);
+    QCOMPARE(questions[0].icon, ui::MessageBoxIcon::kWarning);
+    QCOMPARE(questions[0].buttonTexts, QStringList{QStringLiteral("Restore factory settings")});
     QCOMPARE(Combo(main.window(), "cmb_led_mode")->GetCurSel(), 3);
+    QVERIFY(main.Messages().isEmpty());
   }
 
   // Confirmed away from LED mode 0 and the first profile: the restore frame, LED mode 0's
@@ -220,6 +226,115 @@ class MainWindowTest : public QObject {
     QCOMPARE(main.TakeTrace(),
              Lines({{"pause 50", "set 07f0aa0000000000 ok", "pause 800"}, SlotReadLines()}));
     QVERIFY(main.CheckedKeys().empty());
+    QCOMPARE(main.Messages(),
+             QStringList{QStringLiteral("The keyboard is back to its factory settings")});
+  }
+
+  // The restore frame the keyboard did not take is told, and so is a restore whose slot read
+  // did not come back whole.
+  void factoryRestoreTellsWhatCameOfIt_data() {
+    QTest::addColumn<bool>("frameTaken");
+    QTest::addColumn<bool>("slotsWhole");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("done") << true << true
+                          << QStringLiteral("The keyboard is back to its factory settings");
+    QTest::newRow("frame not taken")
+        << false << true << QStringLiteral("The keyboard did not take the factory restore");
+    QTest::newRow("frame and read failed")
+        << false << false << QStringLiteral("The keyboard did not take the factory restore");
+    QTest::newRow("slot read not whole")
+        << true << false
+        << QStringLiteral(
+               "The keyboard's answer was incomplete: whether it took the change is not known.");
+  }
+
+  void factoryRestoreTellsWhatCameOfIt() {
+    QFETCH(bool, frameTaken);
+    QFETCH(bool, slotsWhole);
+    QFETCH(QString, told);
+    protocol::RestoreResult restored;
+    restored.transfers.Note(protocol::Transfers::Kind::kSet,
+                            protocol::CommandFrame::RestoreFactory().report(), frameTaken);
+    restored.transfers.Note(protocol::Transfers::Kind::kGet, {0x07}, slotsWhole);
+    restored.slotsWhole = slotsWhole;
+    QCOMPARE(QString::fromUtf8(CMainDlg::RestoreOutcomeText(restored)), told);
+  }
+
+  void aFactoryRestoreTheKeyboardDidNotTakeIsTold() {
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    MainWindowUnderTest main;
+    ui::SMessageBox::SetNextAnswer(ui::SMessageBox::kIdOk);
+    main.keyboard().FailNextTransfers(1);
+
+    main.window().FindChildByName(QStringLiteral("btn_restore_factory"))->FireCommand();
+
+    QCOMPARE(main.Messages(),
+             QStringList{QStringLiteral("The keyboard did not take the factory restore")});
+  }
+
+  // A lighting change that the keyboard does not take is told; one it takes is not.
+  void aLightingChangeTheKeyboardDidNotTakeIsTold() {
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    MainWindowUnderTest main;
+
+    QVERIFY(Combo(main.window(), "cmb_led_mode")->SetCurSel(3, true));
+    QVERIFY(main.Messages().isEmpty());
+    main.keyboard().FailNextTransfers(1);
+    QVERIFY(Combo(main.window(), "cmb_led_mode")->SetCurSel(4, true));
+
+    QCOMPARE(main.Messages(),
+             QStringList{QStringLiteral("The keyboard did not take the lighting change")});
+  }
+
+  // While the keyboard is not connected every control that would send to it is disabled, and
+  // the notice over the keyboard picture stays until the keyboard is back; unplugged again, the
+  // same.
+  void controlsThatSendWaitForTheKeyboard_data() {
+    QTest::addColumn<QString>("control");
+    for (const char* name : KeyboardControls::kControlNames) {
+      QTest::newRow(name) << QString::fromLatin1(name);
+    }
+  }
+
+  void controlsThatSendWaitForTheKeyboard() {
+    QFETCH(QString, control);
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    MainWindowUnderTest::Options unplugged;
+    unplugged.plugged = false;
+    MainWindowUnderTest main(unplugged);
+    const ui::SWindow* shown = main.window().FindChildByName(control);
+    QVERIFY(shown != nullptr);
+
+    QVERIFY(!shown->isEnabled());
+    QVERIFY(main.IsShown(KeyboardControls::kNoticeName));
+
+    main.keyboard().SetPlugged(true);
+    main.window().OnDeviceChange();
+    QVERIFY(shown->isEnabled());
+    QVERIFY(!main.IsShown(KeyboardControls::kNoticeName));
+
+    main.keyboard().SetPlugged(false);
+    main.window().OnDeviceChange();
+    QVERIFY(!shown->isEnabled());
+    QVERIFY(main.IsShown(KeyboardControls::kNoticeName));
+  }
+
+  // A click on the picture of a keyboard that is not connected opens no dialog.
+  void keyClicksWaitForTheKeyboard() {
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    protocol::VirtualClock clock;
+    auto window = std::make_unique<ClickRecordingMainDlg>(clock);
+    static_cast<CMainDlg&>(*window).Connection().Simulator()->SetPlugged(false);
+    QVERIFY(window->Create());
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto* picture = window->GetKeyboardPicture();
+    const controls::CoordButton key = picture->GetButtons().front();
+
+    QTest::mouseClick(picture, Qt::LeftButton, Qt::NoModifier,
+                      picture->PictureToControl(key.rect).center().toPoint());
+
+    QVERIFY(window->clicks.empty());
   }
 
   // Moving the mouse over the picture lights the key under it and names it; a press and a

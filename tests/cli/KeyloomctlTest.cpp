@@ -294,7 +294,8 @@ TEST_F(KeyloomctlTest, FactoryResetAsksAndSendsOnlyOnYes) {
   Result result = Run({"--simulate", "--trace", "factory-reset"}, "n\n");
   EXPECT_EQ(result.status, kExitNotDone);
   EXPECT_THAT(result.err,
-              HasSubstr("All settings will be restored, are you sure you want to continue?"));
+              HasSubstr("Restore the factory settings? The key assignments of all three "
+                        "profiles and the lighting are reset on the keyboard."));
   EXPECT_THAT(result.err, ::testing::Not(HasSubstr("07f0")));
   EXPECT_EQ(SimulatedState().profiles[0].remaps[0].keyCode, 0x04);
 

@@ -389,21 +389,31 @@ class WindowTest : public QObject {
     QVERIFY(SMessageBox::TakeQuestions().empty());
   }
 
-  // Buttons named after what they do show those names, translated; the others keep theirs.
+  // Buttons named after what they do show those names, translated; the others keep theirs. A
+  // name longer than its button widens it, and the next button moves along.
   void messageBoxButtonsMayBeNamed() {
     app_->GetTranslatorManager().InstallTranslator(app_->LoadTranslator(QStringLiteral("lang_cn")));
     QStringList shown;
-    const ExecHookScope hook([&shown](SHostDialog& dialog) {
+    QRect first;
+    QRect second;
+    const ExecHookScope hook([&](SHostDialog& dialog) {
       for (const char* name : {"button1st", "button2nd"}) {
         shown.append(dialog.FindChildByName(QString::fromLatin1(name))->GetDisplayText());
       }
+      first = dialog.FindChildByName(QStringLiteral("button1st"))->geometry();
+      second = dialog.FindChildByName(QStringLiteral("button2nd"))->geometry();
       ClickLater(dialog, QStringLiteral("button1st"));
     });
-    QCOMPARE(SMessageBox::Show(nullptr, QStringLiteral("Really?"), QStringLiteral("Warning"),
-                               MessageBoxButtons::kOkCancel, MessageBoxIcon::kWarning,
-                               {QStringLiteral("Disconnected")}),
+    QCOMPARE(SMessageBox::Show(
+                 nullptr, QStringLiteral("Really?"), QStringLiteral("Warning"),
+                 MessageBoxButtons::kOkCancel, MessageBoxIcon::kWarning,
+                 {QStringLiteral("Restore the whole keyboard"), QStringLiteral("Press a key")}),
              SMessageBox::kIdOk);
-    QCOMPARE(shown, (QStringList{QStringLiteral("未连接"), QStringLiteral("Cancel")}));
+    QCOMPARE(shown, (QStringList{QStringLiteral("Restore the whole keyboard"),
+                                 QStringLiteral("按下一个键")}));
+    QCOMPARE(first.left(), 10);
+    QVERIFY2(first.width() > 90, qPrintable(QString::number(first.width())));
+    QCOMPARE(second.left() - first.right() - 1, 10);
   }
 
   void closingAMessageBoxGivesItsCloseAnswer() {

@@ -28,7 +28,7 @@ SAMPLE_TEXT = {
     "cmb_function_keys": "Copy",
     "edit_macro_repeat_times": "1",
     "edit_macro_delay_time": "50",
-    "msgtext": "All settings will be restored, are you sure you want to continue?",
+    "msgtext": "Restore the factory settings? The key assignments of all three profiles and the lighting are reset on the keyboard. Your macros on this computer are kept.",
 }
 SAMPLE_ROWS = {
     "macro_group": [{"group_name": "Group 1"}, {"group_name": "Reload"},

@@ -1,12 +1,16 @@
 #include "ui/host/MessageBoxDialog.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/host/SApplication.h"
+#include "ui/layout/LayoutPos.h"
 #include "ui/widgets/SImageWnd.h"
 
 namespace keyloom::ui {
@@ -37,6 +41,11 @@ std::array<BoxButton, 3> ButtonsOf(MessageBoxButtons buttons) {
 
 constexpr std::array<const char*, 3> kButtonNames = {"button1st", "button2nd", "button3rd"};
 
+// Room beside a button's text, on each side.
+constexpr int kButtonTextMargin = 20;
+// Between buttons, when the layout has only one.
+constexpr int kButtonGap = 8;
+
 }  // namespace
 
 MessageBoxDialog::MessageBoxDialog(SMessageBox::Question question)
@@ -64,6 +73,45 @@ void MessageBoxDialog::OnInitDialog() {
     }
   }
   setWindowTitle(SApplication::Tr(question_.caption));
+  FitButtons();
+}
+
+void MessageBoxDialog::FitButtons() {
+  std::vector<SWindow*> shown;
+  for (const char* name : kButtonNames) {
+    SWindow* button = FindChildByName(QString::fromLatin1(name));
+    if (button != nullptr && !button->isHidden()) {
+      shown.push_back(button);
+    }
+  }
+  if (shown.empty() || shown.front()->GetParentWindow() == nullptr) {
+    return;
+  }
+  const QRect client = shown.front()->GetParentWindow()->ClientRect();
+  // The buttons run from the right edge leftwards (the first one right), or the other way.
+  const bool leftwards =
+      shown.size() < 2 || shown[1]->geometry().center().x() < shown[0]->geometry().center().x();
+  const int gap = shown.size() < 2 ? kButtonGap
+                  : leftwards      ? shown[0]->geometry().left() - shown[1]->geometry().right() - 1
+                                   : shown[1]->geometry().left() - shown[0]->geometry().right() - 1;
+  int edge = leftwards ? shown.front()->geometry().right() + 1 : shown.front()->geometry().left();
+  for (SWindow* button : shown) {
+    const QRect place = button->geometry();
+    const int width =
+        std::max(place.width(), button->fontMetrics().horizontalAdvance(button->GetDisplayText()) +
+                                    2 * kButtonTextMargin);
+    const int left = leftwards ? edge - width : edge;
+    const std::optional<LayoutPos> pos =
+        LayoutPos::Parse(QStringLiteral("-%1,%2,@%3,@%4")
+                             .arg(client.x() + client.width() - left)
+                             .arg(place.top() - client.y())
+                             .arg(width)
+                             .arg(place.height()));
+    if (pos) {
+      button->SetPos(*pos);
+    }
+    edge = leftwards ? left - std::max(0, gap) : left + width + std::max(0, gap);
+  }
 }
 
 void MessageBoxDialog::OnEvent(EventArgs& args) {

@@ -5,7 +5,9 @@
 
 namespace keyloom::ui {
 
-// The dialog of SMessageBox, built from the skin's message box layout.
+// The dialog of SMessageBox, built from the skin's message box layout. A button whose text needs
+// more room than the layout gives it grows, away from the box's edge that the buttons start at,
+// and the buttons after it move along.
 class MessageBoxDialog : public SHostDialog {
  public:
   static constexpr const char* kLayoutName = "LAYOUT:SYS_XML_MSGBOX";
@@ -17,6 +19,8 @@ class MessageBoxDialog : public SHostDialog {
   void OnClose() override;
 
  private:
+  void FitButtons();
+
   SMessageBox::Question question_;
 };
 

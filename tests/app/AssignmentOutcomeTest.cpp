@@ -1,0 +1,255 @@
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "DialogTestSupport.h"
+#include "MainWindowFixture.h"
+#include "app/AssignedChoice.h"
+#include "app/CMainDlg.h"
+#include "app/KeyAssignmentFlow.h"
+#include "app/Language.h"
+#include "controls/ICoordButtonClickListener.h"
+#include "controls/STabCtrl2.h"
+#include "macro/AssignmentStore.h"
+#include "macro_dialog/MacroRecordDlg.h"
+#include "protocol/KeyboardProtocol.h"
+#include "ui/host/SHostDialog.h"
+#include "ui/widgets/SComboBox.h"
+#include "ui/widgets/SListView.h"
+
+namespace keyloom::app {
+namespace {
+
+using macro::MacroRecordDlg;
+using protocol::AssignmentOutcome;
+using Kind = AssignedChoice::Kind;
+
+constexpr std::uint8_t kF5 = 0x3E;
+
+// A short macro, and one of 90 events, more than a key holds.
+std::string Library() {
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<group>\n"
+      "\t<items name=\"Copy\">\n"
+      "\t\t<item code=\"224\" name=\"Ctrl Left\" state=\"0\" delay=\"35\" />\n"
+      "\t\t<item code=\"6\" name=\"C\" state=\"0\" delay=\"60\" />\n"
+      "\t\t<item code=\"6\" name=\"C\" state=\"1\" delay=\"20\" />\n"
+      "\t\t<item code=\"224\" name=\"Ctrl Left\" state=\"1\" delay=\"0\" />\n"
+      "\t</items>\n\t<items name=\"Long\">\n";
+  for (int pair = 0; pair < 45; ++pair) {
+    xml +=
+        "\t\t<item code=\"4\" name=\"A\" state=\"0\" delay=\"10\" />\n"
+        "\t\t<item code=\"4\" name=\"A\" state=\"1\" delay=\"10\" />\n";
+  }
+  return xml + "\t</items>\n</group>\n";
+}
+
+// What the user does in the dialog, ending it.
+using InDialog = std::function<void(MacroRecordDlg&)>;
+
+void Press(MacroRecordDlg& dialog, const char* button) {
+  macro::test::Click(macro::test::Control(dialog, QString::fromLatin1(button)));
+}
+
+void ShowPage(MacroRecordDlg& dialog, int page) {
+  macro::test::Control<controls::STabCtrl2>(dialog, QStringLiteral("tab_macro_mode_selection"))
+      .SetCurSel(page, true);
+}
+
+InDialog Macro(int row) {
+  return [row](MacroRecordDlg& dialog) {
+    ShowPage(dialog, MacroRecordDlg::kMacroPage);
+    macro::test::Control<ui::SListView>(dialog, QStringLiteral("macro_group")).SetSel(row);
+    Press(dialog, "btnOK");
+  };
+}
+
+InDialog Entry(int page, const char* combo) {
+  return [page, combo](MacroRecordDlg& dialog) {
+    ShowPage(dialog, page);
+    macro::test::Control<ui::SComboBox>(dialog, QString::fromLatin1(combo)).SetCurSel(0, true);
+    Press(dialog, "btnOK");
+  };
+}
+
+InDialog SingleKey(Qt::Key key) {
+  return [key](MacroRecordDlg& dialog) {
+    ShowPage(dialog, MacroRecordDlg::kSingleKeyPage);
+    QTest::keyClick(&dialog, key);
+    Press(dialog, "btnOK");
+  };
+}
+
+InDialog ResetKey() {
+  return [](MacroRecordDlg& dialog) { Press(dialog, "btnDelete"); };
+}
+
+}  // namespace
+
+class AssignmentOutcomeTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void initTestCase() {
+    QVERIFY(macro::AssignmentStore::SetGlobalFolder(userDir_.path().toStdString()));
+  }
+
+  void init() {
+    macro::test::WriteFile(std::filesystem::path(userDir_.path().toStdString()) / "macro.xml",
+                           Library());
+    macro::AssignmentStore::Global().repeat = 1;
+  }
+
+  void cleanup() { macro::test::DeleteDestroyedControls(); }
+
+  // What the window tells for each outcome of an assignment or a removal.
+  void outcomeTexts_data() {
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<bool>("removal");
+    QTest::addColumn<bool>("removedFromASlot");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("shortened");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QStringList>("told");
+    const auto row = [](const char* title, AssignmentOutcome outcome, bool removal, Kind kind,
+                        const char* name, bool shortened, int page, QStringList told) {
+      QTest::newRow(title) << int(outcome) << removal << removal << int(kind)
+                           << QString::fromUtf8(name) << shortened << page << told;
+    };
+    constexpr int kMacroPage = MacroRecordDlg::kMacroPage;
+    const AssignmentOutcome done = AssignmentOutcome::kDone;
+    row("plays", done, false, Kind::kPlays, "Copy", false, kMacroPage,
+        {QString::fromUtf8("F5 now plays “Copy”")});
+    row("sends", done, false, Kind::kSends, "Mute", false, MacroRecordDlg::kMediaKeyPage,
+        {QString::fromUtf8("F5 now sends “Mute”")});
+    row("shortened", done, false, Kind::kPlays, "Long", true, kMacroPage,
+        {QString::fromUtf8("F5 now plays “Long”"),
+         QStringLiteral("The macro was shortened to 82 events")});
+    row("not known", done, false, Kind::kUnknown, "", false, kMacroPage,
+        {QStringLiteral("F5 has its new assignment")});
+    row("removed", done, true, Kind::kUnknown, "", false, -1,
+        {QStringLiteral("F5 has no assignment any more")});
+    row("no space", AssignmentOutcome::kNoSpace, false, Kind::kPlays, "Copy", false, kMacroPage,
+        {});
+    row("key table unknown", AssignmentOutcome::kSlotsUnknown, false, Kind::kPlays, "Copy", false,
+        kMacroPage,
+        {QStringLiteral("The keyboard's key table could not be read, so nothing was changed.")});
+    row("not taken", AssignmentOutcome::kNotTaken, false, Kind::kPlays, "Copy", false, kMacroPage,
+        {QStringLiteral("The keyboard did not take the assignment")});
+    row("rejected", AssignmentOutcome::kRejected, false, Kind::kPlays, "Copy", false, kMacroPage,
+        {QStringLiteral("The keyboard did not take the assignment")});
+    row("not removed", AssignmentOutcome::kNotTaken, true, Kind::kUnknown, "", false, -1,
+        {QStringLiteral("The keyboard did not remove the assignment")});
+    row("unconfirmed", AssignmentOutcome::kUnconfirmed, false, Kind::kPlays, "Copy", false,
+        kMacroPage,
+        {QStringLiteral(
+            "The keyboard's answer was incomplete: whether it took the change is not known.")});
+    const AssignmentOutcome nothing = AssignmentOutcome::kNothingToAssign;
+    row("nothing on the macro page", nothing, false, Kind::kUnknown, "", false, kMacroPage,
+        {QStringLiteral("Nothing was assigned: choose a macro first")});
+    row("nothing on the single-key page", nothing, false, Kind::kUnknown, "", false,
+        MacroRecordDlg::kSingleKeyPage,
+        {QStringLiteral("Nothing was assigned: press the key it should send first")});
+    row("nothing on the media-key page", nothing, false, Kind::kUnknown, "", false,
+        MacroRecordDlg::kMediaKeyPage,
+        {QStringLiteral("Nothing was assigned: choose an entry first")});
+    row("nothing on the shortcut page", nothing, false, Kind::kUnknown, "", false,
+        MacroRecordDlg::kFunctionKeyPage,
+        {QStringLiteral("Nothing was assigned: choose an entry first")});
+    QTest::newRow("nothing to remove")
+        << int(done) << true << false << int(Kind::kUnknown) << QString() << false << -1
+        << QStringList{QStringLiteral("F5 had no assignment")};
+  }
+
+  void outcomeTexts() {
+    QFETCH(int, outcome);
+    QFETCH(bool, removal);
+    QFETCH(bool, removedFromASlot);
+    QFETCH(int, kind);
+    QFETCH(QString, name);
+    QFETCH(bool, shortened);
+    QFETCH(int, page);
+    QFETCH(QStringList, told);
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    protocol::AssignmentResult result;
+    result.outcome = static_cast<AssignmentOutcome>(outcome);
+    if (removedFromASlot) {
+      result.half = protocol::KeySlotTable::Half::kMacro;
+      result.slot = 0;
+    }
+    const AssignedChoice choice{static_cast<Kind>(kind), name, shortened, page};
+
+    QCOMPARE(KeyAssignmentFlow::OutcomeTexts(result, removal, QStringLiteral("F5"), choice), told);
+  }
+
+  // After the dialog closes, the window says what the key does now, in the window's language,
+  // or why it does not.
+  void theWindowTellsWhatCameOfTheDialog_data() {
+    QTest::addColumn<QString>("translator");
+    QTest::addColumn<bool>("assignedBefore");
+    QTest::addColumn<InDialog>("inDialog");
+    QTest::addColumn<QStringList>("told");
+    const QString english = QString::fromLatin1(kEnglishTranslator);
+    QTest::newRow("macro") << english << false << Macro(0)
+                           << QStringList{QString::fromUtf8("F5 now plays “Copy”")};
+    QTest::newRow("macro in Chinese")
+        << QString::fromLatin1(kChineseTranslator) << false << Macro(0)
+        << QStringList{QString::fromUtf8("F5 现在播放“Copy”")};
+    QTest::newRow("long macro") << english << false << Macro(1)
+                                << QStringList{
+                                       QString::fromUtf8("F5 now plays “Long”"),
+                                       QStringLiteral("The macro was shortened to 82 events")};
+    QTest::newRow("no macro chosen")
+        << english << false << Macro(-1)
+        << QStringList{QStringLiteral("Nothing was assigned: choose a macro first")};
+    QTest::newRow("media key") << english << false
+                               << Entry(MacroRecordDlg::kMediaKeyPage, "cmb_media_keys")
+                               << QStringList{QString::fromUtf8("F5 now sends “Play/Pause”")};
+    QTest::newRow("key combination")
+        << english << false << Entry(MacroRecordDlg::kFunctionKeyPage, "cmb_function_keys")
+        << QStringList{QString::fromUtf8("F5 now plays “Copy”")};
+    QTest::newRow("single key") << english << false << SingleKey(Qt::Key_Escape)
+                                << QStringList{QString::fromUtf8("F5 now sends “Esc”")};
+    QTest::newRow("reset") << english << true << ResetKey()
+                           << QStringList{QStringLiteral("F5 has no assignment any more")};
+    QTest::newRow("reset of a key without assignment")
+        << english << false << ResetKey() << QStringList{QStringLiteral("F5 had no assignment")};
+  }
+
+  void theWindowTellsWhatCameOfTheDialog() {
+    QFETCH(QString, translator);
+    QFETCH(bool, assignedBefore);
+    QFETCH(InDialog, inDialog);
+    QFETCH(QStringList, told);
+    const auto app = test::MakeApplication(translator);
+    test::MainWindowUnderTest main;
+    if (assignedBefore) {
+      protocol::AssignKeyMapping(main.window().Connection().Link(), 0, 0, kF5, 0x05);
+    }
+    const ui::SHostDialog::ExecHook previous = ui::SHostDialog::SetExecHook(
+        [&inDialog](ui::SHostDialog& dialog) { inDialog(dynamic_cast<MacroRecordDlg&>(dialog)); });
+
+    for (const int event : {controls::ICoordButtonClickListener::kEventPress,
+                            controls::ICoordButtonClickListener::kEventRelease}) {
+      main.window().OnCoordButtonClick(kF5, QStringLiteral("F5"), event, 0, 0, 0);
+    }
+    ui::SHostDialog::SetExecHook(previous);
+
+    QCOMPARE(main.Messages(), told);
+  }
+
+ private:
+  QTemporaryDir userDir_;
+};
+
+}  // namespace keyloom::app
+
+Q_DECLARE_METATYPE(keyloom::app::InDialog)
+
+QTEST_MAIN(keyloom::app::AssignmentOutcomeTest)
+#include "AssignmentOutcomeTest.moc"
