@@ -246,20 +246,25 @@ int Run(const std::vector<std::string>& args, Console& console) {
     return status == 0 ? kExitOk : kExitUsage;
   }
 
+  // Not value_or: finding the per-user folder creates it, which --data-dir must not cause.
+  const std::filesystem::path dataDir =
+      a.global.dataDir ? *a.global.dataDir : settings::UserDataDir();
+  // The program's configuration (or --config), with the user's own file over it, as keyloom
+  // reads them.
   const std::filesystem::path configFile =
       a.global.configFile.value_or(settings::DataDir() / "config.xml");
+  const std::filesystem::path userConfigFile =
+      settings::UserConfigFile(dataDir, settings::DataDir());
   settings::AppConfig config;
-  const bool loaded = config.LoadFile(configFile);
-  if (!loaded && a.global.configFile) {
+  const settings::AppConfig::Layers layers = config.LoadLayered(configFile, userConfigFile);
+  if (!layers.shipped && a.global.configFile) {
     console.err << "keyloomctl: cannot read the configuration file " << configFile.string() << '\n';
     return kExitUsage;
   }
 
-  // Not value_or: finding the per-user folder creates it, which --data-dir must not cause.
-  const std::filesystem::path dataDir =
-      a.global.dataDir ? *a.global.dataDir : settings::UserDataDir();
-  Context context{
-      a.global, config, configFile, loaded, dataDir, console, Output(console.out, a.global.json)};
+  Context context{a.global,       config,         configFile,
+                  layers.shipped, userConfigFile, layers.user,
+                  dataDir,        console,        Output(console.out, a.global.json)};
   return Dispatch(a, context);
 }
 

@@ -334,7 +334,8 @@ int RunDevices(Context& context, bool all) {
 }
 
 int RunConfig(Context& context) {
-  context.output.Config(context.config, context.configFile, context.configLoaded);
+  context.output.Config(context.config, {context.configFile, context.configLoaded},
+                        {context.userConfigFile, context.userConfigLoaded});
   return kExitOk;
 }
 

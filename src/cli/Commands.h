@@ -17,6 +17,9 @@ struct Context {
   const settings::AppConfig& config;
   std::filesystem::path configFile;
   bool configLoaded = false;
+  // The user's own config.xml, which came over configFile where it could be read.
+  std::filesystem::path userConfigFile;
+  bool userConfigLoaded = false;
   std::filesystem::path dataDir;
   Console& console;
   Output output;

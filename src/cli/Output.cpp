@@ -144,10 +144,11 @@ void Output::Devices(const std::vector<hid::HidInterfaceInfo>& interfaces,
   }
 }
 
-void Output::Config(const settings::AppConfig& config, const std::filesystem::path& file,
-                    bool loaded) {
+void Output::Config(const settings::AppConfig& config, const ConfigFile& file,
+                    const ConfigFile& userFile) {
   if (json_) {
     PrintJson(out_, {{"isChinese", config.isChinese ? 1 : 0},
+                     {"languageSet", config.languageSet ? 1 : 0},
                      {"vendorId", config.vendorId},
                      {"productId", config.productId},
                      {"interfaceNumber", config.interfaceNumber},
@@ -156,8 +157,16 @@ void Output::Config(const settings::AppConfig& config, const std::filesystem::pa
                      {"functionKeys", CatalogueJson(config.functionKeys)}});
     return;
   }
-  out_ << "File: " << file.string() << (loaded ? "" : " (not readable: defaults in use)") << '\n'
-       << "Language: " << (config.isChinese ? "Chinese" : "English") << '\n'
+  out_ << "File: " << file.path.string() << (file.loaded ? "" : " (not readable: defaults in use)")
+       << '\n';
+  if (userFile.loaded) {
+    out_ << "The user's file, over it: " << userFile.path.string() << '\n';
+  }
+  out_ << "Language: "
+       << (!config.languageSet ? "not set (the system's language decides)"
+           : config.isChinese  ? "Chinese"
+                               : "English")
+       << '\n'
        << "Keyboard: vendor id " << DescribeSelectorField(config.vendorId, true, 4)
        << ", product id " << DescribeSelectorField(config.productId, true, 4) << ", interface "
        << DescribeSelectorField(config.interfaceNumber, false, 0) << ", collection "

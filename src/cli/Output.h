@@ -24,7 +24,15 @@ class Output {
   // `selectedIndex` marks the interface that opening the keyboard would pick (none with --all).
   void Devices(const std::vector<hid::HidInterfaceInfo>& interfaces,
                std::optional<std::size_t> selectedIndex);
-  void Config(const settings::AppConfig& config, const std::filesystem::path& file, bool loaded);
+  // A configuration file and whether it could be read.
+  struct ConfigFile {
+    std::filesystem::path path;
+    bool loaded = false;
+  };
+  // The configuration as read from the program's file with the user's own over it (an empty
+  // path: none).
+  void Config(const settings::AppConfig& config, const ConfigFile& file,
+              const ConfigFile& userFile);
   // `profile` is 1-3, or nullopt when the table is the keyboard's active profile, not chosen.
   void Slots(const protocol::KeySlotTable& slots, std::optional<int> profile);
   void Lighting(int mode, const protocol::LightingRecord& record);

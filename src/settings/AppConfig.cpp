@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -36,6 +38,25 @@ constexpr const char* kMediaKeyElement = "mediakey";
 constexpr const char* kFunctionKeyElement = "functkey";
 constexpr const char* kNameAttribute = "name";
 constexpr const char* kCodeAttribute = "code";
+
+constexpr const char* kWindowElement = "window";
+constexpr const char* kWidthAttribute = "width";
+constexpr const char* kHeightAttribute = "height";
+
+// The locales of the systems that speak Chinese: "zh", "zh_CN", "zh-Hans-CN", ...
+constexpr std::string_view kChineseLocale = "zh";
+
+// A user's file as the program starts it.
+constexpr std::string_view kNewUserFile =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+    "<!-- Keyloom's settings for this user. Each element here takes the place of the one of the "
+    "program's own config.xml: the language (cn or en) and the window's size, which Keyloom "
+    "keeps here, and a usb, mediakey or functkey element of your own. -->\n";
+
+// What the user's file is parsed with, so that its comments and declarations are written back.
+constexpr unsigned kUserFileParsing = pugi::parse_default | pugi::parse_comments |
+                                      pugi::parse_declaration | pugi::parse_pi |
+                                      pugi::parse_doctype;
 
 // Far above any real configuration; a larger file is refused rather than read into memory.
 constexpr std::uintmax_t kLargestFileSize = 16U * 1024U * 1024U;
@@ -113,9 +134,50 @@ std::vector<KeyCatalogEntry> ReadCatalogue(const pugi::xml_node& catalogue) {
   return entries;
 }
 
+// Parses a configuration; false for text that is no configuration (see LoadBuffer).
+bool ParseConfiguration(std::string_view bytes, pugi::xml_document& document,
+                        unsigned options = pugi::parse_default) {
+  // The parser accepts several elements at the top level, which this file needs. On a syntax
+  // error it still hands back the tree read up to that point, and at a NUL character it stops
+  // reading without any error; neither partial tree is used. A file without any element (empty,
+  // only a declaration or comments) is refused by the parser as well.
+  const pugi::xml_parse_result result =
+      document.load_buffer(bytes.data(), bytes.size(), options, pugi::encoding_auto);
+  return result && !HasNulCharacter(bytes, result.encoding);
+}
+
+// Reads a file whole into `document`; false when it cannot be read or is no configuration.
+bool ParseFile(const std::filesystem::path& file, pugi::xml_document& document) {
+  const std::optional<std::string> bytes = file.empty() ? std::nullopt : ReadWholeFile(file);
+  return bytes && ParseConfiguration(*bytes, document);
+}
+
+// The top-level element of the configuration that `element` picks by name.
+using ElementPicker = std::function<pugi::xml_node(const char* name)>;
+
+void ReadElements(AppConfig& config, const ElementPicker& element) {
+  const std::string_view language = element(kLocalElement).attribute(kLanguageAttribute).value();
+  config.isChinese = language == kChineseLanguage;
+  config.languageSet = !language.empty();
+
+  const pugi::xml_node usb = element(kUsbElement);
+  config.vendorId = ReadHexInt32(usb.attribute(kVendorIdAttribute).value());
+  config.productId = ReadHexInt32(usb.attribute(kProductIdAttribute).value());
+  config.interfaceNumber = ReadHexInt32(usb.attribute(kInterfaceAttribute).value());
+  config.collectionNumber = ReadHexInt32(usb.attribute(kCollectionAttribute).value());
+
+  config.mediaKeys = ReadCatalogue(element(kMediaKeyElement));
+  config.functionKeys = ReadCatalogue(element(kFunctionKeyElement));
+
+  const pugi::xml_node window = element(kWindowElement);
+  config.windowWidth = ReadDecimalInt32(window.attribute(kWidthAttribute).value());
+  config.windowHeight = ReadDecimalInt32(window.attribute(kHeightAttribute).value());
+}
+
 struct GlobalState {
   std::mutex mutex;
   std::optional<std::filesystem::path> file;
+  std::optional<std::filesystem::path> userFile;
   bool created = false;
 };
 
@@ -138,45 +200,60 @@ bool AppConfig::LoadFile(const std::filesystem::path& file) {
 
 bool AppConfig::LoadBuffer(std::string_view bytes) {
   *this = AppConfig{};
-  // The parser accepts several elements at the top level, which this file needs. On a syntax
-  // error it still hands back the tree read up to that point, and at a NUL character it stops
-  // reading without any error; neither partial tree is used. A file without any element (empty,
-  // only a declaration or comments) is refused by the parser as well.
   pugi::xml_document document;
-  const pugi::xml_parse_result result =
-      document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
-  if (!result || HasNulCharacter(bytes, result.encoding)) {
+  if (!ParseConfiguration(bytes, document)) {
     return false;
   }
-
-  isChinese =
-      std::string_view(document.child(kLocalElement).attribute(kLanguageAttribute).value()) ==
-      kChineseLanguage;
-
-  const pugi::xml_node usb = document.child(kUsbElement);
-  vendorId = ReadHexInt32(usb.attribute(kVendorIdAttribute).value());
-  productId = ReadHexInt32(usb.attribute(kProductIdAttribute).value());
-  interfaceNumber = ReadHexInt32(usb.attribute(kInterfaceAttribute).value());
-  collectionNumber = ReadHexInt32(usb.attribute(kCollectionAttribute).value());
-
-  mediaKeys = ReadCatalogue(document.child(kMediaKeyElement));
-  functionKeys = ReadCatalogue(document.child(kFunctionKeyElement));
+  ReadElements(*this, [&document](const char* name) { return document.child(name); });
   return true;
+}
+
+AppConfig::Layers AppConfig::LoadLayered(const std::filesystem::path& shipped,
+                                         const std::filesystem::path& user) {
+  *this = AppConfig{};
+  pugi::xml_document shippedDocument;
+  pugi::xml_document userDocument;
+  Layers layers;
+  layers.shipped = ParseFile(shipped, shippedDocument);
+  layers.user = ParseFile(user, userDocument);
+  if (!layers.shipped) {
+    shippedDocument.reset();
+  }
+  if (!layers.user) {
+    userDocument.reset();
+  }
+  ReadElements(*this, [&](const char* name) {
+    const pugi::xml_node own = userDocument.child(name);
+    return own ? own : shippedDocument.child(name);
+  });
+  return layers;
+}
+
+bool AppConfig::IsChineseFor(std::string_view systemLocale) const {
+  if (languageSet) {
+    return isChinese;
+  }
+  return systemLocale.substr(0, kChineseLocale.size()) == kChineseLocale &&
+         (systemLocale.size() == kChineseLocale.size() ||
+          systemLocale[kChineseLocale.size()] == '_' ||
+          systemLocale[kChineseLocale.size()] == '-' || systemLocale[kChineseLocale.size()] == '.');
 }
 
 const AppConfig& AppConfig::Global() {
   static const AppConfig config = [] {
     GlobalState& state = TheGlobalState();
     std::filesystem::path file;
+    std::filesystem::path userFile;
     {
       const std::lock_guard lock(state.mutex);
       state.created = true;
       file = state.file.value_or(DataDir() / PathFromUtf8(kConfigFileName));
+      userFile = state.userFile ? *state.userFile : UserConfigFile(UserDataDir(), DataDir());
     }
     // A missing or broken file leaves the defaults, which find no keyboard; the program still
-    // starts, in English, with empty catalogues.
+    // starts, with empty catalogues.
     AppConfig loaded;
-    loaded.LoadFile(file);
+    loaded.LoadLayered(file, userFile);
     return loaded;
   }();
   return config;
@@ -190,6 +267,75 @@ bool AppConfig::SetGlobalFile(std::filesystem::path file) {
   }
   state.file = std::move(file);
   return true;
+}
+
+bool AppConfig::SetGlobalUserFile(std::filesystem::path file) {
+  GlobalState& state = TheGlobalState();
+  const std::lock_guard lock(state.mutex);
+  if (state.created) {
+    return false;
+  }
+  state.userFile = std::move(file);
+  return true;
+}
+
+std::filesystem::path UserConfigFile(const std::filesystem::path& userDataDir,
+                                     const std::filesystem::path& dataDir) {
+  if (userDataDir.empty()) {
+    return {};
+  }
+  std::error_code error;
+  const std::filesystem::path user = std::filesystem::weakly_canonical(userDataDir, error);
+  const std::filesystem::path data =
+      error ? dataDir : std::filesystem::weakly_canonical(dataDir, error);
+  if (error || user == data) {
+    return {};
+  }
+  return userDataDir / PathFromUtf8(kConfigFileName);
+}
+
+std::optional<std::string> WithSetting(std::string_view bytes, std::string_view element,
+                                       const AttributeValues& values) {
+  pugi::xml_document document;
+  const std::string_view text = bytes.empty() ? kNewUserFile : bytes;
+  const pugi::xml_parse_result result =
+      document.load_buffer(text.data(), text.size(), kUserFileParsing, pugi::encoding_auto);
+  // A new file has no element yet, which the parser reports as an error of its own.
+  const bool empty = result.status == pugi::status_no_document_element;
+  if ((!result && !empty) || HasNulCharacter(text, result.encoding) || (empty && !bytes.empty())) {
+    return std::nullopt;
+  }
+  const std::string name(element);
+  pugi::xml_node node = document.child(name.c_str());
+  if (!node) {
+    node = document.append_child(name.c_str());
+  }
+  for (const auto& [attribute, value] : values) {
+    pugi::xml_attribute existing = node.attribute(attribute.c_str());
+    if (!existing) {
+      existing = node.append_attribute(attribute.c_str());
+    }
+    existing.set_value(value.c_str());
+  }
+  // The file is written in UTF-8, whatever it was read in.
+  if (pugi::xml_node declaration = document.first_child();
+      declaration.type() == pugi::node_declaration && declaration.attribute("encoding")) {
+    declaration.attribute("encoding").set_value("utf-8");
+  }
+  std::ostringstream out;
+  document.save(out, "\t", pugi::format_default | pugi::format_no_declaration, pugi::encoding_utf8);
+  return out.str();
+}
+
+std::optional<std::string> WithLanguage(std::string_view bytes, bool chinese) {
+  return WithSetting(bytes, kLocalElement,
+                     {{kLanguageAttribute, chinese ? std::string(kChineseLanguage) : "en"}});
+}
+
+std::optional<std::string> WithWindowSize(std::string_view bytes, int width, int height) {
+  return WithSetting(
+      bytes, kWindowElement,
+      {{kWidthAttribute, std::to_string(width)}, {kHeightAttribute, std::to_string(height)}});
 }
 
 }  // namespace keyloom::settings

@@ -79,10 +79,11 @@ class KeyloomctlTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }
 
-  // Runs keyloomctl on this test's configuration and data folder.
-  Result Run(std::vector<std::string> args, const std::string& input = {}) {
-    args.insert(args.begin(),
-                {"--config", (folder_ / "config.xml").string(), "--data-dir", folder_.string()});
+  // Runs keyloomctl on this test's configuration and data folder (or `dataDir`).
+  Result Run(std::vector<std::string> args, const std::string& input = {},
+             const std::filesystem::path& dataDir = {}) {
+    args.insert(args.begin(), {"--config", (folder_ / "config.xml").string(), "--data-dir",
+                               (dataDir.empty() ? folder_ : dataDir).string()});
     std::istringstream in(input);
     std::ostringstream out;
     std::ostringstream err;
@@ -162,6 +163,28 @@ TEST_F(KeyloomctlTest, NamedConfigurationThatCannotBeReadIsAnError) {
   const Result result = Run({"--config", (folder_ / "missing.xml").string(), "config"});
   EXPECT_EQ(result.status, kExitUsage);
   EXPECT_THAT(result.err, HasSubstr("missing.xml"));
+}
+
+// The user's own config.xml in the data folder comes over the program's, element by element, as
+// it does for keyloom.
+TEST_F(KeyloomctlTest, TheUsersConfigurationComesOverTheProgramsOne) {
+  const std::filesystem::path user = folder_ / "user";
+  std::filesystem::create_directories(user);
+  std::ofstream(user / "config.xml") << R"(<local language="en"/><usb vid="1234" pid="5678"/>)";
+
+  Result result = Run({"config", "--json"}, {}, user);
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  const auto json = nlohmann::json::parse(result.out);
+  EXPECT_EQ(json["isChinese"], 0);
+  // A whole element: the user's "usb" names no interface, so interface 0 must match.
+  EXPECT_EQ(json["vendorId"], 0x1234);
+  EXPECT_EQ(json["productId"], 0x5678);
+  EXPECT_EQ(json["interfaceNumber"], 0);
+  EXPECT_EQ(json["mediaKeys"].size(), 1U);
+
+  result = Run({"config"}, {}, user);
+  EXPECT_THAT(result.out, HasSubstr("The user's file, over it: " + (user / "config.xml").string()));
+  EXPECT_THAT(result.out, HasSubstr("Language: English"));
 }
 
 TEST_F(KeyloomctlTest, ConfigAsJsonUsesTheFieldNames) {

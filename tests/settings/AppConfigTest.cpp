@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -261,18 +262,156 @@ TEST(AppConfig, LoadJoinsTheFolderAndAUtf8FileName) {
   EXPECT_FALSE(config.Load(folder.Path(), "config.xml"));
 }
 
-// The only test that touches the process-wide object: it reads the named file once and keeps it.
-TEST(AppConfig, TheGlobalObjectReadsTheNamedFileOnce) {
+// The user's own file comes over the program's element by element; a file that does not read
+// counts as empty.
+TEST(AppConfig, TheUsersFileComesOverTheShippedOneElementByElement) {
+  const std::string shipped = R"(<local language="cn"/><usb vid="111"/>
+<mediakey><key name="Mute" code="239"/><key name="Stop" code="233"/></mediakey>)";
+  const struct {
+    const char* name;
+    std::optional<std::string> shipped;
+    std::optional<std::string> user;
+    bool shippedRead;
+    bool userRead;
+    bool languageSet;
+    bool chinese;
+    std::int32_t vendorId;
+    std::size_t mediaKeys;
+    std::int32_t windowWidth;
+  } cases[] = {
+      {"no user file", shipped, std::nullopt, true, false, true, true, 0x111, 2, 0},
+      {"language", shipped, R"(<local language="en"/>)", true, true, true, false, 0x111, 2, 0},
+      {"no language", shipped, "<local/>", true, true, false, false, 0x111, 2, 0},
+      {"keyboard", shipped, R"(<usb vid="222"/>)", true, true, true, true, 0x222, 2, 0},
+      {"own catalogue", shipped, R"(<mediakey><key name="Play" code="232"/></mediakey>)", true,
+       true, true, true, 0x111, 1, 0},
+      {"window", shipped, R"(<window width="1000" height="600"/>)", true, true, true, true, 0x111,
+       2, 1000},
+      {"broken user file", shipped, R"(<usb vid="222"/><local)", true, false, true, true, 0x111, 2,
+       0},
+      {"no program file", std::nullopt, R"(<usb vid="222"/>)", false, true, false, false, 0x222, 0,
+       0},
+  };
+  for (const auto& c : cases) {
+    const TempFolder folder;
+    const std::filesystem::path shippedFile =
+        c.shipped ? folder.Write("shipped.xml", *c.shipped) : folder.Path() / "missing.xml";
+    const std::filesystem::path userFile =
+        c.user ? folder.Write("user.xml", *c.user) : folder.Path() / "no-user.xml";
+    AppConfig config;
+    const AppConfig::Layers layers = config.LoadLayered(shippedFile, userFile);
+    EXPECT_EQ(layers.shipped, c.shippedRead) << c.name;
+    EXPECT_EQ(layers.user, c.userRead) << c.name;
+    EXPECT_EQ(config.languageSet, c.languageSet) << c.name;
+    EXPECT_EQ(config.isChinese, c.chinese) << c.name;
+    EXPECT_EQ(config.vendorId, c.vendorId) << c.name;
+    EXPECT_EQ(config.mediaKeys.size(), c.mediaKeys) << c.name;
+    EXPECT_EQ(config.windowWidth, c.windowWidth) << c.name;
+  }
+}
+
+// The configuration's language counts; without one, a Chinese locale of the system gives
+// Chinese and any other English.
+TEST(AppConfig, TheLanguageComesFromTheConfigurationElseFromTheLocale) {
+  const struct {
+    const char* document;
+    const char* locale;
+    bool chinese;
+  } cases[] = {
+      {R"(<local language="cn"/>)", "en_US.UTF-8", true},
+      {R"(<local language="en"/>)", "zh_CN.UTF-8", false},
+      {R"(<local language="jp"/>)", "zh_CN", false},
+      {"<local/>", "zh_CN", true},
+      {"<usb/>", "zh", true},
+      {"<usb/>", "zh-Hans-CN", true},
+      {"<usb/>", "zh_TW.UTF-8", true},
+      {"<usb/>", "en_US", false},
+      {"<usb/>", "C", false},
+      {"<usb/>", "", false},
+      {"<usb/>", "zhx", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(LoadText(c.document).IsChineseFor(c.locale), c.chinese)
+        << c.document << " " << c.locale;
+  }
+}
+
+// The data folder's config.xml is the program's own; a user's file lies in another folder.
+TEST(AppConfig, TheUsersFileIsInAnotherFolderThanTheProgramsData) {
+  const TempFolder data;
+  const TempFolder user;
+  EXPECT_EQ(UserConfigFile(user.Path(), data.Path()), user.Path() / "config.xml");
+  EXPECT_EQ(UserConfigFile(data.Path(), data.Path()), std::filesystem::path());
+  EXPECT_EQ(UserConfigFile(data.Path() / "." / "", data.Path()), std::filesystem::path());
+  EXPECT_EQ(UserConfigFile({}, data.Path()), std::filesystem::path());
+}
+
+// A setting goes into the user's file and reads back; what else the file holds stays, and a
+// file that does not read is not written over.
+TEST(AppConfig, SettingsAreWrittenIntoTheUsersFile) {
+  const std::string utf16 = {'\xFF', '\xFE', '<', 0, 'u', 0, 's', 0, 'b', 0, ' ', 0, 'v', 0, 'i', 0,
+                             'd',    0,      '=', 0, '"', 0, '9', 0, '"', 0, '/', 0, '>', 0};
+  const struct {
+    const char* name;
+    std::string before;
+    bool kept;
+    const char* stays;
+  } cases[] = {
+      {"new file", "", true, "Keyloom's settings for this user"},
+      {"other elements", "<!-- mine --><usb vid=\"9\"/>\n<functkey><key name=\"X\"/></functkey>",
+       true, "<!-- mine -->"},
+      {"language and window there", R"(<local language="en" note="x"/><window width="1"/>)", true,
+       "note=\"x\""},
+      {"declared in another encoding", "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?><usb/>",
+       true, "encoding=\"utf-8\""},
+      {"UTF-16", utf16, true, "vid=\"9\""},
+      {"broken", "<local language=\"en\"", false, ""},
+      {"only a comment", "<!-- nothing -->", false, ""},
+  };
+  for (const auto& c : cases) {
+    const std::optional<std::string> language = WithLanguage(c.before, true);
+    ASSERT_EQ(language.has_value(), c.kept) << c.name;
+    if (!c.kept) {
+      EXPECT_FALSE(WithWindowSize(c.before, 1000, 600).has_value()) << c.name;
+      continue;
+    }
+    const std::optional<std::string> both = WithWindowSize(*language, 1000, 600);
+    ASSERT_TRUE(both.has_value()) << c.name;
+    EXPECT_NE(both->find(c.stays), std::string::npos) << c.name << ":\n" << *both;
+    AppConfig config;
+    ASSERT_TRUE(config.LoadBuffer(*both)) << c.name << ":\n" << *both;
+    EXPECT_TRUE(config.isChinese) << c.name;
+    EXPECT_EQ(config.windowWidth, 1000) << c.name;
+    EXPECT_EQ(config.windowHeight, 600) << c.name;
+    AppConfig before;
+    if (before.LoadBuffer(c.before)) {
+      EXPECT_EQ(config.vendorId, before.vendorId) << c.name;
+      EXPECT_EQ(config.functionKeys, before.functionKeys) << c.name;
+    }
+    AppConfig english;
+    ASSERT_TRUE(english.LoadBuffer(*WithLanguage(*both, false))) << c.name;
+    EXPECT_FALSE(english.isChinese) << c.name;
+    EXPECT_TRUE(english.languageSet) << c.name;
+  }
+}
+
+// The only test that touches the process-wide object: it reads the named files once and keeps
+// them.
+TEST(AppConfig, TheGlobalObjectReadsTheNamedFilesOnce) {
   const TempFolder folder;
   const std::filesystem::path first = folder.Write("first.xml", R"(<usb vid="111"/>)");
   const std::filesystem::path second = folder.Write("second.xml", R"(<usb vid="222"/>)");
+  const std::filesystem::path user = folder.Write("user.xml", R"(<local language="cn"/>)");
   ASSERT_TRUE(AppConfig::SetGlobalFile(second));
   ASSERT_TRUE(AppConfig::SetGlobalFile(first));
+  ASSERT_TRUE(AppConfig::SetGlobalUserFile(user));
 
   const AppConfig& config = AppConfig::Global();
   EXPECT_EQ(config.vendorId, 0x111);
+  EXPECT_TRUE(config.isChinese);
 
   EXPECT_FALSE(AppConfig::SetGlobalFile(second));
+  EXPECT_FALSE(AppConfig::SetGlobalUserFile(second));
   std::filesystem::remove(first);
   EXPECT_EQ(&AppConfig::Global(), &config);
   EXPECT_EQ(AppConfig::Global().vendorId, 0x111);

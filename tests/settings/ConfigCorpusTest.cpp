@@ -80,6 +80,7 @@ TEST(ConfigCorpus, EveryFileIsRefusedWholeOrLoadsSanely) {
 TEST(ConfigCorpus, EveryUnicodeEncodingGivesTheSameResult) {
   AppConfig expected;
   expected.isChinese = true;
+  expected.languageSet = true;
   expected.vendorId = 0x258A;
   expected.productId = 0x2A;
   expected.interfaceNumber = 1;
