@@ -2,7 +2,7 @@
 # Renders keyloom's main window into docs/screenshots/ with the program itself (keyloom
 # --screenshot), talking to the simulated keyboard on the offscreen platform: English and Chinese,
 # at 100 % (main-en.png, main-cn.png) and at 200 % (main-en@2x.png, main-cn@2x.png). The language
-# comes from a copy of data/config.xml with <local language="..."/> changed. Then the key
+# comes from a copy of data/config.xml with <local language="..."/> added. Then the key
 # assignment dialog (keyloom --screenshot-dialog): its four pages in English, its macro page in
 # Chinese (dialog-en-0.png ... dialog-en-3.png, dialog-cn-0.png).
 #
@@ -29,11 +29,7 @@ mkdir -p "$out"
 
 for language in en cn; do
   config="$scratch/config-$language.xml"
-  sed "s/<local language=\"[^\"]*\"/<local language=\"$language\"/" data/config.xml >"$config"
-  if ! grep -q "<local language=\"$language\"/>" "$config"; then
-    echo "screenshots.sh: data/config.xml has no <local language=\"...\"/> to change" >&2
-    exit 1
-  fi
+  { cat data/config.xml; echo "<local language=\"$language\"/>"; } >"$config"
   for scale in 1 2; do
     suffix=$([ "$scale" = 1 ] && echo "" || echo "@${scale}x")
     file="$out/main-$language$suffix.png"

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "app/FirstPaintReporter.h"
 #include "app/Language.h"
 #include "app/SingleInstanceGuard.h"
+#include "app/UserSettings.h"
 #include "app/WindowActivation.h"
 #include "connection/KeyboardConnection.h"
 #include "controls/ICoordButtonClickListener.h"
@@ -149,6 +151,16 @@ int AppShell::Run(char* programPath) {
     // The key assignment dialog keeps its choices there, and the macro library beside them.
     macro::AssignmentStore::SetGlobalFolder(*options_.dataDir);
   }
+  // The user's own configuration, over the program's: their language, their window's size. In a
+  // portable copy the user's folder is the program's, and the settings go into its config.xml.
+  // Not value_or: finding the per-user folder creates it, which --data-dir must not cause.
+  const std::filesystem::path userDataDir =
+      options_.dataDir ? *options_.dataDir : settings::UserDataDir();
+  settings::AppConfig::SetGlobalUserFile(
+      settings::UserConfigFile(userDataDir, settings::DataDir()));
+  const std::filesystem::path settingsFile =
+      userDataDir.empty() ? std::filesystem::path()
+                          : userDataDir / settings::PathFromUtf8(settings::kConfigFileName);
   if (options_.screenshotFile) {
     options_.screenshotFile = QDir::current().absoluteFilePath(*options_.screenshotFile);
   }
@@ -199,10 +211,11 @@ int AppShell::Run(char* programPath) {
   }
   QGuiApplication::setDesktopFileName(QLatin1String(kDesktopEntryName));
 
-  // The configuration, kept for the whole run, and the translation it asks for. Without that
-  // translation the texts stay as the layouts give them.
+  // The configuration, kept for the whole run, and the translation it asks for, else the one of
+  // the system's language. Without that translation the texts stay as the layouts give them.
   const settings::AppConfig& config = settings::AppConfig::Global();
-  InstallTranslator(app, TranslatorNameFor(config.isChinese));
+  InstallTranslator(app,
+                    TranslatorNameFor(config.IsChineseFor(QLocale::system().name().toStdString())));
 
   controls::RegisterControls(app);
 
@@ -222,6 +235,7 @@ int AppShell::Run(char* programPath) {
   // in while the window starts is not missed: its change waits until the loop runs.
   std::unique_ptr<hid::DeviceMonitor> monitor = hid::OpenDeviceMonitor();
   CMainDlg mainDlg(std::move(keyboard), instanceName);
+  mainDlg.SetUserSettings(UserSettings(settingsFile));
   if (!mainDlg.Create()) {
     std::fprintf(stderr, "%s: the skin has no main window: %s cannot be loaded from %s\n",
                  kProgramName, CMainDlg::kLayoutName, qPrintable(ToQString(dataDir / kSkinFolder)));
@@ -238,9 +252,10 @@ int AppShell::Run(char* programPath) {
     deviceChanges = std::make_unique<DeviceChangeNotifier>(
         std::move(monitor), [&mainDlg] { mainDlg.OnDeviceChange(); });
   }
-  // A screenshot shows the window at its layout's size, whatever the screen.
+  // The window as the user left it, within the screen. A screenshot shows it at its layout's
+  // size, whatever the screen.
   if (!options_.screenshotFile) {
-    mainDlg.FitToScreen();
+    mainDlg.FitToScreen(QSize(config.windowWidth, config.windowHeight));
   }
   mainDlg.CenterWindow();
   mainDlg.showNormal();

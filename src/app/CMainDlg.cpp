@@ -14,6 +14,7 @@
 #include "protocol/UserTexts.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
+#include "ui/host/PopupMenu.h"
 #include "ui/host/SApplication.h"
 #include "ui/host/SMessageBox.h"
 #include "ui/widgets/SComboBox.h"
@@ -35,9 +36,6 @@ const QString kMaximizeButton = QStringLiteral("btn_max");
 const QString kRestoreButton = QStringLiteral("btn_restore");
 const QString kRestoreFactoryButton = QStringLiteral("btn_restore_factory");
 const QString kLogoLink = QStringLiteral("logo_link");
-// Named items of the "more" menu.
-const QString kChineseItem = QStringLiteral("zh_cn");
-const QString kEnglishItem = QStringLiteral("jp");
 
 const QString kKeyboardPicture = QStringLiteral("img_keyboard");
 const QString kProfileCombo = QStringLiteral("cmb_profile");
@@ -163,6 +161,30 @@ void CMainDlg::SwitchLanguage(bool chinese) {
   }
   SendLanguageChanged();
   permissionNotice_.Retranslate();
+  if (!userSettings_.SaveLanguage(chinese).ok()) {
+    Tell(Translated(kLanguageNotKeptText));
+  }
+}
+
+void CMainDlg::OnInitMenu(ui::PopupMenu& menu) {
+  const ui::SApplication* app = ui::SApplication::Instance();
+  const bool chinese = app != nullptr && ShowsChinese(*app);
+  menu.SetChecked(QLatin1String(kChineseItem), chinese);
+  menu.SetChecked(QLatin1String(kEnglishItem), !chinese);
+  if (trayCommands_.FindUpgradeProgram().isEmpty()) {
+    menu.RemoveItem(TrayCommands::kCommandUpgrade);
+  }
+}
+
+void CMainDlg::SaveWindowSize() {
+  if (!IsScaled()) {
+    return;
+  }
+  const QSize shown = isMaximized() || isFullScreen() ? normalGeometry().size() : size();
+  if (!shown.isEmpty()) {
+    // The window is closing: a size that cannot be kept costs only its size at the next start.
+    (void)userSettings_.SaveWindowSize(shown);
+  }
 }
 
 int CMainDlg::GetProfileEntry() const {
@@ -219,6 +241,7 @@ void CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::OnDestroy() {
+  SaveWindowSize();
   RemoveWindowProperty(instanceName_);
   SingleInstanceGuard::UnmarkMainWindow(*this, instanceName_);
   if (keyboardPicture_ != nullptr) {
@@ -267,9 +290,9 @@ void CMainDlg::OnEvent(ui::EventArgs& args) {
     SendSysCommand(kSysCommandMaximize);
   } else if (name == kRestoreButton) {
     SendSysCommand(kSysCommandRestore);
-  } else if (name == kChineseItem) {
+  } else if (name == QLatin1String(kChineseItem)) {
     SwitchLanguage(true);
-  } else if (name == kEnglishItem) {
+  } else if (name == QLatin1String(kEnglishItem)) {
     SwitchLanguage(false);
   } else if (name == kRestoreFactoryButton) {
     RestoreFactorySettings();

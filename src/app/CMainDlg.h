@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "app/KeyboardControls.h"
 #include "app/LightingPanel.h"
 #include "app/PermissionNotice.h"
 #include "app/TrayCommands.h"
+#include "app/UserSettings.h"
 #include "connection/KeyboardConnection.h"
 #include "controls/ICoordButtonClickListener.h"
 #include "protocol/KeyboardProtocol.h"
@@ -68,6 +70,11 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   static constexpr const char* kRestoredText = "The keyboard is back to its factory settings";
   static constexpr const char* kRestoreNotTakenText =
       "The keyboard did not take the factory restore";
+  static constexpr const char* kLanguageNotKeptText =
+      "The language could not be kept for the next start";
+  // The named items of the "more" menu that choose the language.
+  static constexpr const char* kChineseItem = "zh_cn";
+  static constexpr const char* kEnglishItem = "jp";
 
   CMainDlg(std::unique_ptr<connection::KeyboardConnection> connection, QString instanceName);
   ~CMainDlg() override;
@@ -105,9 +112,13 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   // or not confirmed (the slot read after it was not whole).
   [[nodiscard]] static const char* RestoreOutcomeText(const protocol::RestoreResult& restored);
 
-  // Switches every text of the window to Chinese ("lang_cn") or English ("lang_en") at once; not
-  // saved. Nothing changes when the skin lacks that translation.
+  // Switches every text of the window to Chinese ("lang_cn") or English ("lang_en") at once, and
+  // keeps the choice for the next start in the user's settings (a save that fails is told).
+  // Nothing changes when the skin lacks that translation.
   void SwitchLanguage(bool chinese);
+
+  // Where the window keeps the language and its size for the next start; by default nowhere.
+  void SetUserSettings(UserSettings settings) { userSettings_ = std::move(settings); }
 
   // What the key assignment path needs of the window.
   [[nodiscard]] protocol::KeyboardState& GetKeyboardState() { return keyboard_; }
@@ -127,6 +138,9 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   // Menu commands with notification code 0: 1 runs the upgrade program, 6 asks the window to
   // close. Other codes are ignored.
   void OnCommand(int notifyCode, int id) override;
+  // The "more" menu and the tray menu mark the language shown, and offer the upgrade only when
+  // there is an upgrade program.
+  void OnInitMenu(ui::PopupMenu& menu) override;
   void OnEvent(ui::EventArgs& args) override;
 
   [[nodiscard]] connection::KeyboardConnection& Connection() { return *connection_; }
@@ -152,6 +166,8 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   // "btn_min": hidden, to come back from the tray icon; where the desktop has no tray, minimised
   // instead, so that the window can always be brought back.
   void HideToTray();
+  // Keeps the window's size (as it is when not maximised) in the user's settings.
+  void SaveWindowSize();
 
   std::unique_ptr<connection::KeyboardConnection> connection_;
   QString instanceName_;
@@ -170,6 +186,7 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   PermissionNotice permissionNotice_;
   KeyboardControls keyboardControls_;
   TrayCommands trayCommands_;
+  UserSettings userSettings_;
   // The simulated keyboard's state file set aside that the user was told of.
   std::filesystem::path reportedStateAside_;
 };

@@ -9,8 +9,20 @@
 
 namespace keyloom::app {
 
+namespace {
+
+// The language that the Chinese translation names itself.
+constexpr const char* kChineseLanguageName = "cn";
+
+}  // namespace
+
 QString Translated(const char* text) {
   return ui::SApplication::Tr(QString::fromUtf8(text));
+}
+
+bool ShowsChinese(const ui::SApplication& app) {
+  const ui::Translator* current = app.GetTranslatorManager().Current();
+  return current != nullptr && current->Name() == QLatin1String(kChineseLanguageName);
 }
 
 QString TranslatorNameFor(bool isChinese) {

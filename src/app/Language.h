@@ -15,6 +15,9 @@ inline constexpr const char* kEnglishTranslator = "lang_en";
 // `text` (a text of the program, in UTF-8) in the current language.
 [[nodiscard]] QString Translated(const char* text);
 
+// Whether the application's texts are shown in Chinese now (its translator is "lang_cn").
+[[nodiscard]] bool ShowsChinese(const ui::SApplication& app);
+
 // kChineseTranslator when the configuration asks for Chinese, else kEnglishTranslator.
 [[nodiscard]] QString TranslatorNameFor(bool isChinese);
 

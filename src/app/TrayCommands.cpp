@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
 #include <optional>
@@ -20,10 +21,15 @@ namespace {
 
 // The upgrade program's file name, with the platform's suffix for programs.
 constexpr const char* kUpgradeProgram = KEYLOOM_UPGRADE_PROGRAM;
+// The package's folder of programs of its own; empty where there is none.
+constexpr const char* kPackageProgramFolder = KEYLOOM_PACKAGE_PROGRAM_DIR;
 
 // Starts `program` without arguments, in this program's environment and current folder, without
 // our standard streams, and waits for it to end. False when it could not be started.
 bool RunAndWait(const QString& program) {
+  if (program.isEmpty()) {
+    return false;
+  }
   QProcess process;
   process.setProgram(program);
   // Output that nobody reads would fill a pipe and stall the program, and with it this wait.
@@ -97,7 +103,7 @@ void TrayCommands::OpenMakerPage() {
 void TrayCommands::RunUpgrade() {
   window_.Connection().Close();
   window_.SetConnectionStatus(false);
-  const QString program = UpgradeProgramPath();
+  const QString program = FindUpgradeProgram();
   window_.hide();
   if (!RunAndWait(program)) {
     ShowMessage(kFailedToStartUpgradeText);
@@ -106,10 +112,25 @@ void TrayCommands::RunUpgrade() {
   window_.ConnectKeyboard();
 }
 
-QString TrayCommands::UpgradeProgramPath() const {
-  const QString folder =
-      upgradeFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : upgradeFolder_;
-  return QDir(folder).filePath(QLatin1String(kUpgradeProgram));
+QStringList TrayCommands::UpgradeFolders() const {
+  if (!upgradeFolders_.isEmpty()) {
+    return upgradeFolders_;
+  }
+  QStringList folders{QCoreApplication::applicationDirPath()};
+  if (*kPackageProgramFolder != '\0') {
+    folders.append(QString::fromUtf8(kPackageProgramFolder));
+  }
+  return folders;
+}
+
+QString TrayCommands::FindUpgradeProgram() const {
+  for (const QString& folder : UpgradeFolders()) {
+    const QFileInfo program(QDir(folder).filePath(QLatin1String(kUpgradeProgram)));
+    if (program.isFile() && program.isExecutable()) {
+      return program.absoluteFilePath();
+    }
+  }
+  return {};
 }
 
 }  // namespace keyloom::app

@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 #include "app/NoticeLine.h"
 
@@ -64,10 +65,15 @@ class TrayCommands {
   // reading its profile again). A program that cannot be started shows
   // kFailedToStartUpgradeText.
   void RunUpgrade();
-  // The folder of the upgrade program; the executable's folder unless set.
-  void SetUpgradeFolder(const QString& folder) { upgradeFolder_ = folder; }
-  // The upgrade program: "update" in that folder ("update.exe" on Windows).
-  [[nodiscard]] QString UpgradeProgramPath() const;
+  // Where the upgrade program is looked for, in this order: the executable's folder, then the
+  // package's folder of programs of its own (<prefix>/lib/keyloom, not on Windows), unless set.
+  // The PATH is never searched: another program named "update" is no upgrade.
+  void SetUpgradeFolders(const QStringList& folders) { upgradeFolders_ = folders; }
+  [[nodiscard]] QStringList UpgradeFolders() const;
+  // The upgrade program, "update" ("update.exe" on Windows), in the first of those folders that
+  // holds one that this user may run; empty when none does. The menus offer the upgrade only
+  // then.
+  [[nodiscard]] QString FindUpgradeProgram() const;
 
   [[nodiscard]] const NoticeLine& GetNoticeLine() const { return noticeLine_; }
 
@@ -75,7 +81,7 @@ class TrayCommands {
   CMainDlg& window_;
   controls::SShellNotifyIcon* trayIcon_ = nullptr;
   NoticeLine noticeLine_;
-  QString upgradeFolder_;
+  QStringList upgradeFolders_;
 };
 
 }  // namespace keyloom::app

@@ -1,16 +1,20 @@
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <memory>
+#include <optional>
 
 #include "MainWindowFixture.h"
 #include "app/Language.h"
 #include "app/NoticeLine.h"
 #include "app/TrayCommands.h"
+#include "app/UserSettings.h"
 #include "controls/SShellNotifyIcon.h"
+#include "settings/AppConfig.h"
 #include "ui/host/PopupMenu.h"
 #include "ui/widgets/SComboBox.h"
 #include "ui/widgets/SStatic.h"
@@ -91,6 +95,144 @@ class TrayCommandsTest : public QObject {
     QVERIFY(main.TakeTrace().empty());
   }
 
+  // The language chosen is kept in the user's own config.xml for the next start; what else the
+  // file holds stays, and a file that does not read is kept aside before a new one is written.
+  void theLanguageChosenIsKeptForTheUser_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<bool>("chinese");
+    QTest::addColumn<int>("vendorId");
+    QTest::addColumn<bool>("keptAside");
+    QTest::newRow("no file, Chinese")
+        << QByteArray() << QStringLiteral("zh_cn") << true << 0 << false;
+    QTest::newRow("no file, English")
+        << QByteArray() << QStringLiteral("jp") << false << 0 << false;
+    QTest::newRow("the user's own keyboard stays")
+        << QByteArray("<local language=\"en\"/><usb vid=\"9\"/>") << QStringLiteral("zh_cn") << true
+        << 9 << false;
+    QTest::newRow("broken file") << QByteArray("<local language=") << QStringLiteral("zh_cn")
+                                 << true << 0 << true;
+  }
+
+  void theLanguageChosenIsKeptForTheUser() {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, item);
+    QFETCH(bool, chinese);
+    QFETCH(int, vendorId);
+    QFETCH(bool, keptAside);
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("config.xml"));
+    if (!before.isNull()) {
+      QFile written(file);
+      QVERIFY(written.open(QIODevice::WriteOnly));
+      written.write(before);
+    }
+    MainWindowUnderTest main;
+    main.window().SetUserSettings(UserSettings(file.toStdString()));
+
+    ui::PopupMenu::SetNextChoice(item);
+    main.window().FindChildByName(QStringLiteral("btn_more"))->FireCommand();
+
+    settings::AppConfig next;
+    QVERIFY(next.LoadLayered({}, file.toStdString()).user);
+    QVERIFY(next.languageSet);
+    QCOMPARE(next.isChinese, chinese);
+    QCOMPARE(next.vendorId, vendorId);
+    QCOMPARE(
+        QDir(folder.path()).entryList({QStringLiteral("config.broken-*.xml")}, QDir::Files).size(),
+        keptAside ? 1 : 0);
+    QVERIFY(main.Messages().isEmpty());
+  }
+
+  // A choice that cannot be kept is told; the language changes all the same.
+  void aLanguageThatCannotBeKeptIsTold() {
+    QTemporaryDir folder;
+    MainWindowUnderTest main;
+    main.window().SetUserSettings(
+        UserSettings(folder.filePath(QStringLiteral("missing/config.xml")).toStdString()));
+
+    main.window().SwitchLanguage(true);
+
+    QCOMPARE(main.StatusText(), QString::fromUtf8("已连接"));
+    QCOMPARE(main.Messages(), QStringList{QString::fromUtf8("无法为下次启动保留语言设置")});
+  }
+
+  // Both menus mark the language shown.
+  void theMenusMarkTheLanguageShown() {
+    MainWindowUnderTest main;
+    const auto marks = [&main](const char* resource) {
+      std::optional<ui::PopupMenu> menu = ui::PopupMenu::Load(QLatin1String(resource));
+      main.window().OnInitMenu(*menu);
+      return QString::fromLatin1("%1%2")
+          .arg(menu->FindItem(QStringLiteral("zh_cn"))->checked ? 'C' : '-')
+          .arg(menu->FindItem(QStringLiteral("jp"))->checked ? 'E' : '-');
+    };
+    QCOMPARE(marks(TrayCommands::kMoreMenu), QStringLiteral("-E"));
+    main.window().SwitchLanguage(true);
+    QCOMPARE(marks(TrayCommands::kMoreMenu), QStringLiteral("C-"));
+  }
+
+  // The upgrade is offered only where there is an upgrade program to run: in the executable's
+  // folder or the package's own, a file this user may run.
+  void theUpgradeIsOfferedOnlyWithAProgram_data() {
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<bool>("executable");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("none") << QString() << true << false;
+    QTest::newRow("beside the program") << QStringLiteral("first") << true << true;
+    QTest::newRow("in the package's folder") << QStringLiteral("second") << true << true;
+    QTest::newRow("not a program") << QStringLiteral("first") << false << false;
+  }
+
+  void theUpgradeIsOfferedOnlyWithAProgram() {
+    QFETCH(QString, where);
+    QFETCH(bool, executable);
+    QFETCH(bool, offered);
+    QTemporaryDir folder;
+    const QDir root(folder.path());
+    QVERIFY(root.mkpath(QStringLiteral("first")) && root.mkpath(QStringLiteral("second")));
+    QString program;
+    if (!where.isEmpty()) {
+      program = root.filePath(where + QStringLiteral("/update"));
+      QFile file(program);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("#!/bin/sh\n");
+      file.close();
+      if (executable) {
+        QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
+      }
+    }
+    MainWindowUnderTest main;
+    TrayCommands& commands = main.window().GetTrayCommands();
+    commands.SetUpgradeFolders(
+        {root.filePath(QStringLiteral("first")), root.filePath(QStringLiteral("second"))});
+
+    QCOMPARE(commands.FindUpgradeProgram(), offered ? program : QString());
+    for (const char* resource : {TrayCommands::kMoreMenu, "SMENU:menu_tray"}) {
+      std::optional<ui::PopupMenu> menu = ui::PopupMenu::Load(QLatin1String(resource));
+      QVERIFY(menu.has_value());
+      main.window().OnInitMenu(*menu);
+      QCOMPARE(menu->FindItem(TrayCommands::kCommandUpgrade) != nullptr, offered);
+      QVERIFY(!menu->Items().front().separator && !menu->Items().back().separator);
+    }
+  }
+
+  // The window's size is kept for the next start.
+  void theWindowsSizeIsKeptForTheNextStart() {
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("config.xml"));
+    MainWindowUnderTest main;
+    main.window().SetUserSettings(UserSettings(file.toStdString()));
+    QVERIFY(main.ShowAndWait());
+    main.window().resize(1000, 610);
+
+    main.window().DestroyWindow();
+
+    settings::AppConfig next;
+    QVERIFY(next.LoadLayered({}, file.toStdString()).user);
+    QCOMPARE(QSize(next.windowWidth, next.windowHeight), QSize(1000, 610));
+  }
+
   // Messages after a switch come in the new language.
   void messagesFollowTheLanguage() {
     MainWindowUnderTest::Options unplugged;
@@ -140,7 +282,7 @@ class TrayCommandsTest : public QObject {
     QTemporaryDir folder;
     QVERIFY(WriteUpgradeProgram(folder));
     MainWindowUnderTest main;
-    main.window().GetTrayCommands().SetUpgradeFolder(folder.path());
+    main.window().GetTrayCommands().SetUpgradeFolders({folder.path()});
     QVERIFY(main.ShowAndWait());
     (void)main.TakeTrace();
 
@@ -178,7 +320,7 @@ class TrayCommandsTest : public QObject {
       notAProgram.write("not a program");
     }
     MainWindowUnderTest main;
-    main.window().GetTrayCommands().SetUpgradeFolder(folder.path());
+    main.window().GetTrayCommands().SetUpgradeFolders({folder.path()});
     QVERIFY(main.ShowAndWait());
 
     main.window().OnCommand(0, TrayCommands::kCommandUpgrade);
@@ -193,7 +335,7 @@ class TrayCommandsTest : public QObject {
     QTemporaryDir folder;
     QVERIFY(WriteUpgradeProgram(folder));
     MainWindowUnderTest main;
-    main.window().GetTrayCommands().SetUpgradeFolder(folder.path());
+    main.window().GetTrayCommands().SetUpgradeFolders({folder.path()});
     main.keyboard().SetPlugged(false);
 
     main.window().OnCommand(0, TrayCommands::kCommandUpgrade);

@@ -70,6 +70,7 @@ class SApplication {
   [[nodiscard]] const ObjectFactoryRegistry& GetFactories() const { return factories_; }
 
   [[nodiscard]] TranslatorManager& GetTranslatorManager() { return translators_; }
+  [[nodiscard]] const TranslatorManager& GetTranslatorManager() const { return translators_; }
   // A translator loaded from the "translator" resource `name` ("lang_cn"); null when the
   // resource is missing, does not parse or has no "language" element.
   [[nodiscard]] std::shared_ptr<Translator> LoadTranslator(const QString& name) const;
