@@ -4,7 +4,10 @@
 # at 100 % (main-en.png, main-cn.png) and at 200 % (main-en@2x.png, main-cn@2x.png). The language
 # comes from a copy of data/config.xml with <local language="..."/> added. Then the key
 # assignment dialog (keyloom --screenshot-dialog): its four pages in English, its macro page in
-# Chinese (dialog-en-0.png ... dialog-en-3.png, dialog-cn-0.png).
+# Chinese (dialog-en-0.png ... dialog-en-3.png, dialog-cn-0.png). Then, in both languages, the
+# window without a keyboard (disconnected-*.png) and, under Xvfb where xvfb-run, xdotool and
+# ImageMagick are installed, what the window says after F5 was given a macro (outcome-*.png) and
+# the factory restore's question (restore-*.png).
 #
 #   tools/screenshots.sh [BUILD_DIR]      default build/release, configured and built here
 #
@@ -12,6 +15,42 @@
 # them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# Under Xvfb (the last part below runs this script again there): the pictures that need the
+# mouse.
+if [ "${2:-}" = --under-xvfb ]; then
+  build=$1 language=$3 scratch=$4 out=docs/screenshots
+  data="$scratch/xvfb-$language"
+  mkdir -p "$data"
+  cp "$scratch/dialog-$language/macro.xml" "$scratch/dialog-$language/store.xml" "$data/"
+  env -u QT_SCREEN_SCALE_FACTORS -u QT_AUTO_SCREEN_SCALE_FACTOR -u QT_QPA_PLATFORM \
+    XDG_RUNTIME_DIR="$scratch/run" "$build/bin/keyloom" --simulate \
+    --config "$scratch/config-$language.xml" --data-dir "$data" >/dev/null &
+  keyloom=$!
+  window=
+  for _ in $(seq 50); do
+    window=$(xdotool search --onlyvisible --name Keyloom 2>/dev/null | head -1) && [ -n "$window" ] && break
+    sleep 0.2
+  done
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  take() { import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$out/$1-$language.png"; echo "$out/$1-$language.png"; }
+  # The dialog, 900 x 600, opens centred over the window.
+  dialogX=$((X + (WIDTH - 900) / 2)) dialogY=$((Y + (HEIGHT - 600) / 2))
+  xdotool mousemove $((X + 410)) $((Y + 180)) click 1
+  sleep 1.5
+  xdotool mousemove $((dialogX + 900 - 140 + 58)) $((dialogY + 574)) click 1
+  sleep 1.5
+  xdotool mousemove $((X + 20)) $((Y + HEIGHT - 20))
+  sleep 0.5
+  take outcome
+  xdotool mousemove $((X + WIDTH - 244 + 110)) $((Y + HEIGHT - 54 + 16)) click 1
+  sleep 1.5
+  take restore
+  kill "$keyloom"
+  wait "$keyloom" 2>/dev/null || true
+  exit 0
+fi
 
 build=${1:-build/release}
 out=docs/screenshots
@@ -84,3 +123,36 @@ XML
     echo "$file"
   done
 done
+
+# The window without a keyboard (disconnected-en.png, disconnected-cn.png): no simulated keyboard,
+# and a configuration whose keyboard no machine has, so that none is found.
+for language in en cn; do
+  config="$scratch/absent-$language.xml"
+  sed 's/<usb [^>]*>/<usb vid="ffff" pid="ffff" interface="-1" subdevice="-1"\/>/' \
+    "$scratch/config-$language.xml" >"$config"
+  file="$out/disconnected-$language.png"
+  env -u QT_SCREEN_SCALE_FACTORS -u QT_AUTO_SCREEN_SCALE_FACTOR \
+    QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$scratch/run" \
+    "$build/bin/keyloom" --config "$config" --data-dir "$scratch/absent-$language" \
+    --screenshot "$file" >/dev/null
+  echo "$file"
+done
+
+# What the window says after a change, and the factory restore's question, as the user gets
+# them: under Xvfb (a 1366 x 768 screen at 100 %), with the mouse moved by xdotool and the screen
+# taken by ImageMagick's import. F5 is given the macro "Copy" (outcome-en.png, outcome-cn.png),
+# then "Restore factory settings" is pressed (restore-en.png, restore-cn.png). Positions are
+# those of the layouts: F5 at 410,180 of the main window, the dialog's OK 140 from its right edge
+# and 574 from its top, the factory restore 244 from the window's right and 54 from its bottom.
+if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null ||
+  ! command -v import >/dev/null; then
+  echo "screenshots.sh: xvfb-run, xdotool or import is missing: no outcome and restore pictures" \
+    "(apt-get install xvfb xdotool imagemagick)" >&2
+  exit 0
+fi
+if [ "${KEYLOOM_SCREENSHOTS_INNER:-}" != 1 ]; then
+  for language in en cn; do
+    KEYLOOM_SCREENSHOTS_INNER=1 xvfb-run -a -s "-screen 0 1366x768x24" \
+      "$PWD/tools/screenshots.sh" "$build" --under-xvfb "$language" "$scratch"
+  done
+fi
