@@ -21,6 +21,7 @@
 #include "ui/host/SHostDialog.h"
 #include "ui/host/SHostWnd.h"
 #include "ui/host/SMessageBox.h"
+#include "ui/host/ScaledView.h"
 #include "ui/layout/AttributeResult.h"
 #include "ui/skin/Translator.h"
 #include "ui/widgets/SCheckBox.h"
@@ -540,6 +541,35 @@ class WindowTest : public QObject {
     corner->FireCommand();
     QCOMPARE(host.events,
              (std::vector<std::pair<int, QString>>{{kEventCommand, QStringLiteral("btn_corner")}}));
+  }
+
+  // The window has no frame: its edges resize it, within a few pixels, corners included; not
+  // while it is maximised.
+  void scaledWindowsResizeFromTheirEdges() {
+    CountingHost host(QStringLiteral("LAYOUT:scaled"));
+    QVERIFY(host.Create());
+    host.show();
+    host.resize(400, 300);
+    const auto* view = host.findChild<ScaledView*>();
+    QVERIFY(view != nullptr);
+    const struct {
+      QPoint at;
+      Qt::Edges edges;
+    } cases[] = {
+        {{200, 150}, {}},
+        {{0, 150}, Qt::LeftEdge},
+        {{399, 150}, Qt::RightEdge},
+        {{200, 2}, Qt::TopEdge},
+        {{200, 299 - ScaledView::kEdgeWidth}, {}},
+        {{200, 300 - ScaledView::kEdgeWidth}, Qt::BottomEdge},
+        {{1, 1}, Qt::TopEdge | Qt::LeftEdge},
+        {{398, 297}, Qt::BottomEdge | Qt::RightEdge},
+    };
+    for (const auto& c : cases) {
+      QCOMPARE(view->EdgesAt(c.at), c.edges);
+    }
+    host.showMaximized();
+    QCOMPARE(view->EdgesAt(QPoint(0, 0)), Qt::Edges());
   }
 
   void onlyScaledWindowsScale() {
