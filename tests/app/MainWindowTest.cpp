@@ -240,8 +240,6 @@ class MainWindowTest : public QObject {
                           << QStringLiteral("The keyboard is back to its factory settings");
     QTest::newRow("frame not taken")
         << false << true << QStringLiteral("The keyboard did not take the factory restore");
-    QTest::newRow("frame and read failed")
-        << false << false << QStringLiteral("The keyboard did not take the factory restore");
     QTest::newRow("slot read not whole")
         << true << false
         << QStringLiteral(
@@ -317,24 +315,6 @@ class MainWindowTest : public QObject {
     main.window().OnDeviceChange();
     QVERIFY(!shown->isEnabled());
     QVERIFY(main.IsShown(KeyboardControls::kNoticeName));
-  }
-
-  // A click on the picture of a keyboard that is not connected opens no dialog.
-  void keyClicksWaitForTheKeyboard() {
-    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
-    protocol::VirtualClock clock;
-    auto window = std::make_unique<ClickRecordingMainDlg>(clock);
-    static_cast<CMainDlg&>(*window).Connection().Simulator()->SetPlugged(false);
-    QVERIFY(window->Create());
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    auto* picture = window->GetKeyboardPicture();
-    const controls::CoordButton key = picture->GetButtons().front();
-
-    QTest::mouseClick(picture, Qt::LeftButton, Qt::NoModifier,
-                      picture->PictureToControl(key.rect).center().toPoint());
-
-    QVERIFY(window->clicks.empty());
   }
 
   // Moving the mouse over the picture lights the key under it and names it; a press and a

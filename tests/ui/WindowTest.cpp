@@ -572,17 +572,6 @@ class WindowTest : public QObject {
     QCOMPARE(view->EdgesAt(QPoint(0, 0)), Qt::Edges());
   }
 
-  void onlyScaledWindowsScale() {
-    CountingHost host;
-    QVERIFY(host.Create());
-    host.show();
-    host.resize(800, 600);
-    QVERIFY(!host.IsScaled());
-    QCOMPARE(host.ContentScale(), 1.0);
-    QCOMPARE(host.GetRoot()->size(), host.size());
-    QCOMPARE(host.GetRoot()->parentWidget(), &host);
-  }
-
   // The size a scaled window opens at on a screen of the available size: the size it had last,
   // within the screen and not below half the layout; else the layout's size, scaled down until
   // it fits.
@@ -594,7 +583,6 @@ class WindowTest : public QObject {
     QTest::newRow("1366x768 at 100 %") << none << QSize(1366, 738) << QSize(1180, 720);
     QTest::newRow("1920x1080 at 150 %, a panel") << none << QSize(1280, 690) << QSize(1131, 690);
     QTest::newRow("1366x768 at 125 %") << none << QSize(1093, 614) << QSize(1006, 614);
-    QTest::newRow("narrow") << none << QSize(944, 900) << QSize(944, 576);
     QTest::newRow("tiny") << none << QSize(300, 200) << QSize(590, 360);
     QTest::newRow("remembered") << QSize(1000, 700) << QSize(1366, 738) << QSize(1000, 700);
     QTest::newRow("remembered, larger than the screen")
