@@ -23,7 +23,7 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-noto-core fonts-noto-cjk
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine googletest dpkg-dev file
-  time strace desktop-file-utils appstream
+  time strace desktop-file-utils appstream python3
   qemu-system-x86 busybox-static cpio xz-utils zstd
 )
 
