@@ -27,20 +27,20 @@ namespace {
 constexpr int kInstancePropertyValue = 1;
 
 // Buttons of the title bar and the window.
-const QString kMoreButton = QStringLiteral("btn_more");
-const QString kCloseButton = QStringLiteral("btn_close");
-const QString kMinimizeButton = QStringLiteral("btn_min");
-const QString kMaximizeButton = QStringLiteral("btn_max");
-const QString kRestoreButton = QStringLiteral("btn_restore");
-const QString kRestoreFactoryButton = QStringLiteral("btn_restore_factory");
-const QString kLogoLink = QStringLiteral("logo_link");
+constexpr QLatin1StringView kMoreButton("btn_more");
+constexpr QLatin1StringView kCloseButton("btn_close");
+constexpr QLatin1StringView kMinimizeButton("btn_min");
+constexpr QLatin1StringView kMaximizeButton("btn_max");
+constexpr QLatin1StringView kRestoreButton("btn_restore");
+constexpr QLatin1StringView kRestoreFactoryButton("btn_restore_factory");
+constexpr QLatin1StringView kLogoLink("logo_link");
 // Named items of the "more" menu.
-const QString kChineseItem = QStringLiteral("zh_cn");
-const QString kEnglishItem = QStringLiteral("jp");
+constexpr QLatin1StringView kChineseItem("zh_cn");
+constexpr QLatin1StringView kEnglishItem("jp");
 
-const QString kKeyboardPicture = QStringLiteral("img_keyboard");
-const QString kProfileCombo = QStringLiteral("cmb_profile");
-const QString kLedModeCombo = QStringLiteral("cmb_led_mode");
+constexpr QLatin1StringView kKeyboardPicture("img_keyboard");
+constexpr QLatin1StringView kProfileCombo("cmb_profile");
+constexpr QLatin1StringView kLedModeCombo("cmb_led_mode");
 
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));

@@ -77,9 +77,11 @@ class Harness {
 
   // Opens the dialog on the files as they are; `processHook`: the program's own hook.
   MacroRecordDlg& Open(bool processHook = false, std::filesystem::path libraryFile = {}) {
-    store_.Open();
+    if (!globalStore) {
+      store_.Open();
+    }
     MacroRecordDlg::Environment environment;
-    environment.store = &store_;
+    environment.store = globalStore ? nullptr : &store_;
     environment.libraryFile = libraryFile.empty() ? LibraryFile() : libraryFile;
     environment.hook = processHook ? nullptr : &hook_;
     environment.clock = &clock;
@@ -128,6 +130,9 @@ class Harness {
     return saved;
   }
 
+  // Open() gives the dialog AssignmentStore::Global() instead of the store of its folder, and
+  // leaves the folder's store.xml to it.
+  bool globalStore = false;
   test::FakeSystemHook system;
   protocol::VirtualClock clock;
   settings::AppConfig config;
@@ -729,6 +734,31 @@ class MacroRecordDlgTest : public QObject {
     // The unsaved changes still matter most.
     QCOMPARE(problem.GetText(), QStringLiteral("Your changes could not be saved."));
     QCOMPARE(h.Dialog().Library().GroupCount(), 1);
+  }
+
+  // The program's store is opened once, before any dialog: its row is the only one here that
+  // makes AssignmentStore::Global(), over the folder of its own harness.
+  void tellsOfAFileThatCouldNotBeRead_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("macro library") << "macro.xml";
+    QTest::newRow("program's store") << "store.xml";
+  }
+  void tellsOfAFileThatCouldNotBeRead() {
+    QFETCH(QString, file);
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.WriteStore("groupsel=\"1\"");
+    test::WriteFile(h.File(qPrintable(file)), "<macro><group name=");
+    h.globalStore = file == QStringLiteral("store.xml");
+    if (h.globalStore) {
+      QVERIFY(AssignmentStore::SetGlobalFolder(h.File("")));
+    }
+    h.Open();
+    auto& problem = Control<ui::SStatic>(h.Dialog(), QStringLiteral("text_file_problem"));
+    QVERIFY(problem.isVisible());
+    QCOMPARE(problem.GetText(), QStringLiteral("A file could not be read; it was kept aside."));
+    QVERIFY2(problem.GetToolTipText().contains(QStringLiteral(".broken-")),
+             qPrintable(problem.GetToolTipText()));
   }
 
   void showsATranslatedDialog() {
