@@ -5,10 +5,12 @@
 #                                keyloom --simulate ARGS with a display ($DISPLAY or
 #                                $WAYLAND_DISPLAY), else keyloomctl ARGS (default: --simulate slots)
 #   tools/dev.sh test            install what is missing, check the formatting, build and run
-#                                every test suite, the end-to-end test against the real Linux
-#                                kernel under QEMU (tools/e2e), every test again under
-#                                ASan+UBSan, each libFuzzer target for 15 s, then the Windows
-#                                cross build under Wine and the Debian package's install test
+#                                every test suite, three rounds of keyloomctl racing itself on
+#                                the user's files (tools/stress-user-files.sh), the end-to-end
+#                                test against the real Linux kernel under QEMU (tools/e2e),
+#                                every test again under ASan+UBSan, each libFuzzer target for
+#                                15 s, then the Windows cross build under Wine and the Debian
+#                                package's install test
 #                                (KEYLOOM_SKIP_INSTALL_TEST=1 skips the latter, which installs
 #                                the package when run as root)
 #   tools/dev.sh bench           build the release preset and run the benchmarks (the GUI's
@@ -114,6 +116,7 @@ case "$command" in
     install_missing
     check_format
     cmake --workflow --preset dev
+    tools/stress-user-files.sh 3 build/dev
     end_to_end
     cmake --workflow --preset asan
     fuzz_readers
@@ -127,7 +130,7 @@ case "$command" in
     exec build/release/bin/keyloom_bench "$@"
     ;;
   *)
-    sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

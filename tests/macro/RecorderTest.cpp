@@ -149,7 +149,8 @@ TEST_F(RecorderTest, TheSingleKeyPageCapturesTheLastKeyPressedInMemory) {
 }
 
 TEST_F(RecorderTest, AFailedSaveIsReportedAndTheEventKept) {
-  std::filesystem::create_directory(library_.path());  // a folder where the file should be
+  // No data folder any more: not even its lock can be taken.
+  std::filesystem::remove_all(folder_.Path());
   Key(kKeyDownMessage, kVkA, 10);
   EXPECT_FALSE(recorder_.lastSave().ok());
   EXPECT_THAT(Events(*events_.group()), ElementsAre("4/A/0/0"));
