@@ -107,12 +107,13 @@ protocol::SelectedKeys KeyA() {
 void BM_MacroAssignment(benchmark::State& state) {
   MeasureOverPauses(state, [](protocol::Link& link) {
     protocol::KeyboardState keyboard;
+    keyboard.slotsWhole = true;
     protocol::KeyAssignmentRecord record;
     record.SetRepeatCount(1);
     for (std::size_t i = 0; i < protocol::KeyAssignmentRecord::kMaxEvents; ++i) {
       record.SetEvent(i, protocol::MakeKeyEvent(0x04, (i % 2) != 0, 100));
     }
-    protocol::ApplyKeyAssignment(link, keyboard, 0, record, KeyA(), {});
+    protocol::ApplyKeyAssignment(link, keyboard, 0, record, KeyA());
   });
 }
 BENCHMARK(BM_MacroAssignment)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -120,9 +121,10 @@ BENCHMARK(BM_MacroAssignment)->Iterations(10)->Unit(benchmark::kMillisecond)->Us
 void BM_Remap(benchmark::State& state) {
   MeasureOverPauses(state, [](protocol::Link& link) {
     protocol::KeyboardState keyboard;
+    keyboard.slotsWhole = true;
     protocol::KeyAssignmentRecord record;
     record.SetKeyCode(0x05);
-    protocol::ApplyKeyAssignment(link, keyboard, 0, record, KeyA(), {});
+    protocol::ApplyKeyAssignment(link, keyboard, 0, record, KeyA());
   });
 }
 BENCHMARK(BM_Remap)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -149,9 +151,7 @@ BENCHMARK(BM_Lighting)->Iterations(40)->Unit(benchmark::kMillisecond)->UseRealTi
 void BM_FactoryRestore(benchmark::State& state) {
   MeasureOverPauses(state, [](protocol::Link& link) {
     protocol::KeyboardState keyboard;
-    protocol::RestoreFactorySteps steps;
-    steps.confirm = [](std::string_view, std::string_view) { return true; };
-    protocol::RestoreFactory(link, keyboard, steps);
+    protocol::RestoreFactory(link, keyboard, nullptr);
   });
 }
 BENCHMARK(BM_FactoryRestore)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -11,8 +11,8 @@
 #include <pugixml.hpp>
 
 #include "QtFuzzSupport.h"
-#include "ui/LayoutBuilder.h"
-#include "ui/SWindow.h"
+#include "ui/layout/LayoutBuilder.h"
+#include "ui/widgets/SWindow.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   keyloom::fuzz::StartQt();

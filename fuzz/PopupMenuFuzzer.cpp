@@ -12,7 +12,7 @@
 #include <pugixml.hpp>
 
 #include "QtFuzzSupport.h"
-#include "ui/PopupMenu.h"
+#include "ui/host/PopupMenu.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using keyloom::ui::PopupMenu;

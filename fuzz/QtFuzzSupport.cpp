@@ -7,9 +7,9 @@
 #include <pugixml.hpp>
 
 #include "controls/RegisterControls.h"
-#include "ui/ResourceProvider.h"
-#include "ui/SApplication.h"
-#include "ui/UiTrace.h"
+#include "ui/events/UiTrace.h"
+#include "ui/host/SApplication.h"
+#include "ui/skin/ResourceProvider.h"
 
 namespace keyloom::fuzz {
 

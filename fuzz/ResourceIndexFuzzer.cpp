@@ -16,8 +16,8 @@
 #include <unistd.h>
 
 #include "QtFuzzSupport.h"
-#include "ui/ResourceName.h"
-#include "ui/ResourceProvider.h"
+#include "ui/skin/ResourceName.h"
+#include "ui/skin/ResourceProvider.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using keyloom::ui::ResourceName;

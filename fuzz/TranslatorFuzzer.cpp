@@ -11,7 +11,7 @@
 #include <pugixml.hpp>
 
 #include "QtFuzzSupport.h"
-#include "ui/Translator.h"
+#include "ui/skin/Translator.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   pugi::xml_document document;

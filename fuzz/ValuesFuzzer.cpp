@@ -11,10 +11,10 @@
 #include <pugixml.hpp>
 
 #include "QtFuzzSupport.h"
-#include "ui/ColorTable.h"
-#include "ui/SkinPool.h"
-#include "ui/StringTable.h"
-#include "ui/StyleTable.h"
+#include "ui/skin/ColorTable.h"
+#include "ui/skin/SkinPool.h"
+#include "ui/skin/StringTable.h"
+#include "ui/skin/StyleTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace keyloom::ui;

@@ -13,26 +13,28 @@
 #include <string_view>
 #include <system_error>
 #include <utility>
+#include <variant>
 
 #include "app/CMainDlg.h"
 #include "app/CommandLine.h"
 #include "app/DeviceChangeNotifier.h"
 #include "app/FirstPaintReporter.h"
-#include "app/KeyboardConnection.h"
 #include "app/Language.h"
 #include "app/SingleInstanceGuard.h"
 #include "app/WindowActivation.h"
+#include "connection/KeyboardConnection.h"
 #include "controls/ICoordButtonClickListener.h"
 #include "controls/RegisterControls.h"
 #include "controls/STabCtrl2.h"
 #include "hid/DeviceMonitor.h"
 #include "macro/AssignmentStore.h"
-#include "macro/MacroRecordDlg.h"
+#include "macro_dialog/MacroRecordDlg.h"
 #include "settings/AppConfig.h"
 #include "settings/AppPaths.h"
-#include "ui/Image.h"
-#include "ui/ResourceProvider.h"
-#include "ui/SApplication.h"
+#include "sim/TransferFailurePlan.h"
+#include "ui/host/SApplication.h"
+#include "ui/skin/Image.h"
+#include "ui/skin/ResourceProvider.h"
 
 namespace keyloom::app {
 
@@ -63,9 +65,11 @@ void ReportInstance(const char* what) {
   }
 }
 
-std::unique_ptr<KeyboardConnection> MakeConnection(const LaunchOptions& options,
-                                                   const settings::AppConfig& config) {
-  KeyboardConnection::Settings connection;
+// The keyboard connection of the options, or null, with the reason told, when the simulated
+// keyboard's failure plan (KEYLOOM_SIMULATE_FAIL) is not understood.
+std::unique_ptr<connection::KeyboardConnection> MakeConnection(const LaunchOptions& options,
+                                                               const settings::AppConfig& config) {
+  connection::KeyboardConnection::Settings connection;
   connection.simulate = options.simulate;
   // Not value_or: finding the per-user folder creates it, which --data-dir must not cause.
   connection.dataDir = options.dataDir ? *options.dataDir : settings::UserDataDir();
@@ -76,7 +80,17 @@ std::unique_ptr<KeyboardConnection> MakeConnection(const LaunchOptions& options,
   }
   // The diagnostics of discovery and of the transport go to standard output, as the toolkit's do.
   connection.diagnostics = [](std::string_view line) { std::cout << line << std::endl; };
-  return std::make_unique<KeyboardConnection>(std::move(connection));
+  if (const QByteArray failures = qgetenv(sim::kSimulateFailVariable);
+      options.simulate && !failures.isNull()) {
+    auto plan = sim::ParseTransferFailurePlan(failures.toStdString());
+    if (const auto* problem = std::get_if<std::string>(&plan)) {
+      std::fprintf(stderr, "%s: %s: %s\n", kProgramName, sim::kSimulateFailVariable,
+                   problem->c_str());
+      return nullptr;
+    }
+    connection.simulatedFailures = std::get<sim::TransferFailurePlan>(std::move(plan));
+  }
+  return std::make_unique<connection::KeyboardConnection>(std::move(connection));
 }
 
 int SaveScreenshot(QWidget& window, const QString& file) {
@@ -200,7 +214,14 @@ int AppShell::Run(char* programPath) {
   }
   ReportInstance("first");
 
-  CMainDlg mainDlg(MakeConnection(options_, config), instanceName);
+  std::unique_ptr<connection::KeyboardConnection> keyboard = MakeConnection(options_, config);
+  if (!keyboard) {
+    return kExitUsage;
+  }
+  // The device monitor listens before the keyboard is first opened, so that a keyboard plugged
+  // in while the window starts is not missed: its change waits until the loop runs.
+  std::unique_ptr<hid::DeviceMonitor> monitor = hid::OpenDeviceMonitor();
+  CMainDlg mainDlg(std::move(keyboard), instanceName);
   if (!mainDlg.Create()) {
     std::fprintf(stderr, "%s: the skin has no main window: %s cannot be loaded from %s\n",
                  kProgramName, CMainDlg::kLayoutName, qPrintable(ToQString(dataDir / kSkinFolder)));
@@ -213,7 +234,7 @@ int AppShell::Run(char* programPath) {
   // Where the system has a device monitor (Linux), every change it reports reaches the main
   // window; Windows tells the window itself.
   std::unique_ptr<DeviceChangeNotifier> deviceChanges;
-  if (std::unique_ptr<hid::DeviceMonitor> monitor = hid::OpenDeviceMonitor()) {
+  if (monitor) {
     deviceChanges = std::make_unique<DeviceChangeNotifier>(
         std::move(monitor), [&mainDlg] { mainDlg.OnDeviceChange(); });
   }

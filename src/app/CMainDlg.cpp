@@ -10,13 +10,14 @@
 #include "controls/CoordButtonImage.h"
 #include "hid/DeviceChangeMessage.h"
 #include "protocol/KeyboardProtocol.h"
-#include "ui/EventArgs.h"
-#include "ui/EventIds.h"
-#include "ui/SApplication.h"
-#include "ui/SComboBox.h"
-#include "ui/SMessageBox.h"
-#include "ui/SSliderBar.h"
-#include "ui/SStatic.h"
+#include "protocol/UserTexts.h"
+#include "ui/events/EventArgs.h"
+#include "ui/events/EventIds.h"
+#include "ui/host/SApplication.h"
+#include "ui/host/SMessageBox.h"
+#include "ui/widgets/SComboBox.h"
+#include "ui/widgets/SSliderBar.h"
+#include "ui/widgets/SStatic.h"
 
 namespace keyloom::app {
 
@@ -53,7 +54,7 @@ bool IsLightingSlider(const ui::EventArgs& args) {
 
 }  // namespace
 
-CMainDlg::CMainDlg(std::unique_ptr<KeyboardConnection> connection, QString instanceName)
+CMainDlg::CMainDlg(std::unique_ptr<connection::KeyboardConnection> connection, QString instanceName)
     : ui::SHostWnd(QLatin1String(kLayoutName)),
       connection_(std::move(connection)),
       instanceName_(std::move(instanceName)),
@@ -124,7 +125,19 @@ void CMainDlg::SyncLighting(bool toControls) {
 
 void CMainDlg::SendLighting() {
   const int ledMode = ledModeCombo_ != nullptr ? ledModeCombo_->GetCurSel() : -1;
-  protocol::SendLighting(GetLink(), ledMode, keyboard_.lighting);
+  connection_->SendLighting(ledMode, keyboard_.lighting);
+  ReportSimulatorTrouble();
+}
+
+void CMainDlg::ReportSimulatorTrouble() {
+  const auto aside = connection_->SimulatorStateKeptAside();
+  if (aside && *aside != reportedStateAside_) {
+    reportedStateAside_ = *aside;
+    trayCommands_.ShowMessage(kSimulatorStateSetAsideText);
+  }
+  if (connection_->SimulatorProblem()) {
+    trayCommands_.ShowMessage(kSimulatorNotSavedText);
+  }
 }
 
 void CMainDlg::SwitchLanguage(bool chinese) {
@@ -142,14 +155,18 @@ int CMainDlg::GetProfileEntry() const {
 
 bool CMainDlg::OnCoordButtonClick(int id, const QString& name, int event, std::uint32_t /*flags*/,
                                   int /*x*/, int /*y*/) {
-  KeyAssignmentFlow::Context context{.link = GetLink(),
-                                     .keyboard = keyboard_,
-                                     .selectedKeys = selectedKeys_,
-                                     .profileEntry = GetProfileEntry(),
-                                     .owner = MessageBoxOwner(),
-                                     .markAssignedKeys = [this] { MarkAssignedKeys(); },
-                                     .dialog = {}};
-  return KeyAssignmentFlow::OnCoordButtonClick(context, id, name, event);
+  KeyAssignmentFlow::Context context{
+      .keyboardConnection = *connection_,
+      .keyboard = keyboard_,
+      .selectedKeys = selectedKeys_,
+      .profileEntry = GetProfileEntry(),
+      .owner = MessageBoxOwner(),
+      .markAssignedKeys = [this] { MarkAssignedKeys(); },
+      .tell = [this](const char* text) { trayCommands_.ShowMessage(text); },
+      .dialog = {}};
+  const bool handled = KeyAssignmentFlow::OnCoordButtonClick(context, id, name, event);
+  ReportSimulatorTrouble();
+  return handled;
 }
 
 void CMainDlg::OnInitDialog() {
@@ -267,13 +284,9 @@ void CMainDlg::ReloadProfile() {
   if (keyboard_.profileIndex > kLastProfileIndex) {
     return;
   }
-  protocol::SelectProfile(GetLink(), keyboard_.profileIndex);
-  ReadKeySlots();
-}
-
-void CMainDlg::ReadKeySlots() {
-  keyboard_.slots = protocol::ReadKeySlots(GetLink());
+  connection_->SelectProfile(keyboard_);
   MarkAssignedKeys();
+  ReportSimulatorTrouble();
 }
 
 void CMainDlg::OnProfileChanged(ui::EventArgs& args) {
@@ -295,13 +308,12 @@ void CMainDlg::OnLedModeChanged(ui::EventArgs& args) {
 }
 
 void CMainDlg::RestoreFactorySettings() {
-  protocol::RestoreFactorySteps steps;
-  steps.confirm = [this](std::string_view caption, std::string_view question) {
-    return ui::SMessageBox::Show(MessageBoxOwner(), FromUtf8(question), FromUtf8(caption),
-                                 ui::MessageBoxButtons::kOkCancel,
-                                 ui::MessageBoxIcon::kWarning) == ui::SMessageBox::kIdOk;
-  };
-  steps.afterReset = [this] {
+  if (ui::SMessageBox::Show(MessageBoxOwner(), FromUtf8(protocol::kRestoreFactoryQuestion),
+                            FromUtf8(protocol::kWarningCaption), ui::MessageBoxButtons::kOkCancel,
+                            ui::MessageBoxIcon::kWarning) != ui::SMessageBox::kIdOk) {
+    return;
+  }
+  connection_->RestoreFactory(keyboard_, [this] {
     // Each selection runs its handler when the entry changes: LED mode 0's default record is
     // sent, the first profile selected and read.
     if (ledModeCombo_ != nullptr) {
@@ -311,10 +323,9 @@ void CMainDlg::RestoreFactorySettings() {
     if (profileCombo_ != nullptr) {
       profileCombo_->SetCurSel(keyboard_.profileIndex, true);
     }
-  };
-  if (protocol::RestoreFactory(GetLink(), keyboard_, steps)) {
-    MarkAssignedKeys();
-  }
+  });
+  MarkAssignedKeys();
+  ReportSimulatorTrouble();
 }
 
 void CMainDlg::HideToTray() {

@@ -3,17 +3,17 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 
-#include "app/KeyboardConnection.h"
 #include "app/LightingPanel.h"
 #include "app/PermissionNotice.h"
 #include "app/TrayCommands.h"
+#include "connection/KeyboardConnection.h"
 #include "controls/ICoordButtonClickListener.h"
 #include "protocol/KeyboardState.h"
-#include "protocol/Link.h"
 #include "protocol/SelectedKeys.h"
-#include "ui/SHostWnd.h"
+#include "ui/host/SHostWnd.h"
 
 namespace keyloom::ui {
 class SComboBox;
@@ -54,8 +54,13 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   static constexpr const char* kConnectedText = "Connected";
   static constexpr const char* kDisconnectedText = "Disconnected";
   static constexpr const char* kFailedToOpenUsbText = "Failed to open USB";
+  static constexpr const char* kSimulatorNotSavedText =
+      "The simulated keyboard could not save its state: the change did not stick.";
+  static constexpr const char* kSimulatorStateSetAsideText =
+      "The simulated keyboard's state file could not be read; it was set aside and the keyboard "
+      "starts from its factory settings.";
 
-  CMainDlg(std::unique_ptr<KeyboardConnection> connection, QString instanceName);
+  CMainDlg(std::unique_ptr<connection::KeyboardConnection> connection, QString instanceName);
   ~CMainDlg() override;
 
   // Writes "Connected" or "Disconnected" into the status text.
@@ -86,7 +91,6 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   void SwitchLanguage(bool chinese);
 
   // What the key assignment path needs of the window.
-  [[nodiscard]] protocol::Link& GetLink() { return connection_->GetLink(); }
   [[nodiscard]] protocol::KeyboardState& GetKeyboardState() { return keyboard_; }
   [[nodiscard]] protocol::SelectedKeys& GetSelectedKeys() { return selectedKeys_; }
   // The current entry of "cmb_profile"; -1 for none, or without the combobox.
@@ -106,7 +110,7 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   void OnCommand(int notifyCode, int id) override;
   void OnEvent(ui::EventArgs& args) override;
 
-  [[nodiscard]] KeyboardConnection& Connection() { return *connection_; }
+  [[nodiscard]] connection::KeyboardConnection& Connection() { return *connection_; }
   [[nodiscard]] const QString& InstanceName() const { return instanceName_; }
   [[nodiscard]] TrayCommands& GetTrayCommands() { return trayCommands_; }
   [[nodiscard]] const PermissionNotice& GetPermissionNotice() const { return permissionNotice_; }
@@ -118,8 +122,8 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
  private:
   // Selects the current profile and reads its key slots, when the profile index is at most 2.
   void ReloadProfile();
-  // Reads the key slots into the slot table and marks them on the picture.
-  void ReadKeySlots();
+  // Tells the user what the simulated keyboard could not do with its state file, if anything.
+  void ReportSimulatorTrouble();
   // Selection changes of "cmb_profile" and "cmb_led_mode".
   void OnProfileChanged(ui::EventArgs& args);
   void OnLedModeChanged(ui::EventArgs& args);
@@ -130,7 +134,7 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   // instead, so that the window can always be brought back.
   void HideToTray();
 
-  std::unique_ptr<KeyboardConnection> connection_;
+  std::unique_ptr<connection::KeyboardConnection> connection_;
   QString instanceName_;
 
   // The keys the key assignment dialog is opened for.
@@ -146,6 +150,8 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   ui::SStatic* statusText_ = nullptr;
   PermissionNotice permissionNotice_;
   TrayCommands trayCommands_;
+  // The simulated keyboard's state file set aside that the user was told of.
+  std::filesystem::path reportedStateAside_;
 };
 
 }  // namespace keyloom::app

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/SWindow.h"
+#include "ui/widgets/SWindow.h"
 
 namespace keyloom::app {
 

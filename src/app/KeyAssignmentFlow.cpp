@@ -1,12 +1,13 @@
 #include "app/KeyAssignmentFlow.h"
 
 #include <cstdint>
-#include <string_view>
+#include <optional>
 
 #include "controls/ICoordButtonClickListener.h"
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
-#include "ui/SMessageBox.h"
+#include "protocol/UserTexts.h"
+#include "ui/host/SMessageBox.h"
 
 namespace keyloom::app {
 
@@ -36,24 +37,46 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
     result = dialog.Exec(context.owner);
   }
 
+  std::optional<protocol::AssignmentResult> sent;
+  const bool removal = result == macro::MacroRecordDlg::kResultDelete;
   if (result == macro::MacroRecordDlg::kResultOk) {
-    protocol::ApplyKeyAssignment(
-        context.link, keyboard, context.profileEntry, record, context.selectedKeys,
-        [owner = context.owner](std::string_view caption, std::string_view text) {
-          ui::SMessageBox::Show(
-              owner, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
-              QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
-              ui::MessageBoxButtons::kOk, ui::MessageBoxIcon::kWarning);
-        });
-  } else if (result == macro::MacroRecordDlg::kResultDelete && !context.selectedKeys.empty()) {
-    protocol::DeleteKeyAssignment(context.link, keyboard, context.profileEntry, record,
-                                  context.selectedKeys);
+    sent = context.keyboardConnection.Assign(keyboard, context.profileEntry, record,
+                                             context.selectedKeys);
+  } else if (removal && !context.selectedKeys.empty()) {
+    sent = context.keyboardConnection.Delete(keyboard, context.profileEntry, record,
+                                             context.selectedKeys);
+  }
+  if (sent && sent->outcome == protocol::AssignmentOutcome::kNoSpace) {
+    ui::SMessageBox::Show(context.owner, QString::fromUtf8(protocol::kInsufficientSpaceText),
+                          QString::fromUtf8(protocol::kWarningCaption), ui::MessageBoxButtons::kOk,
+                          ui::MessageBoxIcon::kWarning);
+  } else if (const char* text = sent ? OutcomeText(*sent, removal) : nullptr;
+             text != nullptr && context.tell) {
+    context.tell(text);
   }
   if (context.markAssignedKeys) {
     context.markAssignedKeys();
   }
   context.selectedKeys.clear();
   return false;
+}
+
+const char* KeyAssignmentFlow::OutcomeText(const protocol::AssignmentResult& result, bool removal) {
+  using protocol::AssignmentOutcome;
+  switch (result.outcome) {
+    case AssignmentOutcome::kDone:
+    case AssignmentOutcome::kNoSpace:
+    case AssignmentOutcome::kNothingToAssign:
+      return nullptr;
+    case AssignmentOutcome::kSlotsUnknown:
+      return kSlotsUnknownText;
+    case AssignmentOutcome::kNotTaken:
+    case AssignmentOutcome::kRejected:
+      return removal ? kNotRemovedText : kNotTakenText;
+    case AssignmentOutcome::kUnconfirmed:
+      return kUnconfirmedText;
+  }
+  return nullptr;
 }
 
 }  // namespace keyloom::app

@@ -3,9 +3,9 @@
 #include <memory>
 #include <utility>
 
-#include "ui/SApplication.h"
-#include "ui/Translator.h"
-#include "ui/TranslatorManager.h"
+#include "ui/host/SApplication.h"
+#include "ui/skin/Translator.h"
+#include "ui/skin/TranslatorManager.h"
 
 namespace keyloom::app {
 

@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <optional>
 
-#include "ui/SHostWnd.h"
-#include "ui/SSliderBar.h"
-#include "ui/SWindow.h"
+#include "ui/host/SHostWnd.h"
+#include "ui/widgets/SSliderBar.h"
+#include "ui/widgets/SWindow.h"
 
 namespace keyloom::app {
 

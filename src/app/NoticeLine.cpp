@@ -1,6 +1,6 @@
 #include "app/NoticeLine.h"
 
-#include "ui/SWindow.h"
+#include "ui/widgets/SWindow.h"
 
 namespace keyloom::app {
 

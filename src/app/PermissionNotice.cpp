@@ -4,9 +4,9 @@
 #include <QGuiApplication>
 
 #include "hid/UdevRule.h"
-#include "ui/SApplication.h"
-#include "ui/SHostWnd.h"
-#include "ui/SWindow.h"
+#include "ui/host/SApplication.h"
+#include "ui/host/SHostWnd.h"
+#include "ui/widgets/SWindow.h"
 
 namespace keyloom::app {
 

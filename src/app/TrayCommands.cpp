@@ -9,10 +9,10 @@
 
 #include "app/CMainDlg.h"
 #include "controls/SShellNotifyIcon.h"
-#include "ui/PopupMenu.h"
-#include "ui/SApplication.h"
-#include "ui/SImageButton.h"
-#include "ui/SWindow.h"
+#include "ui/host/PopupMenu.h"
+#include "ui/host/SApplication.h"
+#include "ui/widgets/SImageButton.h"
+#include "ui/widgets/SWindow.h"
 
 namespace keyloom::app {
 
@@ -91,7 +91,7 @@ void TrayCommands::OpenMakerPage() {
 }
 
 void TrayCommands::RunUpgrade() {
-  window_.Connection().Device().Close();
+  window_.Connection().Close();
   window_.SetConnectionStatus(false);
   const QString program = UpgradeProgramPath();
   window_.hide();

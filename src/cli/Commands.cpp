@@ -1,14 +1,15 @@
 #include "cli/Commands.h"
 
 #include <array>
+#include <cstdio>
 #include <istream>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <system_error>
 
-#include "cli/DeviceSession.h"
 #include "cli/KeyArgument.h"
+#include "cli/KeyboardAccess.h"
 #include "cli/UserData.h"
 #include "hid/DeviceSelector.h"
 #include "macro/RecordBuilder.h"
@@ -19,6 +20,7 @@
 #include "protocol/LightingSync.h"
 #include "protocol/LightingTable.h"
 #include "protocol/SelectedKeys.h"
+#include "protocol/UserTexts.h"
 
 namespace keyloom::cli {
 
@@ -29,13 +31,13 @@ hid::DeviceSelector SelectorFrom(const settings::AppConfig& config) {
 }
 
 // Opens the keyboard for a command; on failure the user has been told why.
-std::unique_ptr<DeviceSession> OpenKeyboard(Context& context) {
-  auto session = std::make_unique<DeviceSession>(context.options, SelectorFrom(context.config),
-                                                 context.dataDir, context.console);
-  if (!session->OpenKeyboard(context.configFile)) {
+std::unique_ptr<connection::KeyboardConnection> OpenKeyboard(Context& context) {
+  auto keyboard = MakeConnection(context.options, SelectorFrom(context.config), context.dataDir,
+                                 context.console);
+  if (!keyboard || !cli::OpenKeyboard(*keyboard, context.configFile, context.console)) {
     return nullptr;
   }
-  return session;
+  return keyboard;
 }
 
 std::optional<std::uint8_t> KeyOrComplain(Context& context, const std::string& text,
@@ -47,25 +49,6 @@ std::optional<std::uint8_t> KeyOrComplain(Context& context, const std::string& t
                            "from 1 to 255 (such as 0x04)\n";
   }
   return code;
-}
-
-// The keyboard opened, with the profile made active and its slots read, as the main window has
-// it before it assigns or clears a key.
-struct PreparedProfile {
-  std::unique_ptr<DeviceSession> session;
-  protocol::KeyboardState state;
-};
-
-std::optional<PreparedProfile> OpenProfile(Context& context, int profile) {
-  auto session = OpenKeyboard(context);
-  if (!session) {
-    return std::nullopt;
-  }
-  PreparedProfile prepared{std::move(session), {}};
-  prepared.state.profileIndex = profile - 1;
-  protocol::SelectProfile(prepared.session->link(), prepared.state.profileIndex);
-  prepared.state.slots = protocol::ReadKeySlots(prepared.session->link());
-  return prepared;
 }
 
 protocol::SelectedKeys OneKey(std::uint8_t code) {
@@ -112,10 +95,79 @@ std::string UnusedParameters(const LightArguments& a, const protocol::LightingPa
   return unused;
 }
 
-void ReportSimulatorTrouble(DeviceSession& session, Context& context) {
-  if (const auto problem = session.SimulatorProblem()) {
-    context.console.err << "keyloomctl: warning: " << *problem << '\n';
+// The first transfer that failed, as the trace shows it ("set 07fa..."), for a message.
+std::string DescribeFailure(const protocol::Transfers& transfers) {
+  const auto& failure = transfers.firstFailure();
+  if (!failure) {
+    return {};
   }
+  std::string text = failure->kind == protocol::Transfers::Kind::kSet ? "set " : "get ";
+  char digits[3];
+  for (const std::uint8_t byte : failure->frame) {
+    std::snprintf(digits, sizeof digits, "%02x", byte);
+    text += digits;
+  }
+  return text;
+}
+
+const char* HalfName(protocol::KeySlotTable::Half half) {
+  return half == protocol::KeySlotTable::Half::kMacro ? "macro" : "remap";
+}
+
+// Says why the slot table of `profile` (1-3) is no basis for a change; every reply of a slot
+// read must arrive whole, or free-looking slots may belong to other keys.
+void ComplainSlotsUnknown(Context& context, const protocol::Transfers& transfers,
+                          std::optional<int> profile, const char* what) {
+  auto& err = context.console.err;
+  err << "keyloomctl: the keyboard's slot table";
+  if (profile) {
+    err << " of profile " << *profile;
+  }
+  err << " did not arrive whole (" << DescribeFailure(transfers) << " failed)";
+  if (what != nullptr) {
+    err << ": " << what;
+  }
+  err << '\n';
+}
+
+// Tells the user what an assignment or removal of `key` came to; true when it was done.
+bool ReportAssignment(Context& context, const protocol::AssignmentResult& result, int profile,
+                      std::uint8_t key, protocol::KeySlotTable::Half half, const char* doing) {
+  using protocol::AssignmentOutcome;
+  auto& err = context.console.err;
+  const std::string keyName = KeyDisplayName(key);
+  switch (result.outcome) {
+    case AssignmentOutcome::kDone:
+      return true;
+    case AssignmentOutcome::kNoSpace:
+      err << "keyloomctl: " << protocol::kInsufficientSpaceText << '\n';
+      break;
+    case AssignmentOutcome::kNothingToAssign:
+      err << "keyloomctl: nothing to assign to " << keyName << '\n';
+      break;
+    case AssignmentOutcome::kSlotsUnknown:
+      ComplainSlotsUnknown(context, result.transfers, profile,
+                           "nothing was sent, so that no other key's assignment is overwritten");
+      break;
+    case AssignmentOutcome::kNotTaken:
+      err << "keyloomctl: the keyboard did not take the " << doing << ": " << keyName
+          << (std::string_view(doing) == "removal" ? " is still in a " : " is not in a ")
+          << HalfName(half) << " slot of profile " << profile << " afterwards\n";
+      break;
+    case AssignmentOutcome::kUnconfirmed:
+      err << "keyloomctl: the slot table read after the " << doing << " did not arrive whole ("
+          << DescribeFailure(result.transfers) << " failed): whether the keyboard took it for "
+          << keyName << " is not known; 'keyloomctl slots --profile " << profile
+          << "' reads it again\n";
+      break;
+    case AssignmentOutcome::kRejected:
+      err << "keyloomctl: the keyboard rejected a frame of the " << doing << " ("
+          << DescribeFailure(result.transfers) << "): " << keyName << " is in a " << HalfName(half)
+          << " slot of profile " << profile
+          << " but may hold an incomplete assignment; assign it again\n";
+      break;
+  }
+  return false;
 }
 
 struct Applied {
@@ -123,36 +175,28 @@ struct Applied {
   std::size_t slot = 0;  // of the half the record went into
 };
 
-// Sends the record for `key` on the profile as the main window does after the dialog's OK, and
-// checks in the slot read that ends the assignment, the keyboard's own word, that the key is in
-// the half it should be: a macro slot for a record with a repeat count, else a remap slot.
+// Sends the record for `key` on the profile as the main window does after the dialog's OK: the
+// profile selected and its slots read, the record assigned, and the slot read that ends the
+// assignment checked, the keyboard's own word, for the key in the half it should be in: a
+// macro slot for a record with a repeat count, else a remap slot.
 Applied ApplyToKey(Context& context, int profile, std::uint8_t key,
                    protocol::KeyAssignmentRecord record) {
-  using Half = protocol::KeySlotTable::Half;
-  auto prepared = OpenProfile(context, profile);
-  if (!prepared) {
+  auto keyboard = OpenKeyboard(context);
+  if (!keyboard) {
     return {kExitNoKeyboard};
   }
-  auto& state = prepared->state;
-  const auto outcome = protocol::ApplyKeyAssignment(
-      prepared->session->link(), state, state.profileIndex, record, OneKey(key),
-      [&err = context.console.err](std::string_view, std::string_view text) {
-        err << "keyloomctl: " << text << '\n';
-      });
-  ReportSimulatorTrouble(*prepared->session, context);
-  if (outcome != protocol::AssignmentOutcome::kDone) {
+  protocol::KeyboardState state;
+  state.profileIndex = profile - 1;
+  const auto result = keyboard->Assign(state, state.profileIndex, record, OneKey(key));
+  const bool simulatorFailed = ReportSimulatorTrouble(*keyboard, context.console);
+  const auto half = record.IsMacro() ? protocol::KeySlotTable::Half::kMacro
+                                     : protocol::KeySlotTable::Half::kRemap;
+  const char* what = record.IsMacro() ? "macro" : "remap";
+  if (!ReportAssignment(context, result, profile, key, half, what) || simulatorFailed ||
+      !result.slot) {
     return {kExitNotDone};
   }
-  const bool macro = record.IsMacro();
-  const auto slot = state.slots.FindExact(macro ? Half::kMacro : Half::kRemap, key);
-  if (!slot) {
-    const char* what = macro ? "macro" : "remap";
-    context.console.err << "keyloomctl: the keyboard did not take the " << what << ": "
-                        << KeyDisplayName(key) << " is not in a " << what << " slot of profile "
-                        << profile << " afterwards\n";
-    return {kExitNotDone};
-  }
-  return {kExitOk, *slot};
+  return {kExitOk, *result.slot};
 }
 
 int RemapKey(Context& context, std::uint8_t key, std::uint8_t target, int profile) {
@@ -260,11 +304,14 @@ int AssignMacro(Context& context, std::uint8_t key, const std::string& group,
 }  // namespace
 
 int RunDevices(Context& context, bool all) {
-  DeviceSession session(context.options, SelectorFrom(context.config), context.dataDir,
-                        context.console);
+  const auto keyboard = MakeConnection(context.options, SelectorFrom(context.config),
+                                       context.dataDir, context.console);
+  if (!keyboard) {
+    return kExitUsage;
+  }
   const hid::DeviceSelector selector =
       all ? hid::DeviceSelector{0, 0, -1, -1} : SelectorFrom(context.config);
-  const auto interfaces = session.backend().FindInterfaces(selector, session.diagnostics());
+  const auto interfaces = keyboard->Backend().FindInterfaces(selector, keyboard->Diagnostics());
   context.output.Devices(interfaces,
                          all || interfaces.empty() ? std::nullopt : std::optional<std::size_t>(0));
   if (interfaces.empty() && !all) {
@@ -281,27 +328,25 @@ int RunConfig(Context& context) {
 }
 
 int RunProfile(Context& context, int profile) {
-  const auto prepared = OpenProfile(context, profile);
-  if (!prepared) {
-    return kExitNoKeyboard;
-  }
-  ReportSimulatorTrouble(*prepared->session, context);
-  context.output.Slots(prepared->state.slots, profile);
-  return kExitOk;
+  return RunSlots(context, profile);
 }
 
 int RunSlots(Context& context, std::optional<int> profile) {
-  auto session = OpenKeyboard(context);
-  if (!session) {
+  auto keyboard = OpenKeyboard(context);
+  if (!keyboard) {
     return kExitNoKeyboard;
   }
-  if (profile) {
-    protocol::SelectProfile(session->link(), *profile - 1);
+  protocol::KeyboardState state;
+  state.profileIndex = profile.value_or(0) - 1;
+  const protocol::SlotRead read =
+      profile ? keyboard->SelectProfile(state) : keyboard->ReadSlots(state);
+  const bool simulatorFailed = ReportSimulatorTrouble(*keyboard, context.console);
+  if (!read.whole) {
+    ComplainSlotsUnknown(context, read.transfers, profile, nullptr);
+    return kExitNotDone;
   }
-  const auto slots = protocol::ReadKeySlots(session->link());
-  ReportSimulatorTrouble(*session, context);
-  context.output.Slots(slots, profile);
-  return kExitOk;
+  context.output.Slots(read.slots, profile);
+  return simulatorFailed ? kExitNotDone : kExitOk;
 }
 
 int RunLight(Context& context, const LightArguments& a) {
@@ -344,12 +389,19 @@ int RunLight(Context& context, const LightArguments& a) {
   }
   protocol::SyncLightingFromControls(table, a.mode, controls);
 
-  auto session = OpenKeyboard(context);
-  if (!session) {
+  auto keyboard = OpenKeyboard(context);
+  if (!keyboard) {
     return kExitNoKeyboard;
   }
-  protocol::SendLighting(session->link(), a.mode, table);
-  ReportSimulatorTrouble(*session, context);
+  const protocol::Transfers sent = keyboard->SendLighting(a.mode, table);
+  const bool simulatorFailed = ReportSimulatorTrouble(*keyboard, context.console);
+  if (!sent.ok()) {
+    context.console.err << "keyloomctl: the keyboard did not take the lighting ("
+                        << DescribeFailure(sent) << " failed)\n";
+  }
+  if (!sent.ok() || simulatorFailed) {
+    return kExitNotDone;
+  }
   context.output.Lighting(a.mode, table[a.mode]);
   return kExitOk;
 }
@@ -369,30 +421,20 @@ int RunClear(Context& context, const std::string& keyText, int profile) {
   if (!key) {
     return kExitUsage;
   }
-  auto prepared = OpenProfile(context, profile);
-  if (!prepared) {
+  auto keyboard = OpenKeyboard(context);
+  if (!keyboard) {
     return kExitNoKeyboard;
   }
-  auto& state = prepared->state;
-  using Half = protocol::KeySlotTable::Half;
-  // A key in both halves loses only its macro.
-  std::optional<Half> removed;
-  if (state.slots.FindExact(Half::kMacro, *key)) {
-    removed = Half::kMacro;
-  } else if (state.slots.FindExact(Half::kRemap, *key)) {
-    removed = Half::kRemap;
-  }
+  protocol::KeyboardState state;
+  state.profileIndex = profile - 1;
   protocol::KeyAssignmentRecord record;
-  protocol::DeleteKeyAssignment(prepared->session->link(), state, state.profileIndex, record,
-                                OneKey(*key));
-  ReportSimulatorTrouble(*prepared->session, context);
-  if (removed && state.slots.FindExact(*removed, *key)) {
-    context.console.err << "keyloomctl: the keyboard still reports " << KeyDisplayName(*key)
-                        << " in a " << (*removed == Half::kMacro ? "macro" : "remap")
-                        << " slot of profile " << profile << '\n';
+  const auto result = keyboard->Delete(state, state.profileIndex, record, OneKey(*key));
+  const bool simulatorFailed = ReportSimulatorTrouble(*keyboard, context.console);
+  const auto half = result.half.value_or(protocol::KeySlotTable::Half::kMacro);
+  if (!ReportAssignment(context, result, profile, *key, half, "removal") || simulatorFailed) {
     return kExitNotDone;
   }
-  context.output.Cleared(profile, *key, removed);
+  context.output.Cleared(profile, *key, result.half);
   return kExitOk;
 }
 
@@ -402,24 +444,28 @@ int RunFactoryReset(Context& context, bool confirmed) {
                            "confirm with --yes\n";
     return kExitUsage;
   }
-  auto session = OpenKeyboard(context);
-  if (!session) {
+  auto keyboard = OpenKeyboard(context);
+  if (!keyboard) {
     return kExitNoKeyboard;
   }
-  protocol::KeyboardState state;
-  protocol::RestoreFactorySteps steps;
-  steps.confirm = [&](std::string_view, std::string_view question) {
-    if (confirmed) {
-      return true;
-    }
-    context.console.err << question << " [y/N] " << std::flush;
+  if (!confirmed) {
+    context.console.err << protocol::kRestoreFactoryQuestion << " [y/N] " << std::flush;
     std::string answer;
     std::getline(context.console.in, answer);
-    return answer == "y" || answer == "Y" || answer == "yes";
-  };
-  const bool restored = protocol::RestoreFactory(session->link(), state, steps);
-  ReportSimulatorTrouble(*session, context);
-  if (!restored) {
+    if (answer != "y" && answer != "Y" && answer != "yes") {
+      return kExitNotDone;
+    }
+  }
+  protocol::KeyboardState state;
+  const protocol::RestoreResult result = keyboard->RestoreFactory(state, nullptr);
+  const bool simulatorFailed = ReportSimulatorTrouble(*keyboard, context.console);
+  // The restore frame is what counts; the slot read after it only refreshes the table.
+  const bool sent = result.transfers.failedSets() == 0;
+  if (!sent) {
+    context.console.err << "keyloomctl: the keyboard did not take the factory restore ("
+                        << DescribeFailure(result.transfers) << " failed)\n";
+  }
+  if (!sent || simulatorFailed) {
     return kExitNotDone;
   }
   context.output.FactoryRestored();

@@ -9,9 +9,9 @@
 #include "controls/CoordButtonFile.h"
 #include "controls/CoordButtonPainter.h"
 #include "controls/MouseKeyFlags.h"
-#include "ui/AttributeText.h"
-#include "ui/Image.h"
-#include "ui/SApplication.h"
+#include "ui/host/SApplication.h"
+#include "ui/layout/AttributeText.h"
+#include "ui/skin/Image.h"
 
 namespace keyloom::controls {
 

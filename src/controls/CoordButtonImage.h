@@ -13,7 +13,7 @@
 #include "controls/CoordButton.h"
 #include "controls/CoordButtonSet.h"
 #include "controls/ICoordButtonClickListener.h"
-#include "ui/SWindow.h"
+#include "ui/widgets/SWindow.h"
 
 namespace keyloom::ui {
 class Image;

@@ -2,8 +2,8 @@
 
 #include <QPainter>
 
-#include "ui/ColorText.h"
-#include "ui/Image.h"
+#include "ui/skin/ColorText.h"
+#include "ui/skin/Image.h"
 
 namespace keyloom::controls {
 

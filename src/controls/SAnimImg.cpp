@@ -2,9 +2,9 @@
 
 #include <QPainter>
 
-#include "ui/AttributeText.h"
-#include "ui/ISkinObj.h"
-#include "ui/SApplication.h"
+#include "ui/host/SApplication.h"
+#include "ui/layout/AttributeText.h"
+#include "ui/skin/ISkinObj.h"
 
 namespace keyloom::controls {
 

@@ -5,8 +5,8 @@
 
 #include "controls/FrameAnimation.h"
 #include "controls/TimelineRegistration.h"
-#include "ui/ITimelineHandler.h"
-#include "ui/SWindow.h"
+#include "ui/events/ITimelineHandler.h"
+#include "ui/widgets/SWindow.h"
 
 namespace keyloom::ui {
 class ISkinObj;

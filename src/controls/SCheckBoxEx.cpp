@@ -1,6 +1,6 @@
 #include "controls/SCheckBoxEx.h"
 
-#include "ui/AttributeText.h"
+#include "ui/layout/AttributeText.h"
 
 namespace keyloom::controls {
 

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "controls/ToggleExLook.h"
-#include "ui/SCheckBox.h"
+#include "ui/widgets/SCheckBox.h"
 
 namespace keyloom::controls {
 

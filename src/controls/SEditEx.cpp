@@ -4,9 +4,9 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 
-#include "ui/AttributeText.h"
-#include "ui/EventArgs.h"
-#include "ui/EventIds.h"
+#include "ui/events/EventArgs.h"
+#include "ui/events/EventIds.h"
+#include "ui/layout/AttributeText.h"
 
 namespace keyloom::controls {
 

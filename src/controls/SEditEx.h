@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "ui/SEdit.h"
+#include "ui/widgets/SEdit.h"
 
 namespace keyloom::controls {
 

@@ -1,6 +1,6 @@
 #include "controls/SRadioBoxEx.h"
 
-#include "ui/AttributeText.h"
+#include "ui/layout/AttributeText.h"
 
 namespace keyloom::controls {
 

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "controls/ToggleExLook.h"
-#include "ui/SRadioBox.h"
+#include "ui/widgets/SRadioBox.h"
 
 namespace keyloom::controls {
 

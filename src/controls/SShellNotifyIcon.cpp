@@ -7,10 +7,10 @@
 
 #include <pugixml.hpp>
 
-#include "ui/AttributeText.h"
-#include "ui/Image.h"
-#include "ui/SApplication.h"
-#include "ui/SHostWnd.h"
+#include "ui/host/SApplication.h"
+#include "ui/host/SHostWnd.h"
+#include "ui/layout/AttributeText.h"
+#include "ui/skin/Image.h"
 
 namespace keyloom::controls {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "controls/TrayText.h"
-#include "ui/PopupMenu.h"
-#include "ui/SWindow.h"
+#include "ui/host/PopupMenu.h"
+#include "ui/widgets/SWindow.h"
 
 namespace keyloom::controls {
 

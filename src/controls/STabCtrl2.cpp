@@ -1,12 +1,12 @@
 #include "controls/STabCtrl2.h"
 
 #include "controls/STabPage2.h"
-#include "ui/AttributeText.h"
-#include "ui/EventArgs.h"
-#include "ui/EventIds.h"
-#include "ui/ISkinObj.h"
-#include "ui/SApplication.h"
-#include "ui/Timeline.h"
+#include "ui/events/EventArgs.h"
+#include "ui/events/EventIds.h"
+#include "ui/events/Timeline.h"
+#include "ui/host/SApplication.h"
+#include "ui/layout/AttributeText.h"
+#include "ui/skin/ISkinObj.h"
 
 namespace keyloom::controls {
 

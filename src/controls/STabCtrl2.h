@@ -5,8 +5,8 @@
 
 #include "controls/TabIconAnimation.h"
 #include "controls/TimelineRegistration.h"
-#include "ui/ITimelineHandler.h"
-#include "ui/STabCtrl.h"
+#include "ui/events/ITimelineHandler.h"
+#include "ui/widgets/STabCtrl.h"
 
 namespace keyloom::ui {
 class ISkinObj;

@@ -1,8 +1,8 @@
 #include "controls/STabPage2.h"
 
-#include "ui/AttributeText.h"
-#include "ui/ISkinObj.h"
-#include "ui/SApplication.h"
+#include "ui/host/SApplication.h"
+#include "ui/layout/AttributeText.h"
+#include "ui/skin/ISkinObj.h"
 
 namespace keyloom::controls {
 

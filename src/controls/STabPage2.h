@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "controls/TabIconAnimation.h"
-#include "ui/STabPage.h"
+#include "ui/widgets/STabPage.h"
 
 namespace keyloom::ui {
 class ISkinObj;

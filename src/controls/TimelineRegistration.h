@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-#include "ui/SHostWnd.h"
+#include "ui/host/SHostWnd.h"
 
 namespace keyloom::ui {
 class ITimelineHandler;

@@ -2,10 +2,10 @@
 
 #include <QPainter>
 
-#include "ui/AttributeText.h"
-#include "ui/ISkinObj.h"
-#include "ui/SApplication.h"
-#include "ui/SWindow.h"
+#include "ui/host/SApplication.h"
+#include "ui/layout/AttributeText.h"
+#include "ui/skin/ISkinObj.h"
+#include "ui/widgets/SWindow.h"
 
 namespace keyloom::controls {
 

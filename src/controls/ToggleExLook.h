@@ -7,8 +7,8 @@
 #include <memory>
 #include <string_view>
 
-#include "ui/AttributeResult.h"
-#include "ui/WindowState.h"
+#include "ui/layout/AttributeResult.h"
+#include "ui/widgets/WindowState.h"
 
 class QPainter;
 

@@ -12,6 +12,19 @@ class DeviceGate {
  public:
   virtual ~DeviceGate() = default;
   virtual void Pass() = 0;
+  virtual void Enter() {}
+  virtual void Leave() {}
+};
+
+class GateHold {
+ public:
+  explicit GateHold(DeviceGate& gate) : gate_(gate) { gate_.Enter(); }
+  ~GateHold() { gate_.Leave(); }
+  GateHold(const GateHold&) = delete;
+  GateHold& operator=(const GateHold&) = delete;
+
+ private:
+  DeviceGate& gate_;
 };
 
 // The gate that every transfer passes.

@@ -3,19 +3,17 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <utility>
+#include <vector>
 
 #include "protocol/CommandFrame.h"
-#include "protocol/UserTexts.h"
-
-// Transfer results are ignored throughout, except for the retries of a record download: the
-// keyboard's own view comes back with the slot read that ends every sequence, and a read that
-// fails leaves the request's zeros in its buffer.
 
 namespace keyloom::protocol {
 
 namespace {
 
 using std::chrono::milliseconds;
+using Half = KeySlotTable::Half;
 
 constexpr milliseconds kAfterSelectProfile{50};
 constexpr milliseconds kBeforeSlotRequest{50};
@@ -33,152 +31,255 @@ constexpr int kRecordFrameTries = 4;
 constexpr std::size_t kDataBytesPerReply = hid::kReportSize - 1;
 using ReplyData = std::array<std::uint8_t, 2 * kDataBytesPerReply>;
 
-void Send(Link& link, const CommandFrame& frame) {
-  link.transport.SetFeature(frame.report());
+bool Send(Link& link, const CommandFrame& frame, Transfers& transfers) {
+  const bool ok = link.transport.SetFeature(frame.report());
+  transfers.Note(Transfers::Kind::kSet, frame.report(), ok);
+  return ok;
 }
 
-// Two reads in a row, each after its pause: their data bytes (bytes 1-7 of each reply).
-ReplyData ReadReplyPair(Link& link) {
+// Two reads in a row, each after its pause: their data bytes (bytes 1-7 of each reply). A read
+// that fails leaves the request's zeros.
+ReplyData ReadReplyPair(Link& link, Transfers& transfers) {
   ReplyData data{};
   for (std::size_t reply = 0; reply < 2; ++reply) {
     link.clock.Pause(kBeforeEachSlotRead);
-    hid::Report buffer = CommandFrame().report();
-    link.transport.GetFeature(buffer);
+    const hid::Report request = CommandFrame().report();
+    hid::Report buffer = request;
+    const bool ok = link.transport.GetFeature(buffer);
+    transfers.Note(Transfers::Kind::kGet, request, ok);
+    if (!ok) {
+      buffer = request;
+    }
     std::copy(buffer.begin() + 1, buffer.end(),
               data.begin() + static_cast<std::ptrdiff_t>(reply * kDataBytesPerReply));
   }
   return data;
 }
 
-void Warn(const ShowWarning& warn) {
-  if (warn) {
-    warn(kWarningCaption, kInsufficientSpaceText);
+void Store(const SlotRead& read, KeyboardState& state) {
+  state.slots = read.slots;
+  state.slotsWhole = read.whole;
+}
+
+// Reads the slots into `state` after an assignment whose own frames went as `sent`, and tells
+// whether `keyCode` is in `half` (`present`) or not any more.
+AssignmentOutcome Verify(Link& link, KeyboardState& state, Transfers& transfers, Half half,
+                         std::uint8_t keyCode, bool present, const Transfers& sent) {
+  const SlotRead read = ReadKeySlots(link);
+  transfers.Add(read.transfers);
+  Store(read, state);
+  if (!read.whole) {
+    return AssignmentOutcome::kUnconfirmed;
   }
+  if (state.slots.FindExact(half, keyCode).has_value() != present) {
+    return AssignmentOutcome::kNotTaken;
+  }
+  return sent.ok() ? AssignmentOutcome::kDone : AssignmentOutcome::kRejected;
 }
 
 }  // namespace
 
-void SelectProfile(Link& link, int profileIndex) {
-  Send(link, CommandFrame::SelectProfile(profileIndex));
+Transfers SelectProfile(Link& link, int profileIndex) {
+  Transfers transfers;
+  Send(link, CommandFrame::SelectProfile(profileIndex), transfers);
   link.clock.Pause(kAfterSelectProfile);
+  return transfers;
 }
 
-KeySlotTable ReadKeySlots(Link& link) {
+SlotRead ReadKeySlots(Link& link) {
+  SlotRead read;
   link.clock.Pause(kBeforeSlotRequest);
-  Send(link, CommandFrame::ReadKeySlots());
+  Send(link, CommandFrame::ReadKeySlots(), read.transfers);
   link.clock.Pause(kBeforeEachSlotRead);
 
   constexpr std::size_t kHalf = KeySlotTable::kSlotsPerHalf;
   KeySlotTable::Bytes bytes{};
   // The first data byte of the first pair is not a slot; the last one of the pair is unused.
-  const ReplyData macro = ReadReplyPair(link);
+  const ReplyData macro = ReadReplyPair(link, read.transfers);
   std::copy_n(macro.begin() + 1, kHalf, bytes.begin());
   // The remap slots start at the first data byte; the last two are unused.
-  const ReplyData remap = ReadReplyPair(link);
+  const ReplyData remap = ReadReplyPair(link, read.transfers);
   std::copy_n(remap.begin(), kHalf, bytes.begin() + kHalf);
-  return KeySlotTable(bytes);
+  read.slots = KeySlotTable(bytes);
+  read.whole = read.transfers.ok();
+  return read;
 }
 
-void SendLighting(Link& link, int ledMode, const LightingTable& lighting) {
+SlotRead SelectAndReadProfile(Link& link, KeyboardState& state) {
+  const Transfers select = SelectProfile(link, state.profileIndex);
+  SlotRead read = ReadKeySlots(link);
+  Store(read, state);
+  Transfers all = select;
+  all.Add(read.transfers);
+  read.transfers = all;
+  // A select the keyboard did not take leaves another profile active: its slots are not these.
+  read.whole = read.whole && select.ok();
+  state.slotsWhole = read.whole;
+  return read;
+}
+
+Transfers SendLighting(Link& link, int ledMode, const LightingTable& lighting) {
+  Transfers transfers;
   if (!LightingTable::IsLedMode(ledMode)) {
-    return;
+    return transfers;
   }
   link.clock.Pause(kBeforeSetLighting);
-  Send(link, CommandFrame::SetLighting(ledMode, lighting[ledMode]));
+  Send(link, CommandFrame::SetLighting(ledMode, lighting[ledMode]), transfers);
+  return transfers;
 }
 
-void WriteKeyRecord(Link& link, const KeyAssignmentRecord& record) {
+Transfers WriteKeyRecord(Link& link, const KeyAssignmentRecord& record) {
+  Transfers transfers;
   for (std::size_t frame = 0; frame < CommandFrame::kKeyRecordFrameCount; ++frame) {
     const CommandFrame part = CommandFrame::KeyRecordPart(record, frame);
-    for (int tries = 0; tries < kRecordFrameTries; ++tries) {
-      if (link.transport.SetFeature(part.report())) {
-        break;
-      }
+    bool taken = false;
+    for (int tries = 0; tries < kRecordFrameTries && !taken; ++tries) {
+      taken = link.transport.SetFeature(part.report());
     }
+    transfers.Note(Transfers::Kind::kSet, part.report(), taken);
     link.clock.Pause(kAfterRecordFrame);
   }
+  return transfers;
 }
 
-void AssignKeyMapping(Link& link, int profileIndex, std::size_t remapSlot, std::uint8_t keyCode,
-                      std::uint8_t targetKeyCode) {
-  Send(link, CommandFrame::AssignKeyMapping(profileIndex, remapSlot, keyCode, targetKeyCode));
+Transfers AssignKeyMapping(Link& link, int profileIndex, std::size_t remapSlot,
+                           std::uint8_t keyCode, std::uint8_t targetKeyCode) {
+  Transfers transfers;
+  Send(link, CommandFrame::AssignKeyMapping(profileIndex, remapSlot, keyCode, targetKeyCode),
+       transfers);
   link.clock.Pause(kAfterAssignMapping);
+  return transfers;
 }
 
-void ClearKeyMapping(Link& link, int profileIndex, std::size_t remapSlot) {
-  Send(link, CommandFrame::ClearKeyMapping(profileIndex, remapSlot));
+Transfers ClearKeyMapping(Link& link, int profileIndex, std::size_t remapSlot) {
+  Transfers transfers;
+  Send(link, CommandFrame::ClearKeyMapping(profileIndex, remapSlot), transfers);
   link.clock.Pause(kAfterClearMapping);
+  return transfers;
 }
 
-AssignmentOutcome ApplyKeyAssignment(Link& link, KeyboardState& state, int profileEntry,
-                                     KeyAssignmentRecord& record, const SelectedKeys& keys,
-                                     const ShowWarning& warn) {
-  using Half = KeySlotTable::Half;
-  // A remap to key code 0 would leave the key without any function; the dialog hands back such
-  // a record when the user confirmed without choosing anything.
-  if (!record.IsMacro() && record.keyCode() == 0) {
-    return AssignmentOutcome::kNothingToAssign;
+bool NamesAnAssignment(const KeyAssignmentRecord& record) {
+  return record.IsMacro() || record.keyCode() != 0;
+}
+
+AssignmentResult ApplyKeyAssignment(Link& link, KeyboardState& state, int profileEntry,
+                                    KeyAssignmentRecord& record, const SelectedKeys& keys) {
+  AssignmentResult result;
+  if (!NamesAnAssignment(record)) {
+    result.outcome = AssignmentOutcome::kNothingToAssign;
+    return result;
   }
   for (const auto& [keyCode, name] : keys) {
+    result.keyCode = keyCode;
+    result.half.reset();
+    result.slot.reset();
+    if (!state.slotsWhole) {
+      result.outcome = AssignmentOutcome::kSlotsUnknown;
+      return result;
+    }
     const auto macroSlot = state.slots.FindSlot(Half::kMacro, keyCode);
     if (!macroSlot) {
-      Warn(warn);
-      return AssignmentOutcome::kNoSpace;
+      result.outcome = AssignmentOutcome::kNoSpace;
+      return result;
     }
+    Half half = Half::kMacro;
+    Transfers sent;
     if (record.IsMacro()) {
       record.SetKeyCode(keyCode);
       record.SetSlotNumber(ToWireNumber(static_cast<std::int64_t>(*macroSlot)));
       record.SetProfileNumber(ToWireNumber(state.profileIndex));
-      WriteKeyRecord(link, record);
+      sent = WriteKeyRecord(link, record);
       link.clock.Pause(kAfterRecordDownload);
-      state.slots = ReadKeySlots(link);
-      continue;
+    } else {
+      const auto remapSlot = state.slots.FindSlot(Half::kRemap, keyCode);
+      if (!remapSlot) {
+        result.outcome = AssignmentOutcome::kNoSpace;
+        return result;
+      }
+      if (profileEntry < 0) {
+        continue;
+      }
+      half = Half::kRemap;
+      sent = AssignKeyMapping(link, profileEntry, *remapSlot, keyCode, record.keyCode());
     }
-    const auto remapSlot = state.slots.FindSlot(Half::kRemap, keyCode);
-    if (!remapSlot) {
-      Warn(warn);
-      return AssignmentOutcome::kNoSpace;
+    result.transfers.Add(sent);
+    result.outcome = Verify(link, state, result.transfers, half, keyCode, true, sent);
+    if (result.outcome == AssignmentOutcome::kDone ||
+        result.outcome == AssignmentOutcome::kRejected) {
+      result.half = half;
+      result.slot = state.slots.FindExact(half, keyCode);
     }
-    if (profileEntry < 0) {
-      continue;
+    if (result.outcome != AssignmentOutcome::kDone) {
+      return result;
     }
-    AssignKeyMapping(link, profileEntry, *remapSlot, keyCode, record.keyCode());
-    state.slots = ReadKeySlots(link);
   }
-  return AssignmentOutcome::kDone;
+  return result;
 }
 
-void DeleteKeyAssignment(Link& link, KeyboardState& state, int profileEntry,
-                         KeyAssignmentRecord& record, const SelectedKeys& keys) {
-  using Half = KeySlotTable::Half;
+AssignmentResult DeleteKeyAssignment(Link& link, KeyboardState& state, int profileEntry,
+                                     KeyAssignmentRecord& record, const SelectedKeys& keys) {
+  AssignmentResult result;
   record.Clear();
+  if (!state.slotsWhole) {
+    result.outcome = AssignmentOutcome::kSlotsUnknown;
+    result.keyCode = keys.empty() ? 0 : keys.begin()->first;
+    return result;
+  }
+  // The keys removed, with the half each was removed from, checked in the final read.
+  std::vector<std::pair<std::uint8_t, Half>> removed;
   for (const auto& [keyCode, name] : keys) {
+    result.keyCode = keyCode;
     if (const auto macroSlot = state.slots.FindExact(Half::kMacro, keyCode)) {
       record.SetProfileNumber(ToWireNumber(state.profileIndex));
       record.SetSlotNumber(ToWireNumber(static_cast<std::int64_t>(*macroSlot)));
-      WriteKeyRecord(link, record);
+      result.transfers.Add(WriteKeyRecord(link, record));
+      removed.emplace_back(keyCode, Half::kMacro);
+      result.half = Half::kMacro;
+      result.slot = macroSlot;
     } else if (const auto remapSlot = state.slots.FindExact(Half::kRemap, keyCode);
                remapSlot && profileEntry >= 0) {
-      ClearKeyMapping(link, profileEntry, *remapSlot);
+      result.transfers.Add(ClearKeyMapping(link, profileEntry, *remapSlot));
+      removed.emplace_back(keyCode, Half::kRemap);
+      result.half = Half::kRemap;
+      result.slot = remapSlot;
     }
   }
-  state.slots = ReadKeySlots(link);
+  const SlotRead read = ReadKeySlots(link);
+  result.transfers.Add(read.transfers);
+  Store(read, state);
+  if (removed.empty()) {
+    return result;
+  }
+  if (!read.whole) {
+    result.outcome = AssignmentOutcome::kUnconfirmed;
+    return result;
+  }
+  for (const auto& [keyCode, half] : removed) {
+    if (state.slots.FindExact(half, keyCode)) {
+      result.outcome = AssignmentOutcome::kNotTaken;
+      result.keyCode = keyCode;
+      return result;
+    }
+  }
+  return result;
 }
 
-bool RestoreFactory(Link& link, KeyboardState& state, const RestoreFactorySteps& steps) {
-  if (!steps.confirm || !steps.confirm(kWarningCaption, kRestoreFactoryQuestion)) {
-    return false;
-  }
+RestoreResult RestoreFactory(Link& link, KeyboardState& state,
+                             const std::function<void()>& afterReset) {
+  RestoreResult result;
   link.clock.Pause(kBeforeRestoreFactory);
-  Send(link, CommandFrame::RestoreFactory());
+  Send(link, CommandFrame::RestoreFactory(), result.transfers);
   state.profileIndex = 0;
   state.lighting = LightingTable();
-  if (steps.afterReset) {
-    steps.afterReset();
+  if (afterReset) {
+    afterReset();
   }
   link.clock.Pause(kBeforeReadAfterRestore);
-  state.slots = ReadKeySlots(link);
-  return true;
+  const SlotRead read = ReadKeySlots(link);
+  result.transfers.Add(read.transfers);
+  Store(read, state);
+  result.slotsWhole = read.whole;
+  return result;
 }
 
 }  // namespace keyloom::protocol

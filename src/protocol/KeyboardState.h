@@ -10,6 +10,9 @@ namespace keyloom::protocol {
 struct KeyboardState {
   int profileIndex = 0;
   KeySlotTable slots;
+  // Whether `slots` is a whole read: the request was taken and all four replies arrived. A
+  // table with a lost reply shows occupied slots as free, so nothing is assigned from it.
+  bool slotsWhole = false;
   LightingTable lighting;  // starts from the defaults
 };
 

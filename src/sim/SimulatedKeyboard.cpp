@@ -61,19 +61,18 @@ SimulatedKeyboard::SimulatedKeyboard(const std::filesystem::path& stateFile) {
 SimulatedKeyboard::~SimulatedKeyboard() = default;
 
 bool SimulatedKeyboard::SetFeature(const hid::Report& report) {
-  if (!TakeTransfer()) {
+  if (!TakeTransfer(setTransfers_, failurePlan_.sets)) {
     return false;
   }
   if (report[0] != protocol::kReportId) {
     Ignore(ignored_.wrongReportId);
     return false;
   }
-  Update([&](State& state) { return Handle(state, report); });
-  return true;
+  return Update([&](State& state) { return Handle(state, report); });
 }
 
 bool SimulatedKeyboard::GetFeature(hid::Report& report) {
-  if (!TakeTransfer()) {
+  if (!TakeTransfer(getTransfers_, failurePlan_.gets)) {
     return false;
   }
   if (report[0] != protocol::kReportId) {
@@ -101,6 +100,13 @@ void SimulatedKeyboard::SetPlugged(bool plugged) {
   plugged_ = plugged;
 }
 
+void SimulatedKeyboard::SetState(const SimulatedKeyboardState& state) {
+  Update([&state](State& current) {
+    current = state;
+    return true;
+  });
+}
+
 SimulatedKeyboardState SimulatedKeyboard::CurrentState() {
   Update([](State&) { return false; });
   return state_;
@@ -114,7 +120,11 @@ std::optional<std::filesystem::path> SimulatedKeyboard::brokenStateKeptAs() cons
   return file_ ? file_->brokenFileKeptAs() : std::nullopt;
 }
 
-bool SimulatedKeyboard::TakeTransfer() {
+bool SimulatedKeyboard::TakeTransfer(std::uint64_t& counter,
+                                     const std::set<std::uint64_t>& planned) {
+  if (planned.contains(++counter)) {
+    return false;
+  }
   if (!plugged_) {
     return false;
   }
@@ -125,12 +135,12 @@ bool SimulatedKeyboard::TakeTransfer() {
   return true;
 }
 
-void SimulatedKeyboard::Update(const std::function<bool(SimulatedKeyboardState&)>& change) {
+bool SimulatedKeyboard::Update(const std::function<bool(SimulatedKeyboardState&)>& change) {
   if (file_) {
-    file_->Update(state_, change);
-  } else {
-    change(state_);
+    return file_->Update(state_, change);
   }
+  change(state_);
+  return true;
 }
 
 bool SimulatedKeyboard::Handle(SimulatedKeyboardState& state, const hid::Report& frame) {

@@ -7,11 +7,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "hid/Report.h"
 #include "hid/Transport.h"
 #include "protocol/KeyAssignmentRecord.h"
 #include "sim/SimulatedKeyboardState.h"
+#include "sim/TransferFailurePlan.h"
 
 namespace keyloom::sim {
 
@@ -38,6 +40,8 @@ class SimulatedStateFile;
 // The state lives in a file when one is given, so that successive runs and several processes
 // see one keyboard; it is re-read when another writer changed it and written after every change
 // that completes (a finished download, a remap, a profile select, lighting, a factory restore).
+// A frame whose change cannot be kept in the file fails, and the change is not made: like a
+// keyboard that did not take the frame.
 class SimulatedKeyboard : public hid::Transport {
  public:
   // Frames and reads the keyboard ignored, by reason.
@@ -72,6 +76,10 @@ class SimulatedKeyboard : public hid::Transport {
 
   // Test hooks.
   void FailNextTransfers(int count) { failNextTransfers_ = count; }
+  // Replaces the keyboard's state, as if it had been configured so.
+  void SetState(const SimulatedKeyboardState& state);
+  // Fails the transfers the plan names, counting from this keyboard's first transfer.
+  void FailTransfers(TransferFailurePlan plan) { failurePlan_ = std::move(plan); }
   // Unplugging fails every transfer and drops a download under way and the armed replies;
   // handles opened before the keyboard was unplugged stay dead after it is plugged in again.
   void SetPlugged(bool plugged);
@@ -95,8 +103,9 @@ class SimulatedKeyboard : public hid::Transport {
     std::size_t framesReceived = 0;
   };
 
-  bool TakeTransfer();
-  void Update(const std::function<bool(SimulatedKeyboardState&)>& change);
+  // Counts the transfer in `counter`; false when it fails (unplugged, or an injected failure).
+  bool TakeTransfer(std::uint64_t& counter, const std::set<std::uint64_t>& planned);
+  bool Update(const std::function<bool(SimulatedKeyboardState&)>& change);
   // Each returns whether the keyboard's persistent state changed.
   bool Handle(SimulatedKeyboardState& state, const hid::Report& frame);
   bool StartDownload(const hid::Report& frame);
@@ -115,6 +124,9 @@ class SimulatedKeyboard : public hid::Transport {
   std::deque<hid::Report> armedReplies_;
   IgnoredFrames ignored_;
   int failNextTransfers_ = 0;
+  TransferFailurePlan failurePlan_;
+  std::uint64_t setTransfers_ = 0;
+  std::uint64_t getTransfers_ = 0;
   bool plugged_ = true;
   std::uint64_t connection_ = 1;
 };

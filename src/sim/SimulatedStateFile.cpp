@@ -203,15 +203,21 @@ std::filesystem::path WithSuffix(const std::filesystem::path& path, std::string_
 SimulatedStateFile::SimulatedStateFile(std::filesystem::path path)
     : path_(std::move(path)), lock_(WithSuffix(path_, ".lock")) {}
 
-void SimulatedStateFile::Update(SimulatedKeyboardState& state,
+bool SimulatedStateFile::Update(SimulatedKeyboardState& state,
                                 const std::function<bool(SimulatedKeyboardState&)>& change) {
   FileLock::Guard guard(lock_);
-  const bool inSync = Refresh(state);
   // Out of sync (the file could not be read, or a broken one could not be moved aside), the
-  // state is still changed in memory, but the file is left alone rather than overwritten.
-  if (change(state) && inSync) {
-    Save(state);
+  // file is left alone rather than overwritten.
+  const bool inSync = Refresh(state);
+  const SimulatedKeyboardState before = state;
+  if (!change(state)) {
+    return true;
   }
+  if (inSync && Save(state)) {
+    return true;
+  }
+  state = before;
+  return false;
 }
 
 SimulatedStateFile::Stamp SimulatedStateFile::StampOfFile() const {
@@ -261,7 +267,7 @@ bool SimulatedStateFile::Refresh(SimulatedKeyboardState& state) {
   return true;
 }
 
-void SimulatedStateFile::Save(const SimulatedKeyboardState& state) {
+bool SimulatedStateFile::Save(const SimulatedKeyboardState& state) {
   pugi::xml_document document;
   WriteState(document, state);
   const std::filesystem::path temporary = WithSuffix(path_, ".tmp");
@@ -269,7 +275,7 @@ void SimulatedStateFile::Save(const SimulatedKeyboardState& state) {
   if (!document.save_file(temporary.c_str(), "\t", pugi::format_default, pugi::encoding_utf8)) {
     lastError_ = "cannot write " + temporary.string();
     std::filesystem::remove(temporary, error);
-    return;
+    return false;
   }
   // Readers notice a change by size and time; within the file system's clock resolution two
   // writes of equal size could look alike, so every write is made strictly newer: by a
@@ -289,10 +295,11 @@ void SimulatedStateFile::Save(const SimulatedKeyboardState& state) {
   if (error) {
     lastError_ = "cannot replace " + path_.string() + ": " + error.message();
     std::filesystem::remove(temporary, error);
-    return;
+    return false;
   }
   stamp_ = StampOfFile();
   lastError_.reset();
+  return true;
 }
 
 bool SimulatedStateFile::KeepBrokenFileAside() {

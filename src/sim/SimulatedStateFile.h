@@ -23,8 +23,9 @@ class SimulatedStateFile {
   explicit SimulatedStateFile(std::filesystem::path path);
 
   // Brings `state` up to date with the file, runs `change` on it and, when `change` returns
-  // true, writes it back; all under the lock.
-  void Update(SimulatedKeyboardState& state,
+  // true, writes it back; all under the lock. A change that cannot be kept in the file (it
+  // could not be read, or not written) is taken back from `state` too, and false returned.
+  bool Update(SimulatedKeyboardState& state,
               const std::function<bool(SimulatedKeyboardState&)>& change);
 
   // Why the state could not be read or written the last time; empty after a success.
@@ -48,7 +49,7 @@ class SimulatedStateFile {
   [[nodiscard]] Stamp StampOfFile() const;
   // False when the file could not be read, or was broken and could not be moved aside.
   bool Refresh(SimulatedKeyboardState& state);
-  void Save(const SimulatedKeyboardState& state);
+  bool Save(const SimulatedKeyboardState& state);
   bool KeepBrokenFileAside();
 
   std::filesystem::path path_;

@@ -11,7 +11,7 @@
 #include "app/Language.h"
 #include "hid/HidBackend.h"
 #include "protocol/CommandFrame.h"
-#include "ui/SComboBox.h"
+#include "ui/widgets/SComboBox.h"
 
 namespace keyloom::app {
 namespace {

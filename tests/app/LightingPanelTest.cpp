@@ -11,10 +11,10 @@
 #include "controls/SCheckBoxEx.h"
 #include "controls/SRadioBoxEx.h"
 #include "protocol/LightingTable.h"
-#include "ui/EventArgs.h"
-#include "ui/EventIds.h"
-#include "ui/SComboBox.h"
-#include "ui/SSliderBar.h"
+#include "ui/events/EventArgs.h"
+#include "ui/events/EventIds.h"
+#include "ui/widgets/SComboBox.h"
+#include "ui/widgets/SSliderBar.h"
 
 namespace keyloom::app {
 namespace {

@@ -8,8 +8,8 @@
 #include "app/Language.h"
 #include "controls/CoordButtonImage.h"
 #include "controls/RegisterControls.h"
-#include "ui/ResourceProvider.h"
-#include "ui/SStatic.h"
+#include "ui/skin/ResourceProvider.h"
+#include "ui/widgets/SStatic.h"
 
 namespace keyloom::app::test {
 
@@ -40,17 +40,17 @@ std::unique_ptr<ui::SApplication> MakeApplication(const QString& translator) {
 MainWindowUnderTest::MainWindowUnderTest() : MainWindowUnderTest(Options{}) {}
 
 MainWindowUnderTest::MainWindowUnderTest(const Options& options) {
-  KeyboardConnection::Settings settings;
+  connection::KeyboardConnection::Settings settings;
   settings.simulate = options.backend == nullptr;
   settings.backend = options.backend;
   settings.dataDir = options.dataDir;
   settings.clock = &clock_;
   settings.transferTrace = [this](std::string_view line) { trace_.emplace_back(line); };
-  auto connection = std::make_unique<KeyboardConnection>(std::move(settings));
-  if (connection->Simulator() != nullptr) {
-    connection->Simulator()->SetPlugged(options.plugged);
+  auto keyboard = std::make_unique<connection::KeyboardConnection>(std::move(settings));
+  if (keyboard->Simulator() != nullptr) {
+    keyboard->Simulator()->SetPlugged(options.plugged);
   }
-  window_ = std::make_unique<CMainDlg>(std::move(connection), kInstanceName);
+  window_ = std::make_unique<CMainDlg>(std::move(keyboard), kInstanceName);
   if (!window_->Create()) {
     qFatal("the main window does not build");
   }

@@ -13,7 +13,7 @@
 #include "hid/HidBackend.h"
 #include "protocol/VirtualClock.h"
 #include "sim/SimulatedKeyboard.h"
-#include "ui/SApplication.h"
+#include "ui/host/SApplication.h"
 
 // What the main window's tests share: the toolkit with the real skin, and a main window on the
 // simulated keyboard (or on a backend of the test's) with a virtual clock, whose transfers and

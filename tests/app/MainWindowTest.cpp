@@ -15,18 +15,18 @@
 
 #include "MainWindowFixture.h"
 #include "app/CMainDlg.h"
-#include "app/KeyboardConnection.h"
 #include "app/Language.h"
 #include "app/WindowActivation.h"
+#include "connection/KeyboardConnection.h"
 #include "controls/CoordButtonImage.h"
 #include "controls/SShellNotifyIcon.h"
 #include "protocol/CommandFrame.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/VirtualClock.h"
 #include "settings/AppConfig.h"
-#include "ui/PopupMenu.h"
-#include "ui/SComboBox.h"
-#include "ui/SMessageBox.h"
+#include "ui/host/PopupMenu.h"
+#include "ui/host/SMessageBox.h"
+#include "ui/widgets/SComboBox.h"
 
 namespace keyloom::app {
 namespace {
@@ -60,11 +60,11 @@ class ClickRecordingMainDlg : public CMainDlg {
   std::vector<std::pair<int, int>> clicks;
 
  private:
-  static std::unique_ptr<KeyboardConnection> Connection(protocol::Clock& clock) {
-    KeyboardConnection::Settings settings;
+  static std::unique_ptr<connection::KeyboardConnection> Connection(protocol::Clock& clock) {
+    connection::KeyboardConnection::Settings settings;
     settings.simulate = true;
     settings.clock = &clock;
-    return std::make_unique<KeyboardConnection>(std::move(settings));
+    return std::make_unique<connection::KeyboardConnection>(std::move(settings));
   }
 };
 
@@ -181,7 +181,7 @@ class MainWindowTest : public QObject {
   void factoryRestoreBringsTheControlsBack() {
     const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
     MainWindowUnderTest main;
-    protocol::AssignKeyMapping(main.window().GetLink(), 0, 0, kKeyA, kKeyB);
+    protocol::AssignKeyMapping(main.window().Connection().Link(), 0, 0, kKeyA, kKeyB);
     QVERIFY(Combo(main.window(), "cmb_led_mode")->SetCurSel(3, true));
     QVERIFY(Combo(main.window(), "cmb_profile")->SetCurSel(2, true));
     (void)main.TakeTrace();
@@ -209,7 +209,7 @@ class MainWindowTest : public QObject {
   void factoryRestoreFromTheFirstEntries() {
     const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
     MainWindowUnderTest main;
-    protocol::AssignKeyMapping(main.window().GetLink(), 0, 0, kKeyA, kKeyB);
+    protocol::AssignKeyMapping(main.window().Connection().Link(), 0, 0, kKeyA, kKeyB);
     main.window().OnDeviceChange();
     QCOMPARE(main.CheckedKeys(), std::vector<int>{kKeyA});
     (void)main.TakeTrace();

@@ -11,9 +11,9 @@
 #include "app/NoticeLine.h"
 #include "app/TrayCommands.h"
 #include "controls/SShellNotifyIcon.h"
-#include "ui/PopupMenu.h"
-#include "ui/SComboBox.h"
-#include "ui/SStatic.h"
+#include "ui/host/PopupMenu.h"
+#include "ui/widgets/SComboBox.h"
+#include "ui/widgets/SStatic.h"
 
 namespace keyloom::app {
 namespace {

@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "ui/EventArgs.h"
-#include "ui/SApplication.h"
-#include "ui/SHostWnd.h"
+#include "ui/events/EventArgs.h"
+#include "ui/host/SApplication.h"
+#include "ui/host/SHostWnd.h"
 
 class QWidget;
 

@@ -17,7 +17,7 @@
 #include "controls/CoordButtonSet.h"
 #include "controls/MouseKeyFlags.h"
 #include "controls/PictureMapping.h"
-#include "ui/Image.h"
+#include "ui/skin/Image.h"
 
 namespace keyloom::controls {
 

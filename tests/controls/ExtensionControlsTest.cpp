@@ -13,9 +13,9 @@
 #include "controls/SEditEx.h"
 #include "controls/SRadioBoxEx.h"
 #include "controls/ToggleExLook.h"
-#include "ui/EventArgs.h"
-#include "ui/EventIds.h"
-#include "ui/Timeline.h"
+#include "ui/events/EventArgs.h"
+#include "ui/events/EventIds.h"
+#include "ui/events/Timeline.h"
 
 namespace keyloom::controls {
 

@@ -11,9 +11,9 @@
 #include "controls/SShellNotifyIcon.h"
 #include "controls/STabCtrl2.h"
 #include "macro/KeyNameTable.h"
-#include "ui/ISkinObj.h"
-#include "ui/NamedIdTable.h"
-#include "ui/SHostDialog.h"
+#include "ui/host/SHostDialog.h"
+#include "ui/skin/ISkinObj.h"
+#include "ui/skin/NamedIdTable.h"
 
 namespace keyloom::controls {
 

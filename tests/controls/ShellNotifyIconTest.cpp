@@ -5,8 +5,8 @@
 #include "UiTestSupport.h"
 #include "controls/SShellNotifyIcon.h"
 #include "controls/TrayText.h"
-#include "ui/EventIds.h"
-#include "ui/PopupMenu.h"
+#include "ui/events/EventIds.h"
+#include "ui/host/PopupMenu.h"
 
 namespace keyloom::controls {
 

@@ -6,8 +6,8 @@
 #include "controls/STabCtrl2.h"
 #include "controls/STabPage2.h"
 #include "controls/TabIconAnimation.h"
-#include "ui/EventIds.h"
-#include "ui/Timeline.h"
+#include "ui/events/EventIds.h"
+#include "ui/events/Timeline.h"
 
 namespace keyloom::controls {
 

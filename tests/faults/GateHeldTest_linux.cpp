@@ -149,8 +149,9 @@ TEST(GateHeldByAnotherProcess, TheDownloadWaitsAndThenGoesOnWithEveryTryGated) {
     record.SetEvent(i, protocol::MakeKeyEvent(0x04, i % 2 == 1, 20));
   }
   protocol::KeyboardState state;
+  state.slotsWhole = true;
   std::thread assignment([&] {
-    protocol::ApplyKeyAssignment(link, state, 0, record, {{0x07, "D"}}, {});
+    protocol::ApplyKeyAssignment(link, state, 0, record, {{0x07, "D"}});
   });
 
   for (int i = 0; i < 500 && !waiting; ++i) {

@@ -236,42 +236,61 @@ SessionResult RunSession(const FaultPlan& plan) {
   protocol::Link link{transport, clock};
   auto& state = result.state;
 
+  // Set by an operation that refused to change the keyboard because the slot table it read
+  // was not whole: its schedule then rightly differs from the working keyboard's.
+  bool refused = false;
   auto run = [&](const std::string& what, const Operation& operation) {
     const protocol::KeyboardState before = state;
     const std::size_t mark = result.log.size();
+    const sim::SimulatedKeyboardState keyboardBefore = keyboard.CurrentState();
+    refused = false;
     operation(link, state);
+    if (std::exchange(refused, false)) {
+      return;
+    }
 
     std::vector<FaultEvent> cleanLog;
     sim::SimulatedKeyboard cleanKeyboard;
+    cleanKeyboard.SetState(keyboardBefore);
     FaultyTransport cleanTransport(cleanKeyboard, {}, cleanLog);
     LoggingClock cleanClock(cleanLog);
     protocol::Link cleanLink{cleanTransport, cleanClock};
     protocol::KeyboardState cleanState = before;
     operation(cleanLink, cleanState);
+    EXPECT_FALSE(refused) << what << ": refused on a working keyboard";
     EXPECT_EQ(PausesFrom(result.log, mark), PausesFrom(cleanLog, 0))
         << what << ": the pauses changed with the failures";
   };
+  // As the programs assign: the profile selected and its slots read first, then the assignment
+  // from that table. What it reports must be true of the keyboard.
   auto apply = [&](std::uint8_t key, const KeyAssignmentRecord& record, const std::string& what) {
     run(what, [&](protocol::Link& l, protocol::KeyboardState& s) {
+      s.profileIndex = kProfileIndex;
+      protocol::SelectAndReadProfile(l, s);
       KeyAssignmentRecord copy = record;
-      EXPECT_EQ(protocol::ApplyKeyAssignment(l, s, kProfileIndex, copy, Key(key), {}),
-                protocol::AssignmentOutcome::kDone)
-          << what;
+      const auto applied = protocol::ApplyKeyAssignment(l, s, kProfileIndex, copy, Key(key));
+      refused = applied.outcome == protocol::AssignmentOutcome::kSlotsUnknown;
+      if (applied.outcome == protocol::AssignmentOutcome::kDone && &l == &link) {
+        EXPECT_TRUE(TrueSlots(keyboard).FindExact(*applied.half, key).has_value())
+            << what << ": reported done, but the keyboard does not hold the key";
+      }
     });
     CheckSlotsAfterRead(result.log, state.slots, keyboard, what);
   };
   auto remove = [&](std::uint8_t key, const std::string& what) {
     run(what, [&](protocol::Link& l, protocol::KeyboardState& s) {
+      s.profileIndex = kProfileIndex;
+      protocol::SelectAndReadProfile(l, s);
       KeyAssignmentRecord record;
-      protocol::DeleteKeyAssignment(l, s, kProfileIndex, record, Key(key));
+      const auto removed = protocol::DeleteKeyAssignment(l, s, kProfileIndex, record, Key(key));
+      refused = removed.outcome == protocol::AssignmentOutcome::kSlotsUnknown;
     });
     CheckSlotsAfterRead(result.log, state.slots, keyboard, what);
   };
 
   run("profile and slot read", [](protocol::Link& l, protocol::KeyboardState& s) {
-    protocol::SelectProfile(l, kProfileIndex);
     s.profileIndex = kProfileIndex;
-    s.slots = protocol::ReadKeySlots(l);
+    protocol::SelectAndReadProfile(l, s);
   });
   CheckSlotsAfterRead(result.log, state.slots, keyboard, "first read");
   run("lighting", [](protocol::Link& l, protocol::KeyboardState& s) {
@@ -291,9 +310,7 @@ SessionResult RunSession(const FaultPlan& plan) {
   result.beforeReset = keyboard.CurrentState();
   state.lighting[2].bytes[0] = 3;
   run("factory restore", [](protocol::Link& l, protocol::KeyboardState& s) {
-    protocol::RestoreFactorySteps steps;
-    steps.confirm = [](std::string_view, std::string_view) { return true; };
-    EXPECT_TRUE(protocol::RestoreFactory(l, s, steps));
+    protocol::RestoreFactory(l, s, nullptr);
   });
   CheckSlotsAfterRead(result.log, state.slots, keyboard, "after the factory restore");
 
@@ -423,7 +440,9 @@ TEST(TransportFaultsAllLost, EveryFrameFourTimesEveryOtherTransferOnce) {
 
   protocol::SelectProfile(link, 2);
   EXPECT_EQ(sets(protocol::kCommandSelectProfile), 1);
-  state.slots = protocol::ReadKeySlots(link);
+  const protocol::SlotRead read = protocol::ReadKeySlots(link);
+  state.slots = read.slots;
+  EXPECT_FALSE(read.whole);
   EXPECT_EQ(sets(protocol::kCommandReadKeySlots), 1);
   EXPECT_EQ(gets(), 4);
   EXPECT_EQ(state.slots, KeySlotTable()) << "lost reads must read as free slots";
@@ -439,9 +458,8 @@ TEST(TransportFaultsAllLost, EveryFrameFourTimesEveryOtherTransferOnce) {
   EXPECT_EQ(sets(protocol::kCommandWriteKeyRecord), kMaxFrameTries);
   EXPECT_EQ(sets(protocol::kNoCommand), (kRecordFrames - 1) * kMaxFrameTries);
 
-  protocol::RestoreFactorySteps steps;
-  steps.confirm = [](std::string_view, std::string_view) { return true; };
-  EXPECT_TRUE(protocol::RestoreFactory(link, state, steps));
+  // The restore frame and the slot read's request.
+  EXPECT_EQ(protocol::RestoreFactory(link, state, nullptr).transfers.failedSets(), 2u);
   EXPECT_EQ(sets(protocol::kCommandRestoreFactory), 1);
   EXPECT_EQ(keyboard.CurrentState(), sim::SimulatedKeyboardState()) << "nothing arrived";
 }

@@ -10,13 +10,13 @@
 #include "DialogTestSupport.h"
 #include "controls/STabCtrl2.h"
 #include "macro/AssignmentStore.h"
-#include "macro/KeyboardCapture.h"
 #include "macro/MacroLibrary.h"
-#include "macro/MacroRecordDlg.h"
+#include "macro_dialog/KeyboardCapture.h"
+#include "macro_dialog/MacroRecordDlg.h"
 #include "protocol/VirtualClock.h"
 #include "settings/AppConfig.h"
-#include "ui/SEdit.h"
-#include "ui/SListView.h"
+#include "ui/widgets/SEdit.h"
+#include "ui/widgets/SListView.h"
 
 namespace keyloom::macro {
 namespace {

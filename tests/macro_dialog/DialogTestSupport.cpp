@@ -9,9 +9,9 @@
 #include <utility>
 
 #include "controls/RegisterControls.h"
-#include "ui/ResourceProvider.h"
-#include "ui/Translator.h"
-#include "ui/TranslatorManager.h"
+#include "ui/skin/ResourceProvider.h"
+#include "ui/skin/Translator.h"
+#include "ui/skin/TranslatorManager.h"
 
 namespace keyloom::macro::test {
 

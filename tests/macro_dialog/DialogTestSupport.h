@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "macro/KeyboardHook.h"
-#include "ui/SApplication.h"
-#include "ui/SHostWnd.h"
-#include "ui/SWindow.h"
+#include "ui/host/SApplication.h"
+#include "ui/host/SHostWnd.h"
+#include "ui/widgets/SWindow.h"
 
 namespace keyloom::macro::test {
 

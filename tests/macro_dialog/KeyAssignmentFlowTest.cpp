@@ -18,21 +18,21 @@
 #include "DialogTestSupport.h"
 #include "app/CMainDlg.h"
 #include "app/KeyAssignmentFlow.h"
-#include "app/KeyboardConnection.h"
+#include "connection/KeyboardConnection.h"
 #include "controls/CoordButtonImage.h"
 #include "controls/ICoordButtonClickListener.h"
 #include "controls/STabCtrl2.h"
 #include "macro/AssignmentStore.h"
-#include "macro/FileDialogs.h"
-#include "macro/KeyboardCapture.h"
-#include "macro/MacroRecordDlg.h"
+#include "macro_dialog/FileDialogs.h"
+#include "macro_dialog/KeyboardCapture.h"
+#include "macro_dialog/MacroRecordDlg.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/VirtualClock.h"
 #include "settings/AppConfig.h"
 #include "sim/SimulatedKeyboard.h"
-#include "ui/SComboBox.h"
-#include "ui/SListView.h"
-#include "ui/SMessageBox.h"
+#include "ui/host/SMessageBox.h"
+#include "ui/widgets/SComboBox.h"
+#include "ui/widgets/SListView.h"
 
 namespace keyloom::app {
 namespace {
@@ -108,18 +108,27 @@ Lines SlotReadLines(const std::array<std::uint8_t, 12>& macros,
           Line("get", {0x07, r[7], r[8], r[9], r[10], r[11], kUnused, kUnused})};
 }
 
+// What every change from the window starts with: the first profile selected and its slots,
+// holding `macros` and `remaps`, read again.
+Lines FreshTableLines(const std::array<std::uint8_t, 12>& macros,
+                      const std::array<std::uint8_t, 12>& remaps) {
+  return Lines{Line("set", {0x07, 0xFC, 0x01, 0, 0, 0, 0, 0}), "pause 50"} +
+         SlotReadLines(macros, remaps);
+}
+
 // The main window on the simulated keyboard, which keeps its state in a folder that keyloomctl
 // reads too, with a virtual clock and the trace of its transfers.
 class MainWindow {
  public:
   explicit MainWindow(const std::filesystem::path& dataDir) {
-    KeyboardConnection::Settings settings;
+    connection::KeyboardConnection::Settings settings;
     settings.simulate = true;
     settings.dataDir = dataDir;
     settings.clock = &clock_;
     settings.transferTrace = [this](std::string_view line) { trace_.emplace_back(line); };
-    window_ = std::make_unique<CMainDlg>(std::make_unique<KeyboardConnection>(std::move(settings)),
-                                         QStringLiteral("Keyloom.KeyAssignmentFlowTest"));
+    window_ = std::make_unique<CMainDlg>(
+        std::make_unique<connection::KeyboardConnection>(std::move(settings)),
+        QStringLiteral("Keyloom.KeyAssignmentFlowTest"));
     if (!window_->Create()) {
       qFatal("the main window does not build");
     }
@@ -264,8 +273,8 @@ class KeyAssignmentFlowTest : public QObject {
     QCOMPARE(main_->ClickKey(kKeyB, ConfirmMacro), 1);
 
     protocol::KeyAssignmentRecord::Bytes record{1, 1, kKeyB, 1, 0x04, 0x54, 0x04, 0xA8};
-    QCOMPARE(main_->TakeTrace(),
-             DownloadLines(record) + Lines{"pause 20"} + SlotReadLines({kKeyB}, {}));
+    QCOMPARE(main_->TakeTrace(), FreshTableLines({}, {}) + DownloadLines(record) +
+                                     Lines{"pause 20"} + SlotReadLines({kKeyB}, {}));
     QCOMPARE(main_->Keyboard().profiles[0].macros[0].record.bytes(), record);
     QCOMPARE(main_->CheckedKeys(), std::vector<int>{kKeyB});
 
@@ -282,7 +291,8 @@ class KeyAssignmentFlowTest : public QObject {
   void otherChoicesBecomeRemapsOrChords() {
     QCOMPARE(main_->ClickKey(kKeyA, ConfirmSingleKeyF5), 1);
     QCOMPARE(main_->TakeTrace(),
-             (Lines{Line("set", {0x07, 0xFA, 1, 1, kKeyA, 0x01, kKeyF5, 0x01}), "pause 20"} +
+             (FreshTableLines({}, {}) +
+              Lines{Line("set", {0x07, 0xFA, 1, 1, kKeyA, 0x01, kKeyF5, 0x01}), "pause 20"} +
               SlotReadLines({}, {kKeyA})));
     QCOMPARE(main_->Keyboard().profiles[0].remaps[0].targetKeyCode, kKeyF5);
 
@@ -314,16 +324,18 @@ class KeyAssignmentFlowTest : public QObject {
     main_->TakeTrace();
 
     main_->ClickKey(kKeyA, [](MacroRecordDlg& dialog) { Press(dialog, "btnDelete"); });
-    QCOMPARE(main_->TakeTrace(), DownloadLines({1, 1}) + SlotReadLines({}, {kKeyB}));
+    QCOMPARE(main_->TakeTrace(), FreshTableLines({kKeyA}, {kKeyB}) + DownloadLines({1, 1}) +
+                                     SlotReadLines({}, {kKeyB}));
     main_->ClickKey(kKeyB, [](MacroRecordDlg& dialog) { Press(dialog, "btnDelete"); });
     QCOMPARE(main_->TakeTrace(),
-             (Lines{Line("set", {0x07, 0xFA, 1, 1, 0, 0x01, 0, 0x01}), "pause 10"} +
+             (FreshTableLines({}, {kKeyB}) +
+              Lines{Line("set", {0x07, 0xFA, 1, 1, 0, 0x01, 0, 0x01}), "pause 10"} +
               SlotReadLines({}, {})));
     QVERIFY(main_->CheckedKeys().empty());
   }
 
   void aFullMacroHalfRefusesEvenARemap() {
-    protocol::Link& link = main_->Window().GetLink();
+    protocol::Link& link = main_->Window().Connection().Link();
     for (std::uint8_t slot = 0; slot < 12; ++slot) {
       protocol::KeyAssignmentRecord taken;
       taken.SetProfileNumber(1);
@@ -332,13 +344,15 @@ class KeyAssignmentFlowTest : public QObject {
       taken.SetRepeatCount(1);
       protocol::WriteKeyRecord(link, taken);
     }
-    main_->Window().GetKeyboardState().slots = protocol::ReadKeySlots(link);
+    main_->Window().Connection().ReadSlots(main_->Window().GetKeyboardState());
     main_->TakeTrace();
 
     ui::SMessageBox::SetNextAnswer(ui::SMessageBox::kIdOk);
     main_->ClickKey(kKeyA, ConfirmSingleKeyF5);
 
-    QVERIFY(main_->TakeTrace().empty());
+    QCOMPARE(main_->TakeTrace(),
+             FreshTableLines(
+                 {0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B}, {}));
     const std::vector<ui::SMessageBox::Question> questions = ui::SMessageBox::TakeQuestions();
     QCOMPARE(questions.size(), std::size_t{1});
     QCOMPARE(questions[0].caption, QStringLiteral("Warning"));

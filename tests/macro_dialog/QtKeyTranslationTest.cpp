@@ -6,7 +6,7 @@
 
 #include "macro/KeyNameTable.h"
 #include "macro/KeyboardEventRecord.h"
-#include "macro/QtKeyTranslation.h"
+#include "macro_dialog/QtKeyTranslation.h"
 
 namespace keyloom::macro {
 namespace {

@@ -11,7 +11,6 @@
 #include "ProtocolFixture.h"
 #include "protocol/CommandFrame.h"
 #include "protocol/KeyboardProtocol.h"
-#include "protocol/UserTexts.h"
 
 namespace keyloom::protocol {
 namespace {
@@ -51,13 +50,26 @@ Trace Concat(std::initializer_list<Trace> parts) {
   return all;
 }
 
+// The four replies of a slot read that reports `table`, with the unused bytes filled.
+std::vector<hid::Report> SlotReplies(const KeySlotTable& table) {
+  const auto& b = table.bytes();
+  return {{0x07, 0xEE, b[0], b[1], b[2], b[3], b[4], b[5]},
+          {0x07, b[6], b[7], b[8], b[9], b[10], b[11], 0xEE},
+          {0x07, b[12], b[13], b[14], b[15], b[16], b[17], b[18]},
+          {0x07, b[19], b[20], b[21], b[22], b[23], 0xEE, 0xEE}};
+}
+
 class SequencesTest : public ::testing::Test, protected testing::ProtocolFixture {
  protected:
-  // Records the warnings the sequences show.
-  ShowWarning warn = [this](std::string_view caption, std::string_view text) {
-    warnings.push_back(std::string(caption) + ": " + std::string(text));
-  };
-  std::vector<std::string> warnings;
+  SequencesTest() { state.slotsWhole = true; }
+
+  // The keyboard answers the next slot read with `table`.
+  void AnswerSlotRead(const KeySlotTable& table) {
+    for (const hid::Report& reply : SlotReplies(table)) {
+      transport.replies.push_back(reply);
+    }
+  }
+
   KeyboardState state;
 };
 
@@ -74,28 +86,35 @@ TEST_F(SequencesTest, SlotReadTakesTheSlotsFromTheirPlacesInTheFourReplies) {
                        {0x07, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 0xEE},
                        {0x07, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27},
                        {0x07, 0x28, 0x29, 0x2A, 0x2B, 0x2C, 0xEE, 0xEE}};
-  const KeySlotTable table = ReadKeySlots(link);
+  const SlotRead read = ReadKeySlots(link);
 
-  EXPECT_THAT(table.bytes(), ElementsAreArray({0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18,
-                                               0x19, 0x1A, 0x1B, 0x1C, 0x21, 0x22, 0x23, 0x24,
-                                               0x25, 0x26, 0x27, 0x28, 0x29, 0x2A, 0x2B, 0x2C}));
+  EXPECT_TRUE(read.whole);
+  EXPECT_TRUE(read.transfers.ok());
+  EXPECT_THAT(
+      read.slots.bytes(),
+      ElementsAreArray({0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C,
+                        0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29, 0x2A, 0x2B, 0x2C}));
   EXPECT_THAT(trace, ElementsAre("pause 50", "set 07fb010000000000 ok", "pause 10", "pause 10",
                                  "get 07ee111213141516 ok", "pause 10", "get 071718191a1b1cee ok",
                                  "pause 10", "get 0721222324252627 ok", "pause 10",
                                  "get 0728292a2b2ceeee ok"));
 }
 
-TEST_F(SequencesTest, FailedReadsLeaveTheirSlotsFree) {
+TEST_F(SequencesTest, FailedReadsLeaveTheirSlotsFreeAndTheTableIsNotWhole) {
   transport.replies = {{0x07, 0xEE, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16}};
-  const KeySlotTable table = ReadKeySlots(link);
+  const SlotRead read = ReadKeySlots(link);
 
-  EXPECT_EQ(table.slot(Half::kMacro, 5), 0x16);
-  EXPECT_EQ(table.slot(Half::kMacro, 6), 0x00);
-  EXPECT_FALSE(table.FindExact(Half::kRemap, 0xEE).has_value());
+  EXPECT_EQ(read.slots.slot(Half::kMacro, 5), 0x16);
+  EXPECT_EQ(read.slots.slot(Half::kMacro, 6), 0x00);
+  EXPECT_FALSE(read.slots.FindExact(Half::kRemap, 0xEE).has_value());
+  EXPECT_FALSE(read.whole);
+  EXPECT_EQ(read.transfers.failedGets(), 3u);
+  ASSERT_TRUE(read.transfers.firstFailure().has_value());
+  EXPECT_EQ(read.transfers.firstFailure()->kind, Transfers::Kind::kGet);
 
   trace.clear();
   clock.ClearPauses();
-  EXPECT_EQ(ReadKeySlots(link), KeySlotTable());
+  EXPECT_EQ(ReadKeySlots(link).slots, KeySlotTable());
   EXPECT_EQ(trace, testing::FailedSlotReadTrace());
   EXPECT_THAT(clock.pauses(), ElementsAre(milliseconds(50), milliseconds(10), milliseconds(10),
                                           milliseconds(10), milliseconds(10), milliseconds(10)));
@@ -109,11 +128,24 @@ KeyAssignmentRecord CountingRecord() {
   return KeyAssignmentRecord(bytes);
 }
 
+TEST_F(SequencesTest, ARequestTheKeyboardRejectsMakesTheReadNotWhole) {
+  transport.reject = [](const hid::Report&) { return true; };
+  AnswerSlotRead(KeySlotTable());
+
+  const SlotRead read = ReadKeySlots(link);
+
+  EXPECT_FALSE(read.whole);
+  EXPECT_EQ(read.transfers.failedSets(), 1u);
+  EXPECT_EQ(read.transfers.failedGets(), 0u);
+}
+
 TEST_F(SequencesTest, RecordDownloadIsAlwaysTwentyEightFramesEachFollowedByEightMs) {
   const KeyAssignmentRecord record = CountingRecord();
-  WriteKeyRecord(link, record);
+  const Transfers transfers = WriteKeyRecord(link, record);
 
   EXPECT_EQ(trace, DownloadTrace(record));
+  EXPECT_TRUE(transfers.ok());
+  EXPECT_EQ(transfers.sets(), 28u);
   ASSERT_EQ(transport.sent.size(), 28u);
   EXPECT_EQ(transport.sent[0][1], 0xF1);
   for (std::size_t frame = 1; frame < 28; ++frame) {
@@ -132,13 +164,18 @@ TEST_F(SequencesTest, ARejectedFrameIsTriedAtMostFourTimesThenTheDownloadMovesOn
     transport.reject = [&](const hid::Report& report) {
       return report == fifth && rejected++ < rejections;
     };
-    WriteKeyRecord(link, record);
+    const Transfers transfers = WriteKeyRecord(link, record);
 
     const int tries = std::min(rejections + 1, 4);
     EXPECT_EQ(transport.sent.size(), static_cast<std::size_t>(27 + tries));
     EXPECT_EQ(std::count(transport.sent.begin(), transport.sent.end(), fifth), tries);
     EXPECT_EQ(transport.sent.back(), CommandFrame::KeyRecordPart(record, 27).report());
     EXPECT_EQ(clock.pauses(), std::vector<milliseconds>(28, milliseconds(8)));
+    // Only a frame whose last try failed is lost.
+    EXPECT_EQ(transfers.failedSets(), rejections >= 4 ? 1u : 0u);
+    if (rejections >= 4) {
+      EXPECT_EQ(transfers.firstFailure()->frame, fifth);
+    }
   }
 }
 
@@ -155,18 +192,21 @@ TEST_F(SequencesTest, RetriesFollowEachOtherWithoutAPause) {
   EXPECT_EQ(trace[4].substr(0, 8), "set 0700");
 }
 
-TEST_F(SequencesTest, OnlyRecordFramesAreRetried) {
+TEST_F(SequencesTest, OnlyRecordFramesAreRetriedAndEveryFailureIsReported) {
   transport.reject = [](const hid::Report&) { return true; };
   state.slots.SetSlot(Half::kRemap, 0, 0x04);
-  SelectProfile(link, 0);
-  SendLighting(link, 0, state.lighting);
+  EXPECT_EQ(SelectProfile(link, 0).failedSets(), 1u);
+  EXPECT_EQ(SendLighting(link, 0, state.lighting).failedSets(), 1u);
   KeyAssignmentRecord record;
-  DeleteKeyAssignment(link, state, 0, record, {{0x04, "A"}});
-  RestoreFactory(link, state, {[](auto, auto) { return true; }, nullptr});
+  const AssignmentResult deleted = DeleteKeyAssignment(link, state, 0, record, {{0x04, "A"}});
+  EXPECT_EQ(deleted.transfers.failedSets(), 2u);
+  EXPECT_EQ(deleted.transfers.firstFailure()->frame, CommandFrame::ClearKeyMapping(0, 0).report());
+  EXPECT_EQ(deleted.outcome, AssignmentOutcome::kUnconfirmed);
+  EXPECT_EQ(RestoreFactory(link, state, nullptr).transfers.failedSets(), 2u);
   EXPECT_EQ(transport.sent.size(), 1u + 1u + (1u + 1u) + (1u + 1u));
 
   transport.sent.clear();
-  WriteKeyRecord(link, KeyAssignmentRecord());
+  EXPECT_EQ(WriteKeyRecord(link, KeyAssignmentRecord()).failedSets(), 28u);
   EXPECT_EQ(transport.sent.size(), 28u * 4u);
 }
 
@@ -176,15 +216,18 @@ TEST_F(SequencesTest, MacroReusesTheKeysOwnSlotAndFillsProfileSlotAndKey) {
   KeyAssignmentRecord record;
   record.SetRepeatCount(3);
   record.SetEvent(0, MakeKeyEvent(0x04, false, 2000));
+  AnswerSlotRead(state.slots);
 
-  EXPECT_EQ(ApplyKeyAssignment(link, state, 1, record, {{0xE0, "Ctrl Left"}}, warn),
-            AssignmentOutcome::kDone);
+  const AssignmentResult result = ApplyKeyAssignment(link, state, 1, record, {{0xE0, "Ctrl Left"}});
 
+  EXPECT_EQ(result.outcome, AssignmentOutcome::kDone);
+  EXPECT_EQ(result.keyCode, 0xE0);
+  EXPECT_EQ(result.half, Half::kMacro);
+  EXPECT_EQ(result.slot, 1u);
   EXPECT_THAT(std::vector<std::uint8_t>(record.bytes().begin(), record.bytes().begin() + 6),
               ElementsAre(2, 2, 0xE0, 3, 0x04, 0x54));
-  EXPECT_EQ(trace, Concat({DownloadTrace(record), {"pause 20"}, testing::FailedSlotReadTrace()}));
-  EXPECT_EQ(state.slots, KeySlotTable()) << "the table is what the keyboard reported";
-  EXPECT_TRUE(warnings.empty());
+  EXPECT_EQ(Trace(trace.begin(), trace.begin() + 58),
+            Concat({DownloadTrace(record), {"pause 20", "pause 50"}}));
 }
 
 TEST_F(SequencesTest, MacroForANewKeyTakesTheLowestFreeSlot) {
@@ -193,11 +236,77 @@ TEST_F(SequencesTest, MacroForANewKeyTakesTheLowestFreeSlot) {
   KeyAssignmentRecord record;
   record.SetRepeatCount(1);
 
-  ApplyKeyAssignment(link, state, 0, record, {{0x06, "C"}}, warn);
+  ApplyKeyAssignment(link, state, 0, record, {{0x06, "C"}});
 
   EXPECT_EQ(record.profileNumber(), 1);
   EXPECT_EQ(record.slotNumber(), 2);
   EXPECT_EQ(record.keyCode(), 0x06);
+}
+
+// What the slot read after an assignment says decides its outcome; the table read is kept.
+TEST_F(SequencesTest, TheSlotReadAfterAnAssignmentDecidesItsOutcome) {
+  KeySlotTable withKey;
+  withKey.SetSlot(Half::kMacro, 0, 0x04);
+  KeySlotTable remapped;
+  remapped.SetSlot(Half::kRemap, 0, 0x04);
+  struct Case {
+    const char* name;
+    bool macro;
+    std::vector<hid::Report> replies;
+    AssignmentOutcome outcome;
+  };
+  std::vector<hid::Report> lastReplyLost = SlotReplies(withKey);
+  lastReplyLost.pop_back();
+  const Case cases[] = {
+      {"macro seen in its slot", true, SlotReplies(withKey), AssignmentOutcome::kDone},
+      {"macro absent", true, SlotReplies(KeySlotTable()), AssignmentOutcome::kNotTaken},
+      {"macro only as a remap", true, SlotReplies(remapped), AssignmentOutcome::kNotTaken},
+      {"macro, last reply lost", true, lastReplyLost, AssignmentOutcome::kUnconfirmed},
+      {"remap seen in its slot", false, SlotReplies(remapped), AssignmentOutcome::kDone},
+      {"remap only as a macro", false, SlotReplies(withKey), AssignmentOutcome::kNotTaken},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    state = KeyboardState();
+    state.slotsWhole = true;
+    transport.replies.assign(c.replies.begin(), c.replies.end());
+    KeyAssignmentRecord record;
+    record.SetKeyCode(0x05);
+    record.SetRepeatCount(c.macro ? 1 : 0);
+
+    const AssignmentResult result = ApplyKeyAssignment(link, state, 0, record, {{0x04, "A"}});
+
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_EQ(result.keyCode, 0x04);
+    EXPECT_EQ(result.slot.has_value(), c.outcome == AssignmentOutcome::kDone);
+    EXPECT_EQ(state.slotsWhole, c.outcome != AssignmentOutcome::kUnconfirmed);
+  }
+}
+
+TEST_F(SequencesTest, AKeyTheKeyboardDidNotTakeStopsTheKeysAfterIt) {
+  AnswerSlotRead(KeySlotTable());
+  KeyAssignmentRecord record;
+  record.SetRepeatCount(1);
+
+  const AssignmentResult result =
+      ApplyKeyAssignment(link, state, 0, record, {{0x04, "A"}, {0x05, "B"}});
+
+  EXPECT_EQ(result.outcome, AssignmentOutcome::kNotTaken);
+  EXPECT_EQ(result.keyCode, 0x04);
+  EXPECT_EQ(transport.sent.size(), 28u + 1u);
+}
+
+TEST_F(SequencesTest, NothingIsAssignedOrDeletedFromATableThatIsNotWhole) {
+  state.slotsWhole = false;
+  state.slots.SetSlot(Half::kMacro, 0, 0x04);
+  KeyAssignmentRecord record;
+  record.SetRepeatCount(1);
+
+  EXPECT_EQ(ApplyKeyAssignment(link, state, 0, record, {{0x05, "B"}}).outcome,
+            AssignmentOutcome::kSlotsUnknown);
+  EXPECT_EQ(DeleteKeyAssignment(link, state, 0, record, {{0x04, "A"}}).outcome,
+            AssignmentOutcome::kSlotsUnknown);
+  EXPECT_TRUE(trace.empty());
 }
 
 TEST_F(SequencesTest, AFullMacroHalfStopsEvenARemapBeforeAnythingIsSent) {
@@ -208,11 +317,12 @@ TEST_F(SequencesTest, AFullMacroHalfStopsEvenARemapBeforeAnythingIsSent) {
   KeyAssignmentRecord record;
   record.SetKeyCode(0x05);
 
-  EXPECT_EQ(ApplyKeyAssignment(link, state, 0, record, {{0x04, "A"}, {0x10, "M"}}, warn),
-            AssignmentOutcome::kNoSpace);
+  const AssignmentResult result =
+      ApplyKeyAssignment(link, state, 0, record, {{0x04, "A"}, {0x10, "M"}});
 
+  EXPECT_EQ(result.outcome, AssignmentOutcome::kNoSpace);
+  EXPECT_EQ(result.keyCode, 0x04);
   EXPECT_TRUE(trace.empty());
-  EXPECT_THAT(warnings, ElementsAre(std::string("Warning: ") + kInsufficientSpaceText));
   EXPECT_EQ(state.slots, before);
 }
 
@@ -223,10 +333,9 @@ TEST_F(SequencesTest, AFullRemapHalfStopsTheRemap) {
   KeyAssignmentRecord record;
   record.SetKeyCode(0x05);
 
-  EXPECT_EQ(ApplyKeyAssignment(link, state, 0, record, {{0x04, "A"}}, warn),
+  EXPECT_EQ(ApplyKeyAssignment(link, state, 0, record, {{0x04, "A"}}).outcome,
             AssignmentOutcome::kNoSpace);
   EXPECT_TRUE(trace.empty());
-  EXPECT_EQ(warnings.size(), 1u);
 }
 
 TEST_F(SequencesTest, RepeatZeroRemapsTheKeyToByteTwoInTheProfileEntry) {
@@ -235,15 +344,18 @@ TEST_F(SequencesTest, RepeatZeroRemapsTheKeyToByteTwoInTheProfileEntry) {
   state.slots.SetSlot(Half::kRemap, 2, 0xE1);
   KeyAssignmentRecord record;
   record.SetKeyCode(0x06);
+  KeySlotTable after = state.slots;
+  after.SetSlot(Half::kRemap, 1, 0x04);
+  AnswerSlotRead(after);
 
-  ApplyKeyAssignment(link, state, 1, record, {{0x04, "A"}}, warn);
-  ApplyKeyAssignment(link, state, 2, record, {{0xE1, "Shift Left"}}, warn);
+  ApplyKeyAssignment(link, state, 1, record, {{0x04, "A"}});
+  ApplyKeyAssignment(link, state, 2, record, {{0xE1, "Shift Left"}});
 
   const Trace read = testing::FailedSlotReadTrace();
-  EXPECT_EQ(trace, Concat({{"set 07fa020204010601 ok", "pause 20"},
-                           read,
-                           {"set 07fa0301e1010601 ok", "pause 20"},
-                           read}));
+  EXPECT_EQ(Trace(trace.begin(), trace.begin() + 2),
+            Trace({"set 07fa020204010601 ok", "pause 20"}));
+  EXPECT_EQ(Trace(trace.end() - 13, trace.end()),
+            Concat({{"set 07fa0303e1010601 ok", "pause 20"}, read}));
 }
 
 TEST_F(SequencesTest, MacroWithRepeatZeroIsARemapOfTheKeyToItself) {
@@ -251,7 +363,7 @@ TEST_F(SequencesTest, MacroWithRepeatZeroIsARemapOfTheKeyToItself) {
   record.SetKeyCode(0xE0);
   record.SetEvent(0, MakeKeyEvent(0x04, false, 10));
 
-  ApplyKeyAssignment(link, state, 0, record, {{0xE0, "Ctrl Left"}}, warn);
+  ApplyKeyAssignment(link, state, 0, record, {{0xE0, "Ctrl Left"}});
 
   ASSERT_FALSE(trace.empty());
   EXPECT_EQ(trace[0], "set 07fa0101e001e001 ok");
@@ -261,18 +373,18 @@ TEST_F(SequencesTest, RemapWithoutAProfileEntrySkipsTheKey) {
   KeyAssignmentRecord record;
   record.SetKeyCode(0x05);
 
-  EXPECT_EQ(ApplyKeyAssignment(link, state, -1, record, {{0x04, "A"}}, warn),
-            AssignmentOutcome::kDone);
+  const AssignmentResult result = ApplyKeyAssignment(link, state, -1, record, {{0x04, "A"}});
+  EXPECT_EQ(result.outcome, AssignmentOutcome::kDone);
+  EXPECT_FALSE(result.slot.has_value());
   EXPECT_TRUE(trace.empty());
 }
 
 TEST_F(SequencesTest, ARecordWithoutMacroOrTargetAssignsNothing) {
   KeyAssignmentRecord record;
 
-  EXPECT_EQ(ApplyKeyAssignment(link, state, 0, record, {{0x04, "A"}}, warn),
+  EXPECT_EQ(ApplyKeyAssignment(link, state, 0, record, {{0x04, "A"}}).outcome,
             AssignmentOutcome::kNothingToAssign);
   EXPECT_TRUE(trace.empty());
-  EXPECT_TRUE(warnings.empty());
 }
 
 TEST_F(SequencesTest, DeletingAKeyInBothHalvesFreesOnlyItsMacro) {
@@ -280,53 +392,43 @@ TEST_F(SequencesTest, DeletingAKeyInBothHalvesFreesOnlyItsMacro) {
   state.slots.SetSlot(Half::kMacro, 4, 0xE0);
   state.slots.SetSlot(Half::kRemap, 0, 0xE0);
   KeyAssignmentRecord record = CountingRecord();
+  KeySlotTable after;
+  after.SetSlot(Half::kRemap, 0, 0xE0);
+  AnswerSlotRead(after);
 
-  DeleteKeyAssignment(link, state, 2, record, {{0xE0, "Ctrl Left"}});
+  EXPECT_EQ(DeleteKeyAssignment(link, state, 2, record, {{0xE0, "Ctrl Left"}}).outcome,
+            AssignmentOutcome::kDone);
 
   KeyAssignmentRecord freed;
   freed.SetProfileNumber(3);
   freed.SetSlotNumber(5);
   EXPECT_EQ(record, freed);
-  EXPECT_EQ(trace, Concat({DownloadTrace(freed), testing::FailedSlotReadTrace()}));
+  EXPECT_EQ(Trace(trace.begin(), trace.begin() + 56), DownloadTrace(freed));
 }
 
-TEST_F(SequencesTest, DeletingARemapClearsItsSlotInTheProfileEntry) {
+TEST_F(SequencesTest, DeletingARemapClearsItsSlotInTheProfileEntryAndChecksItIsGone) {
   state.slots.SetSlot(Half::kRemap, 11, 0x04);
   KeyAssignmentRecord record;
+  AnswerSlotRead(state.slots);
 
-  DeleteKeyAssignment(link, state, 1, record, {{0x04, "A"}});
+  EXPECT_EQ(DeleteKeyAssignment(link, state, 1, record, {{0x04, "A"}}).outcome,
+            AssignmentOutcome::kNotTaken);
 
-  EXPECT_EQ(trace,
-            Concat({{"set 07fa020c00010001 ok", "pause 10"}, testing::FailedSlotReadTrace()}));
+  EXPECT_EQ(Trace(trace.begin(), trace.begin() + 3),
+            Trace({"set 07fa020c00010001 ok", "pause 10", "pause 50"}));
 }
 
 TEST_F(SequencesTest, DeletingWithoutAnAssignmentOrProfileEntryOnlyRereadsTheSlots) {
   state.slots.SetSlot(Half::kRemap, 0, 0x05);
   KeyAssignmentRecord record;
 
-  DeleteKeyAssignment(link, state, 0, record, {{0x04, "A"}});
+  EXPECT_EQ(DeleteKeyAssignment(link, state, 0, record, {{0x04, "A"}}).outcome,
+            AssignmentOutcome::kDone);
+  state.slots.SetSlot(Half::kRemap, 0, 0x05);
+  state.slotsWhole = true;
   DeleteKeyAssignment(link, state, -1, record, {{0x05, "B"}});
 
   EXPECT_EQ(trace, Concat({testing::FailedSlotReadTrace(), testing::FailedSlotReadTrace()}));
-}
-
-TEST_F(SequencesTest, CancellingTheFactoryRestoreSendsNothing) {
-  state.profileIndex = 2;
-  state.lighting[0].bytes[0] = 7;
-  std::string asked;
-  const bool ran = RestoreFactory(link, state,
-                                  {[&](std::string_view caption, std::string_view question) {
-                                     asked = std::string(caption) + ": " + std::string(question);
-                                     return false;
-                                   },
-                                   [this] { Note("after reset"); }});
-
-  EXPECT_FALSE(ran);
-  EXPECT_EQ(asked, std::string("Warning: ") + kRestoreFactoryQuestion);
-  EXPECT_TRUE(trace.empty());
-  EXPECT_EQ(state.profileIndex, 2);
-  EXPECT_FALSE(RestoreFactory(link, state, {}));
-  EXPECT_TRUE(trace.empty());
 }
 
 TEST_F(SequencesTest, FactoryRestoreResetsTheStateBeforeTheCallbackAndRereadsAfter800Ms) {
@@ -334,19 +436,28 @@ TEST_F(SequencesTest, FactoryRestoreResetsTheStateBeforeTheCallbackAndRereadsAft
   state.lighting[0].bytes[0] = 7;
   state.slots.SetSlot(Half::kMacro, 0, 0x04);
   bool resetSeen = false;
-  const bool ran =
-      RestoreFactory(link, state,
-                     {[](auto, auto) { return true; },
-                      [&] {
-                        resetSeen = state.profileIndex == 0 && state.lighting == LightingTable();
-                        Note("after reset");
-                      }});
+  const RestoreResult result = RestoreFactory(link, state, [&] {
+    resetSeen = state.profileIndex == 0 && state.lighting == LightingTable();
+    Note("after reset");
+  });
 
-  EXPECT_TRUE(ran);
   EXPECT_TRUE(resetSeen);
+  EXPECT_FALSE(result.slotsWhole);
   EXPECT_EQ(trace, Concat({{"pause 50", "set 07f0aa0000000000 ok", "after reset", "pause 800"},
                            testing::FailedSlotReadTrace()}));
   EXPECT_EQ(state.slots, KeySlotTable());
+}
+
+TEST_F(SequencesTest, ARejectedProfileSelectMakesTheProfilesTableNotWhole) {
+  transport.reject = [](const hid::Report& frame) { return frame[1] == 0xFC; };
+  AnswerSlotRead(KeySlotTable());
+  state.profileIndex = 1;
+
+  const SlotRead read = SelectAndReadProfile(link, state);
+
+  EXPECT_FALSE(read.whole);
+  EXPECT_FALSE(state.slotsWhole);
+  EXPECT_EQ(read.transfers.firstFailure()->frame, CommandFrame::SelectProfile(1).report());
 }
 
 }  // namespace

@@ -160,13 +160,16 @@ TEST_F(SimulatedStateFileTest, EntriesThatMakeNoSenseAreSkippedAndTheRestKept) {
   EXPECT_FALSE(keyboard.brokenStateKeptAs().has_value());
 }
 
-TEST_F(SimulatedStateFileTest, AFileThatCannotBeWrittenIsReportedAndTheKeyboardStillWorks) {
+// Like a keyboard that did not take the frame: the change is not made, in the file or in
+// memory, and the frame fails; frames that change nothing still work.
+TEST_F(SimulatedStateFileTest, AChangeThatCannotBeWrittenFailsItsFrameAndIsNotMade) {
   SimulatedKeyboard keyboard(folder.path() / "missing-folder" / kStateFileName);
-  EXPECT_TRUE(keyboard.SetFeature(Frame({0x07, 0xFC, 2})));
+  EXPECT_FALSE(keyboard.SetFeature(Frame({0x07, 0xFC, 2})));
 
   ASSERT_TRUE(keyboard.persistenceError().has_value());
   EXPECT_THAT(*keyboard.persistenceError(), HasSubstr("missing-folder"));
-  EXPECT_EQ(keyboard.CurrentState().activeProfile, 1u);
+  EXPECT_EQ(keyboard.CurrentState().activeProfile, 0u);
+  EXPECT_TRUE(keyboard.SetFeature(Frame({0x07, 0xFB, 1})));
 }
 
 }  // namespace

@@ -6,19 +6,19 @@
 #include <vector>
 
 #include "UiTestSupport.h"
-#include "ui/EventArgs.h"
-#include "ui/EventIds.h"
-#include "ui/SButton.h"
-#include "ui/SCheckBox.h"
-#include "ui/SComboBox.h"
-#include "ui/SEdit.h"
-#include "ui/SHostWnd.h"
-#include "ui/SRadioBox.h"
-#include "ui/SSliderBar.h"
-#include "ui/STabCtrl.h"
-#include "ui/STabPage.h"
-#include "ui/SliderGeometry.h"
-#include "ui/TabLayout.h"
+#include "ui/events/EventArgs.h"
+#include "ui/events/EventIds.h"
+#include "ui/host/SHostWnd.h"
+#include "ui/widgets/SButton.h"
+#include "ui/widgets/SCheckBox.h"
+#include "ui/widgets/SComboBox.h"
+#include "ui/widgets/SEdit.h"
+#include "ui/widgets/SRadioBox.h"
+#include "ui/widgets/SSliderBar.h"
+#include "ui/widgets/STabCtrl.h"
+#include "ui/widgets/STabPage.h"
+#include "ui/widgets/SliderGeometry.h"
+#include "ui/widgets/TabLayout.h"
 
 namespace keyloom::ui {
 namespace {

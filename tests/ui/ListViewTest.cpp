@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "UiTestSupport.h"
-#include "ui/AdapterBase.h"
-#include "ui/EventArgs.h"
-#include "ui/EventIds.h"
-#include "ui/SEdit.h"
-#include "ui/SHostWnd.h"
-#include "ui/SListView.h"
-#include "ui/SMcListView.h"
-#include "ui/Translator.h"
+#include "ui/events/EventArgs.h"
+#include "ui/events/EventIds.h"
+#include "ui/host/SHostWnd.h"
+#include "ui/skin/Translator.h"
+#include "ui/widgets/AdapterBase.h"
+#include "ui/widgets/SEdit.h"
+#include "ui/widgets/SListView.h"
+#include "ui/widgets/SMcListView.h"
 
 namespace keyloom::ui {
 namespace {

@@ -6,15 +6,15 @@
 #include <pugixml.hpp>
 
 #include "UiTestSupport.h"
-#include "ui/AttributeText.h"
-#include "ui/ColorTable.h"
-#include "ui/ColorText.h"
-#include "ui/NamedIdTable.h"
-#include "ui/ResourceProvider.h"
-#include "ui/SApplication.h"
-#include "ui/StringTable.h"
-#include "ui/Translator.h"
-#include "ui/TranslatorManager.h"
+#include "ui/host/SApplication.h"
+#include "ui/layout/AttributeText.h"
+#include "ui/skin/ColorTable.h"
+#include "ui/skin/ColorText.h"
+#include "ui/skin/NamedIdTable.h"
+#include "ui/skin/ResourceProvider.h"
+#include "ui/skin/StringTable.h"
+#include "ui/skin/Translator.h"
+#include "ui/skin/TranslatorManager.h"
 
 namespace keyloom::ui {
 

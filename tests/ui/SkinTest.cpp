@@ -4,12 +4,12 @@
 #include <memory>
 
 #include "UiTestSupport.h"
-#include "ui/ColorRectSkin.h"
-#include "ui/ISkinObj.h"
-#include "ui/Image.h"
-#include "ui/ImageFrameSkin.h"
-#include "ui/SApplication.h"
-#include "ui/WindowState.h"
+#include "ui/host/SApplication.h"
+#include "ui/skin/ColorRectSkin.h"
+#include "ui/skin/ISkinObj.h"
+#include "ui/skin/Image.h"
+#include "ui/skin/ImageFrameSkin.h"
+#include "ui/widgets/WindowState.h"
 
 namespace keyloom::ui {
 namespace {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-#include "ui/ResourceProvider.h"
+#include "ui/skin/ResourceProvider.h"
 
 namespace keyloom::ui::test {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/SApplication.h"
-#include "ui/UiTrace.h"
+#include "ui/events/UiTrace.h"
+#include "ui/host/SApplication.h"
 
 namespace keyloom::ui::test {
 

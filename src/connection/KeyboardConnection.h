@@ -1,0 +1,124 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "hid/DeviceGate.h"
+#include "hid/DeviceSelector.h"
+#include "hid/DiagnosticTrace.h"
+#include "hid/HidBackend.h"
+#include "hid/HidDevice.h"
+#include "protocol/Clock.h"
+#include "protocol/KeyAssignmentRecord.h"
+#include "protocol/KeyboardProtocol.h"
+#include "protocol/KeyboardState.h"
+#include "protocol/LightingTable.h"
+#include "protocol/Link.h"
+#include "protocol/SelectedKeys.h"
+#include "protocol/SteadyClock.h"
+#include "protocol/TracingClock.h"
+#include "protocol/TracingTransport.h"
+#include "protocol/TransferTrace.h"
+#include "sim/SimulatedHidBackend.h"
+#include "sim/SimulatedKeyboard.h"
+#include "sim/TransferFailurePlan.h"
+
+namespace keyloom::connection {
+
+// The keyboard as a program talks to it: the real one or the simulated one behind one
+// HidDevice, the device gate, the clock of the pauses and, when traced, the transfer trace. It
+// is the one place where command sequences run. Each sequence holds the device gate from its
+// first transfer to its last, so that another program's sequence (the window's, or another
+// keyloomctl's) cannot run in between and act on a profile or slot table that this one is
+// using. It opens nothing by itself.
+class KeyboardConnection {
+ public:
+  struct Settings {
+    // The simulated keyboard instead of the machine's HID interfaces.
+    bool simulate = false;
+    // The folder of the simulated keyboard's state file; empty keeps its state in memory.
+    std::filesystem::path dataDir;
+    // Transfers of the simulated keyboard that fail on purpose.
+    sim::TransferFailurePlan simulatedFailures;
+    // The keyboard to open, from the configuration; the simulated keyboard takes its identity.
+    hid::DeviceSelector selector;
+    // Receives every transfer and pause; empty: no trace.
+    protocol::TransferTraceSink transferTrace;
+    // Receives the diagnostic lines of discovery and of the transport.
+    hid::DiagnosticTrace diagnostics;
+    // The clock of the pauses between frames (not owned); null: the steady clock, which sleeps.
+    protocol::Clock* clock = nullptr;
+    // Where the keyboard is looked for without `simulate` (not owned); null: the machine's HID
+    // interfaces.
+    hid::HidBackend* backend = nullptr;
+  };
+
+  explicit KeyboardConnection(Settings settings);
+  ~KeyboardConnection();
+
+  KeyboardConnection(const KeyboardConnection&) = delete;
+  KeyboardConnection& operator=(const KeyboardConnection&) = delete;
+
+  [[nodiscard]] const hid::HidDevice& Device() const { return *device_; }
+  [[nodiscard]] const hid::DeviceSelector& Selector() const { return selector_; }
+  [[nodiscard]] const hid::DiagnosticTrace& Diagnostics() const { return diagnostics_; }
+  // Where the keyboard is looked for: the simulated keyboard's backend or the machine's.
+  [[nodiscard]] hid::HidBackend& Backend() { return *backend_; }
+  // The transport (through the trace when there is one) and the clock of the sequences.
+  [[nodiscard]] protocol::Link& Link() { return *link_; }
+
+  // Whether an interface of the keyboard is present now; opens nothing.
+  [[nodiscard]] bool IsKeyboardPresent();
+  // Opens the keyboard's interface (HidDevice::Open with the configured selector).
+  bool Open();
+  // Lets go of the keyboard's interface.
+  void Close();
+
+  // Selects profile `state.profileIndex` and reads its slots into `state`.
+  protocol::SlotRead SelectProfile(protocol::KeyboardState& state);
+  // Reads the slots of the active profile into `state`.
+  protocol::SlotRead ReadSlots(protocol::KeyboardState& state);
+  // Sends the record of `ledMode`.
+  protocol::Transfers SendLighting(int ledMode, const protocol::LightingTable& lighting);
+  // Selects profile `state.profileIndex`, reads its slots, and assigns the record to the keys
+  // from that fresh table (see protocol::ApplyKeyAssignment), all inside one hold of the gate:
+  // the extra select and read are the price of never overwriting what another program
+  // assigned since this one last read the table.
+  protocol::AssignmentResult Assign(protocol::KeyboardState& state, int profileEntry,
+                                    protocol::KeyAssignmentRecord& record,
+                                    const protocol::SelectedKeys& keys);
+  // The same for removing the keys' assignments (see protocol::DeleteKeyAssignment).
+  protocol::AssignmentResult Delete(protocol::KeyboardState& state, int profileEntry,
+                                    protocol::KeyAssignmentRecord& record,
+                                    const protocol::SelectedKeys& keys);
+  // Restores the factory settings (see protocol::RestoreFactory).
+  protocol::RestoreResult RestoreFactory(protocol::KeyboardState& state,
+                                         const std::function<void()>& afterReset);
+
+  // The simulated keyboard; null without `simulate`.
+  [[nodiscard]] sim::SimulatedKeyboard* Simulator() { return simKeyboard_.get(); }
+  // Why the simulated keyboard could not keep its state in its file the last time, if it could
+  // not: its changes since then did not stick.
+  [[nodiscard]] std::optional<std::string> SimulatorProblem() const;
+  // Where the simulated keyboard's state file was moved because it could not be read (the
+  // keyboard started from its factory state instead), if it was.
+  [[nodiscard]] std::optional<std::filesystem::path> SimulatorStateKeptAside() const;
+
+ private:
+  hid::DeviceSelector selector_;
+  hid::DiagnosticTrace diagnostics_;
+  std::unique_ptr<sim::SimulatedKeyboard> simKeyboard_;
+  std::unique_ptr<sim::SimulatedHidBackend> simBackend_;
+  hid::HidBackend* backend_ = nullptr;
+  std::unique_ptr<hid::DeviceGate> gate_;
+  std::unique_ptr<hid::HidDevice> device_;
+  protocol::SteadyClock steadyClock_;
+  std::unique_ptr<protocol::TracingTransport> tracingTransport_;
+  std::unique_ptr<protocol::TracingClock> tracingClock_;
+  std::unique_ptr<protocol::Link> link_;
+};
+
+}  // namespace keyloom::connection

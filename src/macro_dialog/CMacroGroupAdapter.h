@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+
+#include "macro/EditResult.h"
+#include "macro/FileResult.h"
+#include "ui/widgets/AdapterBase.h"
+
+namespace keyloom::ui {
+struct EventArgs;
+}
+
+namespace keyloom::macro {
+
+class IOnMacroGroupClickedListener;
+class MacroLibrary;
+
+// Feeds the list of macro groups ("macro_group"): one row per group of the library, its name in
+// the row template's edit "group_name", which renames the group (and saves the library) on
+// every change of its text. A click on a row tells the listener.
+class CMacroGroupAdapter : public ui::ListAdapterBase {
+ public:
+  // Neither is owned; both must outlive the adapter's list rows. Without a library the list is
+  // empty.
+  CMacroGroupAdapter(MacroLibrary* library, IOnMacroGroupClickedListener* listener);
+
+  [[nodiscard]] int GetCount() const override;
+  void GetView(int position, ui::SWindow& rowView, const pugi::xml_node& itemTemplate) override;
+
+  // Appends a group "Group N" and saves the library; the list shows it.
+  EditResult AddGroup();
+  // Removes the group at `index` (MacroNode::kLast: the last one; outside: nothing) and saves.
+  EditResult DeleteGroup(int index);
+  // Tells the list to show the library again (after it was replaced).
+  void Refresh() { NotifyDataSetChanged(); }
+
+  // Told how each save of a rename went.
+  using SaveListener = std::function<void(const FileResult& saved)>;
+  void SetSaveListener(SaveListener listener) { saved_ = std::move(listener); }
+
+ private:
+  void OnNameChanged(ui::EventArgs& args);
+  void OnRowClicked(ui::EventArgs& args);
+
+  MacroLibrary* library_;
+  IOnMacroGroupClickedListener* listener_;
+  SaveListener saved_;
+};
+
+}  // namespace keyloom::macro

@@ -1,0 +1,631 @@
+#include "macro_dialog/MacroRecordDlg.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "controls/SCheckBoxEx.h"
+#include "controls/STabCtrl2.h"
+#include "macro/KeyNameTable.h"
+#include "macro/RecordBuilder.h"
+#include "macro_dialog/CMacroGroupAdapter.h"
+#include "macro_dialog/FileDialogs.h"
+#include "macro_dialog/KeyAndDelayAdapter.h"
+#include "macro_dialog/KeyboardCapture.h"
+#include "protocol/SteadyClock.h"
+#include "settings/AppPaths.h"
+#include "settings/NumberText.h"
+#include "ui/events/EventArgs.h"
+#include "ui/events/EventIds.h"
+#include "ui/widgets/SCheckBox.h"
+#include "ui/widgets/SComboBox.h"
+#include "ui/widgets/SEdit.h"
+#include "ui/widgets/SListView.h"
+#include "ui/widgets/SMcListView.h"
+#include "ui/widgets/SStatic.h"
+
+namespace keyloom::macro {
+
+namespace {
+
+// Controls looked up by name.
+const QString kKeysText = QStringLiteral("text_recording_keys");
+const QString kPages = QStringLiteral("tab_macro_mode_selection");
+const QString kGroupList = QStringLiteral("macro_group");
+const QString kEventList = QStringLiteral("key_info");
+const QString kRepeatEdit = QStringLiteral("edit_macro_repeat_times");
+const QString kFixedDelayEdit = QStringLiteral("edit_macro_delay_time");
+const QString kRecordBox = QStringLiteral("chk_macro_record");
+const QString kSingleRecordBox = QStringLiteral("chk_single_record");
+const QString kSingleKeyText = QStringLiteral("edit_single_key");
+const QString kMediaKeys = QStringLiteral("cmb_media_keys");
+const QString kFunctionKeys = QStringLiteral("cmb_function_keys");
+const QString kFileProblem = QStringLiteral("text_file_problem");
+
+// The delay-mode boxes, looked up and told apart by id, in the order of DelayMode.
+constexpr std::array<int, 3> kDelayModeBoxIds = {65570, 65571, 65572};
+
+// Buttons, told apart by name.
+const QString kRestoreButton = QStringLiteral("btnRestore");
+const QString kMinimizeButton = QStringLiteral("btnMin");
+const QString kOkButton = QStringLiteral("btnOK");
+const QString kDeleteButton = QStringLiteral("btnDelete");
+const QString kCancelButton = QStringLiteral("btnCancel");
+const QString kAddGroupButton = QStringLiteral("groupAdd");
+const QString kDeleteGroupButton = QStringLiteral("groupDel");
+const QString kImportButton = QStringLiteral("groupImport");
+const QString kExportButton = QStringLiteral("groupExport");
+const QString kUpButton = QStringLiteral("item_up");
+const QString kDownButton = QStringLiteral("item_down");
+const QString kDeleteEventButton = QStringLiteral("item_delete");
+const QString kClearButton = QStringLiteral("item_clear");
+
+// Texts the dialog shows; translated by the controls.
+constexpr const char* kStartRecordText = "Start record";
+constexpr const char* kStopRecordText = "Stop record";
+constexpr const char* kNotSavedText = "Your changes could not be saved.";
+constexpr const char* kNotReadText = "A file could not be read; it was kept aside.";
+constexpr const char* kNotImportedText = "The macros could not be imported.";
+constexpr const char* kNotExportedText = "The macros could not be exported.";
+
+const QString kKeySeparator = QStringLiteral(",");
+
+const protocol::Clock& ProgramClock() {
+  static const protocol::SteadyClock clock;
+  return clock;
+}
+
+std::filesystem::path LibraryFileBeside(const AssignmentStore& store) {
+  return store.path().parent_path() / settings::PathFromUtf8(kMacroLibraryFileName);
+}
+
+bool IsKeyDown(std::uint32_t message) {
+  return message == kKeyDownMessage || message == kSystemKeyDownMessage;
+}
+
+}  // namespace
+
+MacroRecordDlg::MacroRecordDlg(const protocol::SelectedKeys& keys,
+                               protocol::KeyAssignmentRecord& record)
+    : MacroRecordDlg(keys, record, Environment{}) {}
+
+MacroRecordDlg::MacroRecordDlg(const protocol::SelectedKeys& keys,
+                               protocol::KeyAssignmentRecord& record,
+                               const Environment& environment)
+    : ui::SHostDialog(QLatin1String(kLayoutName)),
+      keys_(keys),
+      record_(record),
+      store_(environment.store != nullptr ? *environment.store : AssignmentStore::Global()),
+      usesGlobalStore_(environment.store == nullptr),
+      hook_(environment.hook != nullptr ? *environment.hook : KeyboardCapture::Hook()),
+      usesProcessHook_(environment.hook == nullptr),
+      config_(environment.config != nullptr ? *environment.config : settings::AppConfig::Global()),
+      library_(environment.libraryFile.empty() ? LibraryFileBeside(store_)
+                                               : environment.libraryFile),
+      eventsAdapter_(std::make_shared<KeyAndDelayAdapter>()),
+      recorder_(store_, eventsAdapter_->Events(),
+                environment.clock != nullptr ? *environment.clock : ProgramClock()) {
+  libraryReport_ = library_.Open();
+}
+
+MacroRecordDlg::~MacroRecordDlg() {
+  StopListening();
+}
+
+void MacroRecordDlg::OnInitDialog() {
+  groupList_ = FindChildByName2<ui::SListView>(kGroupList);
+  if (groupList_ != nullptr) {
+    groupsAdapter_ = std::make_shared<CMacroGroupAdapter>(&library_, this);
+    groupsAdapter_->SetSaveListener([this](const FileResult& saved) { NoteLibrarySave(saved); });
+    groupList_->SetAdapter(groupsAdapter_);
+  }
+  eventList_ = FindChildByName2<ui::SMcListView>(kEventList);
+  if (eventList_ != nullptr) {
+    eventsAdapter_->Events().SetGroup(nullptr);
+    eventsAdapter_->SetSaveListener([this](const FileResult& saved) { NoteLibrarySave(saved); });
+    eventList_->SetAdapter(eventsAdapter_);
+  }
+  recorder_.ResetCaptureTime();
+
+  QStringList names;
+  for (const auto& [code, name] : keys_) {
+    if (!name.empty()) {
+      names.append(QString::fromStdString(name));
+    }
+  }
+  keysText_ = FindChildByName2<ui::SStatic>(kKeysText);
+  if (keysText_ != nullptr) {
+    keysText_->SetText(names.join(kKeySeparator));
+  }
+
+  if (store_.dlymode >= 3) {
+    store_.dlymode = kRealDelay;
+    SaveStore();
+  }
+  for (std::size_t mode = 0; mode < kDelayModeBoxIds.size(); ++mode) {
+    delayModeBoxes_[mode] = FindChildByID2(kDelayModeBoxIds[mode], ui::SCheckBox::kClassName);
+    if (delayModeBoxes_[mode] != nullptr) {
+      delayModeBoxes_[mode]->SetCheck(false);
+    }
+  }
+  for (std::size_t mode = 0; mode < delayModeBoxes_.size(); ++mode) {
+    if (delayModeBoxes_[mode] != nullptr) {
+      delayModeBoxes_[mode]->SetCheck(static_cast<std::int32_t>(mode) == store_.dlymode);
+    }
+  }
+
+  FindControls();
+  SubscribeControls();
+  FillCatalogues();
+  ShowStoredChoices();
+
+  if (groupList_ != nullptr) {
+    groupList_->SetSel(store_.groupsel);
+  }
+  OnMacroGroupClicked(store_.groupsel, {});
+
+  if (!libraryReport_.ok()) {
+    NoteProblem(kNotReadText, libraryReport_.problem);
+  } else if (usesGlobalStore_ && !AssignmentStore::GlobalOpenReport().ok()) {
+    NoteProblem(kNotReadText, AssignmentStore::GlobalOpenReport().problem);
+  }
+
+  if (usesProcessHook_) {
+    KeyboardCapture::SetWindow(this);
+  }
+  if (hook_.Install()) {
+    hook_.RemoveListener(this);
+    hook_.AddListener(this);
+    listening_ = true;
+  }
+}
+
+void MacroRecordDlg::FindControls() {
+  pages_ = FindChildByName2<controls::STabCtrl2>(kPages);
+  repeatEdit_ = FindChildByName2<ui::SEdit>(kRepeatEdit);
+  delayEdit_ = FindChildByName2<ui::SEdit>(kFixedDelayEdit);
+  recordBox_ = FindChildByName2<controls::SCheckBoxEx>(kRecordBox);
+  singleRecordBox_ = FindChildByName2<controls::SCheckBoxEx>(kSingleRecordBox);
+  singleKeyText_ = FindChildByName2<ui::SStatic>(kSingleKeyText);
+  mediaKeys_ = FindChildByName2<ui::SComboBox>(kMediaKeys);
+  functionKeys_ = FindChildByName2<ui::SComboBox>(kFunctionKeys);
+  fileProblem_ = FindChildByName2<ui::SStatic>(kFileProblem);
+}
+
+void MacroRecordDlg::SubscribeControls() {
+  const auto subscribe = [this](ui::SWindow* control, int eventId, auto handler) {
+    if (control != nullptr) {
+      control->Subscribe(eventId, [handler](ui::EventArgs& args) {
+        args.handled = true;
+        handler(args);
+      });
+    }
+  };
+  subscribe(mediaKeys_, ui::kEventComboSelectionChanged, [this](ui::EventArgs& args) {
+    store_.mediasel = args.index;
+    SaveStore();
+  });
+  subscribe(functionKeys_, ui::kEventComboSelectionChanged, [this](ui::EventArgs& args) {
+    store_.functsel = args.index;
+    SaveStore();
+  });
+  subscribe(recordBox_, ui::kEventCommand, [this](ui::EventArgs&) { OnRecordClicked(); });
+  subscribe(repeatEdit_, ui::kEventRichEditNotify, [this](ui::EventArgs& args) {
+    if (args.code == ui::kRichEditTextChanged) {
+      OnRepeatChanged();
+    }
+  });
+  subscribe(delayEdit_, ui::kEventRichEditNotify, [this](ui::EventArgs& args) {
+    if (args.code == ui::kRichEditTextChanged) {
+      OnDelayChanged();
+    }
+  });
+  subscribe(pages_, ui::kEventTabSelectionChanged,
+            [this](ui::EventArgs& args) { OnPageChanged(args.index); });
+  // The row the user picks is where the next dialog opens.
+  subscribe(groupList_, ui::kEventListSelectionChanged,
+            [this](ui::EventArgs&) { RememberGroupRow(); });
+}
+
+void MacroRecordDlg::FillCatalogues() {
+  // The combo boxes show their entries through the translator.
+  for (const settings::KeyCatalogEntry& entry : config_.mediaKeys) {
+    if (mediaKeys_ != nullptr) {
+      mediaKeys_->AddString(QString::fromStdString(entry.name));
+    }
+  }
+  for (const settings::KeyCatalogEntry& entry : config_.functionKeys) {
+    if (functionKeys_ != nullptr) {
+      functionKeys_->AddString(QString::fromStdString(entry.name));
+    }
+  }
+}
+
+void MacroRecordDlg::ShowStoredChoices() {
+  if (pages_ != nullptr) {
+    pages_->SetCurSel(store_.page);
+  }
+  // Each edit tells its change like a typed one; the values are the store's own.
+  if (delayEdit_ != nullptr) {
+    delayEdit_->SetText(QString::number(store_.delay));
+  }
+  if (repeatEdit_ != nullptr) {
+    repeatEdit_->SetText(QString::number(store_.repeat));
+  }
+  if (delayEdit_ != nullptr) {
+    if (store_.dlymode == kNoDelay) {
+      delayEdit_->SetText(QStringLiteral("0"));
+    }
+    if (store_.dlymode == kRealDelay || store_.dlymode == kNoDelay) {
+      delayEdit_->setEnabled(false);
+    }
+  }
+  if (recordBox_ != nullptr) {
+    recordBox_->SetCheck(false);
+  }
+  if (functionKeys_ != nullptr) {
+    functionKeys_->SetCurSel(store_.functsel);
+  }
+  if (mediaKeys_ != nullptr) {
+    mediaKeys_->SetCurSel(store_.mediasel);
+  }
+  if (singleRecordBox_ != nullptr) {
+    singleRecordBox_->SetCheck(false);
+  }
+  recorder_.ShowStoredSingleKey();
+  if (singleKeyText_ != nullptr) {
+    singleKeyText_->SetText(QString::fromStdString(recorder_.singleKeyName()));
+  }
+}
+
+void MacroRecordDlg::OnDestroy() {
+  StopListening();
+  keysText_ = nullptr;
+  pages_ = nullptr;
+  groupList_ = nullptr;
+  eventList_ = nullptr;
+  repeatEdit_ = nullptr;
+  delayEdit_ = nullptr;
+  delayModeBoxes_.fill(nullptr);
+  recordBox_ = nullptr;
+  singleRecordBox_ = nullptr;
+  singleKeyText_ = nullptr;
+  mediaKeys_ = nullptr;
+  functionKeys_ = nullptr;
+  fileProblem_ = nullptr;
+  ui::SHostDialog::OnDestroy();
+}
+
+void MacroRecordDlg::OnEvent(ui::EventArgs& args) {
+  if (args.eventId != ui::kEventCommand) {
+    return;
+  }
+  const QString& name = args.senderName;
+  args.handled = true;
+  if (name == kRestoreButton) {
+    SendSysCommand(kSysCommandRestore);
+  } else if (name == kMinimizeButton) {
+    SendSysCommand(kSysCommandMinimize);
+  } else if (name == kOkButton) {
+    FillRecord();
+    EndDialog(kResultOk);
+  } else if (name == kDeleteButton) {
+    EndDialog(kResultDelete);
+  } else if (name == kCancelButton) {
+    EndDialog(kResultCancel);
+  } else if (name == kAddGroupButton) {
+    AddGroup();
+  } else if (name == kDeleteGroupButton) {
+    DeleteGroup();
+  } else if (name == kUpButton) {
+    MoveEventUp();
+  } else if (name == kDownButton) {
+    MoveEventDown();
+  } else if (name == kDeleteEventButton) {
+    // With no row selected, the last event.
+    NoteLibrarySave(eventsAdapter_->Events().DeleteEvent(
+        eventList_ != nullptr ? eventList_->GetSel() : MacroNode::kLast));
+  } else if (name == kClearButton) {
+    NoteLibrarySave(eventsAdapter_->Events().Clear());
+  } else if (name == kImportButton) {
+    ImportLibrary();
+  } else if (name == kExportButton) {
+    ExportLibrary();
+  } else if (args.senderId >= kDelayModeBoxIds.front() &&
+             args.senderId <= kDelayModeBoxIds.back()) {
+    OnDelayModeClicked(args.senderId - kDelayModeBoxIds.front());
+  } else {
+    args.handled = false;
+  }
+}
+
+bool MacroRecordDlg::OnKeyboardEvent(int& hookCode, std::uint32_t& message,
+                                     KeyboardEventRecord& record) {
+  const int page = pages_ != nullptr ? pages_->GetCurSel() : -1;
+  recorder_.SetPage(page);
+  recorder_.SetRecording(recordBox_ != nullptr && recordBox_->IsChecked());
+  const int eventsBefore = eventsAdapter_->Events().Count();
+  const bool swallowed = recorder_.OnKeyboardEvent(hookCode, message, record);
+  if (eventsAdapter_->Events().Count() != eventsBefore) {
+    NoteLibrarySave(recorder_.lastSave());
+  }
+  if (page == kSingleKeyPage && IsKeyDown(message) && singleKeyText_ != nullptr) {
+    const std::uint8_t usage = recorder_.singleKeyUsage();
+    if (usage != 0) {
+      singleKeyText_->SetText(QString::fromStdString(recorder_.singleKeyName()));
+    }
+    singleKeyText_->SetUserData(usage);
+  }
+  return swallowed;
+}
+
+void MacroRecordDlg::OnMacroGroupClicked(int row, std::string_view /*name*/) {
+  if (groupsAdapter_ == nullptr || eventList_ == nullptr) {
+    return;
+  }
+  eventsAdapter_->Events().SetGroup(library_.GroupAt(row));
+}
+
+void MacroRecordDlg::OnPageChanged(int page) {
+  store_.page = page;
+  SaveStore();
+  // Back on the macro page a checked "chk_macro_record" records again, whatever page took the
+  // hook away meanwhile.
+  const bool recording = page == kMacroPage && recordBox_ != nullptr && recordBox_->IsChecked();
+  if (page == kSingleKeyPage || recording) {
+    InstallHook();
+  } else {
+    hook_.Remove();
+  }
+}
+
+void MacroRecordDlg::OnRecordClicked() {
+  if (recordBox_ == nullptr) {
+    return;
+  }
+  // Recording needs a group to record into.
+  if (groupList_ == nullptr || groupList_->GetSel() < 0) {
+    recordBox_->SetCheck(false);
+  }
+  const bool recording = recordBox_->IsChecked();
+  recordBox_->SetText(QLatin1String(recording ? kStopRecordText : kStartRecordText));
+  if (recording) {
+    InstallHook();
+  } else {
+    hook_.Remove();
+  }
+}
+
+void MacroRecordDlg::OnDelayModeClicked(int mode) {
+  // The boxes choose one mode among them, as radio buttons do.
+  for (std::size_t box = 0; box < delayModeBoxes_.size(); ++box) {
+    if (delayModeBoxes_[box] != nullptr) {
+      delayModeBoxes_[box]->SetCheck(static_cast<int>(box) == mode);
+    }
+  }
+  store_.dlymode = mode;
+  SaveStore();
+  if (delayEdit_ == nullptr) {
+    return;
+  }
+  if (mode == kFixedDelay) {
+    delayEdit_->setEnabled(true);
+    delayEdit_->SetText(QString::number(store_.delay));
+  } else {
+    if (mode == kNoDelay) {
+      delayEdit_->SetText(QStringLiteral("0"));
+    }
+    delayEdit_->setEnabled(false);
+  }
+}
+
+void MacroRecordDlg::OnRepeatChanged() {
+  store_.repeat = settings::ReadDecimalInt32(repeatEdit_->GetText().toStdString());
+  SaveStore();
+}
+
+void MacroRecordDlg::OnDelayChanged() {
+  if (store_.dlymode == kFixedDelay) {
+    store_.delay = settings::ReadDecimalInt32(delayEdit_->GetText().toStdString());
+    SaveStore();
+  }
+}
+
+void MacroRecordDlg::AddGroup() {
+  if (groupsAdapter_ == nullptr) {
+    return;
+  }
+  NoteLibrarySave(groupsAdapter_->AddGroup());
+  const int row = groupList_->GetSel();
+  if (row >= 0 && row < groupList_->GetRowCount() - 1) {
+    SelectGroupRow(row + 1);
+  }
+  OnMacroGroupClicked(groupList_->GetSel(), {});
+}
+
+void MacroRecordDlg::DeleteGroup() {
+  if (groupsAdapter_ == nullptr) {
+    return;
+  }
+  const int row = groupList_->GetSel();
+  // The events list lets go of the group before it goes.
+  const MacroNode* doomed = library_.GroupAt(row >= 0 ? row : library_.GroupCount() - 1);
+  if (doomed != nullptr && doomed == eventsAdapter_->Events().group()) {
+    eventsAdapter_->Events().SetGroup(nullptr);
+  }
+  NoteLibrarySave(groupsAdapter_->DeleteGroup(row >= 0 ? row : MacroNode::kLast));
+  if (row > 0 && row >= groupList_->GetRowCount()) {
+    SelectGroupRow(row - 1);
+  } else {
+    RememberGroupRow();
+  }
+  OnMacroGroupClicked(groupList_->GetSel(), {});
+}
+
+void MacroRecordDlg::SelectGroupRow(int row) {
+  groupList_->SetSel(row);
+  RememberGroupRow();
+}
+
+void MacroRecordDlg::RememberGroupRow() {
+  if (groupList_ != nullptr && store_.groupsel != groupList_->GetSel()) {
+    store_.groupsel = groupList_->GetSel();
+    SaveStore();
+  }
+}
+
+void MacroRecordDlg::MoveEventUp() {
+  if (eventList_ == nullptr) {
+    return;
+  }
+  const int row = eventList_->GetSel();
+  if (row > 0) {
+    const EditResult moved = eventsAdapter_->Events().MoveUp(row);
+    NoteLibrarySave(moved);
+    if (moved.changed) {
+      eventList_->SetSel(row - 1);
+    }
+  }
+}
+
+void MacroRecordDlg::MoveEventDown() {
+  if (eventList_ == nullptr) {
+    return;
+  }
+  const int row = eventList_->GetSel();
+  if (row < eventsAdapter_->Events().Count()) {
+    const EditResult moved = eventsAdapter_->Events().MoveDown(row);
+    NoteLibrarySave(moved);
+    if (moved.changed) {
+      // From the last row the selection goes past the end: no row is selected.
+      if (!eventList_->SetSel(row + 1)) {
+        eventList_->SetSel(-1);
+      }
+    }
+  }
+}
+
+void MacroRecordDlg::ImportLibrary() {
+  const std::optional<std::filesystem::path> file = FileDialogs::GetOpenFileName(this);
+  if (!file) {
+    return;
+  }
+  // An import replaces every group: the events list lets go of the one it shows first.
+  eventsAdapter_->Events().SetGroup(nullptr);
+  const MacroLibrary::ImportResult imported = library_.Import(*file);
+  using Status = MacroLibrary::ImportResult::Status;
+  if (imported.status == Status::kImported || imported.status == Status::kNotSaved) {
+    NoteLibrarySave(imported.status == Status::kImported ? FileResult()
+                                                         : FileResult::Failed(imported.error));
+  } else {
+    NoteProblem(kNotImportedText, imported.error);
+  }
+  if (groupsAdapter_ != nullptr) {
+    groupsAdapter_->Refresh();
+  }
+  OnMacroGroupClicked(groupList_ != nullptr ? groupList_->GetSel() : -1, {});
+  eventsAdapter_->Events().Refresh();
+}
+
+void MacroRecordDlg::ExportLibrary() {
+  if (const std::optional<std::filesystem::path> file = FileDialogs::GetSaveFileName(this)) {
+    const FileResult exported = library_.Export(*file);
+    NoteProblem(exported.ok() ? nullptr : kNotExportedText, exported.error());
+  }
+}
+
+void MacroRecordDlg::FillRecord() {
+  if (keys_.empty()) {
+    return;
+  }
+  const int page = pages_ != nullptr ? pages_->GetCurSel() : -1;
+  switch (page) {
+    case kMacroPage:
+      record_ =
+          BuildMacroRecord(keys_, store_.repeat,
+                           library_.GroupAt(groupList_ != nullptr ? groupList_->GetSel() : -1))
+              .record;
+      break;
+    case kSingleKeyPage:
+      record_ =
+          BuildSingleKeyRecord(static_cast<std::uint8_t>(
+                                   singleKeyText_ != nullptr ? singleKeyText_->GetUserData() : 0U))
+              .record;
+      break;
+    case kMediaKeyPage:
+      record_ = BuildMediaKeyRecord(config_.mediaKeys,
+                                    mediaKeys_ != nullptr ? mediaKeys_->GetCurSel() : -1)
+                    .record;
+      break;
+    case kFunctionKeyPage:
+      record_ = BuildChordRecord(keys_, config_.functionKeys,
+                                 functionKeys_ != nullptr ? functionKeys_->GetCurSel() : -1)
+                    .record;
+      break;
+    default:
+      break;
+  }
+}
+
+void MacroRecordDlg::InstallHook() {
+  if (hook_.Install()) {
+    listening_ = hook_.AddListener(this) || listening_;
+  }
+}
+
+void MacroRecordDlg::StopListening() {
+  if (!listening_) {
+    return;
+  }
+  listening_ = false;
+  // The hook's list lets listeners go only while it is installed, and must never keep a dialog
+  // that is gone: for a hook removed before, it is installed again for the moment.
+  if (hook_.IsInstalled() || hook_.Install()) {
+    hook_.RemoveListener(this);
+  }
+  hook_.Remove();
+  if (usesProcessHook_) {
+    KeyboardCapture::SetWindow(nullptr);
+  }
+}
+
+void MacroRecordDlg::SaveStore() {
+  const FileResult saved = store_.Save();
+  storeProblem_ = saved.ok() ? QString() : QString::fromStdString(saved.error());
+  ShowProblems();
+}
+
+void MacroRecordDlg::NoteLibrarySave(const EditResult& edit) {
+  if (edit.changed) {
+    NoteLibrarySave(edit.saved);
+  }
+}
+
+void MacroRecordDlg::NoteLibrarySave(const FileResult& saved) {
+  libraryProblem_ = saved.ok() ? QString() : QString::fromStdString(saved.error());
+  ShowProblems();
+}
+
+void MacroRecordDlg::NoteProblem(const char* text, const std::string& details) {
+  problemText_ = text;
+  problem_ = QString::fromStdString(details);
+  ShowProblems();
+}
+
+void MacroRecordDlg::ShowProblems() {
+  if (fileProblem_ == nullptr) {
+    return;
+  }
+  // Unsaved changes matter most: they are lost when the dialog closes.
+  const char* text = kNotSavedText;
+  QString details = !libraryProblem_.isEmpty() ? libraryProblem_ : storeProblem_;
+  if (details.isEmpty() && problemText_ != nullptr) {
+    text = problemText_;
+    details = problem_;
+  }
+  fileProblem_->setVisible(!details.isEmpty());
+  fileProblem_->SetText(details.isEmpty() ? QString() : QLatin1String(text));
+  fileProblem_->SetToolTipText(details);
+}
+
+}  // namespace keyloom::macro

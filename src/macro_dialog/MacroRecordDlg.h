@@ -1,0 +1,186 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "macro/AssignmentStore.h"
+#include "macro/EditResult.h"
+#include "macro/FileResult.h"
+#include "macro/IKeyboardHookListener.h"
+#include "macro/KeyboardHook.h"
+#include "macro/MacroLibrary.h"
+#include "macro/MacroRecorder.h"
+#include "macro/OpenReport.h"
+#include "macro_dialog/IOnMacroGroupClickedListener.h"
+#include "protocol/Clock.h"
+#include "protocol/KeyAssignmentRecord.h"
+#include "protocol/SelectedKeys.h"
+#include "settings/AppConfig.h"
+#include "ui/host/SHostDialog.h"
+
+namespace keyloom::ui {
+class SComboBox;
+class SEdit;
+class SListView;
+class SMcListView;
+class SStatic;
+class SWindow;
+}  // namespace keyloom::ui
+
+namespace keyloom::controls {
+class STabCtrl2;
+}
+
+namespace keyloom::macro {
+
+class CMacroGroupAdapter;
+class KeyAndDelayAdapter;
+
+// The key assignment dialog (LAYOUT:macro): decides what the picked keys do, on one of four
+// pages, and edits the macro library on the way. Run modally with Exec; its result:
+// - kResultOk (btnOK): the record is filled for the page shown (RecordBuilder.h); an all-zero
+//   record means that no valid choice was made;
+// - kResultCancel (btnCancel, or the window closed): nothing;
+// - kResultDelete (btnDelete): the picked keys are to lose what they were given.
+//
+// Every change to the library is saved at once to the library's file; the dialog's choices
+// (page, repeat count, delay mode, catalogue entries, single key, macro row) are kept in the
+// process's AssignmentStore, so that the next dialog opens as this one was left. While it is
+// open it listens to the keyboard hook: on the macro page, while "chk_macro_record" is checked,
+// keystrokes become events of the shown group; on the single-key page the key pressed becomes
+// the key to assign (MacroRecorder). A save that fails is shown in "text_file_problem".
+class MacroRecordDlg : public ui::SHostDialog,
+                       public IKeyboardHookListener,
+                       public IOnMacroGroupClickedListener {
+ public:
+  static constexpr std::string_view kClassName = "macrorecordlg";
+  static constexpr const char* kLayoutName = "LAYOUT:macro";
+
+  static constexpr int kResultOk = 1;
+  static constexpr int kResultCancel = 2;
+  // The id of "btnDelete".
+  static constexpr int kResultDelete = 65579;
+
+  // The pages of "tab_macro_mode_selection".
+  static constexpr int kMacroPage = 0;
+  static constexpr int kSingleKeyPage = 1;
+  static constexpr int kMediaKeyPage = 2;
+  static constexpr int kFunctionKeyPage = 3;
+
+  // What the dialog works with besides the keys and the record; what is left unset is the
+  // program's own.
+  struct Environment {
+    // AssignmentStore::Global().
+    AssignmentStore* store = nullptr;
+    // "macro.xml" in the store's folder.
+    std::filesystem::path libraryFile;
+    // KeyboardCapture::Hook().
+    KeyboardHook* hook = nullptr;
+    // A steady clock started with the first dialog; it times the recorded delays.
+    const protocol::Clock* clock = nullptr;
+    // settings::AppConfig::Global(): the media-key and function-key catalogues.
+    const settings::AppConfig* config = nullptr;
+  };
+
+  // Reads the library from its file. `keys` (the keys being assigned) and `record` (all zero)
+  // must outlive the dialog; the record is written only by btnOK.
+  MacroRecordDlg(const protocol::SelectedKeys& keys, protocol::KeyAssignmentRecord& record);
+  MacroRecordDlg(const protocol::SelectedKeys& keys, protocol::KeyAssignmentRecord& record,
+                 const Environment& environment);
+  ~MacroRecordDlg() override;
+
+  MacroRecordDlg(const MacroRecordDlg&) = delete;
+  MacroRecordDlg& operator=(const MacroRecordDlg&) = delete;
+
+  [[nodiscard]] MacroLibrary& Library() { return library_; }
+
+  void OnInitDialog() override;
+  // The window goes: the keyboard hook is removed and the dialog stops listening to it.
+  void OnDestroy() override;
+  void OnEvent(ui::EventArgs& args) override;
+
+  bool OnKeyboardEvent(int& hookCode, std::uint32_t& message, KeyboardEventRecord& record) override;
+  // Shows the events of the group at `row` (none for a row outside the groups).
+  void OnMacroGroupClicked(int row, std::string_view name) override;
+
+ private:
+  void FindControls();
+  void SubscribeControls();
+  void FillCatalogues();
+  void ShowStoredChoices();
+
+  void OnPageChanged(int page);
+  void OnRecordClicked();
+  void OnDelayModeClicked(int mode);
+  void OnRepeatChanged();
+  void OnDelayChanged();
+
+  void AddGroup();
+  void DeleteGroup();
+  void SelectGroupRow(int row);
+  void RememberGroupRow();
+  void MoveEventUp();
+  void MoveEventDown();
+  void ImportLibrary();
+  void ExportLibrary();
+  void FillRecord();
+
+  // Installs the hook (when it is not) and makes sure the dialog listens to it.
+  void InstallHook();
+  // Stops listening and removes the hook, once.
+  void StopListening();
+
+  // Saves the store; a failure is shown until a save works.
+  void SaveStore();
+  // A save of the library: a failure is shown until a save works.
+  void NoteLibrarySave(const EditResult& edit);
+  void NoteLibrarySave(const FileResult& saved);
+  // A file that could not be read, imported or exported (`text` null: none any more).
+  void NoteProblem(const char* text, const std::string& details);
+  // Shows the problem that matters most in "text_file_problem", translated, its details as
+  // tooltip; hides it when there is none.
+  void ShowProblems();
+
+  const protocol::SelectedKeys& keys_;
+  protocol::KeyAssignmentRecord& record_;
+  AssignmentStore& store_;
+  bool usesGlobalStore_;
+  KeyboardHook& hook_;
+  bool usesProcessHook_;
+  const settings::AppConfig& config_;
+  MacroLibrary library_;
+  OpenReport libraryReport_;
+  std::shared_ptr<CMacroGroupAdapter> groupsAdapter_;
+  // Made with the dialog: the recorder appends to its events.
+  std::shared_ptr<KeyAndDelayAdapter> eventsAdapter_;
+  MacroRecorder recorder_;
+  bool listening_ = false;
+  // The details of the problems shown; empty: none.
+  QString libraryProblem_;
+  QString storeProblem_;
+  const char* problemText_ = nullptr;
+  QString problem_;
+
+  // Controls of the window, not owned; set at initialisation, cleared when the window goes.
+  ui::SStatic* keysText_ = nullptr;
+  controls::STabCtrl2* pages_ = nullptr;
+  ui::SListView* groupList_ = nullptr;
+  ui::SMcListView* eventList_ = nullptr;
+  ui::SEdit* repeatEdit_ = nullptr;
+  ui::SEdit* delayEdit_ = nullptr;
+  // The boxes of the delay modes (DelayMode): real, fixed, none.
+  std::array<ui::SWindow*, 3> delayModeBoxes_{};
+  ui::SWindow* recordBox_ = nullptr;
+  ui::SWindow* singleRecordBox_ = nullptr;
+  ui::SStatic* singleKeyText_ = nullptr;
+  ui::SComboBox* mediaKeys_ = nullptr;
+  ui::SComboBox* functionKeys_ = nullptr;
+  ui::SStatic* fileProblem_ = nullptr;
+};
+
+}  // namespace keyloom::macro

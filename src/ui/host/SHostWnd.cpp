@@ -1,0 +1,203 @@
+#include "ui/host/SHostWnd.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <utility>
+
+#include <pugixml.hpp>
+
+#include "ui/events/LookupTrace.h"
+#include "ui/host/SApplication.h"
+#include "ui/layout/AttributeText.h"
+#include "ui/layout/LayoutBuilder.h"
+#include "ui/layout/XmlAttribute.h"
+
+namespace keyloom::ui {
+
+namespace {
+
+// Closing the main window is the normal way to end the program.
+constexpr int kMainWindowExitCode = 0;
+
+}  // namespace
+
+SHostWnd::SHostWnd(QString layoutName) : layoutName_(std::move(layoutName)) {
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+}
+
+SHostWnd::~SHostWnd() {
+  if (root_ != nullptr) {
+    root_->RunDestroyHooks();
+  }
+}
+
+bool SHostWnd::Create(QWidget* owner) {
+  const SApplication* app = SApplication::Instance();
+  pugi::xml_document document;
+  if (IsCreated() || destroyed_ || app == nullptr ||
+      !app->LoadXml(layoutName_, document, QStringLiteral("LAYOUT"))) {
+    return false;
+  }
+  const pugi::xml_node layout = document.document_element();
+  setParent(owner, windowFlags());
+  const auto resolved = [app, &layout](std::string_view name) {
+    return app->ResolveValue(FindAttribute(layout, name).value_or(QString()));
+  };
+  title_ = resolved("title");
+  setWindowTitle(SApplication::Tr(title_));
+  const QSize size(ParseInt(resolved("width")).value_or(0),
+                   ParseInt(resolved("height")).value_or(0));
+  if (!size.isEmpty()) {
+    resize(size);
+    if (!ParseBool(resolved("resize")).value_or(true)) {
+      setFixedSize(size);
+    }
+  }
+  auto* root = new SWindow(this);
+  root_ = root;
+  root->setGeometry(rect());
+  const pugi::xml_node rootElement = layout.child("root");
+  LayoutBuilder::ApplyAttributes(*root, rootElement);
+  root->OnCreate();
+  root->CreateChildren(rootElement);
+  root->LayoutTree();
+  OnInitDialog();
+  return true;
+}
+
+SWindow* SHostWnd::FindChildByName(const QString& name, int depth) const {
+  return root_ != nullptr ? root_->FindChildByName(name, depth) : nullptr;
+}
+
+SWindow* SHostWnd::FindChildByID(int id, int depth) const {
+  return root_ != nullptr ? root_->FindChildByID(id, depth) : nullptr;
+}
+
+SWindow* SHostWnd::FindChildByName2(const QString& name, std::string_view className,
+                                    int depth) const {
+  if (root_ == nullptr) {
+    TraceFailedLookupByName(className, name, depth);
+    return nullptr;
+  }
+  return root_->FindChildByName2(name, className, depth);
+}
+
+SWindow* SHostWnd::FindChildByID2(int id, std::string_view className, int depth) const {
+  if (root_ == nullptr) {
+    TraceFailedLookupById(className, id, depth);
+    return nullptr;
+  }
+  return root_->FindChildByID2(id, className, depth);
+}
+
+void SHostWnd::DestroyWindow() {
+  if (destroyed_ || root_ == nullptr) {
+    return;
+  }
+  destroyed_ = true;
+  hide();
+  OnDestroy();
+  root_->Destroy();
+  root_ = nullptr;
+}
+
+void SHostWnd::PostCloseRequest() {
+  QMetaObject::invokeMethod(
+      this, [this] { OnClose(); }, Qt::QueuedConnection);
+}
+
+void SHostWnd::SendSysCommand(int command) {
+  switch (command) {
+    case kSysCommandMinimize:
+      showMinimized();
+      break;
+    case kSysCommandMaximize:
+      showMaximized();
+      break;
+    case kSysCommandRestore:
+      showNormal();
+      break;
+    default:
+      break;
+  }
+}
+
+void SHostWnd::SendLanguageChanged() {
+  setWindowTitle(SApplication::Tr(title_));
+  if (root_ != nullptr) {
+    root_->BroadcastLanguageChanged();
+  }
+}
+
+void SHostWnd::CenterWindow() {
+  QRect area;
+  if (parentWidget() != nullptr) {
+    area = parentWidget()->window()->frameGeometry();
+  } else if (const QScreen* current =
+                 screen() != nullptr ? screen() : QGuiApplication::primaryScreen()) {
+    area = current->availableGeometry();
+  }
+  if (!area.isEmpty()) {
+    move(area.center() - rect().center());
+  }
+}
+
+void SHostWnd::SetWindowProperty(const QString& name, int value) {
+  properties_[name] = value;
+}
+
+std::optional<int> SHostWnd::GetWindowProperty(const QString& name) const {
+  const auto found = properties_.find(name);
+  if (found == properties_.end()) {
+    return std::nullopt;
+  }
+  return found->second;
+}
+
+bool SHostWnd::RemoveWindowProperty(const QString& name) {
+  return properties_.erase(name) > 0;
+}
+
+void SHostWnd::RegisterTimelineHandler(ITimelineHandler* handler) {
+  timeline_.RegisterHandler(handler);
+}
+
+void SHostWnd::UnregisterTimelineHandler(ITimelineHandler* handler) {
+  timeline_.UnregisterHandler(handler);
+}
+
+void SHostWnd::WakeTimeline() {
+  timeline_.Wake();
+}
+
+void SHostWnd::OnClose() {
+  DestroyWindow();
+}
+
+void SHostWnd::OnDestroy() {
+  const SApplication* app = SApplication::Instance();
+  if (app != nullptr && app->GetMainWindow() == this) {
+    QCoreApplication::exit(kMainWindowExitCode);
+  }
+}
+
+void SHostWnd::OnCommand(int /*notifyCode*/, int /*id*/) {}
+
+void SHostWnd::OnEvent(EventArgs& /*args*/) {}
+
+void SHostWnd::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  if (!destroyed_) {
+    OnClose();
+  }
+}
+
+void SHostWnd::resizeEvent(QResizeEvent* /*event*/) {
+  if (root_ != nullptr) {
+    root_->setGeometry(rect());
+  }
+}
+
+}  // namespace keyloom::ui

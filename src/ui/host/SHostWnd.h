@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <map>
+#include <optional>
+#include <string_view>
+
+#include "ui/events/Timeline.h"
+#include "ui/widgets/SWindow.h"
+
+namespace keyloom::ui {
+
+struct EventArgs;
+class ITimelineHandler;
+
+// A top-level window built from a layout (LAYOUT:name): a frameless window that draws its own
+// title bar (a "caption" control drags it). The layout's document element `SOUI` gives the
+// window's `title` (translated), `width`, `height` (pixels at 100 %) and `resize` (0: fixed
+// size); its child `root` is the client area, a control of class "window".
+//
+// The window messages of the program arrive as virtual calls: OnInitDialog once after creation,
+// OnClose for a close request, OnDestroy when the window is destroyed, OnDeviceChange (called by
+// the program), OnCommand for menu commands, and OnEvent for every control event that no
+// subscriber handled.
+class SHostWnd : public QWidget {
+ public:
+  // System commands (SendSysCommand).
+  static constexpr int kSysCommandMinimize = 0xF020;
+  static constexpr int kSysCommandMaximize = 0xF030;
+  static constexpr int kSysCommandRestore = 0xF120;
+
+  // `layoutName` is "LAYOUT:name" or just the name.
+  explicit SHostWnd(QString layoutName);
+  ~SHostWnd() override;
+
+  SHostWnd(const SHostWnd&) = delete;
+  SHostWnd& operator=(const SHostWnd&) = delete;
+
+  // Builds the window and its controls from the layout, owned by `owner` (the window stays above
+  // its owner; none for the main window), then calls OnInitDialog. False, with nothing built,
+  // when the layout cannot be loaded or the window was created before.
+  bool Create(QWidget* owner = nullptr);
+  [[nodiscard]] bool IsCreated() const { return root_ != nullptr; }
+
+  // The client area's control; null before creation and after destruction.
+  [[nodiscard]] SWindow* GetRoot() const { return root_; }
+
+  // The lookups of SWindow, below the root.
+  [[nodiscard]] SWindow* FindChildByName(const QString& name,
+                                         int depth = SWindow::kAllLevels) const;
+  [[nodiscard]] SWindow* FindChildByID(int id, int depth = SWindow::kAllLevels) const;
+  [[nodiscard]] SWindow* FindChildByName2(const QString& name, std::string_view className,
+                                          int depth = SWindow::kAllLevels) const;
+  [[nodiscard]] SWindow* FindChildByID2(int id, std::string_view className,
+                                        int depth = SWindow::kAllLevels) const;
+  template <class T>
+  [[nodiscard]] T* FindChildByName2(const QString& name, int depth = SWindow::kAllLevels) const {
+    return dynamic_cast<T*>(FindChildByName2(name, T::kClassName, depth));
+  }
+  template <class T>
+  [[nodiscard]] T* FindChildByID2(int id, int depth = SWindow::kAllLevels) const {
+    return dynamic_cast<T*>(FindChildByID2(id, T::kClassName, depth));
+  }
+
+  // Destroys the window: hides it, calls OnDestroy, then ends its controls (SWindow::Destroy).
+  // Once; the object itself stays until its owner deletes it.
+  void DestroyWindow();
+  // OnClose, called from the event loop.
+  void PostCloseRequest();
+  // Minimise, maximise or restore (kSysCommand...); other commands do nothing.
+  void SendSysCommand(int command);
+  // The language-changed broadcast: every text of the window (title, control texts, tooltips,
+  // items, tab titles, column headers) is translated again with the current translator.
+  void SendLanguageChanged();
+  // Centres the window over its owner, or on its screen without one.
+  void CenterWindow();
+
+  // Named integer properties of the window.
+  void SetWindowProperty(const QString& name, int value);
+  [[nodiscard]] std::optional<int> GetWindowProperty(const QString& name) const;
+  bool RemoveWindowProperty(const QString& name);
+
+  // The window's timeline (see Timeline).
+  void RegisterTimelineHandler(ITimelineHandler* handler);
+  void UnregisterTimelineHandler(ITimelineHandler* handler);
+  void WakeTimeline();
+  [[nodiscard]] Timeline& GetTimeline() { return timeline_; }
+
+  virtual void OnInitDialog() {}
+  // A close request (the system's close, PostCloseRequest); destroys the window by default.
+  virtual void OnClose();
+  // The window is being destroyed; its controls still exist. The application's main window
+  // ends the message loop with exit code 0 here; overrides call the base.
+  virtual void OnDestroy();
+  virtual void OnDeviceChange() {}
+  // A command: a menu item's id with notification code 0.
+  virtual void OnCommand(int notifyCode, int id);
+  // A control event that no subscriber handled; set args.handled for the ones dealt with.
+  virtual void OnEvent(EventArgs& args);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  QString layoutName_;
+  QString title_;
+  QPointer<SWindow> root_;
+  bool destroyed_ = false;
+  std::map<QString, int> properties_;
+  Timeline timeline_;
+};
+
+}  // namespace keyloom::ui

@@ -1,0 +1,137 @@
+#include "ui/skin/SkinPool.h"
+
+#include <QMargins>
+#include <optional>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "ui/layout/AttributeText.h"
+#include "ui/layout/XmlAttribute.h"
+#include "ui/skin/ColorRectSkin.h"
+#include "ui/skin/ColorText.h"
+#include "ui/skin/GradationSkin.h"
+#include "ui/skin/Image.h"
+#include "ui/skin/ImageFrameSkin.h"
+#include "ui/skin/ImageListSkin.h"
+
+namespace keyloom::ui {
+
+namespace {
+
+// Reads the attributes of one skin element by name, ignoring case, with references resolved.
+class SkinAttributes {
+ public:
+  SkinAttributes(const pugi::xml_node& element, const ValueResolver& resolve)
+      : element_(element), resolve_(resolve) {}
+
+  [[nodiscard]] std::optional<QString> Text(std::string_view name) const {
+    const std::optional<QString> value = FindAttribute(element_, name);
+    if (!value) {
+      return std::nullopt;
+    }
+    return resolve_ ? resolve_(*value) : *value;
+  }
+
+  [[nodiscard]] int Int(std::string_view name, int fallback) const {
+    const std::optional<QString> text = Text(name);
+    return text ? ParseInt(*text).value_or(fallback) : fallback;
+  }
+
+  [[nodiscard]] std::optional<QColor> Color(std::string_view name) const {
+    const std::optional<QString> text = Text(name);
+    return text ? ParseColor(*text) : std::nullopt;
+  }
+
+ private:
+  const pugi::xml_node& element_;
+  const ValueResolver& resolve_;
+};
+
+QMargins MarginsOf(const SkinAttributes& attributes) {
+  const std::optional<QString> text = attributes.Text("margin");
+  const std::optional<std::vector<int>> values = text ? ParseIntList(*text) : std::nullopt;
+  if (!values) {
+    return {};
+  }
+  if (values->size() == 1) {
+    return {(*values)[0], (*values)[0], (*values)[0], (*values)[0]};
+  }
+  if (values->size() == 4) {
+    return {(*values)[0], (*values)[1], (*values)[2], (*values)[3]};
+  }
+  return {};
+}
+
+std::shared_ptr<const ISkinObj> CreateColorRect(const SkinAttributes& attributes) {
+  const std::optional<QColor> normal = attributes.Color("normal");
+  if (!normal) {
+    return nullptr;
+  }
+  ColorRectSkin::Colors colors;
+  colors.normal = *normal;
+  colors.hover = attributes.Color("hover");
+  colors.pushed = attributes.Color("pushed");
+  colors.disabled = attributes.Color("disabled");
+  colors.checked = attributes.Color("checked");
+  colors.border = attributes.Color("border");
+  colors.borderWidth = attributes.Int("borderWidth", colors.borderWidth);
+  colors.radius = attributes.Int("radius", colors.radius);
+  return std::make_shared<ColorRectSkin>(colors);
+}
+
+}  // namespace
+
+std::shared_ptr<const ISkinObj> SkinPool::Create(const pugi::xml_node& element,
+                                                 const ImageLoader& images,
+                                                 const ValueResolver& resolve) {
+  const SkinAttributes attributes(element, resolve);
+  const std::string_view tag = element.name();
+  if (EqualsIgnoreCase(tag, "colorrect")) {
+    return CreateColorRect(attributes);
+  }
+  if (EqualsIgnoreCase(tag, "gradation")) {
+    const std::optional<QColor> from = attributes.Color("from");
+    const std::optional<QColor> to = attributes.Color("to");
+    if (!from || !to) {
+      return nullptr;
+    }
+    return std::make_shared<GradationSkin>(*from, *to, attributes.Int("vertical", 0) != 0);
+  }
+  const bool isList = EqualsIgnoreCase(tag, "imglist");
+  if (!isList && !EqualsIgnoreCase(tag, "imgframe")) {
+    return nullptr;
+  }
+  const std::optional<QString> source = attributes.Text("src");
+  std::shared_ptr<const Image> image = (source && images) ? images(*source) : nullptr;
+  if (image == nullptr) {
+    return nullptr;
+  }
+  const int states = attributes.Int("states", 1);
+  const bool vertical = attributes.Int("vertical", 0) != 0;
+  if (isList) {
+    return std::make_shared<ImageListSkin>(std::move(image), states, vertical);
+  }
+  return std::make_shared<ImageFrameSkin>(std::move(image), states, vertical,
+                                          MarginsOf(attributes));
+}
+
+void SkinPool::Load(const pugi::xml_node& table, const ImageLoader& images,
+                    const ValueResolver& resolve) {
+  for (const pugi::xml_node element : table.children()) {
+    const QString name = QString::fromUtf8(element.attribute("name").value());
+    if (name.isEmpty() || skins_.contains(name)) {
+      continue;
+    }
+    if (std::shared_ptr<const ISkinObj> skin = Create(element, images, resolve)) {
+      skins_.emplace(name, std::move(skin));
+    }
+  }
+}
+
+std::shared_ptr<const ISkinObj> SkinPool::Get(const QString& name) const {
+  const auto found = skins_.find(name);
+  return found == skins_.end() ? nullptr : found->second;
+}
+
+}  // namespace keyloom::ui

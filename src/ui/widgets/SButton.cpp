@@ -1,0 +1,20 @@
+#include "ui/widgets/SButton.h"
+
+#include "ui/layout/AttributeText.h"
+
+namespace keyloom::ui {
+
+SButton::SButton() {
+  SetClickable(true);
+  SetTextAlignment(Qt::AlignCenter);
+}
+
+bool SButton::IsClass(std::string_view className) const {
+  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+}
+
+void SButton::OnClick() {
+  FireCommand();
+}
+
+}  // namespace keyloom::ui

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "ui/widgets/SWindow.h"
+
+namespace keyloom::ui {
+
+// Tag "button": a push button, its skin drawn in the four states (normal, hover, pushed,
+// disabled) with its text centred. A click fires the command event (kEventCommand).
+class SButton : public SWindow {
+ public:
+  static constexpr std::string_view kClassName = "button";
+
+  SButton();
+
+  [[nodiscard]] std::string_view ClassName() const override { return kClassName; }
+  [[nodiscard]] bool IsClass(std::string_view className) const override;
+
+ protected:
+  void OnClick() override;
+};
+
+}  // namespace keyloom::ui

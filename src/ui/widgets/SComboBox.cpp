@@ -1,0 +1,206 @@
+#include "ui/widgets/SComboBox.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+
+#include <pugixml.hpp>
+
+#include "ui/events/EventArgs.h"
+#include "ui/events/EventIds.h"
+#include "ui/host/SApplication.h"
+#include "ui/layout/AttributeText.h"
+#include "ui/layout/XmlAttribute.h"
+#include "ui/skin/ISkinObj.h"
+
+namespace keyloom::ui {
+
+SComboBox::SComboBox() {
+  SetClickable(true);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+bool SComboBox::IsClass(std::string_view className) const {
+  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+}
+
+AttributeResult SComboBox::SetAttribute(std::string_view name, const QString& value) {
+  if (EqualsIgnoreCase(name, "curSel") || EqualsIgnoreCase(name, "itemHeight")) {
+    const std::optional<int> number = ParseInt(value);
+    if (!number) {
+      return AttributeResult::kFailed;
+    }
+    if (EqualsIgnoreCase(name, "itemHeight")) {
+      itemHeight_ = std::max(0, *number);
+    } else {
+      curSel_ = *number;
+    }
+    update();
+    return AttributeResult::kHandled;
+  }
+  if (EqualsIgnoreCase(name, "btnSkin")) {
+    std::optional<std::shared_ptr<const ISkinObj>> skin = SApplication::SkinAttribute(value);
+    if (!skin) {
+      return AttributeResult::kFailed;
+    }
+    buttonSkin_ = std::move(*skin);
+    update();
+    return AttributeResult::kHandled;
+  }
+  return SWindow::SetAttribute(name, value);
+}
+
+void SComboBox::CreateChildren(const pugi::xml_node& element) {
+  const SApplication* app = SApplication::Instance();
+  const int requested = std::exchange(curSel_, -1);
+  for (const pugi::xml_node item : element.child("items").children("item")) {
+    QString text = FindAttribute(item, "text").value_or(QString::fromUtf8(item.child_value()));
+    if (app != nullptr) {
+      text = app->ResolveValue(text.trimmed());
+    }
+    const std::optional<int> itemData = ParseInt(FindAttribute(item, "data").value_or(QString()));
+    AddString(text, static_cast<std::uint32_t>(itemData.value_or(0)));
+  }
+  SetCurSel(requested);
+}
+
+void SComboBox::OnLanguageChanged() {
+  SWindow::OnLanguageChanged();
+  update();
+}
+
+bool SComboBox::SetCurSel(int index, bool notify) {
+  if (index < -1 || index >= GetCount()) {
+    return false;
+  }
+  const int previous = curSel_;
+  curSel_ = index;
+  update();
+  if (notify && previous != index) {
+    EventArgs args;
+    args.eventId = kEventComboSelectionChanged;
+    args.index = index;
+    args.previousIndex = previous;
+    FireEvent(args);
+  }
+  return true;
+}
+
+int SComboBox::AddString(const QString& text, std::uint32_t itemData) {
+  return InsertItem(GetCount(), text, itemData);
+}
+
+int SComboBox::InsertItem(int index, const QString& text, std::uint32_t itemData) {
+  if (index < 0 || index > GetCount()) {
+    index = GetCount();
+  }
+  items_.insert(items_.begin() + index, Item{text, itemData});
+  if (curSel_ >= index) {
+    ++curSel_;
+  }
+  update();
+  return index;
+}
+
+bool SComboBox::DeleteItem(int index) {
+  if (index < 0 || index >= GetCount()) {
+    return false;
+  }
+  items_.erase(items_.begin() + index);
+  if (curSel_ == index) {
+    curSel_ = -1;
+  } else if (curSel_ > index) {
+    --curSel_;
+  }
+  update();
+  return true;
+}
+
+void SComboBox::ResetContent() {
+  items_.clear();
+  curSel_ = -1;
+  update();
+}
+
+QString SComboBox::GetItemText(int index) const {
+  return (index >= 0 && index < GetCount()) ? items_[static_cast<std::size_t>(index)].text
+                                            : QString();
+}
+
+QString SComboBox::GetItemDisplayText(int index) const {
+  return SApplication::Tr(GetItemText(index));
+}
+
+std::uint32_t SComboBox::GetItemData(int index) const {
+  return (index >= 0 && index < GetCount()) ? items_[static_cast<std::size_t>(index)].data : 0;
+}
+
+void SComboBox::ShowDropDown() {
+  QMenu menu(this);
+  menu.setMinimumWidth(width());
+  if (itemHeight_ > 0) {
+    const int padding = std::max(0, (itemHeight_ - fontMetrics().height()) / 2);
+    menu.setStyleSheet(QStringLiteral("QMenu::item { padding: %1px 8px; }").arg(padding));
+  }
+  for (int index = 0; index < GetCount(); ++index) {
+    QAction* action = menu.addAction(GetItemDisplayText(index));
+    action->setData(index);
+    action->setCheckable(true);
+    action->setChecked(index == curSel_);
+  }
+  const QAction* chosen = menu.exec(mapToGlobal(QPoint(0, height())));
+  if (chosen != nullptr) {
+    SetCurSel(chosen->data().toInt(), true);
+  }
+}
+
+QRect SComboBox::ButtonRect() const {
+  const QRect client = ClientRect();
+  const QSize natural = buttonSkin_ != nullptr ? buttonSkin_->NaturalSize() : QSize();
+  const int side = natural.isEmpty() ? client.height() : natural.width();
+  const int height = natural.isEmpty() ? client.height() : natural.height();
+  return {client.left() + client.width() - side, client.top() + (client.height() - height) / 2,
+          side, height};
+}
+
+void SComboBox::OnPaint(QPainter& painter) {
+  const int state = StateIndex4(GetState());
+  DrawBackground(painter, state);
+  const QRect button = ButtonRect();
+  if (buttonSkin_ != nullptr) {
+    buttonSkin_->Draw(painter, button, state);
+  } else {
+    QStyleOption option;
+    option.initFrom(this);
+    option.rect = button.adjusted(button.width() / 4, button.height() / 4, -button.width() / 4,
+                                  -button.height() / 4);
+    style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &option, &painter, this);
+  }
+  QRect text = ClientRect();
+  text.setRight(button.left() - 1);
+  DrawTextIn(painter, text, GetItemDisplayText(curSel_));
+}
+
+void SComboBox::OnClick() {
+  ShowDropDown();
+}
+
+void SComboBox::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Up && curSel_ > 0) {
+    SetCurSel(curSel_ - 1, true);
+    return;
+  }
+  if (event->key() == Qt::Key_Down && curSel_ + 1 < GetCount()) {
+    SetCurSel(curSel_ + 1, true);
+    return;
+  }
+  SWindow::keyPressEvent(event);
+}
+
+}  // namespace keyloom::ui

@@ -1,0 +1,11 @@
+#include "ui/widgets/SImageButton.h"
+
+#include "ui/layout/AttributeText.h"
+
+namespace keyloom::ui {
+
+bool SImageButton::IsClass(std::string_view className) const {
+  return EqualsIgnoreCase(className, kClassName) || SButton::IsClass(className);
+}
+
+}  // namespace keyloom::ui
