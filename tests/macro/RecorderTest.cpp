@@ -206,6 +206,19 @@ TEST_F(KeyboardHookTest, ListenersAreKeptOnlyWhileInstalledAndOnlyOnce) {
   EXPECT_THAT(hook_.listeners(), ElementsAre(&swallow_));
 }
 
+// A listener that goes away leaves the list at once, without the hook installed again for it,
+// which the system may refuse.
+TEST_F(KeyboardHookTest, AListenerThatGoesAwayIsForgottenInstalledOrNot) {
+  hook_.Install();
+  hook_.AddListener(&passOn_);
+  hook_.AddListener(&swallow_);
+  hook_.Remove();
+  systemInstalls_ = false;
+  hook_.ForgetListener(&passOn_);
+  EXPECT_THAT(hook_.listeners(), ElementsAre(&swallow_));
+  EXPECT_EQ(installs_, 1);
+}
+
 TEST_F(KeyboardHookTest, AHookTheSystemRefusesIsNotInstalled) {
   systemInstalls_ = false;
   EXPECT_FALSE(hook_.Install());
