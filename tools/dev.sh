@@ -6,11 +6,12 @@
 #                                $WAYLAND_DISPLAY), else keyloomctl ARGS (default: --simulate slots)
 #   tools/dev.sh test            install what is missing, check the formatting, build and run
 #                                every test suite, three rounds of two programs at once on
-#                                the simulated keyboard (tools/stress-keyboard.sh), clang-tidy
-#                                on the recently changed sources (below), the end-to-end test
-#                                against the real Linux kernel under QEMU (tools/e2e;
-#                                KEYLOOM_SKIP_E2E=1 with a KEYLOOM_SKIP_E2E_REASON skips it),
-#                                every test again under
+#                                the simulated keyboard (tools/stress-keyboard.sh) and of
+#                                keyloomctl racing itself on the user's files
+#                                (tools/stress-user-files.sh), clang-tidy on the recently
+#                                changed sources (below), the end-to-end test against the real
+#                                Linux kernel under QEMU (tools/e2e; KEYLOOM_SKIP_E2E=1 with a
+#                                KEYLOOM_SKIP_E2E_REASON skips it), every test again under
 #                                ASan+UBSan, each libFuzzer target for 15 s, then the Windows
 #                                cross build under Wine and the Debian package's install test
 #                                (KEYLOOM_SKIP_INSTALL_TEST=1 skips the latter, which installs
@@ -126,6 +127,7 @@ case "$command" in
     check_format
     cmake --workflow --preset dev
     tools/stress-keyboard.sh build/dev 3
+    tools/stress-user-files.sh 3 build/dev
     tools/clang-tidy-changed.py --build build/dev
     end_to_end
     cmake --workflow --preset asan
@@ -140,7 +142,11 @@ case "$command" in
     exec build/release/bin/keyloom_bench "$@"
     ;;
   *)
-    sed -n '2,25p' "$0" | sed 's/^# \{0,1\}//'
+<<<<<<< HEAD
+    sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'
+=======
+    sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'
+>>>>>>> files
     exit 2
     ;;
 esac

@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <istream>
 #include <ostream>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -96,26 +99,26 @@ void DefineMacros(CLI::App& app, Arguments& a) {
   show->add_option("GROUP", a.group, "By name, or as #N (from 0)")->required();
   show->callback([&a] { a.command = Command::kMacrosShow; });
 
-  auto* import = macros->add_subcommand(
+  // Not named "import", which the formatter takes for a module import.
+  auto* importing = macros->add_subcommand(
       "import",
       "Replace the library with the groups of FILE (the library as it was is kept "
       "beside it)");
-  import->add_option("FILE", a.file, "A .mcr file")->required();
-  import->callback([&a] { a.command = Command::kMacrosImport;
-});
+  importing->add_option("FILE", a.file, "A .mcr file")->required();
+  importing->callback([&a] { a.command = Command::kMacrosImport; });
 
-auto* exported = macros->add_subcommand("export", "Write the whole library to FILE");
-exported->add_option("FILE", a.file, "A .mcr file")->required();
-exported->callback([&a] { a.command = Command::kMacrosExport; });
+  auto* exported = macros->add_subcommand("export", "Write the whole library to FILE");
+  exported->add_option("FILE", a.file, "A .mcr file")->required();
+  exported->callback([&a] { a.command = Command::kMacrosExport; });
 
-auto* add = macros->add_subcommand("add", "Add an empty group named NAME");
-add->add_option("NAME", a.group, "The group's name")->required();
-add->callback([&a] { a.command = Command::kMacrosAdd; });
+  auto* add = macros->add_subcommand("add", "Add an empty group named NAME");
+  add->add_option("NAME", a.group, "The group's name")->required();
+  add->callback([&a] { a.command = Command::kMacrosAdd; });
 
-auto* remove = macros->add_subcommand("delete", "Delete GROUP with its events");
-remove->add_option("GROUP", a.group, "By name, or as #N (from 0)")->required();
-remove->callback([&a] { a.command = Command::kMacrosDelete; });
-}  // namespace
+  auto* remove = macros->add_subcommand("delete", "Delete GROUP with its events");
+  remove->add_option("GROUP", a.group, "By name, or as #N (from 0)")->required();
+  remove->callback([&a] { a.command = Command::kMacrosDelete; });
+}
 
 void DefineCommands(CLI::App& app, Arguments& a) {
   app.add_flag("--simulate", a.global.simulate,
@@ -232,7 +235,65 @@ int Dispatch(const Arguments& a, Context& context) {
   return kExitUsage;
 }
 
-}  // namespace keyloom::cli
+// The innermost subcommand that the arguments reached (the program itself for none).
+const CLI::App& InnermostCommand(const CLI::App& app) {
+  for (const CLI::App* sub : app.get_subcommands({})) {
+    if (sub->parsed()) {
+      return InnermostCommand(*sub);
+    }
+  }
+  return app;
+}
+
+// A word where a command was expected that names none: says so with the commands there are, and
+// answers true. False for any other parse error.
+bool ComplainUnknownCommand(const CLI::App& app, const CLI::ParseError& error, std::ostream& err) {
+  const CLI::App& command = InnermostCommand(app);
+  const std::vector<const CLI::App*> commands = command.get_subcommands({});
+  // With fall-through, what no command took is left with the program itself.
+  const std::vector<std::string> left = app.remaining(true);
+  if (error.get_name() != "RequiredError" || commands.empty() || left.empty() ||
+      left.front().starts_with("-")) {
+    return false;
+  }
+  const bool top = &command == &app;
+  err << "keyloomctl: '" << left.front() << "' is not a " << (top ? "" : command.get_name() + " ")
+      << "command; the " << (top ? "" : command.get_name() + " ") << "commands are:";
+  for (const CLI::App* sub : commands) {
+    err << (sub == commands.front() ? " " : ", ") << sub->get_name();
+  }
+  err << " ('keyloomctl " << (top ? "" : command.get_name() + " ") << "--help' says more)\n";
+  return true;
+}
+
+// The configuration file could not be read: says why, for every command that uses it.
+void WarnUnreadConfiguration(const std::filesystem::path& file, const std::string& problem,
+                             std::ostream& err) {
+  err << "keyloomctl: warning: the configuration " << file.string() << " was not read: " << problem
+      << "; the built-in defaults, which name no keyboard, are in use\n";
+}
+
+bool UsesConfiguration(Command command) {
+  switch (command) {
+    case Command::kMacrosList:
+    case Command::kMacrosShow:
+    case Command::kMacrosImport:
+    case Command::kMacrosExport:
+    case Command::kMacrosAdd:
+    case Command::kMacrosDelete:
+      return false;
+    default:
+      return true;
+  }
+}
+
+// The commands that keep files in the data folder: the macro commands, assign and every command
+// on the simulated keyboard, whose state lies there.
+bool UsesDataFolder(const Arguments& a) {
+  return a.global.simulate || a.command == Command::kAssign || !UsesConfiguration(a.command);
+}
+
+}  // namespace
 
 int Run(const std::vector<std::string>& args, Console& console) {
   CLI::App app{kDescription, "keyloomctl"};
@@ -242,6 +303,9 @@ int Run(const std::vector<std::string>& args, Console& console) {
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     app.parse(reversed);
   } catch (const CLI::ParseError& error) {
+    if (ComplainUnknownCommand(app, error, console.err)) {
+      return kExitUsage;
+    }
     const int status = app.exit(error, console.out, console.err);
     return status == 0 ? kExitOk : kExitUsage;
   }
@@ -249,15 +313,27 @@ int Run(const std::vector<std::string>& args, Console& console) {
   const std::filesystem::path configFile =
       a.global.configFile.value_or(settings::DataDir() / "config.xml");
   settings::AppConfig config;
-  const bool loaded = config.LoadFile(configFile);
+  const std::string configProblem = config.LoadFileOrSayWhy(configFile);
+  const bool loaded = configProblem.empty();
   if (!loaded && a.global.configFile) {
-    console.err << "keyloomctl: cannot read the configuration file " << configFile.string() << '\n';
+    console.err << "keyloomctl: cannot read the configuration file " << configFile.string() << ": "
+                << configProblem << '\n';
     return kExitUsage;
+  }
+  if (!loaded && UsesConfiguration(a.command)) {
+    WarnUnreadConfiguration(configFile, configProblem, console.err);
   }
 
   // Not value_or: finding the per-user folder creates it, which --data-dir must not cause.
   const std::filesystem::path dataDir =
       a.global.dataDir ? *a.global.dataDir : settings::UserDataDir();
+  std::error_code error;
+  if (UsesDataFolder(a) && std::filesystem::exists(dataDir, error) &&
+      !std::filesystem::is_directory(dataDir, error)) {
+    console.err << "keyloomctl: the data folder " << dataDir.string()
+                << " is a file, not a folder; name a folder with --data-dir\n";
+    return a.global.dataDir ? kExitUsage : kExitNotDone;
+  }
   Context context{
       a.global, config, configFile, loaded, dataDir, console, Output(console.out, a.global.json)};
   return Dispatch(a, context);

@@ -9,6 +9,7 @@
 #include "macro/MacroEventList.h"
 #include "protocol/LightingSync.h"
 #include "protocol/LightingTable.h"
+#include "settings/Utf8Text.h"
 
 namespace keyloom::cli {
 
@@ -82,7 +83,7 @@ void PrintCatalogue(std::ostream& out, const char* title,
                     const std::vector<settings::KeyCatalogEntry>& entries) {
   out << title << " (" << entries.size() << "):\n";
   for (const auto& entry : entries) {
-    out << "  " << entry.name << ':';
+    out << "  " << Printable(entry.name) << ':';
     for (std::size_t i = 0; i < entry.codes.size(); ++i) {
       out << (i == 0 ? " " : ", ") << entry.codes[i];
     }
@@ -98,6 +99,34 @@ std::string DescribeSelectorField(std::int32_t value, bool zeroIsWildcard, int d
 }
 
 }  // namespace
+
+std::string Printable(std::string_view text) {
+  constexpr unsigned char kFirstPrintable = 0x20;
+  constexpr unsigned char kDelete = 0x7F;
+  constexpr unsigned char kC1Lead = 0xC2;
+  constexpr unsigned char kLastC1 = 0x9F;
+  const std::string valid = settings::ValidUtf8(text);
+  std::string shown;
+  shown.reserve(valid.size());
+  for (std::size_t i = 0; i < valid.size(); ++i) {
+    const auto c = static_cast<unsigned char>(valid[i]);
+    char escape[8];
+    if (c == '\n' || c == '\t' || c == '\r') {
+      shown += c == '\n' ? "\\n" : c == '\t' ? "\\t" : "\\r";
+    } else if (c < kFirstPrintable || c == kDelete) {
+      std::snprintf(escape, sizeof escape, "\\x%02x", c);
+      shown += escape;
+    } else if (c == kC1Lead && i + 1 < valid.size() &&
+               static_cast<unsigned char>(valid[i + 1]) <= kLastC1) {
+      std::snprintf(escape, sizeof escape, "\\u00%02x", static_cast<unsigned char>(valid[i + 1]));
+      shown += escape;
+      ++i;
+    } else {
+      shown += valid[i];
+    }
+  }
+  return shown;
+}
 
 void Output::Devices(const std::vector<hid::HidInterfaceInfo>& interfaces,
                      std::optional<std::size_t> selectedIndex) {
@@ -282,6 +311,11 @@ std::string TextOf(const macro::MacroNode& node, std::string_view attribute) {
   return node.Attribute(attribute).value_or("");
 }
 
+// The same for a terminal.
+std::string ShownTextOf(const macro::MacroNode& node, std::string_view attribute) {
+  return Printable(TextOf(node, attribute));
+}
+
 std::string EventCount(int count) {
   return std::to_string(count) + (count == 1 ? " event" : " events");
 }
@@ -306,7 +340,7 @@ void Output::MacroGroups(const macro::MacroLibrary& library) {
   }
   for (int i = 0; i < library.GroupCount(); ++i) {
     const macro::MacroNode& group = *library.GroupAt(i);
-    out_ << '#' << i << "  \"" << TextOf(group, macro::kNameAttribute) << "\"  ("
+    out_ << '#' << i << "  \"" << ShownTextOf(group, macro::kNameAttribute) << "\"  ("
          << EventCount(group.ChildCount()) << ")\n";
   }
 }
@@ -325,15 +359,16 @@ void Output::MacroGroup(int index, const macro::MacroNode& group) {
     PrintJson(out_, {{"index", index}, {"name", name}, {"events", events}});
     return;
   }
-  out_ << '#' << index << "  \"" << name << "\"  (" << EventCount(group.ChildCount()) << ")\n";
+  out_ << '#' << index << "  \"" << Printable(name) << "\"  (" << EventCount(group.ChildCount())
+       << ")\n";
   for (int i = 0; i < group.ChildCount(); ++i) {
     const macro::MacroNode& event = *group.ChildAt(i);
     char line[64];
     std::snprintf(line, sizeof line, "%4d  code %-4s %-9s delay ", i,
-                  TextOf(event, macro::kCodeAttribute).c_str(),
+                  ShownTextOf(event, macro::kCodeAttribute).c_str(),
                   std::string(macro::MacroEventList::StateText(event)).c_str());
-    out_ << line << TextOf(event, macro::kDelayAttribute) << "  "
-         << TextOf(event, macro::kNameAttribute) << '\n';
+    out_ << line << ShownTextOf(event, macro::kDelayAttribute) << "  "
+         << ShownTextOf(event, macro::kNameAttribute) << '\n';
   }
 }
 
@@ -367,7 +402,7 @@ void Output::MacroGroupAdded(int index, std::string_view name) {
     PrintJson(out_, {{"added", std::string(name)}, {"index", index}});
     return;
   }
-  out_ << "Added the group \"" << name << "\" as #" << index << ".\n";
+  out_ << "Added the group \"" << Printable(name) << "\" as #" << index << ".\n";
 }
 
 void Output::MacroGroupDeleted(int index, std::string_view name) {
@@ -375,7 +410,7 @@ void Output::MacroGroupDeleted(int index, std::string_view name) {
     PrintJson(out_, {{"deleted", std::string(name)}, {"index", index}});
     return;
   }
-  out_ << "Deleted the group #" << index << " \"" << name << "\".\n";
+  out_ << "Deleted the group #" << index << " \"" << Printable(name) << "\".\n";
 }
 
 void Output::MediaKeyAssigned(int profile, std::uint8_t key, std::string_view entry,
@@ -389,8 +424,8 @@ void Output::MediaKeyAssigned(int profile, std::uint8_t key, std::string_view en
                      {"remapSlot", remapSlot + 1}});
     return;
   }
-  out_ << KeyDisplayName(key) << " now sends the media key \"" << entry << "\" (" << Hex(code, 2)
-       << ") on profile " << profile << " (remap slot " << remapSlot + 1 << ").\n";
+  out_ << KeyDisplayName(key) << " now sends the media key \"" << Printable(entry) << "\" ("
+       << Hex(code, 2) << ") on profile " << profile << " (remap slot " << remapSlot + 1 << ").\n";
 }
 
 void Output::MacroAssigned(int profile, std::uint8_t key, std::string_view kind,
@@ -406,7 +441,7 @@ void Output::MacroAssigned(int profile, std::uint8_t key, std::string_view kind,
                      {"macroSlot", macroSlot + 1}});
     return;
   }
-  out_ << KeyDisplayName(key) << " now plays the " << kind << " \"" << name << "\" ("
+  out_ << KeyDisplayName(key) << " now plays the " << kind << " \"" << Printable(name) << "\" ("
        << EventCount(static_cast<int>(events)) << ", "
        << (repeat == 1 ? std::string("once") : std::to_string(repeat) + " times") << ") on profile "
        << profile << " (macro slot " << macroSlot + 1 << ").\n";

@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "hid/HidInterfaceInfo.h"
@@ -15,6 +16,11 @@
 #include "settings/AppConfig.h"
 
 namespace keyloom::cli {
+
+// `text` as it may go to a terminal: every control character (C0, DEL and C1), which a name read
+// from a file may carry, is shown as an escape ("\n", "\t", "\r", "\x1b", "\u009b"), and every
+// ill-formed UTF-8 sequence as U+FFFD. Other text comes back unchanged.
+[[nodiscard]] std::string Printable(std::string_view text);
 
 // What keyloomctl prints on standard output, as text for people or as JSON for scripts.
 class Output {

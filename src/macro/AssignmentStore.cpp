@@ -6,6 +6,7 @@
 
 #include <pugixml.hpp>
 
+#include "macro/DataFolderLock.h"
 #include "macro/UserFiles.h"
 #include "macro/XmlFiles.h"
 #include "settings/AppPaths.h"
@@ -43,19 +44,27 @@ GlobalState& TheGlobalState() {
 
 }  // namespace
 
-AssignmentStore::AssignmentStore(std::filesystem::path path) : path_(std::move(path)) {}
+AssignmentStore::AssignmentStore(std::filesystem::path path)
+    : path_(std::move(path)), synced_(FieldValues()) {}
+
+AssignmentStore::Fields AssignmentStore::FieldValues() const {
+  Fields values{};
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    values[i] = this->*kStoreFields[i].field;
+  }
+  return values;
+}
 
 OpenReport AssignmentStore::Open(std::chrono::system_clock::time_point now) {
-  saveRefusal_.clear();
+  // A folder where no lock file can be made is read all the same: reading loses nothing.
+  const std::optional<DataFolderLock> lock =
+      path_.empty() ? std::nullopt : std::make_optional<DataFolderLock>(path_.parent_path());
   const LoadResult loaded = Load(path_);
+  synced_ = FieldValues();
   if (loaded.ok() || loaded.status == LoadResult::Status::kMissing) {
     return {};
   }
-  OpenReport report = KeepUnreadableFileAside(path_, loaded.error, now);
-  if (!report.keptAs) {
-    saveRefusal_ = report.problem;
-  }
-  return report;
+  return KeepUnreadableFileAside(path_, loaded, now);
 }
 
 LoadResult AssignmentStore::Load(const std::filesystem::path& file) {
@@ -90,14 +99,35 @@ std::string AssignmentStore::ToXml() const {
   return xml::Write(document);
 }
 
-FileResult AssignmentStore::Save() const {
+FileResult AssignmentStore::Save() {
   if (path_.empty()) {
     return FileResult::Failed("the assignment store has no file to be saved to");
   }
-  if (!saveRefusal_.empty()) {
-    return FileResult::Failed("not saved: " + saveRefusal_);
+  const DataFolderLock lock(path_.parent_path());
+  if (!lock.held()) {
+    return lock.result();
   }
-  return WriteFileAtomically(path_, ToXml());
+  AssignmentStore onDisk(path_);
+  const LoadResult loaded = onDisk.Load(path_);
+  if (loaded.ok()) {
+    for (std::size_t i = 0; i < synced_.size(); ++i) {
+      const auto field = kStoreFields[i].field;
+      if (this->*field == synced_[i]) {
+        this->*field = onDisk.*field;
+      }
+    }
+  } else if (loaded.status != LoadResult::Status::kMissing) {
+    if (const OpenReport kept =
+            KeepUnreadableFileAside(path_, loaded, std::chrono::system_clock::now());
+        !kept.keptAs) {
+      return FileResult::Failed("not saved: " + kept.problem);
+    }
+  }
+  FileResult saved = WriteFileAtomically(path_, ToXml());
+  if (saved.ok()) {
+    synced_ = FieldValues();
+  }
+  return saved;
 }
 
 AssignmentStore& AssignmentStore::Global() {

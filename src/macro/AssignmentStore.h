@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -30,8 +31,10 @@ enum DelayMode : std::int32_t {
 //          groupsel="0" />
 //
 // (on one line), every value a decimal integer. No field is bounded when it is read or set.
-// The dialog and the recorder change the fields directly and save after each change, except
-// for "sgcode", which reaches the file with the next save.
+// The dialog, the recorder and keyloomctl change the fields directly and save after each change,
+// except for "sgcode", which reaches the file with the next save. Both programs may keep the
+// store at once: a save writes the fields this object changed and keeps those that another
+// program changed meanwhile (Save).
 class AssignmentStore {
  public:
   // Page of the dialog: 0 macro, 1 single key, 2 media key, 3 function key.
@@ -54,9 +57,10 @@ class AssignmentStore {
 
   [[nodiscard]] const std::filesystem::path& path() const { return path_; }
 
-  // Reads the store from its file. A missing file keeps the defaults. A file that exists but
-  // cannot be read or parsed keeps the defaults and is moved aside (see
-  // KeepUnreadableFileAside); when it cannot be moved, saving is refused from then on.
+  // Reads the store from its file, holding the data folder's lock (DataFolderLock) when it can.
+  // A missing file keeps the defaults. A file that exists but cannot be read or parsed keeps the
+  // defaults and is moved aside, or left where it is when it could not be opened (see
+  // KeepUnreadableFileAside); saving is refused while it is still there.
   OpenReport Open(std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
   // Reads a store file, the encoding detected from the bytes. When it parses, the first `macro`
@@ -69,8 +73,11 @@ class AssignmentStore {
   // The store in its file format.
   [[nodiscard]] std::string ToXml() const;
 
-  // Writes all eight fields to the store's file (WriteFileAtomically).
-  [[nodiscard]] FileResult Save() const;
+  // Writes all eight fields to the store's file (WriteFileAtomically) under the data folder's
+  // lock. The file is read again first: a field that another program changed there since this
+  // object last read or wrote the file takes that value, unless this object changed it too. A
+  // file there that cannot be read is handled as Open does.
+  [[nodiscard]] FileResult Save();
 
   // The program's one store, created on the first call from "store.xml" in the folder named by
   // SetGlobalFolder, or else in settings::UserDataDir(), and never freed. What opening it found
@@ -83,9 +90,12 @@ class AssignmentStore {
   static bool SetGlobalFolder(std::filesystem::path folder);
 
  private:
+  using Fields = std::array<std::int32_t, 8>;
+  [[nodiscard]] Fields FieldValues() const;
+
   std::filesystem::path path_;
-  // Why the file must not be written: it could not be read, nor moved aside.
-  std::string saveRefusal_;
+  // The fields as this object last read them from its file or wrote them there.
+  Fields synced_;
 };
 
 }  // namespace keyloom::macro

@@ -35,6 +35,10 @@ void KeyboardHook::RemoveListener(IKeyboardHookListener* listener) {
   }
 }
 
+void KeyboardHook::ForgetListener(IKeyboardHookListener* listener) {
+  std::erase(listeners_, listener);
+}
+
 bool KeyboardHook::Dispatch(int hookCode, std::uint32_t message, KeyboardEventRecord record) {
   if (hookCode < kHookActionCode) {
     return false;

@@ -27,23 +27,31 @@ std::optional<std::filesystem::path> Choose(Ask ask) {
   if (chosen.isEmpty()) {
     return std::nullopt;
   }
-  std::filesystem::path file(chosen.toStdU16String());
-  if (!MacroLibrary::IsMacroFileName(file)) {
-    return std::nullopt;
-  }
-  return file;
+  return std::filesystem::path(chosen.toStdU16String());
 }
 
 }  // namespace
 
 std::optional<std::filesystem::path> FileDialogs::GetOpenFileName(QWidget* owner) {
-  return Choose(
+  std::optional<std::filesystem::path> file = Choose(
       [owner] { return QFileDialog::getOpenFileName(owner, QString(), QString(), Filter()); });
+  if (file && !MacroLibrary::IsMacroFileName(*file)) {
+    return std::nullopt;
+  }
+  return file;
 }
 
 std::optional<std::filesystem::path> FileDialogs::GetSaveFileName(QWidget* owner) {
-  return Choose(
-      [owner] { return QFileDialog::getSaveFileName(owner, QString(), QString(), Filter()); });
+  return Choose([owner] {
+    QFileDialog dialog(owner, QString(), QString(), Filter());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromLatin1(kMacroFileSuffix));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+      return QString();
+    }
+    return dialog.selectedFiles().front();
+  });
 }
 
 void FileDialogs::SetNextFileName(const QString& fileName) {

@@ -10,8 +10,10 @@ namespace keyloom::macro {
 
 // The system's file dialogs for the macro files (".mcr"): the filter "mcr文件(mcr)" (shown
 // translated) with the pattern "*.mcr", owned by `owner`, the current folder left as it is.
-// Only a name whose text after its last "." is exactly "mcr" is handed back
-// (MacroLibrary::IsMacroFileName); another name, or a cancelled dialog, gives nullopt.
+// A cancelled dialog gives nullopt. The open dialog hands back only a name whose text after its
+// last "." is exactly "mcr" (MacroLibrary::IsMacroFileName). The save dialog adds ".mcr" to a
+// name typed without an extension ("backup" is "backup.mcr") and hands back any other name as it
+// is, for the export to refuse and say why.
 //
 // Tests preset the next answer with SetNextFileName: the next dialog then shows nothing and
 // answers with that name as if the user had chosen it (an empty name: cancelled).
@@ -20,6 +22,8 @@ class FileDialogs {
   // The filter's label, as the program gives it to the translator.
   static constexpr const char* kFilterLabel = "mcr文件(mcr)";
   static constexpr const char* kFilterPattern = "*.mcr";
+  // What the save dialog adds to a name typed without an extension.
+  static constexpr const char* kMacroFileSuffix = "mcr";
 
   // A macro file to read.
   [[nodiscard]] static std::optional<std::filesystem::path> GetOpenFileName(QWidget* owner);

@@ -12,6 +12,7 @@
 #include "macro_dialog/FileDialogs.h"
 #include "macro_dialog/KeyAndDelayAdapter.h"
 #include "macro_dialog/KeyboardCapture.h"
+#include "macro_dialog/WholeText.h"
 #include "protocol/SteadyClock.h"
 #include "settings/AppPaths.h"
 #include "settings/NumberText.h"
@@ -65,7 +66,10 @@ constexpr const char* kStartRecordText = "Start record";
 constexpr const char* kStopRecordText = "Stop record";
 constexpr const char* kNotSavedText = "Your changes could not be saved.";
 constexpr const char* kNotReadText = "A file could not be read; it was kept aside.";
+constexpr const char* kNotReadLeftText = "A file could not be read; nothing is saved over it.";
 constexpr const char* kNotImportedText = "The macros could not be imported.";
+constexpr const char* kPartlyImportedText =
+    "Some groups of the file could not be read and were left out.";
 constexpr const char* kNotExportedText = "The macros could not be exported.";
 
 const QString kKeySeparator = QStringLiteral(",");
@@ -81,6 +85,11 @@ std::filesystem::path LibraryFileBeside(const AssignmentStore& store) {
 
 bool IsKeyDown(std::uint32_t message) {
   return message == kKeyDownMessage || message == kSystemKeyDownMessage;
+}
+
+// What the dialog says of a file that could not be read: kept aside, or left where it was.
+const char* NotReadText(const OpenReport& report) {
+  return report.keptAs ? kNotReadText : kNotReadLeftText;
 }
 
 }  // namespace
@@ -125,6 +134,8 @@ void MacroRecordDlg::OnInitDialog() {
     eventsAdapter_->SetSaveListener([this](const FileResult& saved) { NoteLibrarySave(saved); });
     eventList_->SetAdapter(eventsAdapter_);
   }
+  library_.SetReloadListener(
+      [this](const MacroNode& previousRoot) { OnLibraryReloaded(previousRoot); });
   recorder_.ResetCaptureTime();
 
   QStringList names;
@@ -154,30 +165,29 @@ void MacroRecordDlg::OnInitDialog() {
     }
   }
 
+  // Everything is shown as the files hold it before the dialog listens to its controls:
+  // opening and looking changes no file.
   FindControls();
-  SubscribeControls();
   FillCatalogues();
   ShowStoredChoices();
-
   if (groupList_ != nullptr) {
     groupList_->SetSel(store_.groupsel);
   }
   OnMacroGroupClicked(store_.groupsel, {});
+  SubscribeControls();
 
   if (!libraryReport_.ok()) {
-    NoteProblem(kNotReadText, libraryReport_.problem);
+    NoteProblem(NotReadText(libraryReport_), libraryReport_.problem);
   } else if (usesGlobalStore_ && !AssignmentStore::GlobalOpenReport().ok()) {
-    NoteProblem(kNotReadText, AssignmentStore::GlobalOpenReport().problem);
+    NoteProblem(NotReadText(AssignmentStore::GlobalOpenReport()),
+                AssignmentStore::GlobalOpenReport().problem);
   }
 
   if (usesProcessHook_) {
     KeyboardCapture::SetWindow(this);
+    holdsCaptureWindow_ = true;
   }
-  if (hook_.Install()) {
-    hook_.RemoveListener(this);
-    hook_.AddListener(this);
-    listening_ = true;
-  }
+  UpdateCapture();
 }
 
 void MacroRecordDlg::FindControls() {
@@ -245,12 +255,12 @@ void MacroRecordDlg::ShowStoredChoices() {
   if (pages_ != nullptr) {
     pages_->SetCurSel(store_.page);
   }
-  // Each edit tells its change like a typed one; the values are the store's own.
+  // Shown whole, whatever the edits' limits for typing.
   if (delayEdit_ != nullptr) {
-    delayEdit_->SetText(QString::number(store_.delay));
+    ShowWholeText(*delayEdit_, QString::number(store_.delay));
   }
   if (repeatEdit_ != nullptr) {
-    repeatEdit_->SetText(QString::number(store_.repeat));
+    ShowWholeText(*repeatEdit_, QString::number(store_.repeat));
   }
   if (delayEdit_ != nullptr) {
     if (store_.dlymode == kNoDelay) {
@@ -369,13 +379,31 @@ void MacroRecordDlg::OnMacroGroupClicked(int row, std::string_view /*name*/) {
 void MacroRecordDlg::OnPageChanged(int page) {
   store_.page = page;
   SaveStore();
+  UpdateCapture();
+}
+
+void MacroRecordDlg::UpdateCapture() {
   // Back on the macro page a checked "chk_macro_record" records again, whatever page took the
   // hook away meanwhile.
+  const int page = pages_ != nullptr ? pages_->GetCurSel() : -1;
   const bool recording = page == kMacroPage && recordBox_ != nullptr && recordBox_->IsChecked();
   if (page == kSingleKeyPage || recording) {
     InstallHook();
   } else {
     hook_.Remove();
+  }
+}
+
+void MacroRecordDlg::OnLibraryReloaded(const MacroNode& previousRoot) {
+  // Another program changed the file: the shown group and the selected row follow the group's
+  // name into what the file holds now.
+  eventsAdapter_->Events().Rebind(previousRoot);
+  if (groupsAdapter_ != nullptr) {
+    groupsAdapter_->Refresh();
+  }
+  if (groupList_ != nullptr) {
+    const MacroNode* shown = eventsAdapter_->Events().group();
+    groupList_->SetSel(shown != nullptr ? library_.root().IndexOf(shown).value_or(-1) : -1);
   }
 }
 
@@ -389,11 +417,7 @@ void MacroRecordDlg::OnRecordClicked() {
   }
   const bool recording = recordBox_->IsChecked();
   recordBox_->SetText(QLatin1String(recording ? kStopRecordText : kStartRecordText));
-  if (recording) {
-    InstallHook();
-  } else {
-    hook_.Remove();
-  }
+  UpdateCapture();
 }
 
 void MacroRecordDlg::OnDelayModeClicked(int mode) {
@@ -410,7 +434,7 @@ void MacroRecordDlg::OnDelayModeClicked(int mode) {
   }
   if (mode == kFixedDelay) {
     delayEdit_->setEnabled(true);
-    delayEdit_->SetText(QString::number(store_.delay));
+    ShowWholeText(*delayEdit_, QString::number(store_.delay));
   } else {
     if (mode == kNoDelay) {
       delayEdit_->SetText(QStringLiteral("0"));
@@ -517,6 +541,7 @@ void MacroRecordDlg::ImportLibrary() {
   if (imported.status == Status::kImported || imported.status == Status::kNotSaved) {
     NoteLibrarySave(imported.status == Status::kImported ? FileResult()
                                                          : FileResult::Failed(imported.error));
+    NoteProblem(imported.leftOut.empty() ? nullptr : kPartlyImportedText, imported.leftOut);
   } else {
     NoteProblem(kNotImportedText, imported.error);
   }
@@ -569,23 +594,17 @@ void MacroRecordDlg::FillRecord() {
 
 void MacroRecordDlg::InstallHook() {
   if (hook_.Install()) {
-    listening_ = hook_.AddListener(this) || listening_;
+    hook_.AddListener(this);
   }
 }
 
 void MacroRecordDlg::StopListening() {
-  if (!listening_) {
-    return;
-  }
-  listening_ = false;
-  // The hook's list lets listeners go only while it is installed, and must never keep a dialog
-  // that is gone: for a hook removed before, it is installed again for the moment.
-  if (hook_.IsInstalled() || hook_.Install()) {
-    hook_.RemoveListener(this);
-  }
+  // Out of the hook's list at once, installed or not: it must never keep a dialog that is gone.
+  hook_.ForgetListener(this);
   hook_.Remove();
-  if (usesProcessHook_) {
+  if (holdsCaptureWindow_) {
     KeyboardCapture::SetWindow(nullptr);
+    holdsCaptureWindow_ = false;
   }
 }
 

@@ -50,10 +50,15 @@ class KeyAndDelayAdapter;
 //
 // Every change to the library is saved at once to the library's file; the dialog's choices
 // (page, repeat count, delay mode, catalogue entries, single key, macro row) are kept in the
-// process's AssignmentStore, so that the next dialog opens as this one was left. While it is
-// open it listens to the keyboard hook: on the macro page, while "chk_macro_record" is checked,
-// keystrokes become events of the shown group; on the single-key page the key pressed becomes
-// the key to assign (MacroRecorder). A save that fails is shown in "text_file_problem".
+// process's AssignmentStore, so that the next dialog opens as this one was left; opening it and
+// looking change no file. Every change of the library is a locked update of its file
+// (MacroLibrary::Update): when another program changed the file, the dialog shows it again, its
+// shown group and selected row found by name, before the change is made. It captures keystrokes
+// (the keyboard hook installed, on Linux the keyboard taken) only while they are of use: on the
+// macro page, while "chk_macro_record" is checked, keystrokes become events of the shown group;
+// on the single-key page the key pressed becomes the key to assign (MacroRecorder). A save that
+// fails is shown in "text_file_problem", as is a file that could not be read, imported or
+// exported, or an import that left groups out.
 class MacroRecordDlg : public ui::SHostDialog,
                        public IKeyboardHookListener,
                        public IOnMacroGroupClickedListener {
@@ -115,6 +120,11 @@ class MacroRecordDlg : public ui::SHostDialog,
   void ShowStoredChoices();
 
   void OnPageChanged(int page);
+  // Captures keystrokes (installs the hook) only on the single-key page and while recording on
+  // the macro page; elsewhere the keyboard is left to the desktop.
+  void UpdateCapture();
+  // Another program changed the library file and the library read it again.
+  void OnLibraryReloaded(const MacroNode& previousRoot);
   void OnRecordClicked();
   void OnDelayModeClicked(int mode);
   void OnRepeatChanged();
@@ -132,7 +142,7 @@ class MacroRecordDlg : public ui::SHostDialog,
 
   // Installs the hook (when it is not) and makes sure the dialog listens to it.
   void InstallHook();
-  // Stops listening and removes the hook, once.
+  // Stops listening, removes the hook and lets the capture window go.
   void StopListening();
 
   // Saves the store; a failure is shown until a save works.
@@ -159,7 +169,8 @@ class MacroRecordDlg : public ui::SHostDialog,
   // Made with the dialog: the recorder appends to its events.
   std::shared_ptr<KeyAndDelayAdapter> eventsAdapter_;
   MacroRecorder recorder_;
-  bool listening_ = false;
+  // The dialog is the window of the program's keystroke capture.
+  bool holdsCaptureWindow_ = false;
   // The details of the problems shown; empty: none.
   QString libraryProblem_;
   QString storeProblem_;

@@ -43,24 +43,40 @@ constexpr std::uintmax_t kLargestFileSize = 16U * 1024U * 1024U;
 constexpr char kCodeSeparator = ',';
 constexpr char kIgnoredInCodes = ' ';
 
-// The whole content of a regular file; nothing for folders, devices, files that cannot be read and
-// files above kLargestFileSize.
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
+// The whole content of a regular file, or why there is none: a missing file, a folder or device,
+// a file that cannot be read or one above kLargestFileSize.
+struct FileContent {
+  std::optional<std::string> bytes;
+  std::string problem;
+};
+
+FileContent ReadWholeFile(const std::filesystem::path& file) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(file, error)) {
-    return std::nullopt;
+  const auto status = std::filesystem::status(file, error);
+  if (status.type() == std::filesystem::file_type::not_found) {
+    return {std::nullopt, "there is no such file"};
+  }
+  if (error) {
+    return {std::nullopt, "it cannot be read (" + error.message() + ")"};
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    return {std::nullopt, "it is not a regular file"};
   }
   const std::uintmax_t size = std::filesystem::file_size(file, error);
-  if (error || size > kLargestFileSize) {
-    return std::nullopt;
+  if (!error && size > kLargestFileSize) {
+    return {std::nullopt,
+            "it is larger than " + std::to_string(kLargestFileSize / (1024U * 1024U)) + " MiB"};
   }
   std::ifstream stream(file, std::ios::binary);
+  if (error || !stream) {
+    return {std::nullopt, "it cannot be opened for reading"};
+  }
   std::string bytes(static_cast<std::size_t>(size), '\0');
   stream.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!stream || static_cast<std::uintmax_t>(stream.gcount()) != size) {
-    return std::nullopt;
+    return {std::nullopt, "it could not be read to its end"};
   }
-  return bytes;
+  return {std::move(bytes), {}};
 }
 
 // True when a code unit of the text, in the encoding the parser detected, is zero. XML forbids
@@ -131,12 +147,20 @@ bool AppConfig::Load(const std::filesystem::path& folder, std::string_view fileN
 }
 
 bool AppConfig::LoadFile(const std::filesystem::path& file) {
+  return LoadFileOrSayWhy(file).empty();
+}
+
+std::string AppConfig::LoadFileOrSayWhy(const std::filesystem::path& file) {
   *this = AppConfig{};
-  const std::optional<std::string> bytes = ReadWholeFile(file);
-  return bytes && LoadBuffer(*bytes);
+  const FileContent content = ReadWholeFile(file);
+  return content.bytes ? ParseOrSayWhy(*content.bytes) : content.problem;
 }
 
 bool AppConfig::LoadBuffer(std::string_view bytes) {
+  return ParseOrSayWhy(bytes).empty();
+}
+
+std::string AppConfig::ParseOrSayWhy(std::string_view bytes) {
   *this = AppConfig{};
   // The parser accepts several elements at the top level, which this file needs. On a syntax
   // error it still hands back the tree read up to that point, and at a NUL character it stops
@@ -145,8 +169,12 @@ bool AppConfig::LoadBuffer(std::string_view bytes) {
   pugi::xml_document document;
   const pugi::xml_parse_result result =
       document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
-  if (!result || HasNulCharacter(bytes, result.encoding)) {
-    return false;
+  if (!result) {
+    return std::string("it is not well-formed XML (") + result.description() + " at byte " +
+           std::to_string(result.offset) + ")";
+  }
+  if (HasNulCharacter(bytes, result.encoding)) {
+    return "it is not well-formed XML (a NUL character)";
   }
 
   isChinese =
@@ -161,7 +189,7 @@ bool AppConfig::LoadBuffer(std::string_view bytes) {
 
   mediaKeys = ReadCatalogue(document.child(kMediaKeyElement));
   functionKeys = ReadCatalogue(document.child(kFunctionKeyElement));
-  return true;
+  return {};
 }
 
 const AppConfig& AppConfig::Global() {

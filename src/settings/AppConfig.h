@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +41,9 @@ struct AppConfig {
 
   // The same for a file named in full.
   bool LoadFile(const std::filesystem::path& file);
+  // The same, saying why a file was not read ("there is no such file", "it is not well-formed
+  // XML (...)", ...); empty when it was.
+  [[nodiscard]] std::string LoadFileOrSayWhy(const std::filesystem::path& file);
 
   // The same for the file's content, already in memory.
   bool LoadBuffer(std::string_view bytes);
@@ -54,6 +58,10 @@ struct AppConfig {
   static bool SetGlobalFile(std::filesystem::path file);
 
   bool operator==(const AppConfig&) const = default;
+
+ private:
+  // LoadBuffer, saying why the content was refused; empty when it was read.
+  std::string ParseOrSayWhy(std::string_view bytes);
 };
 
 }  // namespace keyloom::settings

@@ -673,12 +673,124 @@ TEST_F(KeyloomctlTest, ABrokenLibraryIsKeptAsideAndTold) {
 }
 
 TEST_F(KeyloomctlTest, ALibraryThatCannotBeSavedIsStatus3) {
-  // The data folder is a file: nothing can be read or written below it.
+  // The data folder lies below a file: it cannot be made, nor locked, nor written.
   std::ofstream(folder_ / "not-a-folder") << "x";
   const Result result =
-      Run({"--data-dir", (folder_ / "not-a-folder").string(), "macros", "add", "Lost?"});
+      Run({"--data-dir", (folder_ / "not-a-folder" / "data").string(), "macros", "add", "Lost?"});
   EXPECT_EQ(result.status, kExitNotDone);
   EXPECT_THAT(result.err, HasSubstr("not-a-folder"));
+}
+
+TEST_F(KeyloomctlTest, ADataFolderThatIsAFileIsRefused) {
+  std::ofstream(folder_ / "plain") << "x";
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"macros", "list"}, {"macros", "add", "x"}, {"--simulate", "slots"}}) {
+    std::vector<std::string> withFolder = {"--data-dir", (folder_ / "plain").string()};
+    withFolder.insert(withFolder.end(), args.begin(), args.end());
+    const Result result = Run(withFolder);
+    EXPECT_EQ(result.status, kExitUsage) << ::testing::PrintToString(args);
+    EXPECT_THAT(result.err, HasSubstr("plain is a file, not a folder"));
+    EXPECT_THAT(result.out, IsEmpty());
+  }
+  EXPECT_EQ(ReadFile(folder_ / "plain"), "x");
+}
+
+// A name from an imported file goes to the terminal with its control characters escaped; JSON
+// escapes by its own rules.
+TEST_F(KeyloomctlTest, GroupNamesAreShownWithControlCharactersEscaped) {
+  std::ofstream(folder_ / "macro.xml")
+      << "<group><items name=\"red&#27;[31m&#10;#1  &quot;fake&quot;\xc2\x9b"
+         "2J\">"
+         "<item code=\"4\" name=\"A&#7;\" state=\"0\" delay=\"1&#13;\"/></items></group>";
+  Result result = Run({"macros", "list"});
+  EXPECT_EQ(result.out, "#0  \"red\\x1b[31m\\n#1  \"fake\"\\u009b2J\"  (1 event)\n");
+  result = Run({"macros", "show", "#0"});
+  EXPECT_THAT(result.out, HasSubstr("delay 1\\r  A\\x07\n"));
+  for (const char c : result.out + Run({"macros", "delete", "#0"}).out) {
+    EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << static_cast<int>(c);
+  }
+  std::ofstream(folder_ / "macro.xml") << "<group><items name=\"a&#27;b\"/></group>";
+  result = Run({"--json", "macros", "list"});
+  EXPECT_THAT(result.out, HasSubstr("\"a\\u001bb\""));
+  EXPECT_EQ(nlohmann::json::parse(result.out)["groups"][0]["name"],
+            "a\x1b"
+            "b");
+}
+
+TEST_F(KeyloomctlTest, AnImportWithoutAnyGroupIsRefusedAndTheLibraryKept) {
+  ASSERT_EQ(Run({"macros", "add", "Kept"}).status, kExitOk);
+  const std::string before = ReadFile(folder_ / "macro.xml");
+  std::ofstream(folder_ / "other.mcr") << "<Group><items name=\"Lost\"/></Group>";
+  const Result result = Run({"macros", "import", (folder_ / "other.mcr").string()});
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_THAT(result.err, HasSubstr("other.mcr holds no macro group"));
+  EXPECT_THAT(result.err, HasSubstr("(<Group>)"));
+  EXPECT_EQ(ReadFile(folder_ / "macro.xml"), before);
+}
+
+TEST_F(KeyloomctlTest, APartlyReadLibraryIsToldEachTimeAndCopiedOnce) {
+  std::ofstream(folder_ / "macro.xml") << "<group><items name=\"a\"/></group><group/>";
+  for (int run = 0; run < 3; ++run) {
+    const Result result = Run({"macros", "list"});
+    EXPECT_EQ(result.status, kExitOk);
+    EXPECT_THAT(result.err, HasSubstr("was read only in part"));
+  }
+  int copies = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+    copies += entry.path().filename().string().starts_with("macro.partly-read-") ? 1 : 0;
+  }
+  EXPECT_EQ(copies, 1);
+}
+
+TEST_F(KeyloomctlTest, AConfigurationThatCannotBeReadIsNamedWithTheReason) {
+  const struct {
+    const char* content;  // nullptr: no file
+    const char* reason;
+  } cases[] = {
+      {nullptr, "there is no such file"},
+      {"<usb vid=\"258a\" pid=", "it is not well-formed XML"},
+      {"", "it is not well-formed XML"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    std::filesystem::remove(folder_ / "config.xml");
+    if (c.content != nullptr) {
+      std::ofstream(folder_ / "config.xml") << c.content;
+    }
+    // Named with --config: an error.
+    Result result = Run({"slots"});
+    EXPECT_EQ(result.status, kExitUsage);
+    EXPECT_THAT(result.err, HasSubstr("config.xml: " + std::string(c.reason)));
+
+    // The one next to the program (else the installed one): said before anything else.
+    const std::filesystem::path program = folder_ / "bin" / "keyloomctl";
+    std::filesystem::create_directories(program.parent_path());
+    std::filesystem::copy_file(std::filesystem::path(KEYLOOM_BIN_DIR) / "keyloomctl", program,
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(program.parent_path() / "config.xml");
+    if (c.content != nullptr) {
+      std::ofstream(program.parent_path() / "config.xml") << c.content;
+    }
+    const std::string command = program.string() + " --data-dir " + folder_.string() +
+                                " --simulate slots > /dev/null 2> " +
+                                (folder_ / "err.txt").string();
+    std::system(command.c_str());
+    const std::string err = ReadFile(folder_ / "err.txt");
+    EXPECT_THAT(err, ::testing::StartsWith("keyloomctl: warning: the configuration "));
+    EXPECT_THAT(err, HasSubstr("config.xml was not read: " + std::string(c.reason)));
+  }
+}
+
+TEST_F(KeyloomctlTest, AWordThatIsNoCommandIsNamedWithTheCommandsThereAre) {
+  Result result = Run({"bogus"});
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_THAT(result.err, HasSubstr("'bogus' is not a command; the commands are: devices, config, "
+                                    "profile, slots, light, remap, clear, factory-reset, assign, "
+                                    "macros"));
+  result = Run({"macros", "lst"});
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_THAT(result.err, HasSubstr("'lst' is not a macros command; the macros commands are: list, "
+                                    "show, import, export, add, delete"));
 }
 
 }  // namespace

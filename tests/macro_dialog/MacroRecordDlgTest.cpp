@@ -1,6 +1,9 @@
+#include <QApplication>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -18,6 +21,7 @@
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/VirtualClock.h"
 #include "settings/AppConfig.h"
+#include "ui/widgets/AdapterBase.h"
 #include "ui/widgets/SComboBox.h"
 #include "ui/widgets/SEdit.h"
 #include "ui/widgets/SListView.h"
@@ -251,9 +255,10 @@ class MacroRecordDlgTest : public QObject {
     QCOMPARE(events.GetRowView(2)->FindChildByName(QStringLiteral("key_delay"))->GetText(),
              QStringLiteral("30"));
 
-    // It listens to the keyboard from the start.
-    QVERIFY(h.Hook().IsInstalled());
-    QCOMPARE(h.Hook().listeners(), std::vector<IKeyboardHookListener*>{&dialog});
+    // On the macro page without recording nothing is captured: the keyboard stays the
+    // desktop's.
+    QVERIFY(!h.Hook().IsInstalled());
+    QVERIFY(h.Hook().listeners().empty());
   }
 
   void resetsADelayModeOutOfRange_data() {
@@ -516,8 +521,7 @@ class MacroRecordDlgTest : public QObject {
     Harness& h = *harness_;
     h.WriteLibrary();
     MacroRecordDlg& dialog = h.Open();
-    QCOMPARE(h.system.installs, 1);
-    QVERIFY(h.system.installed);
+    QCOMPARE(h.system.installs, 0);
 
     h.ShowPage(1);
     QVERIFY(h.system.installed);
@@ -538,6 +542,111 @@ class MacroRecordDlgTest : public QObject {
     QCOMPARE(h.Result(), MacroRecordDlg::kResultCancel);
     QVERIFY(!h.system.installed);
     QVERIFY(h.Hook().listeners().empty());
+  }
+
+  // The hook is installed only where keystrokes are captured, from the page the dialog opens on.
+  void capturesOnlyWhereItOpens_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<bool>("installed");
+    QTest::newRow("macro page, not recording") << 0 << false;
+    QTest::newRow("single key") << 1 << true;
+    QTest::newRow("media key") << 2 << false;
+    QTest::newRow("function key") << 3 << false;
+  }
+  void capturesOnlyWhereItOpens() {
+    QFETCH(int, page);
+    QFETCH(bool, installed);
+    Harness& h = *harness_;
+    h.WriteStore("page=\"" + std::to_string(page) + "\" repeat=\"1\"");
+    h.Open();
+    QCOMPARE(h.system.installed, installed);
+    QCOMPARE(h.system.installs, installed ? 1 : 0);
+  }
+
+  // A dialog that goes is out of the hook's list even when the hook cannot be installed again.
+  void leavesTheListenersWithoutInstallingTheHookAgain() {
+    Harness& h = *harness_;
+    h.WriteStore(R"(page="1" repeat="1")");
+    MacroRecordDlg& dialog = h.Open();
+    QCOMPARE(h.Hook().listeners(), std::vector<IKeyboardHookListener*>{&dialog});
+    h.ShowPage(2);
+    h.system.installable = false;
+    h.Press("btnCancel");
+    QCOMPARE(h.Result(), MacroRecordDlg::kResultCancel);
+    QVERIFY(h.Hook().listeners().empty());
+    QCOMPARE(h.system.installs, 1);
+  }
+
+  // Opening the dialog and looking at it changes no file, whatever the files hold: a name longer
+  // than the name field takes, a name that is not valid UTF-8, a repeat count, a fixed delay and
+  // an event's delay longer than their fields take.
+  void openingAndLookingChangesNoFile() {
+    Harness& h = *harness_;
+    const std::string longName(50, 'n');
+    h.WriteLibrary("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<group>\n\t<items name=\"" +
+                   longName +
+                   "\">\n\t\t<item code=\"4\" name=\"A\" state=\"0\" delay=\"1234567\" />\n" +
+                   "\t</items>\n\t<items name=\"Caf\xe9\" />\n</group>\n");
+    h.WriteStore(
+        R"(page="0" repeat="1000" delay="123456" dlymode="1" mediasel="0" functsel="0" sgcode="0" groupsel="0")");
+    const std::string library = test::ReadFile(h.LibraryFile());
+    const std::string store = test::ReadFile(h.StoreFile());
+    MacroRecordDlg& dialog = h.Open();
+    h.SelectGroup(1);
+    h.SelectGroup(0);
+    h.ShowPage(0);
+    // The group list shows its rows again, as after an import.
+    dynamic_cast<ui::ListAdapterBase&>(*h.Groups().GetAdapter()).NotifyDataSetChanged();
+
+    QCOMPARE(Control(dialog, QStringLiteral("edit_macro_repeat_times")).GetText(),
+             QStringLiteral("1000"));
+    QCOMPARE(Control(dialog, QStringLiteral("edit_macro_delay_time")).GetText(),
+             QStringLiteral("123456"));
+    QCOMPARE(h.Groups().GetRowView(0)->FindChildByName(QStringLiteral("group_name"))->GetText(),
+             QString::fromStdString(longName));
+    QCOMPARE(h.Events().GetRowView(0)->FindChildByName(QStringLiteral("key_delay"))->GetText(),
+             QStringLiteral("1234567"));
+    QCOMPARE(test::ReadFile(h.LibraryFile()), library);
+    QCOMPARE(test::ReadFile(h.StoreFile()), store);
+    h.Press("btnCancel");
+    QCOMPARE(h.Result(), MacroRecordDlg::kResultCancel);
+    QCOMPARE(test::ReadFile(h.LibraryFile()), library);
+    QCOMPARE(test::ReadFile(h.StoreFile()), store);
+  }
+
+  // Another program changes the library while the dialog is open: the dialog's next edit is made
+  // to the file as it is then, its shown group found by name; an edit of rows that are no longer
+  // what the user saw is left out, and the dialog shows the file as it is.
+  void editsTheLibraryAsAnotherProgramLeftIt() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    h.SelectGroup(1);
+    Click(h.RecordBox());
+    MacroLibrary other(h.LibraryFile());
+    other.Open();
+    QVERIFY(other
+                .Update([](MacroLibrary& library) {
+                  return library.root().InsertChild(0, {{"name", "Front"}}) != nullptr;
+                })
+                .saved.ok());
+
+    QVERIFY(h.Key(kKeyDownMessage, kVkA));
+    QCOMPARE(GroupNames(*h.Saved()),
+             (std::vector<std::string>{"Front", "Copy", "States", "Empty"}));
+    QCOMPARE(EventTexts(h.Saved()->GroupAt(2)).size(), std::size_t{4});
+    QCOMPARE(h.Groups().GetRowCount(), 4);
+    QCOMPARE(h.Groups().GetSel(), 2);
+    QCOMPARE(h.Events().GetRowCount(), 4);
+
+    QVERIFY(other.Update([](MacroLibrary& library) { return library.root().RemoveChild(0); })
+                .saved.ok());
+    const std::string before = test::ReadFile(h.LibraryFile());
+    h.Press("item_clear");
+    QCOMPARE(test::ReadFile(h.LibraryFile()), before);
+    QCOMPARE(h.Groups().GetRowCount(), 3);
+    QCOMPARE(h.Groups().GetSel(), 1);
+    QCOMPARE(h.Events().GetRowCount(), 4);
   }
 
   void listensOnceTheHookCanBeInstalled() {
@@ -759,6 +868,39 @@ class MacroRecordDlgTest : public QObject {
     QCOMPARE(problem.GetText(), QStringLiteral("A file could not be read; it was kept aside."));
     QVERIFY2(problem.GetToolTipText().contains(QStringLiteral(".broken-")),
              qPrintable(problem.GetToolTipText()));
+  }
+
+  void anImportSaysWhatItLeftOut() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    auto& problem = Control<ui::SStatic>(h.Dialog(), QStringLiteral("text_file_problem"));
+    test::WriteFile(h.File("some.mcr"), R"(<group><items name="Kept"/><items/></group>)");
+    FileDialogs::SetNextFileName(QString::fromStdString(h.File("some.mcr").string()));
+    h.Press("groupImport");
+    QCOMPARE(GroupNames(*h.Saved()), (std::vector<std::string>{"Kept"}));
+    QVERIFY(problem.isVisible());
+    QCOMPARE(problem.GetText(),
+             QStringLiteral("Some groups of the file could not be read and were left out."));
+    QVERIFY(problem.GetToolTipText().contains(QStringLiteral("1 group(s) without a \"name\"")));
+  }
+
+  // The save dialog itself: a name typed without an extension is saved as a ".mcr" file.
+  void anExportTypedWithoutExtensionGetsIt() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    QTimer::singleShot(0, [&h] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      dialog->setDirectory(QString::fromStdString(h.File("").string()));
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      QVERIFY(name != nullptr);
+      name->setText(QStringLiteral("backup"));
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    h.Press("groupExport");
+    QCOMPARE(test::ReadFile(h.File("backup.mcr")), h.Dialog().Library().ToXml());
   }
 
   void showsATranslatedDialog() {
