@@ -142,11 +142,7 @@ case "$command" in
     exec build/release/bin/keyloom_bench "$@"
     ;;
   *)
-<<<<<<< HEAD
     sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'
-=======
-    sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'
->>>>>>> files
     exit 2
     ;;
 esac
