@@ -37,6 +37,13 @@ struct OpenedKeyboard {
 };
 
 OpenedKeyboard OpenKeyboard(Context& context) {
+  // The defaults of a configuration that could not be read match any HID device on interface 0:
+  // frames must not go to a device that may not be the keyboard.
+  if (!context.configLoaded && !context.options.simulate) {
+    context.console.err << "keyloomctl: without its configuration keyloomctl cannot tell the "
+                           "keyboard from other devices, so it sends nothing\n";
+    return {nullptr, kExitUsage};
+  }
   auto keyboard = MakeConnection(context.options, SelectorFrom(context.config), context.dataDir,
                                  context.console);
   if (!keyboard) {
@@ -229,8 +236,8 @@ int AssignMediaKey(Context& context, std::uint8_t key, const std::string& name, 
   const auto built = macro::BuildMediaKeyRecord(catalogue, *entry);
   const std::uint8_t code = built.record.keyCode();
   if (code == 0) {
-    context.console.err << "keyloomctl: the media key \"" << entryName << "\" has no key code in "
-                        << context.configFile.string() << '\n';
+    context.console.err << "keyloomctl: the media key \"" << Printable(entryName)
+                        << "\" has no key code in " << context.configFile.string() << '\n';
     return kExitUsage;
   }
   const Applied applied = ApplyToKey(context, profile, key, built.record);
@@ -254,7 +261,7 @@ int AssignChord(Context& context, std::uint8_t key, const std::string& name, int
     return kExitUsage;
   }
   if (built.shortened) {
-    context.console.err << "keyloomctl: warning: the chord \"" << entryName << "\" has "
+    context.console.err << "keyloomctl: warning: the chord \"" << Printable(entryName) << "\" has "
                         << built.available << " codes but a key holds at most "
                         << macro::kMaxChordCodes << ": its first " << built.used << " are used\n";
   }
@@ -294,13 +301,13 @@ int AssignMacro(Context& context, std::uint8_t key, const std::string& group,
     return kExitUsage;
   }
   if (built.shortened) {
-    context.console.err << "keyloomctl: warning: the macro \"" << name << "\" has "
+    context.console.err << "keyloomctl: warning: the macro \"" << Printable(name) << "\" has "
                         << built.available << " events but a key holds at most "
                         << protocol::KeyAssignmentRecord::kMaxEvents << ": its first " << built.used
                         << " are used, followed by the releases of the keys still held down\n";
   }
   if (built.events == 0) {
-    context.console.err << "keyloomctl: warning: the macro \"" << name
+    context.console.err << "keyloomctl: warning: the macro \"" << Printable(name)
                         << "\" has no events: " << KeyDisplayName(key)
                         << " will do nothing when pressed\n";
   }

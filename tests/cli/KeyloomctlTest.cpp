@@ -778,6 +778,12 @@ TEST_F(KeyloomctlTest, AConfigurationThatCannotBeReadIsNamedWithTheReason) {
     const std::string err = ReadFile(folder_ / "err.txt");
     EXPECT_THAT(err, ::testing::StartsWith("keyloomctl: warning: the configuration "));
     EXPECT_THAT(err, HasSubstr("config.xml was not read: " + std::string(c.reason)));
+
+    // Its defaults match any device: without --simulate nothing is sent.
+    const std::string real = program.string() + " --data-dir " + folder_.string() +
+                             " slots > /dev/null 2> " + (folder_ / "err.txt").string();
+    EXPECT_EQ(WEXITSTATUS(std::system(real.c_str())), kExitUsage);
+    EXPECT_THAT(ReadFile(folder_ / "err.txt"), HasSubstr("so it sends nothing"));
   }
 }
 
