@@ -109,7 +109,8 @@ FileBytes ReadUserFile(const std::filesystem::path& file) {
     return read;
   }
   const std::string tooLarge = file.string() + " is larger than " +
-                               std::to_string(kLargestUserFile / (1024U * 1024U)) + " MiB";
+                               std::to_string(kLargestUserFile / (std::uintmax_t{1024} * 1024)) +
+                               " MiB";
   const std::uintmax_t size = std::filesystem::file_size(file, error);
   if (!error && size > kLargestUserFile) {
     read.error = tooLarge;

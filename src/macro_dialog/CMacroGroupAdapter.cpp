@@ -16,7 +16,7 @@ namespace keyloom::macro {
 
 namespace {
 
-const QString kGroupNameEdit = QStringLiteral("group_name");
+constexpr QLatin1StringView kGroupNameEdit("group_name");
 
 std::string NameOf(const MacroNode& group) {
   return group.Attribute(kNameAttribute).value_or("");

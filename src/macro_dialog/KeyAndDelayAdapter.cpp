@@ -15,10 +15,10 @@ namespace keyloom::macro {
 
 namespace {
 
-const QString kCodeText = QStringLiteral("key_code");
-const QString kNameText = QStringLiteral("key_name");
-const QString kStateText = QStringLiteral("key_state");
-const QString kDelayEdit = QStringLiteral("key_delay");
+constexpr QLatin1StringView kCodeText("key_code");
+constexpr QLatin1StringView kNameText("key_name");
+constexpr QLatin1StringView kStateText("key_state");
+constexpr QLatin1StringView kDelayEdit("key_delay");
 
 QString AttributeText(const MacroNode& event, std::string_view attribute) {
   return QString::fromStdString(event.Attribute(attribute).value_or(""));

@@ -30,36 +30,36 @@ namespace keyloom::macro {
 namespace {
 
 // Controls looked up by name.
-const QString kKeysText = QStringLiteral("text_recording_keys");
-const QString kPages = QStringLiteral("tab_macro_mode_selection");
-const QString kGroupList = QStringLiteral("macro_group");
-const QString kEventList = QStringLiteral("key_info");
-const QString kRepeatEdit = QStringLiteral("edit_macro_repeat_times");
-const QString kFixedDelayEdit = QStringLiteral("edit_macro_delay_time");
-const QString kRecordBox = QStringLiteral("chk_macro_record");
-const QString kSingleRecordBox = QStringLiteral("chk_single_record");
-const QString kSingleKeyText = QStringLiteral("edit_single_key");
-const QString kMediaKeys = QStringLiteral("cmb_media_keys");
-const QString kFunctionKeys = QStringLiteral("cmb_function_keys");
-const QString kFileProblem = QStringLiteral("text_file_problem");
+constexpr QLatin1StringView kKeysText("text_recording_keys");
+constexpr QLatin1StringView kPages("tab_macro_mode_selection");
+constexpr QLatin1StringView kGroupList("macro_group");
+constexpr QLatin1StringView kEventList("key_info");
+constexpr QLatin1StringView kRepeatEdit("edit_macro_repeat_times");
+constexpr QLatin1StringView kFixedDelayEdit("edit_macro_delay_time");
+constexpr QLatin1StringView kRecordBox("chk_macro_record");
+constexpr QLatin1StringView kSingleRecordBox("chk_single_record");
+constexpr QLatin1StringView kSingleKeyText("edit_single_key");
+constexpr QLatin1StringView kMediaKeys("cmb_media_keys");
+constexpr QLatin1StringView kFunctionKeys("cmb_function_keys");
+constexpr QLatin1StringView kFileProblem("text_file_problem");
 
 // The delay-mode boxes, looked up and told apart by id, in the order of DelayMode.
 constexpr std::array<int, 3> kDelayModeBoxIds = {65570, 65571, 65572};
 
 // Buttons, told apart by name.
-const QString kRestoreButton = QStringLiteral("btnRestore");
-const QString kMinimizeButton = QStringLiteral("btnMin");
-const QString kOkButton = QStringLiteral("btnOK");
-const QString kDeleteButton = QStringLiteral("btnDelete");
-const QString kCancelButton = QStringLiteral("btnCancel");
-const QString kAddGroupButton = QStringLiteral("groupAdd");
-const QString kDeleteGroupButton = QStringLiteral("groupDel");
-const QString kImportButton = QStringLiteral("groupImport");
-const QString kExportButton = QStringLiteral("groupExport");
-const QString kUpButton = QStringLiteral("item_up");
-const QString kDownButton = QStringLiteral("item_down");
-const QString kDeleteEventButton = QStringLiteral("item_delete");
-const QString kClearButton = QStringLiteral("item_clear");
+constexpr QLatin1StringView kRestoreButton("btnRestore");
+constexpr QLatin1StringView kMinimizeButton("btnMin");
+constexpr QLatin1StringView kOkButton("btnOK");
+constexpr QLatin1StringView kDeleteButton("btnDelete");
+constexpr QLatin1StringView kCancelButton("btnCancel");
+constexpr QLatin1StringView kAddGroupButton("groupAdd");
+constexpr QLatin1StringView kDeleteGroupButton("groupDel");
+constexpr QLatin1StringView kImportButton("groupImport");
+constexpr QLatin1StringView kExportButton("groupExport");
+constexpr QLatin1StringView kUpButton("item_up");
+constexpr QLatin1StringView kDownButton("item_down");
+constexpr QLatin1StringView kDeleteEventButton("item_delete");
+constexpr QLatin1StringView kClearButton("item_clear");
 
 // Texts the dialog shows; translated by the controls.
 constexpr const char* kStartRecordText = "Start record";
@@ -72,7 +72,7 @@ constexpr const char* kPartlyImportedText =
     "Some groups of the file could not be read and were left out.";
 constexpr const char* kNotExportedText = "The macros could not be exported.";
 
-const QString kKeySeparator = QStringLiteral(",");
+constexpr QLatin1StringView kKeySeparator(",");
 
 const protocol::Clock& ProgramClock() {
   static const protocol::SteadyClock clock;
@@ -203,7 +203,7 @@ void MacroRecordDlg::FindControls() {
 }
 
 void MacroRecordDlg::SubscribeControls() {
-  const auto subscribe = [this](ui::SWindow* control, int eventId, auto handler) {
+  const auto subscribe = [](ui::SWindow* control, int eventId, auto handler) {
     if (control != nullptr) {
       control->Subscribe(eventId, [handler](ui::EventArgs& args) {
         args.handled = true;
