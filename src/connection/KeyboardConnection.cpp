@@ -47,13 +47,16 @@ KeyboardConnection::KeyboardConnection(Settings settings)
       diagnostics_(std::move(settings.diagnostics)),
       model_{settings.selector.vendorId, settings.selector.productId},
       keyMap_(KeyMapPath(settings.dataDir, model_), model_) {
+  if (!settings.dataDir.empty()) {
+    // A folder that cannot be made shows up as the key map's save error and the simulated
+    // keyboard's persistence error.
+    std::error_code ignored;
+    std::filesystem::create_directories(settings.dataDir, ignored);
+  }
   backend_ = settings.backend != nullptr ? settings.backend : &hid::SystemHidBackend();
   if (settings.simulate) {
     std::filesystem::path stateFile;
     if (!settings.dataDir.empty()) {
-      // A folder that cannot be made shows up as the simulator's persistence error.
-      std::error_code ignored;
-      std::filesystem::create_directories(settings.dataDir, ignored);
       stateFile = settings.dataDir / sim::kStateFileName;
     }
     simKeyboard_ = std::make_unique<sim::SimulatedKeyboard>(stateFile);
@@ -74,11 +77,6 @@ KeyboardConnection::KeyboardConnection(Settings settings)
     clock = tracingClock_.get();
   }
   link_ = std::make_unique<protocol::Link>(protocol::Link{*transport, *clock});
-  if (!settings.dataDir.empty()) {
-    // A folder that cannot be made shows up as the key map's save error.
-    std::error_code ignored;
-    std::filesystem::create_directories(settings.dataDir, ignored);
-  }
   RefreshKeyMap();
 }
 
@@ -101,7 +99,6 @@ void KeyboardConnection::RefreshKeyMap() {
   keyMapProblem_.reset();
   if (!report.ok()) {
     keyMapProblem_ = report.problem;
-    keyMapKeptAside_ = report.keptAs;
   }
 }
 
@@ -110,7 +107,6 @@ void KeyboardConnection::UpdateKeyMap(const std::function<void(keymap::KeyMap&)>
   keyMapProblem_.reset();
   if (!result.reread.ok()) {
     keyMapProblem_ = result.reread.problem;
-    keyMapKeptAside_ = result.reread.keptAs;
   }
   if (!result.saved.ok()) {
     keyMapProblem_ = result.saved.error();

@@ -136,13 +136,10 @@ class KeyboardConnection {
   [[nodiscard]] const keymap::KeyboardModel& Model() const { return model_; }
   // Reads the key map's file again (another program may have changed it).
   void RefreshKeyMap();
-  // Why the key map's file could not be read or saved the last time, if it could not; the map
-  // in memory is right, but the file does not hold it.
+  // Why the key map's file could not be read or saved the last time, if it could not: a file
+  // that could not be read (moved aside, the map started empty, or left where it is), or a map
+  // that could not be saved (the map in memory is right, but the file does not hold it).
   [[nodiscard]] const std::optional<std::string>& KeyMapProblem() const { return keyMapProblem_; }
-  // Where a key map file that could not be read was moved, if it was (the map started empty).
-  [[nodiscard]] const std::optional<std::filesystem::path>& KeyMapKeptAside() const {
-    return keyMapKeptAside_;
-  }
 
   // The simulated keyboard; null without `simulate`.
   [[nodiscard]] sim::SimulatedKeyboard* Simulator() { return simKeyboard_.get(); }
@@ -168,7 +165,6 @@ class KeyboardConnection {
   keymap::KeyboardModel model_;
   keymap::KeyMapFile keyMap_;
   std::optional<std::string> keyMapProblem_;
-  std::optional<std::filesystem::path> keyMapKeptAside_;
 
   // Changes the key map and its file; called while the gate is held.
   void UpdateKeyMap(const std::function<void(keymap::KeyMap&)>& change);
