@@ -187,7 +187,10 @@ std::optional<SlotEntry> Reader::Entry(const pugi::xml_node& node, Half half) {
   if (content.kind == ContentKind::kUnknown) {
     return entry;
   }
-  content.name = node.attribute("name").value();
+  // A single key has no name of its own.
+  if (content.kind != ContentKind::kSingleKey) {
+    content.name = node.attribute("name").value();
+  }
   if (half == Half::kRemap) {
     const auto target = Number(node, "target", 1, 255);
     if (!target) {

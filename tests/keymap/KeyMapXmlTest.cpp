@@ -83,6 +83,7 @@ TEST(KeyMapXml, IgnoresWhatItDoesNotKnowAndLeavesOutWhatIsNotThere) {
                           "<macro slot=\" 2 \" key=\"4\" kind=\"macro\" repeat=\"1\" extra=\"x\">"
                           "<child/></macro>"
                           "<remap-ish slot=\"1\"/>"
+                          "<remap slot=\"1\" key=\"5\" kind=\"key\" target=\"6\" name=\"x\"/>"
                           "</profile></keymap>",
                           read)
                   .ok());
@@ -95,6 +96,8 @@ TEST(KeyMapXml, IgnoresWhatItDoesNotKnowAndLeavesOutWhatIsNotThere) {
   EXPECT_EQ(entry->content.kind, ContentKind::kMacro);
   EXPECT_EQ(entry->content.name, "");
   EXPECT_TRUE(entry->content.events.empty());
+  // A single key has no name; one given is not taken (nor written again).
+  EXPECT_EQ(read.map.Profile(1).At(Half::kRemap, 0)->content.name, "");
 }
 
 TEST(KeyMapXml, RefusesAWholeFileForAnyValueItCannotTakeAndSaysWhere) {
