@@ -15,6 +15,7 @@
 #include "hid/DeviceSelector.h"
 #include "keymap/KeyContent.h"
 #include "macro/RecordBuilder.h"
+#include "protocol/CommandSet.h"
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/KeyboardState.h"
@@ -410,8 +411,11 @@ int RunFactoryReset(Context& context, bool confirmed) {
   protocol::KeyboardState state;
   const protocol::RestoreResult result = keyboard->RestoreFactory(state, nullptr);
   const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
-  // The restore frame is what counts; the slot read after it only refreshes the table.
-  const bool sent = result.transfers.failedSets() == 0;
+  // The restore frame, the first transfer, is what counts; the slot read after it only
+  // refreshes the table.
+  const auto& firstFailure = result.transfers.firstFailure();
+  const bool sent = !firstFailure || firstFailure->kind != protocol::Transfers::Kind::kSet ||
+                    firstFailure->frame[1] != protocol::kCommandRestoreFactory;
   if (!sent) {
     context.console.err << "keyloomctl: the keyboard did not take the factory restore ("
                         << DescribeFailure(result.transfers) << ")\n";

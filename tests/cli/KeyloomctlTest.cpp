@@ -552,7 +552,7 @@ TEST_F(KeyloomctlTest, AChangeIsReportedOnlyWhenTheKeyboardShowsIt) {
       {"set:3", {"remap", "A", "B"}, "did not take the remap"},
       {"get:6", {"remap", "A", "B"}, "whether the keyboard took it"},
       {"set:1", {"light", "2"}, "did not take the lighting"},
-      {"set:2", {"factory-reset", "--yes"}, "did not take the factory restore"},
+      {"set:1", {"factory-reset", "--yes"}, "did not take the factory restore"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.failures);
@@ -562,6 +562,10 @@ TEST_F(KeyloomctlTest, AChangeIsReportedOnlyWhenTheKeyboardShowsIt) {
     EXPECT_EQ(result.out, "");
   }
   EXPECT_EQ(RunFailing("get:1,bogus:2", {"slots"}).status, kExitUsage);
+  // The factory restore arrived; only the slot read after it did not.
+  const Result restored = RunFailing("set:2", {"factory-reset", "--yes"});
+  EXPECT_EQ(restored.status, kExitOk) << restored.err;
+  EXPECT_EQ(restored.out, "Factory settings restored; profile 1 is active.\n");
 }
 
 // A simulated keyboard that cannot save its state cannot keep a change: the change fails
