@@ -17,7 +17,7 @@ namespace keyloom::macro {
 
 // Files above this size are refused as unreadable rather than read into memory; a library of
 // that size would hold millions of events.
-inline constexpr std::uintmax_t kLargestUserFile = 256U * 1024U * 1024U;
+inline constexpr std::uintmax_t kLargestUserFile = std::uintmax_t{256} * 1024U * 1024U;
 
 // The names of the kept copies: "<stem>.<label>-YYYYMMDD-HHMMSS<extension>".
 inline constexpr std::string_view kBrokenLabel = "broken";
