@@ -40,8 +40,8 @@ int WarnUnknownContent(Context& context, const keymap::KeyMap& map,
         if (entry && entry->content.kind == keymap::ContentKind::kUnknown) {
           ++unknown;
           context.console.err << "keyloomctl: warning: " << SlotText(index, half, slot) << ": "
-                              << DescribeKey(entry->keyCode, entry->content) << ": " << consequence
-                              << '\n';
+                              << KeyWithCode(entry->keyCode)
+                              << " is assigned elsewhere: " << consequence << '\n';
         }
       }
     }
@@ -119,8 +119,8 @@ int RunBackup(Context& context, const std::string& fileText) {
     return kExitNotDone;
   }
   WarnUnknownContent(context, reading.map, {true, true, true},
-                     "assigned elsewhere, so the backup holds only that the key is assigned, and "
-                     "a restore cannot bring back what it does");
+                     "the backup holds only that it is assigned, and a restore cannot bring back "
+                     "what it does");
   const macro::FileResult written = keymap::WriteKeyMapFile(file, reading.map, keyboard->Model());
   if (!written.ok()) {
     context.console.err << "keyloomctl: " << Printable(written.error()) << '\n';
@@ -169,7 +169,8 @@ int RunRestore(Context& context, const std::string& fileText, std::optional<int>
   }
   const int unknown = WarnUnknownContent(
       context, goal.map, goal.profiles,
-      "its content is not in the backup; it stays where the keyboard still holds it");
+      "its content is not in the backup, so it cannot be restored; it stays where "
+      "the keyboard still holds it");
   auto [keyboard, failure] = OpenKeyboard(context);
   if (!keyboard) {
     return failure;
@@ -207,9 +208,8 @@ int RunCopyProfile(Context& context, int from, int to) {
   source.SetProfile(from - 1, keyboard->KeyMap().Holding(from - 1, read.slots));
   std::array<bool, keymap::kProfileCount> sourceProfile{};
   sourceProfile[static_cast<std::size_t>(from - 1)] = true;
-  const int unknown =
-      WarnUnknownContent(context, source, sourceProfile,
-                         "assigned elsewhere, so what it does is not known and it is not copied");
+  const int unknown = WarnUnknownContent(context, source, sourceProfile,
+                                         "what it does is not known, so it is not copied");
   const connection::RestoreGoal goal =
       connection::CopyProfileGoal(source.Profile(from - 1), to - 1);
   const RestoreReport report = connection::Restore(*keyboard, goal, ProgressOnTerminal(context));
