@@ -21,7 +21,8 @@ namespace {
 
 constexpr const char* kDescription =
     "keyloomctl configures the keyboard from a terminal: profiles, key assignments (macros, "
-    "remaps, media keys, chords), lighting and factory settings, and keeps the macro library.\n"
+    "remaps, media keys, chords), lighting and factory settings, backs up and restores the whole "
+    "keyboard, and keeps the macro library.\n"
     "Keys are named as in the key name table (\"A\", \"F5\", \"Ctrl Left\", case does not "
     "matter) or given as key codes (\"0x04\"; a single digit names the digit key).\n"
     "Exit status: 0 done, 1 keyboard absent or not accessible, 2 bad arguments, 3 not done "
@@ -38,6 +39,9 @@ enum class Command {
   kClear,
   kFactory,
   kAssign,
+  kBackup,
+  kRestore,
+  kCopyProfile,
   kMacrosList,
   kMacrosShow,
   kMacrosImport,
@@ -59,6 +63,9 @@ struct Arguments {
   AssignArguments assign;
   std::string group;
   std::string file;
+  std::optional<int> restoreProfile;
+  int from = 1;
+  int to = 1;
 };
 
 void DefineAssign(CLI::App& app, Arguments& a) {
@@ -84,6 +91,26 @@ void DefineAssign(CLI::App& app, Arguments& a) {
       ->type_name("N")
       ->check(CLI::Range(1, 3));
   assign->callback([&a] { a.command = Command::kAssign; });
+}
+
+void DefineKeyboardFiles(CLI::App& app, Arguments& a) {
+  auto* backup = app.add_subcommand(
+      "backup", "Write every profile's assignments, with their macros, and the lighting to FILE");
+  backup->add_option("FILE", a.file, "The backup file to write")->required();
+  backup->callback([&a] { a.command = Command::kBackup; });
+
+  auto* restore = app.add_subcommand(
+      "restore", "Make the keyboard hold what the backup FILE holds, slot for slot");
+  restore->add_option("FILE", a.file, "A file written by backup")->required();
+  restore->add_option("--profile", a.restoreProfile, "Only profile N (1-3), without the lighting")
+      ->type_name("N")
+      ->check(CLI::Range(1, 3));
+  restore->callback([&a] { a.command = Command::kRestore; });
+
+  auto* copy = app.add_subcommand("copy-profile", "Make profile TO hold what profile FROM holds");
+  copy->add_option("FROM", a.from, "Profile 1-3")->required()->check(CLI::Range(1, 3));
+  copy->add_option("TO", a.to, "Profile 1-3")->required()->check(CLI::Range(1, 3));
+  copy->callback([&a] { a.command = Command::kCopyProfile; });
 }
 
 void DefineMacros(CLI::App& app, Arguments& a) {
@@ -194,6 +221,7 @@ void DefineCommands(CLI::App& app, Arguments& a) {
   factory->callback([&a] { a.command = Command::kFactory; });
 
   DefineAssign(app, a);
+  DefineKeyboardFiles(app, a);
   DefineMacros(app, a);
 }
 
@@ -217,6 +245,12 @@ int Dispatch(const Arguments& a, Context& context) {
       return RunFactoryReset(context, a.yes);
     case Command::kAssign:
       return RunAssign(context, a.assign);
+    case Command::kBackup:
+      return RunBackup(context, a.file);
+    case Command::kRestore:
+      return RunRestore(context, a.file, a.restoreProfile);
+    case Command::kCopyProfile:
+      return RunCopyProfile(context, a.from, a.to);
     case Command::kMacrosList:
       return RunMacrosList(context);
     case Command::kMacrosShow:
@@ -287,10 +321,10 @@ bool UsesConfiguration(Command command) {
   }
 }
 
-// The commands that keep files in the data folder: the macro commands, assign and every command
-// on the simulated keyboard, whose state lies there.
+// The commands that keep files in the data folder: the macro commands and every command that
+// talks to the keyboard, whose key map lies there (with the simulated keyboard's state).
 bool UsesDataFolder(const Arguments& a) {
-  return a.global.simulate || a.command == Command::kAssign || !UsesConfiguration(a.command);
+  return a.global.simulate || (a.command != Command::kConfig && a.command != Command::kDevices);
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "connection/KeyboardBackup.h"
 #include "hid/HidInterfaceInfo.h"
+#include "keymap/KeyMap.h"
 #include "macro/MacroLibrary.h"
 #include "macro/MacroNode.h"
 #include "protocol/KeyAssignmentRecord.h"
@@ -31,14 +33,22 @@ class Output {
   void Devices(const std::vector<hid::HidInterfaceInfo>& interfaces,
                std::optional<std::size_t> selectedIndex);
   void Config(const settings::AppConfig& config, const std::filesystem::path& file, bool loaded);
-  // `profile` is 1-3, or nullopt when the table is the keyboard's active profile, not chosen.
-  void Slots(const protocol::KeySlotTable& slots, std::optional<int> profile);
+  // The occupied slots of a profile with what each key does; `profile` is 1-3, or nullopt when
+  // the table is the keyboard's active profile, not chosen.
+  void Slots(std::optional<int> profile, const std::vector<keymap::SlotAssignment>& assignments);
   void Lighting(int mode, const protocol::LightingRecord& record);
   // `remapSlot` is 0-11.
   void Remapped(int profile, std::uint8_t key, std::uint8_t target, std::size_t remapSlot);
   // `removed` names the half the key left, nullopt when it held nothing.
   void Cleared(int profile, std::uint8_t key, std::optional<protocol::KeySlotTable::Half> removed);
   void FactoryRestored();
+  // A backup written: the keys of each profile (those of unknown content among them) and the
+  // LED modes whose lighting it holds.
+  void BackedUp(const std::filesystem::path& file, const keymap::KeyMap& map);
+  // What a restore from `file`, or a copy of profile `from` (1-3) to `to`, came to; what did not
+  // arrive is told on standard error by the command, and given here in the JSON output.
+  void Restored(const std::filesystem::path& file, const connection::RestoreReport& report);
+  void ProfileCopied(int from, int to, const connection::RestoreReport& report);
 
   // The groups of the library with their index (from 0) and number of events.
   void MacroGroups(const macro::MacroLibrary& library);
