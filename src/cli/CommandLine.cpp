@@ -10,6 +10,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/AutoProfileCommands.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "settings/AppConfig.h"
@@ -44,6 +45,7 @@ enum class Command {
   kMacrosExport,
   kMacrosAdd,
   kMacrosDelete,
+  kAutoProfile,
 };
 
 struct Arguments {
@@ -59,6 +61,7 @@ struct Arguments {
   AssignArguments assign;
   std::string group;
   std::string file;
+  AutoProfileArguments autoProfile;
 };
 
 void DefineAssign(CLI::App& app, Arguments& a) {
@@ -195,6 +198,7 @@ void DefineCommands(CLI::App& app, Arguments& a) {
 
   DefineAssign(app, a);
   DefineMacros(app, a);
+  DefineAutoProfile(app, a.autoProfile, [&a] { a.command = Command::kAutoProfile; });
 }
 
 int Dispatch(const Arguments& a, Context& context) {
@@ -229,6 +233,8 @@ int Dispatch(const Arguments& a, Context& context) {
       return RunMacrosAdd(context, a.group);
     case Command::kMacrosDelete:
       return RunMacrosDelete(context, a.group);
+    case Command::kAutoProfile:
+      return RunAutoProfile(context, a.autoProfile);
     case Command::kNone:
       break;
   }
@@ -281,6 +287,7 @@ bool UsesConfiguration(Command command) {
     case Command::kMacrosExport:
     case Command::kMacrosAdd:
     case Command::kMacrosDelete:
+    case Command::kAutoProfile:
       return false;
     default:
       return true;
