@@ -75,10 +75,6 @@ void PrintRules(Context& context, const autoprofile::AutoProfileFile& file) {
   }
 }
 
-void TellReadReport(Context& context, const autoprofile::AutoProfileFile::ReadReport& report) {
-  TellOpenReport(context, report.file);
-}
-
 // Keyloom can only follow the focus where a watcher opens; the user hears it when turning
 // switching on.
 void WarnWhereNotAvailable(Context& context) {
@@ -191,14 +187,14 @@ int RunAutoProfile(Context& context, const AutoProfileArguments& arguments) {
     return kExitUsage;
   }
   if (arguments.action == Action::kList) {
-    TellReadReport(context, file.Refresh());
+    TellOpenReport(context, file.Refresh().file);
     PrintRules(context, file);
     return kExitOk;
   }
   bool ruleFound = true;
   const autoprofile::AutoProfileFile::UpdateResult updated =
       file.Update(ChangeOf(arguments, ruleFound));
-  TellReadReport(context, updated.reread);
+  TellOpenReport(context, updated.reread.file);
   if (!ruleFound) {
     err << "keyloomctl: there is no rule " << arguments.rule << " among the "
         << file.rules().rules.size() << " rule(s) of " << file.path().string()

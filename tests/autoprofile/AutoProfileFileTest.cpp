@@ -139,12 +139,15 @@ TEST(AutoProfileFileTest, AChangeIsMadeOnWhatTheFileHoldsWhenItIsMade) {
 
 TEST(AutoProfileFileTest, NothingIsSavedWhereTheDataFolderCannotBeLocked) {
   const TempFolder folder;
-  AutoProfileFile file(folder / "missing-folder" / "autoprofile.xml");
+  // The lock file cannot be made where its name is taken by a folder.
+  std::filesystem::create_directory(folder / ".keyloom.lock");
+  AutoProfileFile file(folder / "autoprofile.xml");
   const AutoProfileFile::UpdateResult updated =
       file.Update([](AutoProfileRules& rules) { return rules.SetEnabled(true); }, kNow);
   EXPECT_FALSE(updated.changed);
   EXPECT_FALSE(updated.saved.ok());
   EXPECT_FALSE(file.rules().enabled);
+  EXPECT_FALSE(std::filesystem::exists(folder / "autoprofile.xml"));
 }
 
 }  // namespace

@@ -91,11 +91,15 @@ TEST(AutoProfileRulesTest, WritesTheFileFormatAndReadsItBack) {
             "\t<rule class=\"steam_app_570\" exe=\"\" profile=\"2\" />\n"
             "\t<rule class=\"\" exe=\"b&quot;&lt;&amp;\" profile=\"3\" />\n"
             "</autoprofile>\n");
-  AutoProfileRules read;
-  const RulesParse parse = ParseRules(xml, read);
-  EXPECT_TRUE(parse.wellFormed);
-  EXPECT_EQ(parse.leftOut, 0U);
-  EXPECT_EQ(read, rules);
+  for (const bool enabled : {true, false}) {
+    rules.enabled = enabled;
+    AutoProfileRules read;
+    const RulesParse parse = ParseRules(RulesToXml(rules), read);
+    EXPECT_TRUE(parse.wellFormed);
+    EXPECT_EQ(parse.leftOut, 0U);
+    EXPECT_EQ(read, rules);
+    rules.defaultProfile.reset();
+  }
 }
 
 TEST(AutoProfileRulesTest, ReadingLeavesOutWhatIsNoRuleAndCountsIt) {
