@@ -74,8 +74,8 @@ fuzz_one() {
 fuzz_readers() {
   cmake --preset fuzz
   cmake --build --preset fuzz
-  local targets=(config macro_library store coord_file layout translator menu resource_index
-    values sim_state sim_frames)
+  local targets=(config macro_library store autoprofile coord_file layout translator menu
+    resource_index values sim_state sim_frames)
   local i target failed=0 pids statuses
   for ((i = 0; i < ${#targets[@]}; i += 2)); do
     pids=()
