@@ -29,12 +29,12 @@ cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libpugixml-dev libudev-dev libcli11-dev nlohmann-json3-dev
+  libpugixml-dev libudev-dev libxcb1-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-format clang-tidy
   clang libclang-rt-14-dev
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-noto-core fonts-noto-cjk
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine googletest dpkg-dev file
-  time strace desktop-file-utils appstream python3
+  time strace xvfb x11-utils desktop-file-utils appstream python3
   qemu-system-x86 busybox-static cpio xz-utils zstd
 )
 
@@ -74,7 +74,7 @@ fuzz_one() {
 fuzz_readers() {
   cmake --preset fuzz
   cmake --build --preset fuzz
-  local targets=(config macro_library store keymap coord_file layout translator menu
+  local targets=(config macro_library store keymap autoprofile coord_file layout translator menu
     resource_index values sim_state sim_frames)
   local i target failed=0 pids statuses
   for ((i = 0; i < ${#targets[@]}; i += 2)); do

@@ -153,6 +153,15 @@ int CMainDlg::GetProfileEntry() const {
   return profileCombo_ != nullptr ? profileCombo_->GetCurSel() : -1;
 }
 
+void CMainDlg::ShowProfile(int index) {
+  if (profileCombo_ != nullptr) {
+    profileCombo_->SetCurSel(index, true);
+  } else if (index != keyboard_.profileIndex) {
+    keyboard_.profileIndex = index;
+    ReloadProfile();
+  }
+}
+
 bool CMainDlg::OnCoordButtonClick(int id, const QString& name, int event, std::uint32_t /*flags*/,
                                   int /*x*/, int /*y*/) {
   KeyAssignmentFlow::Context context{

@@ -10,6 +10,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/AutoProfileCommands.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "settings/AppConfig.h"
@@ -48,6 +49,7 @@ enum class Command {
   kMacrosExport,
   kMacrosAdd,
   kMacrosDelete,
+  kAutoProfile,
 };
 
 struct Arguments {
@@ -66,6 +68,7 @@ struct Arguments {
   std::optional<int> restoreProfile;
   int from = 1;
   int to = 1;
+  AutoProfileArguments autoProfile;
 };
 
 void DefineAssign(CLI::App& app, Arguments& a) {
@@ -223,6 +226,7 @@ void DefineCommands(CLI::App& app, Arguments& a) {
   DefineAssign(app, a);
   DefineKeyboardFiles(app, a);
   DefineMacros(app, a);
+  DefineAutoProfile(app, a.autoProfile, [&a] { a.command = Command::kAutoProfile; });
 }
 
 int Dispatch(const Arguments& a, Context& context) {
@@ -263,6 +267,8 @@ int Dispatch(const Arguments& a, Context& context) {
       return RunMacrosAdd(context, a.group);
     case Command::kMacrosDelete:
       return RunMacrosDelete(context, a.group);
+    case Command::kAutoProfile:
+      return RunAutoProfile(context, a.autoProfile);
     case Command::kNone:
       break;
   }
@@ -315,6 +321,7 @@ bool UsesConfiguration(Command command) {
     case Command::kMacrosExport:
     case Command::kMacrosAdd:
     case Command::kMacrosDelete:
+    case Command::kAutoProfile:
       return false;
     default:
       return true;
