@@ -442,10 +442,15 @@ def section_icons() -> None:
         save(svg, name)
 
 
+# The frames of the message box icons, in the order of the program's MessageBoxIcon values
+# (src/ui/host/SMessageBox.h), each kind in a tone of its own.
+MESSAGE_ICONS = (("information", "accent"), ("question", "accent_alt"), ("warning", "warning"),
+                 ("error", "danger"))
+
+
 def message_icons() -> None:
     def draw(svg: Svg, kind: str) -> None:
-        tone = {"information": "accent", "warning": "warning", "question": "accent",
-                "error": "danger"}[kind]
+        tone = dict(MESSAGE_ICONS)[kind]
         if kind == "warning":
             d = "M17.4 6.5A3 3 0 0 1 22.6 6.5L36.1 30.5A3 3 0 0 1 33.5 35H6.5A3 3 0 0 1 " \
                 "3.9 30.5Z"
@@ -463,7 +468,7 @@ def message_icons() -> None:
             svg.circle(20, 28.5, 1.6, fill=tone)
         else:
             svg.path("M14.5 14.5L25.5 25.5M25.5 14.5L14.5 25.5", stroke=tone, stroke_width=2.5)
-    save(strip(40, 40, ("information", "warning", "question", "error"), draw), "msg_icons")
+    save(strip(40, 40, [kind for kind, _tone in MESSAGE_ICONS], draw), "msg_icons")
 
 
 # Backgrounds and illustrations -------------------------------------------------------------------
