@@ -530,10 +530,12 @@ void MacroRecordDlg::MoveEventDown() {
 }
 
 void MacroRecordDlg::ImportLibrary() {
-  const std::optional<std::filesystem::path> file = FileDialogs::GetOpenFileName(this);
+  const std::optional<std::filesystem::path> file =
+      FileDialogs::GetOpenFileName(this, QString::fromStdString(store_.folder));
   if (!file) {
     return;
   }
+  RememberFolder(*file);
   // An import replaces every group: the events list lets go of the one it shows first.
   eventsAdapter_->Events().SetGroup(nullptr);
   const MacroLibrary::ImportResult imported = library_.Import(*file);
@@ -553,9 +555,20 @@ void MacroRecordDlg::ImportLibrary() {
 }
 
 void MacroRecordDlg::ExportLibrary() {
-  if (const std::optional<std::filesystem::path> file = FileDialogs::GetSaveFileName(this)) {
+  if (const std::optional<std::filesystem::path> file =
+          FileDialogs::GetSaveFileName(this, QString::fromStdString(store_.folder))) {
+    RememberFolder(*file);
     const FileResult exported = library_.Export(*file);
     NoteProblem(exported.ok() ? nullptr : kNotExportedText, exported.error());
+  }
+}
+
+void MacroRecordDlg::RememberFolder(const std::filesystem::path& file) {
+  const std::u8string folder = file.parent_path().u8string();
+  const std::string utf8(folder.begin(), folder.end());
+  if (!utf8.empty() && utf8 != store_.folder) {
+    store_.folder = utf8;
+    SaveStore();
   }
 }
 

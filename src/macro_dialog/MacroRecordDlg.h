@@ -138,6 +138,8 @@ class MacroRecordDlg : public ui::SHostDialog,
   void MoveEventDown();
   void ImportLibrary();
   void ExportLibrary();
+  // The folder of a macro file the user chose is where the file dialogs open next time.
+  void RememberFolder(const std::filesystem::path& file);
   void FillRecord();
 
   // Installs the hook (when it is not) and makes sure the dialog listens to it.

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -901,6 +902,82 @@ class MacroRecordDlgTest : public QObject {
     });
     h.Press("groupExport");
     QCOMPARE(test::ReadFile(h.File("backup.mcr")), h.Dialog().Library().ToXml());
+  }
+
+  // The macro files' dialogs open in the user's folders, never in the program's: the folder
+  // last used, else the documents folder, else the home folder.
+  void fileDialogsStartInTheUsersFolders_data() {
+    QTest::addColumn<QString>("remembered");  // "gone": a folder that is no more
+    QTest::addColumn<bool>("documents");      // the documents folder exists
+    QTest::addColumn<QString>("start");       // "remembered", "documents" or "home"
+    QTest::newRow("the folder last used") << "remembered" << true << "remembered";
+    QTest::newRow("a folder that is gone") << "gone" << true << "documents";
+    QTest::newRow("none yet") << "" << true << "documents";
+    QTest::newRow("no documents folder") << "" << false << "home";
+  }
+  void fileDialogsStartInTheUsersFolders() {
+    QFETCH(QString, remembered);
+    QFETCH(bool, documents);
+    QFETCH(QString, start);
+    QTemporaryDir home;
+    const QString documentsFolder = home.filePath(QStringLiteral("Documents"));
+    const QString rememberedFolder = home.filePath(QStringLiteral("macros"));
+    QVERIFY(QDir().mkpath(rememberedFolder));
+    if (documents) {
+      QVERIFY(QDir().mkpath(documentsFolder));
+    }
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toLocal8Bit());
+    const QString given = remembered == QStringLiteral("remembered") ? rememberedFolder
+                          : remembered == QStringLiteral("gone")
+                              ? home.filePath(QStringLiteral("gone"))
+                              : QString();
+    const QString chosen = FileDialogs::StartFolder(given);
+    qputenv("HOME", oldHome);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    if (oldConfig.isEmpty()) {
+      qunsetenv("XDG_CONFIG_HOME");
+    }
+    const QString expected = start == QStringLiteral("remembered")  ? rememberedFolder
+                             : start == QStringLiteral("documents") ? documentsFolder
+                                                                    : home.path();
+    QCOMPARE(QDir(chosen).canonicalPath(), QDir(expected).canonicalPath());
+  }
+
+  // The folder of the macro file last imported or exported is where the next file dialog
+  // opens, in this dialog and the next one.
+  void fileDialogsRememberTheFolderLastUsed() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    const std::filesystem::path first = h.File("first");
+    const std::filesystem::path second = h.File("second");
+    std::filesystem::create_directories(first);
+    std::filesystem::create_directories(second);
+    h.Open();
+    QCOMPARE(h.Store().folder, std::string());
+
+    FileDialogs::SetNextFileName(QString::fromStdString((first / "all.mcr").string()));
+    h.Press("groupExport");
+    QCOMPARE(FileDialogs::LastStartFolder(), FileDialogs::StartFolder(QString()));
+    QCOMPARE(h.Store().folder, first.string());
+
+    FileDialogs::SetNextFileName(QString::fromStdString((second / "missing.mcr").string()));
+    h.Press("groupImport");
+    QCOMPARE(FileDialogs::LastStartFolder(), QString::fromStdString(first.string()));
+    QCOMPARE(h.Store().folder, second.string());
+    h.Press("btnCancel");
+    QCOMPARE(h.Result(), MacroRecordDlg::kResultCancel);
+
+    // The next dialog, from the store's file.
+    AssignmentStore reread(h.StoreFile());
+    reread.Open();
+    QCOMPARE(reread.folder, second.string());
+    h.Open();
+    FileDialogs::SetNextFileName(QString());
+    h.Press("groupImport");
+    QCOMPARE(FileDialogs::LastStartFolder(), QString::fromStdString(second.string()));
   }
 
   void showsATranslatedDialog() {
