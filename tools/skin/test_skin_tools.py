@@ -211,7 +211,7 @@ class SkinCheck(unittest.TestCase):
                           ""),
              "lacks bar_color7"),
             ("tab page missing",
-             self.damaged(macro, '<page2 title="Function key"', '<page title="Function key"'),
+             self.damaged(macro, '<page2 title="Shortcut"', '<page title="Shortcut"'),
              "must hold 4 page2 pages"),
             ("effect list one short",
              self.damaged(led, '\t\t\t\t<item text="Reactive" data="9"/>\n', ""),
