@@ -143,13 +143,13 @@ FileResult AssignmentStore::Save() {
 AssignmentStore& AssignmentStore::Global() {
   static AssignmentStore store = [] {
     GlobalState& state = TheGlobalState();
-    std::filesystem::path folder;
+    std::filesystem::path dataFolder;
     {
       const std::lock_guard lock(state.mutex);
       state.created = true;
-      folder = state.folder.value_or(settings::UserDataDir());
+      dataFolder = state.folder.value_or(settings::UserDataDir());
     }
-    AssignmentStore created(folder / settings::PathFromUtf8(kAssignmentStoreFileName));
+    AssignmentStore created(dataFolder / settings::PathFromUtf8(kAssignmentStoreFileName));
     state.report = created.Open();
     return created;
   }();

@@ -71,7 +71,7 @@ QString FileDialogs::StartFolder(const QString& remembered) {
   if (!remembered.isEmpty() && QFileInfo(remembered).isDir()) {
     return remembered;
   }
-  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   if (!documents.isEmpty() && QFileInfo(documents).isDir()) {
     return documents;
   }
