@@ -22,17 +22,14 @@ struct RepeatCase {
 
 TEST(RepeatCount, TakesOneTo255AndSaysWhyItRefusesTheRest) {
   const std::vector<RepeatCase> cases = {
-      {"", Problem::kEmpty, 0},
       {"  ", Problem::kEmpty, 0},
       {"0", Problem::kTooFew, 0},
       {"-3", Problem::kTooFew, -3},
       {"256", Problem::kTooMany, 256},
-      {"512", Problem::kTooMany, 512},
       {"99999999999", Problem::kTooMany, INT32_MAX},
       {"12ms", Problem::kNotANumber, 12},
       {"1 2", Problem::kNotANumber, 1},
       {"+", Problem::kNotANumber, 0},
-      {"abc", Problem::kNotANumber, 0},
       {"1", Problem::kNone, 1},
       {" 42 ", Problem::kNone, 42},
       {"+7", Problem::kNone, 7},
@@ -59,9 +56,7 @@ TEST(MacroSlotRoom, CountsTheFreeMacroSlotsAndWhetherTheKeysFindOne) {
                                           0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0xE0};
   const std::vector<RoomCase> cases = {
       {"a read that lost a reply", {}, false, {0x04}, {State::kUnknown, 0}},
-      {"empty profile", {}, true, {0x3E}, {State::kFree, 12}},
-      {"three taken", {0x04, 0x00, 0x05, 0xE0}, true, {0x3E}, {State::kFree, 9}},
-      {"the key holds one", {0x04, 0x3E}, true, {0x3E}, {State::kOwnSlot, 10}},
+      {"a gap between taken slots", {0x04, 0x00, 0x05, 0xE0}, true, {0x3E}, {State::kFree, 9}},
       {"full, the key holds one", full, true, {0xE0}, {State::kOwnSlot, 0}},
       {"full, a new key", full, true, {0x3E}, {State::kFull, 0}},
       {"one free, two new keys",
