@@ -9,6 +9,7 @@
 #include "app/SingleInstanceGuard.h"
 #include "controls/CoordButtonImage.h"
 #include "hid/DeviceChangeMessage.h"
+#include "macro_dialog/FreeSlotsLine.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/UserTexts.h"
 #include "ui/events/EventArgs.h"
@@ -112,6 +113,7 @@ void CMainDlg::MarkAssignedKeys() {
       keyboardPicture_->SetButtonChecked(keyCode, true);
     }
   }
+  macro::ShowFreeSlotsLine(*this, keyboard_);
 }
 
 void CMainDlg::SyncLighting(bool toControls) {

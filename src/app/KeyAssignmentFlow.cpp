@@ -33,7 +33,10 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
   protocol::KeyAssignmentRecord record;
   int result = macro::MacroRecordDlg::kResultCancel;
   {
-    macro::MacroRecordDlg dialog(context.selectedKeys, record, context.dialog);
+    // The dialog tells how many macro slots the profile has left.
+    macro::MacroRecordDlg::Environment environment = context.dialog;
+    environment.keyboard = &keyboard;
+    macro::MacroRecordDlg dialog(context.selectedKeys, record, environment);
     result = dialog.Exec(context.owner);
   }
 

@@ -17,6 +17,7 @@ namespace keyloom::macro {
 namespace {
 
 constexpr const char* kStoreElement = "macro";
+constexpr const char* kFolderAttribute = "folder";
 
 // The fields in the order they are written.
 struct StoreField {
@@ -61,6 +62,7 @@ OpenReport AssignmentStore::Open(std::chrono::system_clock::time_point now) {
       path_.empty() ? std::nullopt : std::make_optional<DataFolderLock>(path_.parent_path());
   const LoadResult loaded = Load(path_);
   synced_ = FieldValues();
+  syncedFolder_ = folder;
   if (loaded.ok() || loaded.status == LoadResult::Status::kMissing) {
     return {};
   }
@@ -85,6 +87,7 @@ LoadResult AssignmentStore::LoadBuffer(std::string_view bytes) {
   for (const auto& [attribute, field] : kStoreFields) {
     this->*field = settings::ReadDecimalInt32(element.attribute(attribute).value());
   }
+  folder = element.attribute(kFolderAttribute).value();
   return loaded;
 }
 
@@ -93,6 +96,9 @@ std::string AssignmentStore::ToXml() const {
   pugi::xml_node element = document.append_child(kStoreElement);
   for (const auto& [attribute, field] : kStoreFields) {
     element.append_attribute(attribute).set_value(this->*field);
+  }
+  if (!folder.empty()) {
+    element.append_attribute(kFolderAttribute).set_value(folder.c_str());
   }
   // Without a declaration node of its own the document is written with the parser's standard
   // one, <?xml version="1.0"?>.
@@ -116,6 +122,9 @@ FileResult AssignmentStore::Save() {
         this->*field = onDisk.*field;
       }
     }
+    if (folder == syncedFolder_) {
+      folder = onDisk.folder;
+    }
   } else if (loaded.status != LoadResult::Status::kMissing) {
     if (const OpenReport kept =
             KeepUnreadableFileAside(path_, loaded, std::chrono::system_clock::now());
@@ -126,6 +135,7 @@ FileResult AssignmentStore::Save() {
   FileResult saved = WriteFileAtomically(path_, ToXml());
   if (saved.ok()) {
     synced_ = FieldValues();
+    syncedFolder_ = folder;
   }
   return saved;
 }
@@ -133,13 +143,13 @@ FileResult AssignmentStore::Save() {
 AssignmentStore& AssignmentStore::Global() {
   static AssignmentStore store = [] {
     GlobalState& state = TheGlobalState();
-    std::filesystem::path folder;
+    std::filesystem::path dataFolder;
     {
       const std::lock_guard lock(state.mutex);
       state.created = true;
-      folder = state.folder.value_or(settings::UserDataDir());
+      dataFolder = state.folder.value_or(settings::UserDataDir());
     }
-    AssignmentStore created(folder / settings::PathFromUtf8(kAssignmentStoreFileName));
+    AssignmentStore created(dataFolder / settings::PathFromUtf8(kAssignmentStoreFileName));
     state.report = created.Open();
     return created;
   }();

@@ -30,7 +30,8 @@ enum DelayMode : std::int32_t {
 //   <macro page="0" repeat="1" delay="10" dlymode="0" mediasel="0" functsel="0" sgcode="0"
 //          groupsel="0" />
 //
-// (on one line), every value a decimal integer. No field is bounded when it is read or set.
+// (on one line), every value a decimal integer, then "folder" (the folder of the macro file last
+// imported or exported, UTF-8) once one was chosen. No field is bounded when it is read or set.
 // The dialog, the recorder and keyloomctl change the fields directly and save after each change,
 // except for "sgcode", which reaches the file with the next save. Both programs may keep the
 // store at once: a save writes the fields this object changed and keeps those that another
@@ -51,6 +52,8 @@ class AssignmentStore {
   std::int32_t sgcode = 0;
   // Row of the macro group list selected when the dialog opens.
   std::int32_t groupsel = 0;
+  // The folder of the macro file last imported or exported (UTF-8); empty: none yet.
+  std::string folder;
 
   // The defaults, kept in `path`; nothing is read yet.
   explicit AssignmentStore(std::filesystem::path path = {});
@@ -64,16 +67,17 @@ class AssignmentStore {
   OpenReport Open(std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
   // Reads a store file, the encoding detected from the bytes. When it parses, the first `macro`
-  // element at the top sets all eight fields, each from the attribute of its name read as a
-  // decimal integer; a missing attribute sets its field to 0, not to its default, and without a
-  // `macro` element every field keeps its value. When it does not parse nothing changes.
+  // element at the top sets all eight numbers, each from the attribute of its name read as a
+  // decimal integer, and the folder from "folder"; a missing attribute sets its field to 0 (the
+  // folder: empty), not to its default, and without a `macro` element every field keeps its
+  // value. When it does not parse nothing changes.
   LoadResult Load(const std::filesystem::path& file);
   LoadResult LoadBuffer(std::string_view bytes);
 
   // The store in its file format.
   [[nodiscard]] std::string ToXml() const;
 
-  // Writes all eight fields to the store's file (WriteFileAtomically) under the data folder's
+  // Writes all fields to the store's file (WriteFileAtomically) under the data folder's
   // lock. The file is read again first: a field that another program changed there since this
   // object last read or wrote the file takes that value, unless this object changed it too. A
   // file there that cannot be read is handled as Open does.
@@ -96,6 +100,7 @@ class AssignmentStore {
   std::filesystem::path path_;
   // The fields as this object last read them from its file or wrote them there.
   Fields synced_;
+  std::string syncedFolder_;
 };
 
 }  // namespace keyloom::macro

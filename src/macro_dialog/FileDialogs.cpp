@@ -1,6 +1,9 @@
 #include "macro_dialog/FileDialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <utility>
 
 #include "macro/MacroLibrary.h"
@@ -15,6 +18,11 @@ std::optional<QString>& NextFileName() {
   return next;
 }
 
+QString& LastFolder() {
+  static QString last;
+  return last;
+}
+
 QString Filter() {
   return QStringLiteral("%1 (%2)").arg(
       ui::SApplication::Tr(QString::fromUtf8(FileDialogs::kFilterLabel)),
@@ -22,8 +30,10 @@ QString Filter() {
 }
 
 template <class Ask>
-std::optional<std::filesystem::path> Choose(Ask ask) {
-  QString chosen = NextFileName() ? *std::exchange(NextFileName(), std::nullopt) : ask();
+std::optional<std::filesystem::path> Choose(const QString& folder, Ask ask) {
+  LastFolder() = FileDialogs::StartFolder(folder);
+  QString chosen =
+      NextFileName() ? *std::exchange(NextFileName(), std::nullopt) : ask(LastFolder());
   if (chosen.isEmpty()) {
     return std::nullopt;
   }
@@ -32,18 +42,21 @@ std::optional<std::filesystem::path> Choose(Ask ask) {
 
 }  // namespace
 
-std::optional<std::filesystem::path> FileDialogs::GetOpenFileName(QWidget* owner) {
-  std::optional<std::filesystem::path> file = Choose(
-      [owner] { return QFileDialog::getOpenFileName(owner, QString(), QString(), Filter()); });
+std::optional<std::filesystem::path> FileDialogs::GetOpenFileName(QWidget* owner,
+                                                                  const QString& folder) {
+  std::optional<std::filesystem::path> file = Choose(folder, [owner](const QString& start) {
+    return QFileDialog::getOpenFileName(owner, QString(), start, Filter());
+  });
   if (file && !MacroLibrary::IsMacroFileName(*file)) {
     return std::nullopt;
   }
   return file;
 }
 
-std::optional<std::filesystem::path> FileDialogs::GetSaveFileName(QWidget* owner) {
-  return Choose([owner] {
-    QFileDialog dialog(owner, QString(), QString(), Filter());
+std::optional<std::filesystem::path> FileDialogs::GetSaveFileName(QWidget* owner,
+                                                                  const QString& folder) {
+  return Choose(folder, [owner](const QString& start) {
+    QFileDialog dialog(owner, QString(), start, Filter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QString::fromLatin1(kMacroFileSuffix));
@@ -54,8 +67,23 @@ std::optional<std::filesystem::path> FileDialogs::GetSaveFileName(QWidget* owner
   });
 }
 
+QString FileDialogs::StartFolder(const QString& remembered) {
+  if (!remembered.isEmpty() && QFileInfo(remembered).isDir()) {
+    return remembered;
+  }
+  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (!documents.isEmpty() && QFileInfo(documents).isDir()) {
+    return documents;
+  }
+  return QDir::homePath();
+}
+
 void FileDialogs::SetNextFileName(const QString& fileName) {
   NextFileName() = fileName;
+}
+
+QString FileDialogs::LastStartFolder() {
+  return LastFolder();
 }
 
 }  // namespace keyloom::macro

@@ -5,9 +5,12 @@
 #include <utility>
 
 #include "controls/SCheckBoxEx.h"
+#include "controls/SKeyCaps.h"
 #include "controls/STabCtrl2.h"
 #include "macro/KeyNameTable.h"
+#include "macro/MacroSlotRoom.h"
 #include "macro/RecordBuilder.h"
+#include "macro/RepeatCount.h"
 #include "macro_dialog/CMacroGroupAdapter.h"
 #include "macro_dialog/FileDialogs.h"
 #include "macro_dialog/KeyAndDelayAdapter.h"
@@ -18,6 +21,7 @@
 #include "settings/NumberText.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
+#include "ui/host/SApplication.h"
 #include "ui/widgets/SCheckBox.h"
 #include "ui/widgets/SComboBox.h"
 #include "ui/widgets/SEdit.h"
@@ -42,6 +46,10 @@ constexpr QLatin1StringView kSingleKeyText("edit_single_key");
 constexpr QLatin1StringView kMediaKeys("cmb_media_keys");
 constexpr QLatin1StringView kFunctionKeys("cmb_function_keys");
 constexpr QLatin1StringView kFileProblem("text_file_problem");
+constexpr QLatin1StringView kRepeatProblem("text_repeat_problem");
+constexpr QLatin1StringView kFreeSlots("text_free_slots");
+constexpr QLatin1StringView kMediaPicture("img_media_keys");
+constexpr QLatin1StringView kShortcutPicture("img_function_keys");
 
 // The delay-mode boxes, looked up and told apart by id, in the order of DelayMode.
 constexpr std::array<int, 3> kDelayModeBoxIds = {65570, 65571, 65572};
@@ -71,6 +79,26 @@ constexpr const char* kNotImportedText = "The macros could not be imported.";
 constexpr const char* kPartlyImportedText =
     "Some groups of the file could not be read and were left out.";
 constexpr const char* kNotExportedText = "The macros could not be exported.";
+constexpr const char* kRepeatEmptyText = "Enter how many times the macro plays: 1 to 255.";
+constexpr const char* kRepeatNotANumberText = "Enter a whole number from 1 to 255.";
+constexpr const char* kRepeatTooFewText = "A macro plays at least once: enter 1 to 255.";
+constexpr const char* kRepeatTooManyText = "A macro plays at most 255 times: enter 1 to 255.";
+constexpr const char* kSlotsFreeText =
+    "Free macro slots in this profile: %1 of %2. A remap needs a free macro slot too.";
+constexpr const char* kSlotsOwnText =
+    "Free macro slots in this profile: %1 of %2. This key keeps the macro slot it has.";
+constexpr const char* kSlotsFullText =
+    "All %1 macro slots of this profile are taken. Reset another key first: a remap needs a "
+    "free macro slot too.";
+constexpr const char* kSlotsUnknownText =
+    "How many macro slots are free is not known: the keyboard's key table was not read.";
+constexpr QLatin1StringView kWarningColour("@color/warning");
+
+// The glyphs of "img_media_keys": one frame for each of the media usages 0xE8-0xFB, in the
+// order of their usages.
+constexpr int kFirstMediaGlyphUsage = 0xE8;
+constexpr int kMediaGlyphCount = 20;
+constexpr std::uint32_t kUsageMask = 0xFF;
 
 constexpr QLatin1StringView kKeySeparator(",");
 
@@ -92,6 +120,70 @@ const char* NotReadText(const OpenReport& report) {
   return report.keptAs ? kNotReadText : kNotReadLeftText;
 }
 
+const char* RepeatProblemText(RepeatCount::Problem problem) {
+  switch (problem) {
+    case RepeatCount::Problem::kEmpty:
+      return kRepeatEmptyText;
+    case RepeatCount::Problem::kNotANumber:
+      return kRepeatNotANumberText;
+    case RepeatCount::Problem::kTooFew:
+      return kRepeatTooFewText;
+    case RepeatCount::Problem::kTooMany:
+      return kRepeatTooManyText;
+    case RepeatCount::Problem::kNone:
+      break;
+  }
+  return nullptr;
+}
+
+QString Translated(const char* text) {
+  return ui::SApplication::Tr(QString::fromUtf8(text));
+}
+
+QString SlotRoomText(const MacroSlotRoom& room) {
+  const auto all = static_cast<int>(protocol::KeySlotTable::kSlotsPerHalf);
+  switch (room.state) {
+    case MacroSlotRoom::State::kFree:
+      return Translated(kSlotsFreeText).arg(room.free).arg(all);
+    case MacroSlotRoom::State::kOwnSlot:
+      return Translated(kSlotsOwnText).arg(room.free).arg(all);
+    case MacroSlotRoom::State::kFull:
+      return Translated(kSlotsFullText).arg(all);
+    case MacroSlotRoom::State::kUnknown:
+      break;
+  }
+  return Translated(kSlotsUnknownText);
+}
+
+const settings::KeyCatalogEntry* EntryAt(const std::vector<settings::KeyCatalogEntry>& entries,
+                                         int index) {
+  return index >= 0 && static_cast<std::size_t>(index) < entries.size()
+             ? &entries[static_cast<std::size_t>(index)]
+             : nullptr;
+}
+
+// A media key: its glyph (none for a usage without one) over its name; nothing for an entry
+// without codes, which chooses nothing.
+std::vector<controls::SKeyCaps::Cap> MediaKeyCaps(const settings::KeyCatalogEntry* entry) {
+  if (entry == nullptr || entry->codes.empty()) {
+    return {};
+  }
+  const int glyph =
+      static_cast<int>(static_cast<std::uint32_t>(entry->codes.front()) & kUsageMask) -
+      kFirstMediaGlyphUsage;
+  const bool known = glyph >= 0 && glyph < kMediaGlyphCount;
+  return {{ui::SApplication::Tr(QString::fromStdString(entry->name)), known ? glyph : -1}};
+}
+
+// A shortcut: one cap for each of its keys, named as ShortcutKeyName names them.
+std::vector<controls::SKeyCaps::Cap> ShortcutCaps(const settings::KeyCatalogEntry* entry) {
+  std::vector<controls::SKeyCaps::Cap> caps;
+  for (const std::int32_t code : entry != nullptr ? entry->codes : std::vector<std::int32_t>{}) {
+    caps.push_back({QString::fromStdString(ShortcutKeyName(code)), -1});
+  }
+  return caps;
+}
+
 }  // namespace
 
 MacroRecordDlg::MacroRecordDlg(const protocol::SelectedKeys& keys,
@@ -109,6 +201,7 @@ MacroRecordDlg::MacroRecordDlg(const protocol::SelectedKeys& keys,
       hook_(environment.hook != nullptr ? *environment.hook : KeyboardCapture::Hook()),
       usesProcessHook_(environment.hook == nullptr),
       config_(environment.config != nullptr ? *environment.config : settings::AppConfig::Global()),
+      keyboard_(environment.keyboard),
       library_(environment.libraryFile.empty() ? LibraryFileBeside(store_)
                                                : environment.libraryFile),
       eventsAdapter_(std::make_shared<KeyAndDelayAdapter>()),
@@ -200,6 +293,10 @@ void MacroRecordDlg::FindControls() {
   mediaKeys_ = FindChildByName2<ui::SComboBox>(kMediaKeys);
   functionKeys_ = FindChildByName2<ui::SComboBox>(kFunctionKeys);
   fileProblem_ = FindChildByName2<ui::SStatic>(kFileProblem);
+  repeatProblem_ = FindChildByName2<ui::SStatic>(kRepeatProblem);
+  freeSlots_ = FindChildByName2<ui::SStatic>(kFreeSlots);
+  mediaPicture_ = FindChildByName2<controls::SKeyCaps>(kMediaPicture);
+  shortcutPicture_ = FindChildByName2<controls::SKeyCaps>(kShortcutPicture);
 }
 
 void MacroRecordDlg::SubscribeControls() {
@@ -214,10 +311,12 @@ void MacroRecordDlg::SubscribeControls() {
   subscribe(mediaKeys_, ui::kEventComboSelectionChanged, [this](ui::EventArgs& args) {
     store_.mediasel = args.index;
     SaveStore();
+    ShowMediaKeyPicture();
   });
   subscribe(functionKeys_, ui::kEventComboSelectionChanged, [this](ui::EventArgs& args) {
     store_.functsel = args.index;
     SaveStore();
+    ShowShortcutPicture();
   });
   subscribe(recordBox_, ui::kEventCommand, [this](ui::EventArgs&) { OnRecordClicked(); });
   subscribe(repeatEdit_, ui::kEventRichEditNotify, [this](ui::EventArgs& args) {
@@ -244,9 +343,11 @@ void MacroRecordDlg::FillCatalogues() {
       mediaKeys_->AddString(QString::fromStdString(entry.name));
     }
   }
+  // Each shortcut shows its keys in the drop-down list.
   for (const settings::KeyCatalogEntry& entry : config_.functionKeys) {
     if (functionKeys_ != nullptr) {
-      functionKeys_->AddString(QString::fromStdString(entry.name));
+      const int index = functionKeys_->AddString(QString::fromStdString(entry.name));
+      functionKeys_->SetItemDetail(index, QString::fromStdString(ShortcutText(entry.codes)));
     }
   }
 }
@@ -286,6 +387,57 @@ void MacroRecordDlg::ShowStoredChoices() {
   if (singleKeyText_ != nullptr) {
     singleKeyText_->SetText(QString::fromStdString(recorder_.singleKeyName()));
   }
+  ShowMediaKeyPicture();
+  ShowShortcutPicture();
+  ShowRepeatCheck();
+  ShowFreeSlots();
+}
+
+void MacroRecordDlg::ShowFreeSlots() {
+  if (freeSlots_ == nullptr) {
+    return;
+  }
+  freeSlots_->setVisible(keyboard_ != nullptr);
+  if (keyboard_ == nullptr) {
+    return;
+  }
+  const MacroSlotRoom room = MacroSlotRoomFor(keyboard_->slots, keyboard_->slotsWhole, keys_);
+  freeSlots_->SetText(SlotRoomText(room));
+  if (room.state == MacroSlotRoom::State::kFull) {
+    const ui::SApplication* app = ui::SApplication::Instance();
+    freeSlots_->SetAttribute(
+        "colorText", app != nullptr ? app->ResolveValue(kWarningColour) : QString(kWarningColour));
+  }
+}
+
+void MacroRecordDlg::ShowMediaKeyPicture() {
+  if (mediaPicture_ != nullptr) {
+    mediaPicture_->SetKeyCaps(MediaKeyCaps(
+        EntryAt(config_.mediaKeys, mediaKeys_ != nullptr ? mediaKeys_->GetCurSel() : -1)));
+  }
+}
+
+void MacroRecordDlg::ShowShortcutPicture() {
+  if (shortcutPicture_ != nullptr) {
+    shortcutPicture_->SetKeyCaps(ShortcutCaps(
+        EntryAt(config_.functionKeys, functionKeys_ != nullptr ? functionKeys_->GetCurSel() : -1)));
+  }
+}
+
+bool MacroRecordDlg::RepeatTaken() const {
+  return repeatEdit_ == nullptr || ReadRepeatCount(repeatEdit_->GetText().toStdString()).ok();
+}
+
+void MacroRecordDlg::ShowRepeatCheck() {
+  if (repeatEdit_ == nullptr) {
+    return;
+  }
+  const RepeatCount count = ReadRepeatCount(repeatEdit_->GetText().toStdString());
+  if (repeatProblem_ != nullptr) {
+    repeatProblem_->setVisible(!count.ok());
+    repeatProblem_->SetText(count.ok() ? QString()
+                                       : QString::fromUtf8(RepeatProblemText(count.problem)));
+  }
 }
 
 void MacroRecordDlg::OnDestroy() {
@@ -303,6 +455,10 @@ void MacroRecordDlg::OnDestroy() {
   mediaKeys_ = nullptr;
   functionKeys_ = nullptr;
   fileProblem_ = nullptr;
+  repeatProblem_ = nullptr;
+  freeSlots_ = nullptr;
+  mediaPicture_ = nullptr;
+  shortcutPicture_ = nullptr;
   ui::SHostDialog::OnDestroy();
 }
 
@@ -317,6 +473,12 @@ void MacroRecordDlg::OnEvent(ui::EventArgs& args) {
   } else if (name == kMinimizeButton) {
     SendSysCommand(kSysCommandMinimize);
   } else if (name == kOkButton) {
+    // A macro with a refused repeat count would be sent as something else: the dialog stays,
+    // its reason shown beside the count.
+    if (pages_ != nullptr && pages_->GetCurSel() == kMacroPage && !RepeatTaken()) {
+      repeatEdit_->setFocus();
+      return;
+    }
     FillRecord();
     EndDialog(kResultOk);
   } else if (name == kDeleteButton) {
@@ -444,8 +606,13 @@ void MacroRecordDlg::OnDelayModeClicked(int mode) {
 }
 
 void MacroRecordDlg::OnRepeatChanged() {
-  store_.repeat = settings::ReadDecimalInt32(repeatEdit_->GetText().toStdString());
-  SaveStore();
+  // A refused count is not kept: the store holds the count last taken.
+  const RepeatCount count = ReadRepeatCount(repeatEdit_->GetText().toStdString());
+  if (count.ok() && count.value != store_.repeat) {
+    store_.repeat = count.value;
+    SaveStore();
+  }
+  ShowRepeatCheck();
 }
 
 void MacroRecordDlg::OnDelayChanged() {
@@ -530,10 +697,12 @@ void MacroRecordDlg::MoveEventDown() {
 }
 
 void MacroRecordDlg::ImportLibrary() {
-  const std::optional<std::filesystem::path> file = FileDialogs::GetOpenFileName(this);
+  const std::optional<std::filesystem::path> file =
+      FileDialogs::GetOpenFileName(this, QString::fromStdString(store_.folder));
   if (!file) {
     return;
   }
+  RememberFolder(*file);
   // An import replaces every group: the events list lets go of the one it shows first.
   eventsAdapter_->Events().SetGroup(nullptr);
   const MacroLibrary::ImportResult imported = library_.Import(*file);
@@ -553,9 +722,20 @@ void MacroRecordDlg::ImportLibrary() {
 }
 
 void MacroRecordDlg::ExportLibrary() {
-  if (const std::optional<std::filesystem::path> file = FileDialogs::GetSaveFileName(this)) {
+  if (const std::optional<std::filesystem::path> file =
+          FileDialogs::GetSaveFileName(this, QString::fromStdString(store_.folder))) {
+    RememberFolder(*file);
     const FileResult exported = library_.Export(*file);
     NoteProblem(exported.ok() ? nullptr : kNotExportedText, exported.error());
+  }
+}
+
+void MacroRecordDlg::RememberFolder(const std::filesystem::path& file) {
+  const std::u8string folder = file.parent_path().u8string();
+  const std::string utf8(folder.begin(), folder.end());
+  if (!utf8.empty() && utf8 != store_.folder) {
+    store_.folder = utf8;
+    SaveStore();
   }
 }
 

@@ -19,6 +19,7 @@
 #include "macro_dialog/IOnMacroGroupClickedListener.h"
 #include "protocol/Clock.h"
 #include "protocol/KeyAssignmentRecord.h"
+#include "protocol/KeyboardState.h"
 #include "protocol/SelectedKeys.h"
 #include "settings/AppConfig.h"
 #include "ui/host/SHostDialog.h"
@@ -33,8 +34,9 @@ class SWindow;
 }  // namespace keyloom::ui
 
 namespace keyloom::controls {
+class SKeyCaps;
 class STabCtrl2;
-}
+}  // namespace keyloom::controls
 
 namespace keyloom::macro {
 
@@ -44,7 +46,8 @@ class KeyAndDelayAdapter;
 // The key assignment dialog (LAYOUT:macro): decides what the picked keys do, on one of four
 // pages, and edits the macro library on the way. Run modally with Exec; its result:
 // - kResultOk (btnOK): the record is filled for the page shown (RecordBuilder.h); an all-zero
-//   record means that no valid choice was made;
+//   record means that no valid choice was made (on the macro page OK does nothing while the
+//   repeat count is refused);
 // - kResultCancel (btnCancel, or the window closed): nothing;
 // - kResultDelete (btnDelete): the picked keys are to lose what they were given.
 //
@@ -59,6 +62,14 @@ class KeyAndDelayAdapter;
 // on the single-key page the key pressed becomes the key to assign (MacroRecorder). A save that
 // fails is shown in "text_file_problem", as is a file that could not be read, imported or
 // exported, or an import that left groups out.
+//
+// What the dialog tells besides: how many of the profile's macro slots are free and that a
+// remap needs one too ("text_free_slots", from the keyboard state it is given); why a repeat
+// count is refused ("text_repeat_problem": it takes 1 to 255 only and keeps the count last taken
+// in the store; OK on the macro page leaves the dialog open meanwhile); the keys that the chosen
+// media key or shortcut sends ("img_media_keys", "img_function_keys", and each shortcut's keys in
+// its drop-down list). The macro files' dialogs open in the folder last used (the store's
+// "folder"), else in the user's documents.
 class MacroRecordDlg : public ui::SHostDialog,
                        public IKeyboardHookListener,
                        public IOnMacroGroupClickedListener {
@@ -90,6 +101,9 @@ class MacroRecordDlg : public ui::SHostDialog,
     const protocol::Clock* clock = nullptr;
     // settings::AppConfig::Global(): the media-key and function-key catalogues.
     const settings::AppConfig* config = nullptr;
+    // The keyboard as the main window last read it, whose slot table tells how many macro slots
+    // are free; unset: the dialog says nothing of them.
+    const protocol::KeyboardState* keyboard = nullptr;
   };
 
   // Reads the library from its file. `keys` (the keys being assigned) and `record` (all zero)
@@ -118,6 +132,14 @@ class MacroRecordDlg : public ui::SHostDialog,
   void SubscribeControls();
   void FillCatalogues();
   void ShowStoredChoices();
+  // The room left in the macro slots for the keys being assigned.
+  void ShowFreeSlots();
+  // The keys of the chosen media key and shortcut.
+  void ShowMediaKeyPicture();
+  void ShowShortcutPicture();
+  // Why the repeat count is refused, if it is.
+  void ShowRepeatCheck();
+  [[nodiscard]] bool RepeatTaken() const;
 
   void OnPageChanged(int page);
   // Captures keystrokes (installs the hook) only on the single-key page and while recording on
@@ -138,6 +160,8 @@ class MacroRecordDlg : public ui::SHostDialog,
   void MoveEventDown();
   void ImportLibrary();
   void ExportLibrary();
+  // The folder of a macro file the user chose is where the file dialogs open next time.
+  void RememberFolder(const std::filesystem::path& file);
   void FillRecord();
 
   // Installs the hook (when it is not) and makes sure the dialog listens to it.
@@ -163,6 +187,7 @@ class MacroRecordDlg : public ui::SHostDialog,
   KeyboardHook& hook_;
   bool usesProcessHook_;
   const settings::AppConfig& config_;
+  const protocol::KeyboardState* keyboard_;
   MacroLibrary library_;
   OpenReport libraryReport_;
   std::shared_ptr<CMacroGroupAdapter> groupsAdapter_;
@@ -192,6 +217,10 @@ class MacroRecordDlg : public ui::SHostDialog,
   ui::SComboBox* mediaKeys_ = nullptr;
   ui::SComboBox* functionKeys_ = nullptr;
   ui::SStatic* fileProblem_ = nullptr;
+  ui::SStatic* repeatProblem_ = nullptr;
+  ui::SStatic* freeSlots_ = nullptr;
+  controls::SKeyCaps* mediaPicture_ = nullptr;
+  controls::SKeyCaps* shortcutPicture_ = nullptr;
 };
 
 }  // namespace keyloom::macro

@@ -132,6 +132,34 @@ TEST(AssignmentStore, ASaveKeepsTheFieldsAnotherProgramChangedMeanwhile) {
   EXPECT_THAT(FieldsOf(reread), ElementsAreArray(Fields{2, 7, 10, 0, 0, 0, 0x3E, 0}));
 }
 
+// The macro files' folder is written after the numbers once there is one, and a save keeps the
+// folder another program chose meanwhile unless this one chose one too.
+TEST(AssignmentStore, KeepsTheFolderOfTheMacroFiles) {
+  TempFolder folder;
+  const auto file = folder / "store.xml";
+  AssignmentStore dialog(file);
+  AssignmentStore tool(file);
+  ASSERT_TRUE(dialog.Open().ok());
+  ASSERT_TRUE(tool.Open().ok());
+
+  dialog.folder = "/home/zoë/Macros & \"more\"";
+  ASSERT_TRUE(dialog.Save().ok());
+  EXPECT_THAT(ReadBytes(file),
+              HasSubstr(R"(groupsel="0" folder="/home/zoë/Macros &amp; &quot;more&quot;")"));
+  tool.repeat = 4;
+  ASSERT_TRUE(tool.Save().ok());
+  EXPECT_EQ(tool.folder, dialog.folder);
+  dialog.folder = "/srv";
+  tool.folder = "/tmp";
+  ASSERT_TRUE(tool.Save().ok());
+  ASSERT_TRUE(dialog.Save().ok());
+
+  AssignmentStore reread(file);
+  ASSERT_TRUE(reread.Open().ok());
+  EXPECT_EQ(reread.folder, "/srv");
+  EXPECT_EQ(reread.repeat, 4);
+}
+
 TEST(AssignmentStore, TheProcessWideStoreIsCreatedOnceFromTheNamedFolder) {
   TempFolder folder;
   WriteBytes(folder / "store.xml", "<macro page=\"2\" repeat=\"9\"/>");
