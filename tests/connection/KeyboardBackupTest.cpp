@@ -149,7 +149,8 @@ TEST_F(KeyboardBackupTest, ARestoreFreesWhatTheGoalDoesNotHoldThenFillsItsSlots)
                                 std::pair(RestoreStep::Kind::kRemove, std::uint8_t{0x3E}),
                                 std::pair(RestoreStep::Kind::kAssign, std::uint8_t{0x3E}),
                                 std::pair(RestoreStep::Kind::kAssign, std::uint8_t{0x40})));
-  const auto& macros = KeyboardState().profiles[0].macros;
+  const auto held = KeyboardState();
+  const auto& macros = held.profiles[0].macros;
   EXPECT_EQ(macros[0].keyCode, 0x3E);
   EXPECT_EQ(macros[1].keyCode, 0);
   EXPECT_EQ(macros[2].keyCode, 0x40);
