@@ -213,9 +213,7 @@ protocol::AssignmentResult KeyboardConnection::Assign(
       }
     }
   });
-  protocol::Transfers all = read.transfers;
-  all.Add(result.transfers);
-  result.transfers = all;
+  result.transfers.Prepend(read.transfers);
   return result;
 }
 
@@ -253,9 +251,7 @@ protocol::AssignmentResult KeyboardConnection::Delete(protocol::KeyboardState& s
       map.Reconcile(state.profileIndex, state.slots);
     }
   });
-  protocol::Transfers all = read.transfers;
-  all.Add(result.transfers);
-  result.transfers = all;
+  result.transfers.Prepend(read.transfers);
   return result;
 }
 
@@ -305,9 +301,7 @@ KeyboardConnection::SlotPlacement KeyboardConnection::PlaceInSlot(
       map.Record(state.profileIndex, half, slot, keyCode, *content);
     }
   });
-  protocol::Transfers all = read.transfers;
-  all.Add(placement.result.transfers);
-  placement.result.transfers = all;
+  placement.result.transfers.Prepend(read.transfers);
   return placement;
 }
 

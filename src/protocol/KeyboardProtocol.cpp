@@ -125,9 +125,7 @@ SlotRead SelectAndReadProfile(Link& link, KeyboardState& state) {
   const Transfers select = SelectProfile(link, state.profileIndex);
   SlotRead read = ReadKeySlots(link);
   Store(read, state);
-  Transfers all = select;
-  all.Add(read.transfers);
-  read.transfers = all;
+  read.transfers.Prepend(select);
   // A select the keyboard did not take leaves another profile active: its slots are not these.
   read.whole = read.whole && select.ok();
   state.slotsWhole = read.whole;
