@@ -6,9 +6,11 @@
 #                                $WAYLAND_DISPLAY), else keyloomctl ARGS (default: --simulate slots)
 #   tools/dev.sh test            install what is missing, check the formatting, build and run
 #                                every test suite, three rounds of two programs at once on
-#                                the simulated keyboard (tools/stress-keyboard.sh), the
-#                                end-to-end test against the real Linux
-#                                kernel under QEMU (tools/e2e; KEYLOOM_SKIP_E2E=1 with a
+#                                the simulated keyboard (tools/stress-keyboard.sh) and of
+#                                keyloomctl racing itself on the user's files
+#                                (tools/stress-user-files.sh), clang-tidy on the recently
+#                                changed sources (below), the end-to-end test against the real
+#                                Linux kernel under QEMU (tools/e2e; KEYLOOM_SKIP_E2E=1 with a
 #                                KEYLOOM_SKIP_E2E_REASON skips it), every test again under
 #                                ASan+UBSan, each libFuzzer target for 15 s, then the Windows
 #                                cross build under Wine and the Debian package's install test
@@ -16,17 +18,23 @@
 #                                the package when run as root)
 #   tools/dev.sh bench           build the release preset and run the benchmarks (the GUI's
 #                                start-up: bench/gui/startup.sh build/release)
+#
+# clang-tidy (.clang-tidy, with build/dev's compile commands) checks the .cpp files of src/ that
+# the last 5 commits of the first-parent history added or modified (a changed header counts as
+# its .cpp file; moved files do not count), the most recently changed first, at most 20:
+# decided from git history alone, so every clone of a commit checks the same files, in a few
+# minutes on two cores. Any finding fails the run. tools/clang-tidy-changed.py --help for more.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libpugixml-dev libudev-dev libcli11-dev nlohmann-json3-dev
-  libgtest-dev libgmock-dev libbenchmark-dev clang-format
+  libpugixml-dev libudev-dev libxcb1-dev libcli11-dev nlohmann-json3-dev
+  libgtest-dev libgmock-dev libbenchmark-dev clang-format clang-tidy
   clang libclang-rt-14-dev
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-noto-core fonts-noto-cjk
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine googletest dpkg-dev file
-  time strace desktop-file-utils appstream
+  time strace xvfb x11-utils desktop-file-utils appstream python3
   qemu-system-x86 busybox-static cpio xz-utils zstd
 )
 
@@ -66,8 +74,8 @@ fuzz_one() {
 fuzz_readers() {
   cmake --preset fuzz
   cmake --build --preset fuzz
-  local targets=(config macro_library store coord_file layout translator menu resource_index
-    values sim_state sim_frames)
+  local targets=(config macro_library store keymap autoprofile coord_file layout translator menu
+    resource_index values sim_state sim_frames)
   local i target failed=0 pids statuses
   for ((i = 0; i < ${#targets[@]}; i += 2)); do
     pids=()
@@ -119,6 +127,8 @@ case "$command" in
     check_format
     cmake --workflow --preset dev
     tools/stress-keyboard.sh build/dev 3
+    tools/stress-user-files.sh 3 build/dev
+    tools/clang-tidy-changed.py --build build/dev
     end_to_end
     cmake --workflow --preset asan
     fuzz_readers
@@ -132,7 +142,7 @@ case "$command" in
     exec build/release/bin/keyloom_bench "$@"
     ;;
   *)
-    sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

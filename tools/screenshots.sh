@@ -3,11 +3,11 @@
 # --screenshot), talking to the simulated keyboard on the offscreen platform: English and Chinese,
 # at 100 % (main-en.png, main-cn.png) and at 200 % (main-en@2x.png, main-cn@2x.png). The language
 # comes from a copy of data/config.xml with <local language="..."/> added. Then the key
-# assignment dialog (keyloom --screenshot-dialog): its four pages in English, its macro page in
-# Chinese (dialog-en-0.png ... dialog-en-3.png, dialog-cn-0.png). Then, in both languages, the
-# window without a keyboard (disconnected-*.png) and, under Xvfb where xvfb-run, xdotool and
-# ImageMagick are installed, what the window says after F5 was given a macro (outcome-*.png) and
-# the factory restore's question (restore-*.png).
+# assignment dialog (keyloom --screenshot-dialog): its four pages in English, its macro and
+# shortcut pages in Chinese (dialog-en-0.png ... dialog-en-3.png, dialog-cn-0.png,
+# dialog-cn-3.png). Then, in both languages, the window without a keyboard (disconnected-*.png)
+# and, under Xvfb where xvfb-run, xdotool and ImageMagick are installed, what the window says
+# after F5 was given a macro (outcome-*.png) and the factory restore's question (restore-*.png).
 #
 #   tools/screenshots.sh [BUILD_DIR]      default build/release, configured and built here
 #
@@ -81,9 +81,9 @@ for language in en cn; do
 done
 
 # The key assignment dialog (keyloom --screenshot-dialog KEY FILE), as a click on F5 opens it, over
-# a small macro library, with Esc as the single key and Volume up as the media key chosen before:
-# its four pages in English (dialog-en-0.png ... dialog-en-3.png) and the macro page in Chinese
-# (dialog-cn-0.png), at 100 %.
+# a small macro library, with Esc as the single key, Volume up as the media key and Redo as the
+# shortcut chosen before: its four pages in English (dialog-en-0.png ... dialog-en-3.png) and the
+# macro and shortcut pages in Chinese (dialog-cn-0.png, dialog-cn-3.png), at 100 %.
 for language in en cn; do
   config="$scratch/config-$language.xml"
   data="$scratch/dialog-$language"
@@ -111,9 +111,9 @@ for language in en cn; do
 XML
   cat >"$data/store.xml" <<'XML'
 <?xml version="1.0"?>
-<macro page="0" repeat="1" delay="10" dlymode="0" mediasel="4" functsel="0" sgcode="41" groupsel="0" />
+<macro page="0" repeat="1" delay="10" dlymode="0" mediasel="4" functsel="4" sgcode="41" groupsel="0" />
 XML
-  pages=$([ "$language" = en ] && echo "0 1 2 3" || echo "0")
+  pages=$([ "$language" = en ] && echo "0 1 2 3" || echo "0 3")
   for page in $pages; do
     file="$out/dialog-$language-$page.png"
     env -u QT_SCREEN_SCALE_FACTORS -u QT_AUTO_SCREEN_SCALE_FACTOR \

@@ -56,7 +56,7 @@ check "file name keyloom_${version}_amd64.deb" test "$(basename "$deb")" = "keyl
 check "package keyloom, section utils, maintainer" \
   test "$(field Package)/$(field Section)/$(field Maintainer)" = "keyloom/utils/Keyloom developers"
 depends=$(field Depends)
-for library in libc6 libstdc++6 libudev1 libpugixml1v5 libqt6widgets6 libqt6svg6; do
+for library in libc6 libstdc++6 libudev1 libxcb1 libpugixml1v5 libqt6widgets6 libqt6svg6; do
   check "depends on $library" grep -qw "$library" <<< "$depends"
 done
 desktop_entry=/usr/share/applications/org.keyloom.Keyloom.desktop

@@ -16,6 +16,7 @@
 #include <utility>
 #include <variant>
 
+#include "app/AutoProfileSwitching.h"
 #include "app/CMainDlg.h"
 #include "app/CommandLine.h"
 #include "app/DeviceChangeNotifier.h"
@@ -24,6 +25,8 @@
 #include "app/SingleInstanceGuard.h"
 #include "app/UserSettings.h"
 #include "app/WindowActivation.h"
+#include "autoprofile/AutoProfileFile.h"
+#include "autoprofile/FocusWatcher.h"
 #include "connection/KeyboardConnection.h"
 #include "controls/ICoordButtonClickListener.h"
 #include "controls/RegisterControls.h"
@@ -31,6 +34,7 @@
 #include "hid/DeviceMonitor.h"
 #include "macro/AssignmentStore.h"
 #include "macro_dialog/MacroRecordDlg.h"
+#include "protocol/SteadyClock.h"
 #include "settings/AppConfig.h"
 #include "settings/AppPaths.h"
 #include "sim/TransferFailurePlan.h"
@@ -69,12 +73,12 @@ void ReportInstance(const char* what) {
 
 // The keyboard connection of the options, or null, with the reason told, when the simulated
 // keyboard's failure plan (KEYLOOM_SIMULATE_FAIL) is not understood.
-std::unique_ptr<connection::KeyboardConnection> MakeConnection(const LaunchOptions& options,
-                                                               const settings::AppConfig& config) {
+std::unique_ptr<connection::KeyboardConnection> MakeConnection(
+    const LaunchOptions& options, const settings::AppConfig& config,
+    const std::filesystem::path& userDataDir) {
   connection::KeyboardConnection::Settings connection;
   connection.simulate = options.simulate;
-  // Not value_or: finding the per-user folder creates it, which --data-dir must not cause.
-  connection.dataDir = options.dataDir ? *options.dataDir : settings::UserDataDir();
+  connection.dataDir = userDataDir;
   connection.selector = {config.vendorId, config.productId, config.interfaceNumber,
                          config.collectionNumber};
   if (options.trace) {
@@ -93,6 +97,23 @@ std::unique_ptr<connection::KeyboardConnection> MakeConnection(const LaunchOptio
     connection.simulatedFailures = std::get<sim::TransferFailurePlan>(std::move(plan));
   }
   return std::make_unique<connection::KeyboardConnection>(std::move(connection));
+}
+
+// Profiles that follow the application act through the main window: its profile list, its
+// messages, and --trace on standard error.
+AutoProfileSwitching::Hooks AutoProfileHooks(CMainDlg& mainDlg, bool trace) {
+  AutoProfileSwitching::Hooks hooks;
+  hooks.selectedProfile = [&mainDlg] { return mainDlg.GetKeyboardState().profileIndex + 1; };
+  hooks.select = [&mainDlg](int profile) { mainDlg.ShowProfile(profile - 1); };
+  hooks.busy = [] { return QApplication::activeModalWidget() != nullptr; };
+  hooks.tell = [&mainDlg](const char* text) { mainDlg.GetTrayCommands().ShowMessage(text); };
+  if (trace) {
+    hooks.trace = [](std::string_view line) { std::cerr << line << std::endl; };
+  }
+  hooks.note = [](std::string_view line) {
+    std::cerr << kProgramName << ": " << line << std::endl;
+  };
+  return hooks;
 }
 
 int SaveScreenshot(QWidget& window, const QString& file) {
@@ -227,7 +248,8 @@ int AppShell::Run(char* programPath) {
   }
   ReportInstance("first");
 
-  std::unique_ptr<connection::KeyboardConnection> keyboard = MakeConnection(options_, config);
+  std::unique_ptr<connection::KeyboardConnection> keyboard =
+      MakeConnection(options_, config, userDataDir);
   if (!keyboard) {
     return kExitUsage;
   }
@@ -257,6 +279,11 @@ int AppShell::Run(char* programPath) {
   if (!options_.screenshotFile) {
     mainDlg.FitToScreen(QSize(config.windowWidth, config.windowHeight));
   }
+  protocol::SteadyClock clock;
+  const AutoProfileSwitching autoProfile(
+      autoprofile::OpenFocusWatcher(autoprofile::FocusEnvironment::OfProcess()),
+      userDataDir / settings::PathFromUtf8(autoprofile::kAutoProfileFileName), clock,
+      AutoProfileHooks(mainDlg, options_.trace));
   mainDlg.CenterWindow();
   mainDlg.showNormal();
 

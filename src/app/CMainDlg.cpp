@@ -10,6 +10,7 @@
 #include "controls/CoordButtonImage.h"
 #include "hid/DeviceChangeMessage.h"
 #include "protocol/CommandFrame.h"
+#include "macro_dialog/FreeSlotsLine.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/UserTexts.h"
 #include "ui/events/EventArgs.h"
@@ -29,17 +30,20 @@ namespace {
 constexpr int kInstancePropertyValue = 1;
 
 // Buttons of the title bar and the window.
-const QString kMoreButton = QStringLiteral("btn_more");
-const QString kCloseButton = QStringLiteral("btn_close");
-const QString kMinimizeButton = QStringLiteral("btn_min");
-const QString kMaximizeButton = QStringLiteral("btn_max");
-const QString kRestoreButton = QStringLiteral("btn_restore");
-const QString kRestoreFactoryButton = QStringLiteral("btn_restore_factory");
-const QString kLogoLink = QStringLiteral("logo_link");
+constexpr QLatin1StringView kMoreButton("btn_more");
+constexpr QLatin1StringView kCloseButton("btn_close");
+constexpr QLatin1StringView kMinimizeButton("btn_min");
+constexpr QLatin1StringView kMaximizeButton("btn_max");
+constexpr QLatin1StringView kRestoreButton("btn_restore");
+constexpr QLatin1StringView kRestoreFactoryButton("btn_restore_factory");
+constexpr QLatin1StringView kLogoLink("logo_link");
+// Named items of the "more" menu.
+constexpr QLatin1StringView kChineseItem("zh_cn");
+constexpr QLatin1StringView kEnglishItem("jp");
 
-const QString kKeyboardPicture = QStringLiteral("img_keyboard");
-const QString kProfileCombo = QStringLiteral("cmb_profile");
-const QString kLedModeCombo = QStringLiteral("cmb_led_mode");
+constexpr QLatin1StringView kKeyboardPicture("img_keyboard");
+constexpr QLatin1StringView kProfileCombo("cmb_profile");
+constexpr QLatin1StringView kLedModeCombo("cmb_led_mode");
 
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -112,6 +116,7 @@ void CMainDlg::MarkAssignedKeys() {
       keyboardPicture_->SetButtonChecked(keyCode, true);
     }
   }
+  macro::ShowFreeSlotsLine(*this, keyboard_);
 }
 
 void CMainDlg::SyncLighting(bool toControls) {
@@ -189,6 +194,15 @@ void CMainDlg::SaveWindowSize() {
 
 int CMainDlg::GetProfileEntry() const {
   return profileCombo_ != nullptr ? profileCombo_->GetCurSel() : -1;
+}
+
+void CMainDlg::ShowProfile(int index) {
+  if (profileCombo_ != nullptr) {
+    profileCombo_->SetCurSel(index, true);
+  } else if (index != keyboard_.profileIndex) {
+    keyboard_.profileIndex = index;
+    ReloadProfile();
+  }
 }
 
 bool CMainDlg::OnCoordButtonClick(int id, const QString& name, int event, std::uint32_t /*flags*/,

@@ -125,6 +125,9 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   [[nodiscard]] protocol::SelectedKeys& GetSelectedKeys() { return selectedKeys_; }
   // The current entry of "cmb_profile"; -1 for none, or without the combobox.
   [[nodiscard]] int GetProfileEntry() const;
+  // Picks the profile `index` (0-2) as a pick in "cmb_profile" does: the list shows it, the
+  // profile is selected and its key slots read. Nothing when it is shown already.
+  void ShowProfile(int index);
   [[nodiscard]] controls::CoordButtonImage* GetKeyboardPicture() const { return keyboardPicture_; }
   // The owner of the window's message boxes and dialogs.
   [[nodiscard]] QWidget* MessageBoxOwner() { return this; }

@@ -73,7 +73,10 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
   int result = macro::MacroRecordDlg::kResultCancel;
   AssignedChoice choice;
   {
-    macro::MacroRecordDlg dialog(context.selectedKeys, record, context.dialog);
+    // The dialog tells how many macro slots the profile has left.
+    macro::MacroRecordDlg::Environment environment = context.dialog;
+    environment.keyboard = &keyboard;
+    macro::MacroRecordDlg dialog(context.selectedKeys, record, environment);
     result = dialog.Exec(context.owner);
     if (result == macro::MacroRecordDlg::kResultOk) {
       // Before the assignment fills in the record's profile and slot.

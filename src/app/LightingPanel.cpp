@@ -23,11 +23,11 @@ constexpr int kLastAreaColourId = 65651;
 // Every group but direction has seven members after its "none" control.
 constexpr int kColourChoices = 7;
 
-const QString kDirectionPanel = QStringLiteral("radio_direction_parent");
-const QString kSpeedPanel = QStringLiteral("bar_speed_parent");
-const QString kBrightnessPanel = QStringLiteral("bar_brightness_parent");
-const QString kColourPanel = QStringLiteral("bar_color_parent");
-const QString kAreaPanel = QStringLiteral("udef_area_parent");
+constexpr QLatin1StringView kDirectionPanel("radio_direction_parent");
+constexpr QLatin1StringView kSpeedPanel("bar_speed_parent");
+constexpr QLatin1StringView kBrightnessPanel("bar_brightness_parent");
+constexpr QLatin1StringView kColourPanel("bar_color_parent");
+constexpr QLatin1StringView kAreaPanel("udef_area_parent");
 
 ui::SWindow* FindControl(const ui::SHostWnd& host, const QString& name) {
   return host.FindChildByName2(name, ui::SWindow::kClassName);

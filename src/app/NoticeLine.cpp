@@ -6,7 +6,7 @@ namespace keyloom::app {
 
 namespace {
 
-const QString kSeparator = QStringLiteral("  \u00b7  ");
+constexpr QStringView kSeparator = u"  \u00b7  ";
 
 }  // namespace
 

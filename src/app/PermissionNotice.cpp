@@ -13,7 +13,7 @@ namespace keyloom::app {
 namespace {
 
 // hidraw nodes; a Windows interface path has no udev rule to blame.
-const QString kDeviceFolder = QStringLiteral("/dev/");
+constexpr QLatin1StringView kDeviceFolder("/dev/");
 constexpr QChar kChineseFullStop{0x3002};
 
 QString Tr(const char* text) {

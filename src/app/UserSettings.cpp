@@ -33,10 +33,16 @@ macro::FileResult UserSettings::Change(const Edit& edit) {
     changed = edit(read.bytes);
   }
   if (!changed) {
-    const std::string reason =
+    // A file that was read but is no configuration counts as malformed; one that could not be
+    // read is left where it is.
+    macro::LoadResult loaded;
+    loaded.status = read.status == macro::LoadResult::Status::kLoaded
+                        ? macro::LoadResult::Status::kMalformed
+                        : read.status;
+    loaded.error =
         read.error.empty() ? "it is not a configuration that Keyloom can read" : read.error;
     const macro::OpenReport aside =
-        macro::KeepUnreadableFileAside(file_, reason, std::chrono::system_clock::now());
+        macro::KeepUnreadableFileAside(file_, loaded, std::chrono::system_clock::now());
     if (!aside.keptAs) {
       return macro::FileResult::Failed(aside.problem);
     }

@@ -4,9 +4,13 @@
 #include <filesystem>
 #include <istream>
 #include <ostream>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "cli/AutoProfileCommands.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "settings/AppConfig.h"
@@ -18,7 +22,8 @@ namespace {
 
 constexpr const char* kDescription =
     "keyloomctl configures the keyboard from a terminal: profiles, key assignments (macros, "
-    "remaps, media keys, chords), lighting and factory settings, and keeps the macro library.\n"
+    "remaps, media keys, chords), lighting and factory settings, backs up and restores the whole "
+    "keyboard, and keeps the macro library.\n"
     "Keys are named as in the key name table (\"A\", \"F5\", \"Ctrl Left\", case does not "
     "matter) or given as key codes (\"0x04\"; a single digit names the digit key).\n"
     "Exit status: 0 done, 1 keyboard absent or not accessible, 2 bad arguments, 3 not done "
@@ -35,12 +40,16 @@ enum class Command {
   kClear,
   kFactory,
   kAssign,
+  kBackup,
+  kRestore,
+  kCopyProfile,
   kMacrosList,
   kMacrosShow,
   kMacrosImport,
   kMacrosExport,
   kMacrosAdd,
   kMacrosDelete,
+  kAutoProfile,
 };
 
 struct Arguments {
@@ -56,6 +65,10 @@ struct Arguments {
   AssignArguments assign;
   std::string group;
   std::string file;
+  std::optional<int> restoreProfile;
+  int from = 1;
+  int to = 1;
+  AutoProfileArguments autoProfile;
 };
 
 void DefineAssign(CLI::App& app, Arguments& a) {
@@ -83,6 +96,26 @@ void DefineAssign(CLI::App& app, Arguments& a) {
   assign->callback([&a] { a.command = Command::kAssign; });
 }
 
+void DefineKeyboardFiles(CLI::App& app, Arguments& a) {
+  auto* backup = app.add_subcommand(
+      "backup", "Write every profile's assignments, with their macros, and the lighting to FILE");
+  backup->add_option("FILE", a.file, "The backup file to write")->required();
+  backup->callback([&a] { a.command = Command::kBackup; });
+
+  auto* restore = app.add_subcommand(
+      "restore", "Make the keyboard hold what the backup FILE holds, slot for slot");
+  restore->add_option("FILE", a.file, "A file written by backup")->required();
+  restore->add_option("--profile", a.restoreProfile, "Only profile N (1-3), without the lighting")
+      ->type_name("N")
+      ->check(CLI::Range(1, 3));
+  restore->callback([&a] { a.command = Command::kRestore; });
+
+  auto* copy = app.add_subcommand("copy-profile", "Make profile TO hold what profile FROM holds");
+  copy->add_option("FROM", a.from, "Profile 1-3")->required()->check(CLI::Range(1, 3));
+  copy->add_option("TO", a.to, "Profile 1-3")->required()->check(CLI::Range(1, 3));
+  copy->callback([&a] { a.command = Command::kCopyProfile; });
+}
+
 void DefineMacros(CLI::App& app, Arguments& a) {
   auto* macros = app.add_subcommand("macros",
                                     "List, show, import, export, add and delete the "
@@ -96,26 +129,26 @@ void DefineMacros(CLI::App& app, Arguments& a) {
   show->add_option("GROUP", a.group, "By name, or as #N (from 0)")->required();
   show->callback([&a] { a.command = Command::kMacrosShow; });
 
-  auto* import = macros->add_subcommand(
+  // Not named "import", which the formatter takes for a module import.
+  auto* importing = macros->add_subcommand(
       "import",
       "Replace the library with the groups of FILE (the library as it was is kept "
       "beside it)");
-  import->add_option("FILE", a.file, "A .mcr file")->required();
-  import->callback([&a] { a.command = Command::kMacrosImport;
-});
+  importing->add_option("FILE", a.file, "A .mcr file")->required();
+  importing->callback([&a] { a.command = Command::kMacrosImport; });
 
-auto* exported = macros->add_subcommand("export", "Write the whole library to FILE");
-exported->add_option("FILE", a.file, "A .mcr file")->required();
-exported->callback([&a] { a.command = Command::kMacrosExport; });
+  auto* exported = macros->add_subcommand("export", "Write the whole library to FILE");
+  exported->add_option("FILE", a.file, "A .mcr file")->required();
+  exported->callback([&a] { a.command = Command::kMacrosExport; });
 
-auto* add = macros->add_subcommand("add", "Add an empty group named NAME");
-add->add_option("NAME", a.group, "The group's name")->required();
-add->callback([&a] { a.command = Command::kMacrosAdd; });
+  auto* add = macros->add_subcommand("add", "Add an empty group named NAME");
+  add->add_option("NAME", a.group, "The group's name")->required();
+  add->callback([&a] { a.command = Command::kMacrosAdd; });
 
-auto* remove = macros->add_subcommand("delete", "Delete GROUP with its events");
-remove->add_option("GROUP", a.group, "By name, or as #N (from 0)")->required();
-remove->callback([&a] { a.command = Command::kMacrosDelete; });
-}  // namespace
+  auto* remove = macros->add_subcommand("delete", "Delete GROUP with its events");
+  remove->add_option("GROUP", a.group, "By name, or as #N (from 0)")->required();
+  remove->callback([&a] { a.command = Command::kMacrosDelete; });
+}
 
 void DefineCommands(CLI::App& app, Arguments& a) {
   app.add_flag("--simulate", a.global.simulate,
@@ -191,7 +224,9 @@ void DefineCommands(CLI::App& app, Arguments& a) {
   factory->callback([&a] { a.command = Command::kFactory; });
 
   DefineAssign(app, a);
+  DefineKeyboardFiles(app, a);
   DefineMacros(app, a);
+  DefineAutoProfile(app, a.autoProfile, [&a] { a.command = Command::kAutoProfile; });
 }
 
 int Dispatch(const Arguments& a, Context& context) {
@@ -214,6 +249,12 @@ int Dispatch(const Arguments& a, Context& context) {
       return RunFactoryReset(context, a.yes);
     case Command::kAssign:
       return RunAssign(context, a.assign);
+    case Command::kBackup:
+      return RunBackup(context, a.file);
+    case Command::kRestore:
+      return RunRestore(context, a.file, a.restoreProfile);
+    case Command::kCopyProfile:
+      return RunCopyProfile(context, a.from, a.to);
     case Command::kMacrosList:
       return RunMacrosList(context);
     case Command::kMacrosShow:
@@ -226,13 +267,74 @@ int Dispatch(const Arguments& a, Context& context) {
       return RunMacrosAdd(context, a.group);
     case Command::kMacrosDelete:
       return RunMacrosDelete(context, a.group);
+    case Command::kAutoProfile:
+      return RunAutoProfile(context, a.autoProfile);
     case Command::kNone:
       break;
   }
   return kExitUsage;
 }
 
-}  // namespace keyloom::cli
+// The innermost subcommand that the arguments reached (the program itself for none).
+const CLI::App& InnermostCommand(const CLI::App& app) {
+  for (const CLI::App* sub : app.get_subcommands({})) {
+    if (sub->parsed()) {
+      return InnermostCommand(*sub);
+    }
+  }
+  return app;
+}
+
+// A word where a command was expected that names none: says so with the commands there are, and
+// answers true. False for any other parse error.
+bool ComplainUnknownCommand(const CLI::App& app, const CLI::ParseError& error, std::ostream& err) {
+  const CLI::App& command = InnermostCommand(app);
+  const std::vector<const CLI::App*> commands = command.get_subcommands({});
+  // With fall-through, what no command took is left with the program itself.
+  const std::vector<std::string> left = app.remaining(true);
+  if (error.get_name() != "RequiredError" || commands.empty() || left.empty() ||
+      left.front().starts_with("-")) {
+    return false;
+  }
+  const bool top = &command == &app;
+  err << "keyloomctl: '" << left.front() << "' is not a " << (top ? "" : command.get_name() + " ")
+      << "command; the " << (top ? "" : command.get_name() + " ") << "commands are:";
+  for (const CLI::App* sub : commands) {
+    err << (sub == commands.front() ? " " : ", ") << sub->get_name();
+  }
+  err << " ('keyloomctl " << (top ? "" : command.get_name() + " ") << "--help' says more)\n";
+  return true;
+}
+
+// The configuration file could not be read: says why, for every command that uses it.
+void WarnUnreadConfiguration(const std::filesystem::path& file, const std::string& problem,
+                             std::ostream& err) {
+  err << "keyloomctl: warning: the configuration " << file.string() << " was not read: " << problem
+      << "; the built-in defaults, which name no keyboard, are in use\n";
+}
+
+bool UsesConfiguration(Command command) {
+  switch (command) {
+    case Command::kMacrosList:
+    case Command::kMacrosShow:
+    case Command::kMacrosImport:
+    case Command::kMacrosExport:
+    case Command::kMacrosAdd:
+    case Command::kMacrosDelete:
+    case Command::kAutoProfile:
+      return false;
+    default:
+      return true;
+  }
+}
+
+// The commands that keep files in the data folder: the macro commands and every command that
+// talks to the keyboard, whose key map lies there (with the simulated keyboard's state).
+bool UsesDataFolder(const Arguments& a) {
+  return a.global.simulate || (a.command != Command::kConfig && a.command != Command::kDevices);
+}
+
+}  // namespace
 
 int Run(const std::vector<std::string>& args, Console& console) {
   CLI::App app{kDescription, "keyloomctl"};
@@ -242,6 +344,9 @@ int Run(const std::vector<std::string>& args, Console& console) {
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     app.parse(reversed);
   } catch (const CLI::ParseError& error) {
+    if (ComplainUnknownCommand(app, error, console.err)) {
+      return kExitUsage;
+    }
     const int status = app.exit(error, console.out, console.err);
     return status == 0 ? kExitOk : kExitUsage;
   }
@@ -249,6 +354,13 @@ int Run(const std::vector<std::string>& args, Console& console) {
   // Not value_or: finding the per-user folder creates it, which --data-dir must not cause.
   const std::filesystem::path dataDir =
       a.global.dataDir ? *a.global.dataDir : settings::UserDataDir();
+  std::error_code error;
+  if (UsesDataFolder(a) && std::filesystem::exists(dataDir, error) &&
+      !std::filesystem::is_directory(dataDir, error)) {
+    console.err << "keyloomctl: the data folder " << dataDir.string()
+                << " is a file, not a folder; name a folder with --data-dir\n";
+    return a.global.dataDir ? kExitUsage : kExitNotDone;
+  }
   // The program's configuration (or --config), with the user's own file over it, as keyloom
   // reads them.
   const std::filesystem::path configFile =
@@ -258,8 +370,12 @@ int Run(const std::vector<std::string>& args, Console& console) {
   settings::AppConfig config;
   const settings::AppConfig::Layers layers = config.LoadLayered(configFile, userConfigFile);
   if (!layers.shipped && a.global.configFile) {
-    console.err << "keyloomctl: cannot read the configuration file " << configFile.string() << '\n';
+    console.err << "keyloomctl: cannot read the configuration file " << configFile.string() << ": "
+                << layers.shippedProblem << '\n';
     return kExitUsage;
+  }
+  if (!layers.shipped && UsesConfiguration(a.command)) {
+    WarnUnreadConfiguration(configFile, layers.shippedProblem, console.err);
   }
 
   Context context{a.global,       config,         configFile,

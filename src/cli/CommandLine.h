@@ -34,7 +34,8 @@ struct GlobalOptions {
 };
 
 // Where keyloomctl reads and writes. `interactive` says whether `in` is a terminal that may be
-// asked a question. Tests replace the real pauses with `clock` and the machine's HID interfaces
+// asked a question, `progress` whether `err` is a terminal that shows a long command's
+// progress. Tests replace the real pauses with `clock` and the machine's HID interfaces
 // with `systemBackend`; null means the real ones.
 struct Console {
   std::istream& in;
@@ -43,6 +44,7 @@ struct Console {
   bool interactive = false;
   protocol::Clock* clock = nullptr;
   hid::HidBackend* systemBackend = nullptr;
+  bool progress = false;
 };
 
 // Runs keyloomctl with the arguments that follow the program name and returns its exit status.

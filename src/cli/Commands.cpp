@@ -8,11 +8,14 @@
 #include <string>
 #include <system_error>
 
+#include "cli/CommandSupport.h"
 #include "cli/KeyArgument.h"
 #include "cli/KeyboardAccess.h"
 #include "cli/UserData.h"
 #include "hid/DeviceSelector.h"
+#include "keymap/KeyContent.h"
 #include "macro/RecordBuilder.h"
+#include "protocol/CommandSet.h"
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/KeyboardState.h"
@@ -25,39 +28,6 @@
 namespace keyloom::cli {
 
 namespace {
-
-hid::DeviceSelector SelectorFrom(const settings::AppConfig& config) {
-  return {config.vendorId, config.productId, config.interfaceNumber, config.collectionNumber};
-}
-
-// The keyboard opened for a command, or null with the exit status and the user told why.
-struct OpenedKeyboard {
-  std::unique_ptr<connection::KeyboardConnection> keyboard;
-  int status = kExitOk;
-};
-
-OpenedKeyboard OpenKeyboard(Context& context) {
-  auto keyboard = MakeConnection(context.options, SelectorFrom(context.config), context.dataDir,
-                                 context.console);
-  if (!keyboard) {
-    return {nullptr, kExitUsage};
-  }
-  if (!cli::OpenKeyboard(*keyboard, context.configFile, context.console)) {
-    return {nullptr, kExitNoKeyboard};
-  }
-  return {std::move(keyboard), kExitOk};
-}
-
-std::optional<std::uint8_t> KeyOrComplain(Context& context, const std::string& text,
-                                          const char* role) {
-  const auto code = ParseKeyArgument(text);
-  if (!code) {
-    context.console.err << "keyloomctl: " << role << " \"" << text
-                        << "\" is neither a key name (such as A, F5, Ctrl Left) nor a key code "
-                           "from 1 to 255 (such as 0x04)\n";
-  }
-  return code;
-}
 
 protocol::SelectedKeys OneKey(std::uint8_t code) {
   protocol::SelectedKeys keys;
@@ -101,45 +71,6 @@ std::string UnusedParameters(const LightArguments& a, const protocol::LightingPa
   add(a.direction.has_value(), panels.direction, "--direction");
   add(a.areas.has_value(), panels.userAreas, "--areas");
   return unused;
-}
-
-// The first transfer that failed: a lost reply, or the frame as the trace shows it
-// ("set 07fa..."), for a message.
-std::string DescribeFailure(const protocol::Transfers& transfers) {
-  const auto& failure = transfers.firstFailure();
-  if (!failure) {
-    return {};
-  }
-  if (failure->kind == protocol::Transfers::Kind::kGet) {
-    return "a reply was lost";
-  }
-  std::string text = "set ";
-  char digits[3];
-  for (const std::uint8_t byte : failure->frame) {
-    std::snprintf(digits, sizeof digits, "%02x", byte);
-    text += digits;
-  }
-  return text + " failed";
-}
-
-const char* HalfName(protocol::KeySlotTable::Half half) {
-  return half == protocol::KeySlotTable::Half::kMacro ? "macro" : "remap";
-}
-
-// Says why the slot table of `profile` (1-3) is no basis for a change; every reply of a slot
-// read must arrive whole, or free-looking slots may belong to other keys.
-void ComplainSlotsUnknown(Context& context, const protocol::Transfers& transfers,
-                          std::optional<int> profile, const char* what) {
-  auto& err = context.console.err;
-  err << "keyloomctl: the keyboard's slot table";
-  if (profile) {
-    err << " of profile " << *profile;
-  }
-  err << " did not arrive whole (" << DescribeFailure(transfers) << ")";
-  if (what != nullptr) {
-    err << ": " << what;
-  }
-  err << '\n';
 }
 
 // Tells the user what an assignment or removal of `key` came to; true when it was done.
@@ -190,16 +121,17 @@ struct Applied {
 // profile selected and its slots read, the record assigned, and the slot read that ends the
 // assignment checked, the keyboard's own word, for the key in the half it should be in: a
 // macro slot for a record with a repeat count, else a remap slot.
+// `label` is what the key map keeps of the user's choice.
 Applied ApplyToKey(Context& context, int profile, std::uint8_t key,
-                   protocol::KeyAssignmentRecord record) {
+                   protocol::KeyAssignmentRecord record, const keymap::ContentLabel& label) {
   auto [keyboard, failure] = OpenKeyboard(context);
   if (!keyboard) {
     return {failure};
   }
   protocol::KeyboardState state;
   state.profileIndex = profile - 1;
-  const auto result = keyboard->Assign(state, state.profileIndex, record, OneKey(key));
-  const bool simulatorFailed = ReportSimulatorTrouble(*keyboard, context.console);
+  const auto result = keyboard->Assign(state, state.profileIndex, record, OneKey(key), label);
+  const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
   const auto half = record.IsMacro() ? protocol::KeySlotTable::Half::kMacro
                                      : protocol::KeySlotTable::Half::kRemap;
   const char* what = record.IsMacro() ? "macro" : "remap";
@@ -212,7 +144,8 @@ Applied ApplyToKey(Context& context, int profile, std::uint8_t key,
 
 int RemapKey(Context& context, std::uint8_t key, std::uint8_t target, int profile) {
   const Applied applied =
-      ApplyToKey(context, profile, key, macro::BuildSingleKeyRecord(target).record);
+      ApplyToKey(context, profile, key, macro::BuildSingleKeyRecord(target).record,
+                 {keymap::ContentKind::kSingleKey, {}, {}});
   if (applied.status == kExitOk) {
     context.output.Remapped(profile, key, target, applied.slot);
   }
@@ -229,11 +162,12 @@ int AssignMediaKey(Context& context, std::uint8_t key, const std::string& name, 
   const auto built = macro::BuildMediaKeyRecord(catalogue, *entry);
   const std::uint8_t code = built.record.keyCode();
   if (code == 0) {
-    context.console.err << "keyloomctl: the media key \"" << entryName << "\" has no key code in "
-                        << context.configFile.string() << '\n';
+    context.console.err << "keyloomctl: the media key \"" << Printable(entryName)
+                        << "\" has no key code in " << context.configFile.string() << '\n';
     return kExitUsage;
   }
-  const Applied applied = ApplyToKey(context, profile, key, built.record);
+  const Applied applied = ApplyToKey(context, profile, key, built.record,
+                                     {keymap::ContentKind::kMediaKey, entryName, {}});
   if (applied.status == kExitOk) {
     context.output.MediaKeyAssigned(profile, key, entryName, code, applied.slot);
   }
@@ -254,11 +188,13 @@ int AssignChord(Context& context, std::uint8_t key, const std::string& name, int
     return kExitUsage;
   }
   if (built.shortened) {
-    context.console.err << "keyloomctl: warning: the chord \"" << entryName << "\" has "
+    context.console.err << "keyloomctl: warning: the chord \"" << Printable(entryName) << "\" has "
                         << built.available << " codes but a key holds at most "
                         << macro::kMaxChordCodes << ": its first " << built.used << " are used\n";
   }
-  const Applied applied = ApplyToKey(context, profile, key, built.record);
+  const Applied applied = ApplyToKey(
+      context, profile, key, built.record,
+      {keymap::ContentKind::kChord, entryName, catalogue[static_cast<std::size_t>(*entry)].codes});
   if (applied.status == kExitOk) {
     context.output.MacroAssigned(profile, key, "chord", entryName, built.events,
                                  built.record.repeatCount(), applied.slot);
@@ -294,17 +230,18 @@ int AssignMacro(Context& context, std::uint8_t key, const std::string& group,
     return kExitUsage;
   }
   if (built.shortened) {
-    context.console.err << "keyloomctl: warning: the macro \"" << name << "\" has "
+    context.console.err << "keyloomctl: warning: the macro \"" << Printable(name) << "\" has "
                         << built.available << " events but a key holds at most "
                         << protocol::KeyAssignmentRecord::kMaxEvents << ": its first " << built.used
                         << " are used, followed by the releases of the keys still held down\n";
   }
   if (built.events == 0) {
-    context.console.err << "keyloomctl: warning: the macro \"" << name
+    context.console.err << "keyloomctl: warning: the macro \"" << Printable(name)
                         << "\" has no events: " << KeyDisplayName(key)
                         << " will do nothing when pressed\n";
   }
-  const Applied applied = ApplyToKey(context, profile, key, built.record);
+  const Applied applied =
+      ApplyToKey(context, profile, key, built.record, {keymap::ContentKind::kMacro, name, {}});
   if (applied.status == kExitOk) {
     context.output.MacroAssigned(profile, key, "macro", name, built.events,
                                  built.record.repeatCount(), applied.slot);
@@ -352,12 +289,16 @@ int RunSlots(Context& context, std::optional<int> profile) {
   state.profileIndex = profile.value_or(0) - 1;
   const protocol::SlotRead read =
       profile ? keyboard->SelectProfile(state) : keyboard->ReadSlots(state);
-  const bool simulatorFailed = ReportSimulatorTrouble(*keyboard, context.console);
+  const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
   if (!read.whole) {
     ComplainSlotsUnknown(context, read.transfers, profile, nullptr);
     return kExitNotDone;
   }
-  context.output.Slots(read.slots, profile);
+  // Without --profile the table is of the profile the key map saw selected last; when it knows
+  // none, every key's content is unknown.
+  const keymap::KeyMap& keyMap = keyboard->KeyMap();
+  const int shown = profile ? *profile - 1 : keyMap.SelectedProfile().value_or(-1);
+  context.output.Slots(profile, keyMap.Assignments(shown, read.slots));
   return simulatorFailed ? kExitNotDone : kExitOk;
 }
 
@@ -406,7 +347,7 @@ int RunLight(Context& context, const LightArguments& a) {
     return failure;
   }
   const protocol::Transfers sent = keyboard->SendLighting(a.mode, table);
-  const bool simulatorFailed = ReportSimulatorTrouble(*keyboard, context.console);
+  const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
   if (!sent.ok()) {
     context.console.err << "keyloomctl: the keyboard did not take the lighting ("
                         << DescribeFailure(sent) << ")\n";
@@ -441,7 +382,7 @@ int RunClear(Context& context, const std::string& keyText, int profile) {
   state.profileIndex = profile - 1;
   protocol::KeyAssignmentRecord record;
   const auto result = keyboard->Delete(state, state.profileIndex, record, OneKey(*key));
-  const bool simulatorFailed = ReportSimulatorTrouble(*keyboard, context.console);
+  const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
   const auto half = result.half.value_or(protocol::KeySlotTable::Half::kMacro);
   if (!ReportAssignment(context, result, profile, *key, half, "removal") || simulatorFailed) {
     return kExitNotDone;
@@ -470,9 +411,12 @@ int RunFactoryReset(Context& context, bool confirmed) {
   }
   protocol::KeyboardState state;
   const protocol::RestoreResult result = keyboard->RestoreFactory(state, nullptr);
-  const bool simulatorFailed = ReportSimulatorTrouble(*keyboard, context.console);
-  // The restore frame is what counts; the slot read after it only refreshes the table.
-  const bool sent = result.transfers.failedSets() == 0;
+  const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
+  // The restore frame, the first transfer, is what counts; the slot read after it only
+  // refreshes the table.
+  const auto& firstFailure = result.transfers.firstFailure();
+  const bool sent = !firstFailure || firstFailure->kind != protocol::Transfers::Kind::kSet ||
+                    firstFailure->frame[1] != protocol::kCommandRestoreFactory;
   if (!sent) {
     context.console.err << "keyloomctl: the keyboard did not take the factory restore ("
                         << DescribeFailure(result.transfers) << ")\n";

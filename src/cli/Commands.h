@@ -55,6 +55,12 @@ int RunClear(Context& context, const std::string& key, int profile);
 int RunFactoryReset(Context& context, bool confirmed);
 int RunAssign(Context& context, const AssignArguments& arguments);
 
+// The whole keyboard (KeyMapCommands.cpp): a backup file of every profile and the lighting,
+// a restore from one (of one profile, when given, 1-3), a copy of a profile to another.
+int RunBackup(Context& context, const std::string& file);
+int RunRestore(Context& context, const std::string& file, std::optional<int> profile);
+int RunCopyProfile(Context& context, int from, int to);
+
 // The macro library in the data folder (MacroCommands.cpp).
 int RunMacrosList(Context& context);
 int RunMacrosShow(Context& context, const std::string& group);

@@ -8,6 +8,7 @@
 #include <utility>
 #include <variant>
 
+#include "cli/Output.h"
 #include "hid/UdevRule.h"
 
 namespace keyloom::cli {
@@ -63,7 +64,11 @@ std::unique_ptr<connection::KeyboardConnection> MakeConnection(const GlobalOptio
   return std::make_unique<connection::KeyboardConnection>(std::move(settings));
 }
 
-bool ReportSimulatorTrouble(const connection::KeyboardConnection& keyboard, Console& console) {
+bool ReportFileTrouble(const connection::KeyboardConnection& keyboard, Console& console) {
+  if (const auto& problem = keyboard.KeyMapProblem()) {
+    console.err << "keyloomctl: warning: the key map of what the keyboard holds: "
+                << Printable(*problem) << '\n';
+  }
   if (const auto aside = keyboard.SimulatorStateKeptAside()) {
     console.err << "keyloomctl: warning: the simulated keyboard's state file could not be read; "
                    "it was moved to "

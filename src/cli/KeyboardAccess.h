@@ -23,9 +23,11 @@ std::unique_ptr<connection::KeyboardConnection> MakeConnection(const GlobalOptio
 bool OpenKeyboard(connection::KeyboardConnection& keyboard, const std::filesystem::path& configFile,
                   Console& console);
 
-// Tells the user what the simulated keyboard could not do with its state file: a state file
-// that could not be read and was moved aside (a warning), and state that could not be saved (an
-// error: its changes did not stick). Returns whether there was such an error.
-bool ReportSimulatorTrouble(const connection::KeyboardConnection& keyboard, Console& console);
+// Tells the user what the connection could not do with its files. The simulated keyboard's state
+// file: one that could not be read and was moved aside (a warning), and state that could not be
+// saved (an error: its changes did not stick). The key map's file: one that could not be read, or
+// a map that could not be saved (a warning: the keyboard took the change all the same, but
+// Keyloom will not know what it does). Returns whether there was such an error.
+bool ReportFileTrouble(const connection::KeyboardConnection& keyboard, Console& console);
 
 }  // namespace keyloom::cli

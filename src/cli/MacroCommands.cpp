@@ -1,4 +1,5 @@
 #include <ostream>
+#include <string>
 
 #include "cli/Commands.h"
 #include "cli/UserData.h"
@@ -10,7 +11,7 @@ namespace {
 
 // The library cannot be written: the user hears why, and nothing was done.
 int SaveFailed(Context& context, const macro::FileResult& saved) {
-  context.console.err << "keyloomctl: " << saved.error() << '\n';
+  context.console.err << "keyloomctl: " << Printable(saved.error()) << '\n';
   return kExitNotDone;
 }
 
@@ -37,25 +38,26 @@ int RunMacrosImport(Context& context, const std::string& fileText) {
   const std::filesystem::path file = settings::PathFromUtf8(fileText);
   const auto library = OpenMacroLibrary(context);
   const auto imported = library->Import(file);
-  if (imported.skippedGroups > 0) {
-    context.console.err << "keyloomctl: warning: " << imported.skippedGroups << " group(s) of "
-                        << file.string() << " have no \"name\" attribute and were left out\n";
-  }
+  auto& err = context.console.err;
   switch (imported.status) {
     case Status::kImported:
+      if (!imported.leftOut.empty()) {
+        err << "keyloomctl: warning: " << Printable(imported.leftOut) << '\n';
+      }
       context.output.MacrosImported(file, *library, imported.previousKeptAs);
       return kExitOk;
     case Status::kRefusedName:
     case Status::kNotRead:
-      context.console.err << "keyloomctl: " << imported.error << "; the library is unchanged\n";
+    case Status::kNoGroups:
+      err << "keyloomctl: " << Printable(imported.error) << "; the library is unchanged\n";
       return kExitUsage;
     case Status::kNotKept:
-      context.console.err << "keyloomctl: " << imported.error << "; nothing was imported\n";
+      err << "keyloomctl: " << Printable(imported.error) << "; nothing was imported\n";
       return kExitNotDone;
     case Status::kNotSaved:
       break;
   }
-  context.console.err << "keyloomctl: " << imported.error << "; the library file is unchanged\n";
+  err << "keyloomctl: " << Printable(imported.error) << "; the library file is unchanged\n";
   return kExitNotDone;
 }
 
@@ -63,7 +65,7 @@ int RunMacrosExport(Context& context, const std::string& fileText) {
   const std::filesystem::path file = settings::PathFromUtf8(fileText);
   const auto library = OpenMacroLibrary(context);
   if (const auto saved = library->Export(file); !saved.ok()) {
-    context.console.err << "keyloomctl: " << saved.error() << '\n';
+    context.console.err << "keyloomctl: " << Printable(saved.error()) << '\n';
     return kExitUsage;
   }
   context.output.MacrosExported(file, *library);
@@ -77,6 +79,7 @@ int RunMacrosAdd(Context& context, const std::string& name) {
   }
   const auto library = OpenMacroLibrary(context);
   const auto added = library->AddNamedGroup(name);
+  TellOpenReport(context, added.reread);
   if (!added.saved.ok()) {
     return SaveFailed(context, added.saved);
   }
@@ -86,12 +89,23 @@ int RunMacrosAdd(Context& context, const std::string& name) {
 
 int RunMacrosDelete(Context& context, const std::string& group) {
   const auto library = OpenMacroLibrary(context);
-  const auto index = FindGroupOrComplain(context, *library, group);
+  // The group is looked for in the library as the file holds it when the change is made, not as
+  // it was read before: another program may have changed it in between.
+  std::optional<int> index;
+  std::string name;
+  const auto removed = library->Update([&](macro::MacroLibrary& current) {
+    index = FindGroup(current, group);
+    if (!index) {
+      return false;
+    }
+    name = current.GroupAt(*index)->Attribute(macro::kNameAttribute).value_or("");
+    return current.root().RemoveChild(*index);
+  });
+  TellOpenReport(context, removed.reread);
   if (!index) {
+    ComplainNoGroup(context, *library, group);
     return kExitUsage;
   }
-  const std::string name = library->GroupAt(*index)->Attribute(macro::kNameAttribute).value_or("");
-  const auto removed = library->RemoveGroup(*index);
   if (!removed.saved.ok()) {
     return SaveFailed(context, removed.saved);
   }

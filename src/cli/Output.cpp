@@ -1,14 +1,18 @@
 #include "cli/Output.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 
 #include <nlohmann/json.hpp>
 
+#include "cli/CommandSupport.h"
 #include "cli/KeyArgument.h"
+#include "keymap/AssignmentWords.h"
 #include "macro/MacroEventList.h"
 #include "protocol/LightingSync.h"
 #include "protocol/LightingTable.h"
+#include "settings/Utf8Text.h"
 
 namespace keyloom::cli {
 
@@ -40,32 +44,67 @@ void PrintJson(std::ostream& out, const Json& json) {
   out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }
 
-Json SlotsJson(const protocol::KeySlotTable& slots, Half half) {
+// What a key does, in fields.
+Json ContentJson(std::uint8_t key, const keymap::KeyContent& content) {
+  Json json;
+  switch (content.kind) {
+    case keymap::ContentKind::kMacro:
+    case keymap::ContentKind::kChord:
+      json = {{"kind", content.kind == keymap::ContentKind::kMacro ? "macro" : "chord"},
+              {"name", content.name},
+              {"repeat", content.repeat},
+              {"events", content.events.size()}};
+      if (content.kind == keymap::ContentKind::kChord) {
+        json["codes"] = content.codes;
+      }
+      break;
+    case keymap::ContentKind::kSingleKey:
+      json = {{"kind", "key"},
+              {"target", KeyDisplayName(content.target)},
+              {"targetCode", content.target}};
+      break;
+    case keymap::ContentKind::kMediaKey:
+      json = {{"kind", "media"}, {"name", content.name}, {"targetCode", content.target}};
+      break;
+    case keymap::ContentKind::kUnknown:
+      json = {{"kind", "unknown"}};
+      break;
+  }
+  const keymap::AssignmentWords words = keymap::Describe(
+      KeyDisplayName(key), content, [](std::uint8_t target) { return KeyDisplayName(target); });
+  json["description"] = keymap::FillIn(words.text, words.arguments);
+  return json;
+}
+
+Json SlotsJson(const std::vector<keymap::SlotAssignment>& assignments, Half half) {
   Json list = Json::array();
   for (std::size_t i = 0; i < protocol::KeySlotTable::kSlotsPerHalf; ++i) {
-    const std::uint8_t code = slots.slot(half, i);
-    list.push_back({{"slot", i + 1},
-                    {"code", code},
-                    {"key", code == 0 ? Json(nullptr) : Json(KeyDisplayName(code))}});
+    const auto held = std::ranges::find_if(assignments, [&](const keymap::SlotAssignment& a) {
+      return a.half == half && a.slot == i;
+    });
+    if (held == assignments.end()) {
+      list.push_back({{"slot", i + 1}, {"code", 0}, {"key", nullptr}, {"assignment", nullptr}});
+    } else {
+      list.push_back({{"slot", i + 1},
+                      {"code", held->keyCode},
+                      {"key", KeyDisplayName(held->keyCode)},
+                      {"assignment", ContentJson(held->keyCode, held->content)}});
+    }
   }
   return list;
 }
 
-void PrintHalf(std::ostream& out, const protocol::KeySlotTable& slots, Half half,
+void PrintHalf(std::ostream& out, const std::vector<keymap::SlotAssignment>& assignments, Half half,
                const char* title) {
-  std::size_t used = 0;
-  for (std::size_t i = 0; i < protocol::KeySlotTable::kSlotsPerHalf; ++i) {
-    if (slots.slot(half, i) != 0) {
-      ++used;
-    }
-  }
+  const auto used = std::ranges::count_if(
+      assignments, [half](const keymap::SlotAssignment& a) { return a.half == half; });
   out << title << " (" << used << " of " << protocol::KeySlotTable::kSlotsPerHalf << " used)"
       << (used == 0 ? "\n" : ":\n");
-  for (std::size_t i = 0; i < protocol::KeySlotTable::kSlotsPerHalf; ++i) {
-    if (const std::uint8_t code = slots.slot(half, i); code != 0) {
+  for (const keymap::SlotAssignment& assignment : assignments) {
+    if (assignment.half == half) {
       char number[8];
-      std::snprintf(number, sizeof number, "%4zu", i + 1);
-      out << number << "  " << KeyDisplayName(code) << " (" << Hex(code, 2) << ")\n";
+      std::snprintf(number, sizeof number, "%4zu", assignment.slot + 1);
+      out << number << "  " << DescribeKey(assignment.keyCode, assignment.content) << '\n';
     }
   }
 }
@@ -82,7 +121,7 @@ void PrintCatalogue(std::ostream& out, const char* title,
                     const std::vector<settings::KeyCatalogEntry>& entries) {
   out << title << " (" << entries.size() << "):\n";
   for (const auto& entry : entries) {
-    out << "  " << entry.name << ':';
+    out << "  " << Printable(entry.name) << ':';
     for (std::size_t i = 0; i < entry.codes.size(); ++i) {
       out << (i == 0 ? " " : ", ") << entry.codes[i];
     }
@@ -98,6 +137,34 @@ std::string DescribeSelectorField(std::int32_t value, bool zeroIsWildcard, int d
 }
 
 }  // namespace
+
+std::string Printable(std::string_view text) {
+  constexpr unsigned char kFirstPrintable = 0x20;
+  constexpr unsigned char kDelete = 0x7F;
+  constexpr unsigned char kC1Lead = 0xC2;
+  constexpr unsigned char kLastC1 = 0x9F;
+  const std::string valid = settings::ValidUtf8(text);
+  std::string shown;
+  shown.reserve(valid.size());
+  for (std::size_t i = 0; i < valid.size(); ++i) {
+    const auto c = static_cast<unsigned char>(valid[i]);
+    char escape[8];
+    if (c == '\n' || c == '\t' || c == '\r') {
+      shown += c == '\n' ? "\\n" : c == '\t' ? "\\t" : "\\r";
+    } else if (c < kFirstPrintable || c == kDelete) {
+      std::snprintf(escape, sizeof escape, "\\x%02x", c);
+      shown += escape;
+    } else if (c == kC1Lead && i + 1 < valid.size() &&
+               static_cast<unsigned char>(valid[i + 1]) <= kLastC1) {
+      std::snprintf(escape, sizeof escape, "\\u00%02x", static_cast<unsigned char>(valid[i + 1]));
+      shown += escape;
+      ++i;
+    } else {
+      shown += valid[i];
+    }
+  }
+  return shown;
+}
 
 void Output::Devices(const std::vector<hid::HidInterfaceInfo>& interfaces,
                      std::optional<std::size_t> selectedIndex) {
@@ -175,11 +242,12 @@ void Output::Config(const settings::AppConfig& config, const ConfigFile& file,
   PrintCatalogue(out_, "Function keys", config.functionKeys);
 }
 
-void Output::Slots(const protocol::KeySlotTable& slots, std::optional<int> profile) {
+void Output::Slots(std::optional<int> profile,
+                   const std::vector<keymap::SlotAssignment>& assignments) {
   if (json_) {
     PrintJson(out_, {{"profile", profile ? Json(*profile) : Json(nullptr)},
-                     {"macroSlots", SlotsJson(slots, Half::kMacro)},
-                     {"remapSlots", SlotsJson(slots, Half::kRemap)}});
+                     {"macroSlots", SlotsJson(assignments, Half::kMacro)},
+                     {"remapSlots", SlotsJson(assignments, Half::kRemap)}});
     return;
   }
   if (profile) {
@@ -187,8 +255,8 @@ void Output::Slots(const protocol::KeySlotTable& slots, std::optional<int> profi
   } else {
     out_ << "Active profile\n";
   }
-  PrintHalf(out_, slots, Half::kMacro, "Macro slots");
-  PrintHalf(out_, slots, Half::kRemap, "Remap slots");
+  PrintHalf(out_, assignments, Half::kMacro, "Macro slots");
+  PrintHalf(out_, assignments, Half::kRemap, "Remap slots");
 }
 
 void Output::Lighting(int mode, const protocol::LightingRecord& record) {
@@ -287,8 +355,133 @@ void Output::FactoryRestored() {
 
 namespace {
 
+// The keys of a profile of the map, and how many of them are of unknown content.
+std::pair<int, int> KeyCounts(const keymap::ProfileMap& profile) {
+  int keys = 0;
+  int unknown = 0;
+  for (const Half half : {Half::kMacro, Half::kRemap}) {
+    for (std::size_t slot = 0; slot < protocol::KeySlotTable::kSlotsPerHalf; ++slot) {
+      if (const auto& entry = profile.At(half, slot)) {
+        ++keys;
+        unknown += entry->content.kind == keymap::ContentKind::kUnknown ? 1 : 0;
+      }
+    }
+  }
+  return {keys, unknown};
+}
+
+Json KeyJson(std::uint8_t key) {
+  return key == 0 ? Json(nullptr) : Json({{"code", key}, {"key", KeyDisplayName(key)}});
+}
+
+Json RestoreJson(const connection::RestoreReport& report) {
+  Json notArrived = Json::array();
+  for (const connection::RestoreMismatch& mismatch : report.mismatches) {
+    Json wanted = KeyJson(mismatch.wanted);
+    if (mismatch.wanted != 0) {
+      wanted["assignment"] = ContentJson(mismatch.wanted, mismatch.content);
+    }
+    notArrived.push_back({{"profile", mismatch.profileIndex + 1},
+                          {"half", mismatch.half == Half::kMacro ? "macro" : "remap"},
+                          {"slot", mismatch.slot + 1},
+                          {"wanted", wanted},
+                          {"found", KeyJson(mismatch.found)}});
+  }
+  Json lighting = Json::array();
+  for (const connection::RestoreStep& step : report.notDone) {
+    if (step.kind == connection::RestoreStep::Kind::kLighting) {
+      lighting.push_back(step.ledMode);
+    }
+  }
+  return {
+      {"sent", report.sent},
+      {"skipped", report.skipped},
+      {"matched", report.outcome == connection::RestoreReport::Outcome::kDone},
+      {"notArrived", notArrived},
+      {"lightingNotArrived", lighting},
+      {"unreadProfile", report.unreadProfile ? Json(*report.unreadProfile + 1) : Json(nullptr)}};
+}
+
+std::string Changes(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " change" : " changes");
+}
+
+}  // namespace
+
+void Output::BackedUp(const std::filesystem::path& file, const keymap::KeyMap& map) {
+  Json profiles = Json::array();
+  std::string text;
+  for (int index = 0; index < keymap::kProfileCount; ++index) {
+    const auto [keys, unknown] = KeyCounts(map.Profile(index));
+    profiles.push_back({{"profile", index + 1}, {"keys", keys}, {"unknown", unknown}});
+    text +=
+        "profile " + std::to_string(index + 1) + ": " +
+        (keys == 0 ? std::string("none") : std::to_string(keys) + (keys == 1 ? " key" : " keys")) +
+        "; ";
+  }
+  Json modes = Json::array();
+  for (int mode = 0; mode < protocol::LightingTable::kModeCount; ++mode) {
+    if (map.Lighting(mode)) {
+      modes.push_back(mode);
+    }
+  }
+  if (json_) {
+    PrintJson(out_, {{"backup", file.string()},
+                     {"profiles", profiles},
+                     {"ledModes", modes},
+                     {"ledMode", map.LedMode() ? Json(*map.LedMode()) : Json(nullptr)},
+                     {"activeProfile",
+                      map.SelectedProfile() ? Json(*map.SelectedProfile() + 1) : Json(nullptr)}});
+    return;
+  }
+  out_ << "Backed up the keyboard to " << file.string() << ": " << text << "the lighting of "
+       << modes.size() << (modes.size() == 1 ? " LED mode" : " LED modes");
+  if (map.LedMode()) {
+    out_ << " (LED mode " << *map.LedMode() << " current)";
+  }
+  out_ << ".\n";
+}
+
+void Output::Restored(const std::filesystem::path& file, const connection::RestoreReport& report) {
+  if (json_) {
+    Json json = RestoreJson(report);
+    json["restored"] = file.string();
+    PrintJson(out_, json);
+    return;
+  }
+  if (report.outcome == connection::RestoreReport::Outcome::kDone) {
+    out_ << "Restored the keyboard from " << file.string();
+  } else {
+    out_ << "The keyboard does not hold all of " << file.string();
+  }
+  out_ << ": " << Changes(report.sent) << " sent, " << report.skipped
+       << " already as in the backup.\n";
+}
+
+void Output::ProfileCopied(int from, int to, const connection::RestoreReport& report) {
+  if (json_) {
+    Json json = RestoreJson(report);
+    json["from"] = from;
+    json["to"] = to;
+    PrintJson(out_, json);
+    return;
+  }
+  out_ << "Profile " << to
+       << (report.outcome == connection::RestoreReport::Outcome::kDone ? " now holds what "
+                                                                       : " does not hold all that ")
+       << "profile " << from << " holds: " << Changes(report.sent) << " sent, " << report.skipped
+       << " already in place.\n";
+}
+
+namespace {
+
 std::string TextOf(const macro::MacroNode& node, std::string_view attribute) {
   return node.Attribute(attribute).value_or("");
+}
+
+// The same for a terminal.
+std::string ShownTextOf(const macro::MacroNode& node, std::string_view attribute) {
+  return Printable(TextOf(node, attribute));
 }
 
 std::string EventCount(int count) {
@@ -315,7 +508,7 @@ void Output::MacroGroups(const macro::MacroLibrary& library) {
   }
   for (int i = 0; i < library.GroupCount(); ++i) {
     const macro::MacroNode& group = *library.GroupAt(i);
-    out_ << '#' << i << "  \"" << TextOf(group, macro::kNameAttribute) << "\"  ("
+    out_ << '#' << i << "  \"" << ShownTextOf(group, macro::kNameAttribute) << "\"  ("
          << EventCount(group.ChildCount()) << ")\n";
   }
 }
@@ -334,15 +527,16 @@ void Output::MacroGroup(int index, const macro::MacroNode& group) {
     PrintJson(out_, {{"index", index}, {"name", name}, {"events", events}});
     return;
   }
-  out_ << '#' << index << "  \"" << name << "\"  (" << EventCount(group.ChildCount()) << ")\n";
+  out_ << '#' << index << "  \"" << Printable(name) << "\"  (" << EventCount(group.ChildCount())
+       << ")\n";
   for (int i = 0; i < group.ChildCount(); ++i) {
     const macro::MacroNode& event = *group.ChildAt(i);
     char line[64];
     std::snprintf(line, sizeof line, "%4d  code %-4s %-9s delay ", i,
-                  TextOf(event, macro::kCodeAttribute).c_str(),
+                  ShownTextOf(event, macro::kCodeAttribute).c_str(),
                   std::string(macro::MacroEventList::StateText(event)).c_str());
-    out_ << line << TextOf(event, macro::kDelayAttribute) << "  "
-         << TextOf(event, macro::kNameAttribute) << '\n';
+    out_ << line << ShownTextOf(event, macro::kDelayAttribute) << "  "
+         << ShownTextOf(event, macro::kNameAttribute) << '\n';
   }
 }
 
@@ -376,7 +570,7 @@ void Output::MacroGroupAdded(int index, std::string_view name) {
     PrintJson(out_, {{"added", std::string(name)}, {"index", index}});
     return;
   }
-  out_ << "Added the group \"" << name << "\" as #" << index << ".\n";
+  out_ << "Added the group \"" << Printable(name) << "\" as #" << index << ".\n";
 }
 
 void Output::MacroGroupDeleted(int index, std::string_view name) {
@@ -384,7 +578,7 @@ void Output::MacroGroupDeleted(int index, std::string_view name) {
     PrintJson(out_, {{"deleted", std::string(name)}, {"index", index}});
     return;
   }
-  out_ << "Deleted the group #" << index << " \"" << name << "\".\n";
+  out_ << "Deleted the group #" << index << " \"" << Printable(name) << "\".\n";
 }
 
 void Output::MediaKeyAssigned(int profile, std::uint8_t key, std::string_view entry,
@@ -398,8 +592,8 @@ void Output::MediaKeyAssigned(int profile, std::uint8_t key, std::string_view en
                      {"remapSlot", remapSlot + 1}});
     return;
   }
-  out_ << KeyDisplayName(key) << " now sends the media key \"" << entry << "\" (" << Hex(code, 2)
-       << ") on profile " << profile << " (remap slot " << remapSlot + 1 << ").\n";
+  out_ << KeyDisplayName(key) << " now sends the media key \"" << Printable(entry) << "\" ("
+       << Hex(code, 2) << ") on profile " << profile << " (remap slot " << remapSlot + 1 << ").\n";
 }
 
 void Output::MacroAssigned(int profile, std::uint8_t key, std::string_view kind,
@@ -415,7 +609,7 @@ void Output::MacroAssigned(int profile, std::uint8_t key, std::string_view kind,
                      {"macroSlot", macroSlot + 1}});
     return;
   }
-  out_ << KeyDisplayName(key) << " now plays the " << kind << " \"" << name << "\" ("
+  out_ << KeyDisplayName(key) << " now plays the " << kind << " \"" << Printable(name) << "\" ("
        << EventCount(static_cast<int>(events)) << ", "
        << (repeat == 1 ? std::string("once") : std::to_string(repeat) + " times") << ") on profile "
        << profile << " (macro slot " << macroSlot + 1 << ").\n";

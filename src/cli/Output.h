@@ -4,9 +4,12 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "connection/KeyboardBackup.h"
 #include "hid/HidInterfaceInfo.h"
+#include "keymap/KeyMap.h"
 #include "macro/MacroLibrary.h"
 #include "macro/MacroNode.h"
 #include "protocol/KeyAssignmentRecord.h"
@@ -15,6 +18,11 @@
 #include "settings/AppConfig.h"
 
 namespace keyloom::cli {
+
+// `text` as it may go to a terminal: every control character (C0, DEL and C1), which a name read
+// from a file may carry, is shown as an escape ("\n", "\t", "\r", "\x1b", "\u009b"), and every
+// ill-formed UTF-8 sequence as U+FFFD. Other text comes back unchanged.
+[[nodiscard]] std::string Printable(std::string_view text);
 
 // What keyloomctl prints on standard output, as text for people or as JSON for scripts.
 class Output {
@@ -33,14 +41,22 @@ class Output {
   // path: none).
   void Config(const settings::AppConfig& config, const ConfigFile& file,
               const ConfigFile& userFile);
-  // `profile` is 1-3, or nullopt when the table is the keyboard's active profile, not chosen.
-  void Slots(const protocol::KeySlotTable& slots, std::optional<int> profile);
+  // The occupied slots of a profile with what each key does; `profile` is 1-3, or nullopt when
+  // the table is the keyboard's active profile, not chosen.
+  void Slots(std::optional<int> profile, const std::vector<keymap::SlotAssignment>& assignments);
   void Lighting(int mode, const protocol::LightingRecord& record);
   // `remapSlot` is 0-11.
   void Remapped(int profile, std::uint8_t key, std::uint8_t target, std::size_t remapSlot);
   // `removed` names the half the key left, nullopt when it held nothing.
   void Cleared(int profile, std::uint8_t key, std::optional<protocol::KeySlotTable::Half> removed);
   void FactoryRestored();
+  // A backup written: the keys of each profile (those of unknown content among them) and the
+  // LED modes whose lighting it holds.
+  void BackedUp(const std::filesystem::path& file, const keymap::KeyMap& map);
+  // What a restore from `file`, or a copy of profile `from` (1-3) to `to`, came to; what did not
+  // arrive is told on standard error by the command, and given here in the JSON output.
+  void Restored(const std::filesystem::path& file, const connection::RestoreReport& report);
+  void ProfileCopied(int from, int to, const connection::RestoreReport& report);
 
   // The groups of the library with their index (from 0) and number of events.
   void MacroGroups(const macro::MacroLibrary& library);

@@ -21,12 +21,6 @@ void MakeDataFolder(const Context& context) {
   std::filesystem::create_directories(context.dataDir, ignored);
 }
 
-void TellOpenReport(Context& context, const macro::OpenReport& report) {
-  if (!report.ok()) {
-    context.console.err << "keyloomctl: warning: " << report.problem << '\n';
-  }
-}
-
 char AsciiLower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -37,6 +31,12 @@ bool EqualIgnoringAsciiCase(std::string_view left, std::string_view right) {
 }
 
 }  // namespace
+
+void TellOpenReport(Context& context, const macro::OpenReport& report) {
+  if (!report.ok()) {
+    context.console.err << "keyloomctl: warning: " << Printable(report.problem) << '\n';
+  }
+}
 
 std::unique_ptr<macro::MacroLibrary> OpenMacroLibrary(Context& context) {
   MakeDataFolder(context);
@@ -54,8 +54,7 @@ macro::AssignmentStore OpenAssignmentStore(Context& context) {
   return store;
 }
 
-std::optional<int> FindGroupOrComplain(Context& context, const macro::MacroLibrary& library,
-                                       std::string_view text) {
+std::optional<int> FindGroup(const macro::MacroLibrary& library, std::string_view text) {
   for (int i = 0; i < library.GroupCount(); ++i) {
     if (library.GroupAt(i)->Attribute(macro::kNameAttribute) == text) {
       return i;
@@ -69,10 +68,22 @@ std::optional<int> FindGroupOrComplain(Context& context, const macro::MacroLibra
       return index;
     }
   }
-  context.console.err << "keyloomctl: " << library.path().string() << " has no macro group \""
-                      << text << "\" (by name, or #N by index from 0) among its "
-                      << library.GroupCount() << " group(s); 'keyloomctl macros list' shows them\n";
   return std::nullopt;
+}
+
+void ComplainNoGroup(Context& context, const macro::MacroLibrary& library, std::string_view text) {
+  context.console.err << "keyloomctl: " << library.path().string() << " has no macro group \""
+                      << Printable(text) << "\" (by name, or #N by index from 0) among its "
+                      << library.GroupCount() << " group(s); 'keyloomctl macros list' shows them\n";
+}
+
+std::optional<int> FindGroupOrComplain(Context& context, const macro::MacroLibrary& library,
+                                       std::string_view text) {
+  const std::optional<int> index = FindGroup(library, text);
+  if (!index) {
+    ComplainNoGroup(context, library, text);
+  }
+  return index;
 }
 
 std::optional<std::int32_t> FindCatalogueEntryOrComplain(
@@ -85,14 +96,14 @@ std::optional<std::int32_t> FindCatalogueEntryOrComplain(
   }
   auto& err = context.console.err;
   err << "keyloomctl: the configuration " << context.configFile.string() << " has no " << what
-      << " named \"" << name << "\"";
+      << " named \"" << Printable(name) << "\"";
   if (catalogue.empty()) {
     err << " (it lists none)\n";
     return std::nullopt;
   }
   err << "; it has:";
   for (const auto& entry : catalogue) {
-    err << (&entry == &catalogue.front() ? " " : ", ") << '"' << entry.name << '"';
+    err << (&entry == &catalogue.front() ? " " : ", ") << '"' << Printable(entry.name) << '"';
   }
   err << '\n';
   return std::nullopt;

@@ -20,9 +20,19 @@ std::unique_ptr<macro::MacroLibrary> OpenMacroLibrary(Context& context);
 macro::AssignmentStore OpenAssignmentStore(Context& context);
 
 // The group the user named: the first group whose name is exactly `text`, else "#N" for the
-// group at index N (from 0, as `macros list` shows it). Tells the user when there is none.
+// group at index N (from 0, as `macros list` shows it).
+std::optional<int> FindGroup(const macro::MacroLibrary& library, std::string_view text);
+
+// Tells the user that the library has no group `text`.
+void ComplainNoGroup(Context& context, const macro::MacroLibrary& library, std::string_view text);
+
+// FindGroup, telling the user when there is none.
 std::optional<int> FindGroupOrComplain(Context& context, const macro::MacroLibrary& library,
                                        std::string_view text);
+
+// Tells the user, as a warning, what opening or reading a file again found when it was not read
+// whole.
+void TellOpenReport(Context& context, const macro::OpenReport& report);
 
 // The catalogue entry whose name equals `name`, ignoring the case of ASCII letters. Tells the
 // user when there is none, with the names there are.

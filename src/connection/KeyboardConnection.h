@@ -11,6 +11,9 @@
 #include "hid/DiagnosticTrace.h"
 #include "hid/HidBackend.h"
 #include "hid/HidDevice.h"
+#include "keymap/KeyContent.h"
+#include "keymap/KeyMap.h"
+#include "keymap/KeyMapFile.h"
 #include "protocol/Clock.h"
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
@@ -34,12 +37,22 @@ namespace keyloom::connection {
 // first transfer to its last, so that another program's sequence (the window's, or another
 // keyloomctl's) cannot run in between and act on a profile or slot table that this one is
 // using. It opens nothing by itself.
+//
+// It also keeps the key map (keymap::KeyMapFile) for both programs: every sequence records what
+// the keyboard confirmed, while it still holds the gate, so that the map's changes come in the
+// order of the keyboard's. Every whole slot read reconciles the profile's entries; an
+// assignment is recorded with its content only when the slot read after it shows the key where
+// it went and every frame arrived; a change that may have arrived in part makes the slot's
+// content unknown; a lighting record is recorded when its frame arrived; a factory restore
+// forgets every assignment and brings back the default lighting.
 class KeyboardConnection {
  public:
   struct Settings {
     // The simulated keyboard instead of the machine's HID interfaces.
     bool simulate = false;
-    // The folder of the simulated keyboard's state file; empty keeps its state in memory.
+    // The user's data folder: the key map's file (keymap::KeyMapFileName of the selector's
+    // model) and, with `simulate`, the simulated keyboard's state file. Empty keeps both in
+    // memory.
     std::filesystem::path dataDir;
     // Transfers of the simulated keyboard that fail on purpose.
     sim::TransferFailurePlan simulatedFailures;
@@ -79,7 +92,8 @@ class KeyboardConnection {
 
   // Selects profile `state.profileIndex` and reads its slots into `state`.
   protocol::SlotRead SelectProfile(protocol::KeyboardState& state);
-  // Reads the slots of the active profile into `state`.
+  // Reads the slots of the active profile into `state`; the key map takes them for the profile
+  // it last saw selected.
   protocol::SlotRead ReadSlots(protocol::KeyboardState& state);
   // Sends the record of `ledMode`.
   protocol::Transfers SendLighting(int ledMode, const protocol::LightingTable& lighting);
@@ -87,9 +101,12 @@ class KeyboardConnection {
   // from that fresh table (see protocol::ApplyKeyAssignment), all inside one hold of the gate:
   // the extra select and read are the price of never overwriting what another program
   // assigned since this one last read the table.
+  // `label` tells the key map what the user chose (a media key, a chord, the group's name);
+  // without it the content is what the record tells (see keymap::ContentOf).
   protocol::AssignmentResult Assign(protocol::KeyboardState& state, int profileEntry,
                                     protocol::KeyAssignmentRecord& record,
-                                    const protocol::SelectedKeys& keys);
+                                    const protocol::SelectedKeys& keys,
+                                    const std::optional<keymap::ContentLabel>& label = {});
   // The same for removing the keys' assignments (see protocol::DeleteKeyAssignment).
   protocol::AssignmentResult Delete(protocol::KeyboardState& state, int profileEntry,
                                     protocol::KeyAssignmentRecord& record,
@@ -97,6 +114,32 @@ class KeyboardConnection {
   // Restores the factory settings (see protocol::RestoreFactory).
   protocol::RestoreResult RestoreFactory(protocol::KeyboardState& state,
                                          const std::function<void()>& afterReset);
+
+  // Puts `content` on `keyCode` in slot `slot` of `half` of profile `state.profileIndex`, or
+  // frees that slot when `content` is empty, without the slot search (see
+  // protocol::PlaceKeyAssignment and protocol::ClearKeySlot): the profile is selected and its
+  // slots read first, inside the same hold. When the read is whole and the slot already holds
+  // the key with the same record as far as the key map knows (or is free already), nothing is
+  // sent (the outcome is kDone); the key map then takes the content's names.
+  struct SlotPlacement {
+    protocol::AssignmentResult result;
+    // Whether the change was sent: false when the slot held it already, or nothing could be
+    // sent.
+    bool sent = false;
+  };
+  SlotPlacement PlaceInSlot(protocol::KeyboardState& state, protocol::KeySlotTable::Half half,
+                            std::size_t slot, std::uint8_t keyCode,
+                            const std::optional<keymap::KeyContent>& content);
+
+  // The key map as this program last read or changed it.
+  [[nodiscard]] const keymap::KeyMap& KeyMap() const { return keyMap_.Map(); }
+  [[nodiscard]] const keymap::KeyboardModel& Model() const { return model_; }
+  // Reads the key map's file again (another program may have changed it).
+  void RefreshKeyMap();
+  // Why the key map's file could not be read or saved the last time, if it could not: a file
+  // that could not be read (moved aside, the map started empty, or left where it is), or a map
+  // that could not be saved (the map in memory is right, but the file does not hold it).
+  [[nodiscard]] const std::optional<std::string>& KeyMapProblem() const { return keyMapProblem_; }
 
   // The simulated keyboard; null without `simulate`.
   [[nodiscard]] sim::SimulatedKeyboard* Simulator() { return simKeyboard_.get(); }
@@ -119,6 +162,14 @@ class KeyboardConnection {
   std::unique_ptr<protocol::TracingTransport> tracingTransport_;
   std::unique_ptr<protocol::TracingClock> tracingClock_;
   std::unique_ptr<protocol::Link> link_;
+  keymap::KeyboardModel model_;
+  keymap::KeyMapFile keyMap_;
+  std::optional<std::string> keyMapProblem_;
+
+  // Changes the key map and its file; called while the gate is held.
+  void UpdateKeyMap(const std::function<void(keymap::KeyMap&)>& change);
+  // The key map takes a select of profile `profileIndex` and the slot read after it.
+  void TakeSelectAndRead(int profileIndex, const protocol::SlotRead& read);
 };
 
 }  // namespace keyloom::connection

@@ -6,6 +6,7 @@
 #include "controls/SAnimImg.h"
 #include "controls/SCheckBoxEx.h"
 #include "controls/SEditEx.h"
+#include "controls/SKeyCaps.h"
 #include "controls/SRadioBoxEx.h"
 #include "controls/SShellNotifyIcon.h"
 #include "controls/STabCtrl2.h"
@@ -42,6 +43,7 @@ void RegisterControls(ui::SApplication& app) {
   RegisterControl<SEditEx, ui::SEdit>(factories);
   RegisterControl<SRadioBoxEx, ui::SRadioBox>(factories);
   RegisterControl<SCheckBoxEx, ui::SCheckBox>(factories);
+  RegisterControl<SKeyCaps, ui::SWindow>(factories);
 }
 
 }  // namespace keyloom::controls

@@ -17,7 +17,7 @@ namespace keyloom::controls {
 namespace {
 
 // The icon shown when `ico` gives none that loads.
-const QString kLogoIcon = QStringLiteral("ICON:ICON_LOGO");
+constexpr QLatin1StringView kLogoIcon("ICON:ICON_LOGO");
 // Frame times below this are raised to it, as the system's timers do.
 constexpr int kShortestFrameMs = 10;
 // Balloon texts held for a fallback sink that is not set yet; the oldest go first.

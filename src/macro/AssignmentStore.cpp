@@ -6,6 +6,7 @@
 
 #include <pugixml.hpp>
 
+#include "macro/DataFolderLock.h"
 #include "macro/UserFiles.h"
 #include "macro/XmlFiles.h"
 #include "settings/AppPaths.h"
@@ -16,6 +17,7 @@ namespace keyloom::macro {
 namespace {
 
 constexpr const char* kStoreElement = "macro";
+constexpr const char* kFolderAttribute = "folder";
 
 // The fields in the order they are written.
 struct StoreField {
@@ -43,19 +45,28 @@ GlobalState& TheGlobalState() {
 
 }  // namespace
 
-AssignmentStore::AssignmentStore(std::filesystem::path path) : path_(std::move(path)) {}
+AssignmentStore::AssignmentStore(std::filesystem::path path)
+    : path_(std::move(path)), synced_(FieldValues()) {}
+
+AssignmentStore::Fields AssignmentStore::FieldValues() const {
+  Fields values{};
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    values[i] = this->*kStoreFields[i].field;
+  }
+  return values;
+}
 
 OpenReport AssignmentStore::Open(std::chrono::system_clock::time_point now) {
-  saveRefusal_.clear();
+  // A folder where no lock file can be made is read all the same: reading loses nothing.
+  const std::optional<DataFolderLock> lock =
+      path_.empty() ? std::nullopt : std::make_optional<DataFolderLock>(path_.parent_path());
   const LoadResult loaded = Load(path_);
+  synced_ = FieldValues();
+  syncedFolder_ = folder;
   if (loaded.ok() || loaded.status == LoadResult::Status::kMissing) {
     return {};
   }
-  OpenReport report = KeepUnreadableFileAside(path_, loaded.error, now);
-  if (!report.keptAs) {
-    saveRefusal_ = report.problem;
-  }
-  return report;
+  return KeepUnreadableFileAside(path_, loaded, now);
 }
 
 LoadResult AssignmentStore::Load(const std::filesystem::path& file) {
@@ -76,6 +87,7 @@ LoadResult AssignmentStore::LoadBuffer(std::string_view bytes) {
   for (const auto& [attribute, field] : kStoreFields) {
     this->*field = settings::ReadDecimalInt32(element.attribute(attribute).value());
   }
+  folder = element.attribute(kFolderAttribute).value();
   return loaded;
 }
 
@@ -85,31 +97,59 @@ std::string AssignmentStore::ToXml() const {
   for (const auto& [attribute, field] : kStoreFields) {
     element.append_attribute(attribute).set_value(this->*field);
   }
+  if (!folder.empty()) {
+    element.append_attribute(kFolderAttribute).set_value(folder.c_str());
+  }
   // Without a declaration node of its own the document is written with the parser's standard
   // one, <?xml version="1.0"?>.
   return xml::Write(document);
 }
 
-FileResult AssignmentStore::Save() const {
+FileResult AssignmentStore::Save() {
   if (path_.empty()) {
     return FileResult::Failed("the assignment store has no file to be saved to");
   }
-  if (!saveRefusal_.empty()) {
-    return FileResult::Failed("not saved: " + saveRefusal_);
+  const DataFolderLock lock(path_.parent_path());
+  if (!lock.held()) {
+    return lock.result();
   }
-  return WriteFileAtomically(path_, ToXml());
+  AssignmentStore onDisk(path_);
+  const LoadResult loaded = onDisk.Load(path_);
+  if (loaded.ok()) {
+    for (std::size_t i = 0; i < synced_.size(); ++i) {
+      const auto field = kStoreFields[i].field;
+      if (this->*field == synced_[i]) {
+        this->*field = onDisk.*field;
+      }
+    }
+    if (folder == syncedFolder_) {
+      folder = onDisk.folder;
+    }
+  } else if (loaded.status != LoadResult::Status::kMissing) {
+    if (const OpenReport kept =
+            KeepUnreadableFileAside(path_, loaded, std::chrono::system_clock::now());
+        !kept.keptAs) {
+      return FileResult::Failed("not saved: " + kept.problem);
+    }
+  }
+  FileResult saved = WriteFileAtomically(path_, ToXml());
+  if (saved.ok()) {
+    synced_ = FieldValues();
+    syncedFolder_ = folder;
+  }
+  return saved;
 }
 
 AssignmentStore& AssignmentStore::Global() {
   static AssignmentStore store = [] {
     GlobalState& state = TheGlobalState();
-    std::filesystem::path folder;
+    std::filesystem::path dataFolder;
     {
       const std::lock_guard lock(state.mutex);
       state.created = true;
-      folder = state.folder.value_or(settings::UserDataDir());
+      dataFolder = state.folder.value_or(settings::UserDataDir());
     }
-    AssignmentStore created(folder / settings::PathFromUtf8(kAssignmentStoreFileName));
+    AssignmentStore created(dataFolder / settings::PathFromUtf8(kAssignmentStoreFileName));
     state.report = created.Open();
     return created;
   }();

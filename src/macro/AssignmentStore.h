@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -29,9 +30,12 @@ enum DelayMode : std::int32_t {
 //   <macro page="0" repeat="1" delay="10" dlymode="0" mediasel="0" functsel="0" sgcode="0"
 //          groupsel="0" />
 //
-// (on one line), every value a decimal integer. No field is bounded when it is read or set.
-// The dialog and the recorder change the fields directly and save after each change, except
-// for "sgcode", which reaches the file with the next save.
+// (on one line), every value a decimal integer, then "folder" (the folder of the macro file last
+// imported or exported, UTF-8) once one was chosen. No field is bounded when it is read or set.
+// The dialog, the recorder and keyloomctl change the fields directly and save after each change,
+// except for "sgcode", which reaches the file with the next save. Both programs may keep the
+// store at once: a save writes the fields this object changed and keeps those that another
+// program changed meanwhile (Save).
 class AssignmentStore {
  public:
   // Page of the dialog: 0 macro, 1 single key, 2 media key, 3 function key.
@@ -48,29 +52,36 @@ class AssignmentStore {
   std::int32_t sgcode = 0;
   // Row of the macro group list selected when the dialog opens.
   std::int32_t groupsel = 0;
+  // The folder of the macro file last imported or exported (UTF-8); empty: none yet.
+  std::string folder;
 
   // The defaults, kept in `path`; nothing is read yet.
   explicit AssignmentStore(std::filesystem::path path = {});
 
   [[nodiscard]] const std::filesystem::path& path() const { return path_; }
 
-  // Reads the store from its file. A missing file keeps the defaults. A file that exists but
-  // cannot be read or parsed keeps the defaults and is moved aside (see
-  // KeepUnreadableFileAside); when it cannot be moved, saving is refused from then on.
+  // Reads the store from its file, holding the data folder's lock (DataFolderLock) when it can.
+  // A missing file keeps the defaults. A file that exists but cannot be read or parsed keeps the
+  // defaults and is moved aside, or left where it is when it could not be opened (see
+  // KeepUnreadableFileAside); saving is refused while it is still there.
   OpenReport Open(std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
   // Reads a store file, the encoding detected from the bytes. When it parses, the first `macro`
-  // element at the top sets all eight fields, each from the attribute of its name read as a
-  // decimal integer; a missing attribute sets its field to 0, not to its default, and without a
-  // `macro` element every field keeps its value. When it does not parse nothing changes.
+  // element at the top sets all eight numbers, each from the attribute of its name read as a
+  // decimal integer, and the folder from "folder"; a missing attribute sets its field to 0 (the
+  // folder: empty), not to its default, and without a `macro` element every field keeps its
+  // value. When it does not parse nothing changes.
   LoadResult Load(const std::filesystem::path& file);
   LoadResult LoadBuffer(std::string_view bytes);
 
   // The store in its file format.
   [[nodiscard]] std::string ToXml() const;
 
-  // Writes all eight fields to the store's file (WriteFileAtomically).
-  [[nodiscard]] FileResult Save() const;
+  // Writes all fields to the store's file (WriteFileAtomically) under the data folder's
+  // lock. The file is read again first: a field that another program changed there since this
+  // object last read or wrote the file takes that value, unless this object changed it too. A
+  // file there that cannot be read is handled as Open does.
+  [[nodiscard]] FileResult Save();
 
   // The program's one store, created on the first call from "store.xml" in the folder named by
   // SetGlobalFolder, or else in settings::UserDataDir(), and never freed. What opening it found
@@ -83,9 +94,13 @@ class AssignmentStore {
   static bool SetGlobalFolder(std::filesystem::path folder);
 
  private:
+  using Fields = std::array<std::int32_t, 8>;
+  [[nodiscard]] Fields FieldValues() const;
+
   std::filesystem::path path_;
-  // Why the file must not be written: it could not be read, nor moved aside.
-  std::string saveRefusal_;
+  // The fields as this object last read them from its file or wrote them there.
+  Fields synced_;
+  std::string syncedFolder_;
 };
 
 }  // namespace keyloom::macro

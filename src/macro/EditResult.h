@@ -1,6 +1,7 @@
 #pragma once
 
 #include "macro/FileResult.h"
+#include "macro/OpenReport.h"
 
 namespace keyloom::macro {
 
@@ -10,6 +11,12 @@ namespace keyloom::macro {
 struct EditResult {
   bool changed = false;
   FileResult saved;
+  // The library file had changed on disk and was read again before the edit; every node of the
+  // library was replaced.
+  bool reloaded = false;
+  // What reading it again found when it was not read whole (a broken file kept aside, groups
+  // left out).
+  OpenReport reread;
 };
 
 }  // namespace keyloom::macro

@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace keyloom::macro {
 
@@ -141,5 +143,13 @@ inline constexpr std::array<KeyNameEntry, kKeyNameCount> kKeyNameTable{{
 // The usage of the first entry whose name equals name, ignoring the case of ASCII letters
 // ("ctrl left", "f5" and "a" are found; other characters must match exactly).
 [[nodiscard]] std::optional<std::uint8_t> UsageFromName(std::string_view name);
+
+// How a shortcut names one of its keys: "Ctrl", "Shift", "Alt" or "Win" for either key of such
+// a pair, "Space" for the space bar, else the table's name of the usage that the keyboard is
+// sent (the low 8 bits of `code`), else that usage in hexadecimal ("0x68").
+[[nodiscard]] std::string ShortcutKeyName(std::int32_t code);
+
+// The keys of a shortcut, named so and joined by " + " ("Ctrl + Shift + Esc").
+[[nodiscard]] std::string ShortcutText(const std::vector<std::int32_t>& codes);
 
 }  // namespace keyloom::macro

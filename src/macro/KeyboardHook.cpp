@@ -35,12 +35,17 @@ void KeyboardHook::RemoveListener(IKeyboardHookListener* listener) {
   }
 }
 
+void KeyboardHook::ForgetListener(IKeyboardHookListener* listener) {
+  std::erase(listeners_, listener);
+}
+
 bool KeyboardHook::Dispatch(int hookCode, std::uint32_t message, KeyboardEventRecord record) {
   if (hookCode < kHookActionCode) {
     return false;
   }
   // Walks the list as it stands at each step, so that a listener that takes itself (or
-  // another) out while it is asked is never called afterwards.
+  // another) out while it is asked is never called afterwards; a range-for would not.
+  // NOLINTNEXTLINE(modernize-loop-convert)
   for (std::size_t i = 0; i < listeners_.size(); ++i) {
     if (listeners_[i]->OnKeyboardEvent(hookCode, message, record)) {
       return true;

@@ -34,6 +34,9 @@ class KeyboardHook {
   bool AddListener(IKeyboardHookListener* listener);
   // Only while the hook is installed: takes the listener out of the list.
   void RemoveListener(IKeyboardHookListener* listener);
+  // Takes a listener that goes away out of the list, installed or not, so that the list never
+  // keeps one that is gone.
+  void ForgetListener(IKeyboardHookListener* listener);
 
   [[nodiscard]] const std::vector<IKeyboardHookListener*>& listeners() const { return listeners_; }
 

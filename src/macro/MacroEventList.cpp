@@ -1,6 +1,7 @@
 #include "macro/MacroEventList.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -13,6 +14,9 @@ namespace {
 constexpr std::string_view kKeyDownText = "key down";
 constexpr std::string_view kKeyUpText = "key up";
 constexpr std::string_view kReplaceText = "replace";
+
+constexpr auto kNewContent = MacroLibrary::WhenChangedOnDisk::kChangeTheNewContent;
+constexpr auto kSeenContent = MacroLibrary::WhenChangedOnDisk::kLeaveTheChangeOut;
 
 bool BeginsWithDecimalInteger(std::string_view text) {
   std::size_t pos = text.find_first_not_of(" \t\n\v\f\r");
@@ -36,65 +40,110 @@ MacroNode* MacroEventList::EventAt(int index) const {
   return group_ != nullptr ? group_->ChildAt(index) : nullptr;
 }
 
-EditResult MacroEventList::AddEvent(std::int32_t code, std::int32_t state, std::string_view name,
-                                    std::int64_t delay) {
-  const auto lowCode = static_cast<std::uint32_t>(code) & 0xFFU;
-  if (group_ == nullptr || lowCode == 0) {
+void MacroEventList::Rebind(const MacroNode& previousRoot) {
+  const std::optional<int> row = previousRoot.IndexOf(group_);
+  if (!row || group_->library() == nullptr) {
+    return;
+  }
+  const std::optional<std::string> name = group_->Attribute(kNameAttribute);
+  const MacroLibrary& library = *group_->library();
+  MacroNode* found = library.GroupAt(*row);
+  if (found == nullptr || found->Attribute(kNameAttribute) != name) {
+    found = nullptr;
+    for (int i = 0; i < library.GroupCount() && found == nullptr; ++i) {
+      if (library.GroupAt(i)->Attribute(kNameAttribute) == name) {
+        found = library.GroupAt(i);
+      }
+    }
+  }
+  SetGroup(found);
+}
+
+EditResult MacroEventList::Edit(const Change& change, MacroLibrary::WhenChangedOnDisk whenChanged) {
+  if (group_ == nullptr || group_->library() == nullptr) {
     return {};
   }
-  group_->InsertChild(MacroNode::kLast, {{std::string(kCodeAttribute), std::to_string(lowCode)},
-                                         {std::string(kNameAttribute), std::string(name)},
-                                         {std::string(kStateAttribute), std::to_string(state)},
-                                         {std::string(kDelayAttribute), std::to_string(delay)}});
-  return SavedAfterChange();
+  // The group is looked up when the change is made: a file read again meanwhile rebinds it.
+  EditResult result = group_->library()->Update(
+      [this, &change](MacroLibrary&) { return group_ != nullptr && change(*group_); }, whenChanged);
+  if (result.changed || result.reloaded) {
+    Refresh();
+  }
+  return result;
+}
+
+bool MacroEventList::AppendEvent(MacroNode& group, std::int32_t code, std::int32_t state,
+                                 std::string_view name, std::int64_t delay) {
+  const auto lowCode = static_cast<std::uint32_t>(code) & 0xFFU;
+  if (lowCode == 0) {
+    return false;
+  }
+  group.InsertChild(MacroNode::kLast, {{std::string(kCodeAttribute), std::to_string(lowCode)},
+                                       {std::string(kNameAttribute), std::string(name)},
+                                       {std::string(kStateAttribute), std::to_string(state)},
+                                       {std::string(kDelayAttribute), std::to_string(delay)}});
+  return true;
+}
+
+EditResult MacroEventList::AddEvent(std::int32_t code, std::int32_t state, std::string_view name,
+                                    std::int64_t delay) {
+  return Edit([&](MacroNode& group) { return AppendEvent(group, code, state, name, delay); },
+              kNewContent);
 }
 
 EditResult MacroEventList::MoveUp(int index) {
-  if (group_ == nullptr || index <= 0 || !group_->MoveChild(index, index - 1)) {
+  if (index <= 0) {
     return {};
   }
-  return SavedAfterChange();
+  return Edit([index](MacroNode& group) { return group.MoveChild(index, index - 1); },
+              kSeenContent);
 }
 
 EditResult MacroEventList::MoveDown(int index) {
-  if (group_ == nullptr || index < 0 || !group_->MoveChild(index, index + 1)) {
+  if (index < 0) {
     return {};
   }
-  return SavedAfterChange();
+  return Edit([index](MacroNode& group) { return group.MoveChild(index, index + 1); },
+              kSeenContent);
 }
 
 EditResult MacroEventList::DeleteEvent(int index) {
-  if (group_ == nullptr || !group_->RemoveChild(index)) {
-    return {};
-  }
-  return SavedAfterChange();
+  return Edit([index](MacroNode& group) { return group.RemoveChild(index); }, kSeenContent);
 }
 
 EditResult MacroEventList::Clear() {
-  if (group_ == nullptr) {
-    return {};
-  }
-  group_->ClearChildren();
-  return SavedAfterChange();
+  return Edit(
+      [](MacroNode& group) {
+        group.ClearChildren();
+        return true;
+      },
+      kSeenContent);
 }
 
 MacroEventList::DelayEdit MacroEventList::EditDelay(int index, std::string_view text) {
   DelayEdit result;
-  MacroNode* event = EventAt(index);
+  const MacroNode* event = EventAt(index);
   if (event == nullptr) {
     result.shown = std::string(text);
     return result;
   }
-  const std::string stored = event->Attribute(kDelayAttribute).value_or("");
-  if (!BeginsWithDecimalInteger(text)) {
-    result.shown = stored;
+  if (!BeginsWithDecimalInteger(text) || text == event->Attribute(kDelayAttribute)) {
+    result.shown = event->Attribute(kDelayAttribute).value_or("");
     return result;
   }
-  result.shown = std::string(text);
-  if (text != stored) {
-    event->SetAttribute(kDelayAttribute, std::string(text));
-    result.edit = SavedAfterChange();
-  }
+  result.edit = Edit(
+      [index, text](MacroNode& group) {
+        MacroNode* changed = group.ChildAt(index);
+        if (changed != nullptr) {
+          changed->SetAttribute(kDelayAttribute, std::string(text));
+        }
+        return changed != nullptr;
+      },
+      kSeenContent);
+  const MacroNode* shown = EventAt(index);
+  result.shown = result.edit.changed || shown == nullptr
+                     ? std::string(text)
+                     : shown->Attribute(kDelayAttribute).value_or("");
   return result;
 }
 
@@ -111,12 +160,6 @@ std::string_view MacroEventList::StateText(const MacroNode& event) {
     return kKeyDownText;
   }
   return state == 1 ? kKeyUpText : kReplaceText;
-}
-
-EditResult MacroEventList::SavedAfterChange() {
-  EditResult result{true, group_->SaveOwner()};
-  Refresh();
-  return result;
 }
 
 }  // namespace keyloom::macro

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <string>
+#include <system_error>
 #include <utility>
+#include <vector>
 
 #include <pugixml.hpp>
 
+#include "macro/DataFolderLock.h"
 #include "macro/UserFiles.h"
 #include "macro/XmlFiles.h"
 
@@ -18,6 +21,9 @@ constexpr const char* kGroupElement = "items";
 constexpr const char* kEventElement = "item";
 
 constexpr std::u8string_view kMacroFileExtension = u8"mcr";
+
+// The names of left-out elements that a message lists at most.
+constexpr std::size_t kLeftOutNamesShown = 5;
 constexpr std::string_view kNewGroupNamePrefix = "Group ";
 
 // An event's attributes in the order they are written, with what the reader puts in for each
@@ -89,34 +95,85 @@ void AppendAttribute(std::string& text, std::string_view name, std::string_view 
 MacroLibrary::MacroLibrary(std::filesystem::path path) : path_(std::move(path)) {}
 
 OpenReport MacroLibrary::Open(std::chrono::system_clock::time_point now) {
+  // A folder where no lock file can be made is read all the same: reading loses nothing.
+  const std::optional<DataFolderLock> lock =
+      path_.empty() ? std::nullopt : std::make_optional<DataFolderLock>(path_.parent_path());
   saveRefusal_.reset();
-  const LoadResult loaded = Load(path_);
-  if (loaded.status == LoadResult::Status::kMissing) {
-    return {};
+  onDisk_.reset();
+  return ReadAgainIfChanged(now).report;
+}
+
+MacroLibrary::Reread MacroLibrary::ReadAgainIfChanged(std::chrono::system_clock::time_point now) {
+  Reread reread;
+  FileBytes read = ReadUserFile(path_);
+  if (read.status == LoadResult::Status::kMissing) {
+    // Gone (moved aside by another program, or removed): the next save writes what this object
+    // holds.
+    onDisk_.reset();
+    saveRefusal_.reset();
+    return reread;
+  }
+  if (read.status == LoadResult::Status::kLoaded && onDisk_ == read.bytes) {
+    return reread;
+  }
+  saveRefusal_.reset();
+  MacroNode incoming{this, nullptr};
+  LoadResult loaded;
+  loaded.status = read.status;
+  loaded.error = read.error;
+  if (read.status == LoadResult::Status::kLoaded) {
+    loaded = ParseGroups(incoming, read.bytes);
+    if (loaded.status == LoadResult::Status::kMalformed) {
+      loaded.error = path_.string() + " is " + loaded.error;
+    }
   }
   if (!loaded.ok()) {
-    OpenReport report = KeepUnreadableFileAside(path_, loaded.error, now);
-    if (!report.keptAs) {
-      saveRefusal_ = report.problem;
+    // The library keeps what it holds: empty when just opened, else the last content read or
+    // saved, which the next save puts back in place of the broken file.
+    reread.report = KeepUnreadableFileAside(path_, loaded, now);
+    if (reread.report.keptAs) {
+      onDisk_.reset();
+    } else {
+      saveRefusal_ = reread.report.problem;
+      onDisk_ = std::move(read.bytes);
     }
-    return report;
+    return reread;
   }
-  if (loaded.skippedGroups == 0) {
-    return {};
+  onDisk_ = std::move(read.bytes);
+  TakeGroups(incoming);
+  reread.reloaded = true;
+  if (!loaded.partlyRead()) {
+    return reread;
   }
-  OpenReport report;
-  const std::string left = std::to_string(loaded.skippedGroups) + " group(s) of " + path_.string() +
-                           " have no \"name\" attribute and were left out";
+  const std::string left = LeftOutText(path_, loaded);
   const AsideResult aside = CopyFileAside(path_, kPartlyReadLabel, now);
   if (aside.result.ok()) {
-    report.keptAs = aside.keptAs;
-    report.problem = left + "; the file as it was is kept as " + aside.keptAs.string();
+    reread.report.keptAs = aside.keptAs;
+    reread.report.problem = left + "; the file as it was is kept as " + aside.keptAs.string();
   } else {
-    report.problem = left + "; " + aside.result.error() +
-                     ", so nothing will be saved over it until it is repaired or removed";
-    saveRefusal_ = report.problem;
+    reread.report.problem = left + "; " + aside.result.error() +
+                            ", so nothing will be saved over it until it is repaired or removed";
+    saveRefusal_ = reread.report.problem;
   }
-  return report;
+  return reread;
+}
+
+void MacroLibrary::SwapGroups(MacroNode& other) {
+  root_.children_.swap(other.children_);
+  for (const auto& group : root_.children_) {
+    group->parent_ = &root_;
+  }
+  for (const auto& group : other.children_) {
+    group->parent_ = &other;
+  }
+  root_.ClearAttributes();
+}
+
+void MacroLibrary::TakeGroups(MacroNode& root) {
+  SwapGroups(root);
+  if (reloaded_) {
+    reloaded_(root);
+  }
 }
 
 LoadResult MacroLibrary::Load(const std::filesystem::path& file) {
@@ -124,13 +181,32 @@ LoadResult MacroLibrary::Load(const std::filesystem::path& file) {
 }
 
 LoadResult MacroLibrary::LoadBuffer(std::string_view bytes) {
+  MacroNode incoming{this, nullptr};
+  LoadResult loaded = ParseGroups(incoming, bytes);
+  if (loaded.ok()) {
+    SwapGroups(incoming);
+  }
+  return loaded;
+}
+
+LoadResult MacroLibrary::ParseGroups(MacroNode& root, std::string_view bytes) {
   pugi::xml_document document;
   LoadResult loaded = xml::Parse(document, bytes, EncodingOf(bytes));
   if (!loaded.ok()) {
     return loaded;
   }
-  Clear();
-  for (const pugi::xml_node groupElement : document.child(kLibraryElement).children()) {
+  pugi::xml_node library;
+  for (const pugi::xml_node element : document.children()) {
+    if (element.type() != pugi::node_element) {
+      continue;
+    }
+    if (!library && std::string_view(element.name()) == kLibraryElement) {
+      library = element;
+    } else {
+      loaded.leftOutElements.emplace_back(element.name());
+    }
+  }
+  for (const pugi::xml_node groupElement : library.children()) {
     if (groupElement.type() != pugi::node_element) {
       continue;
     }
@@ -140,7 +216,7 @@ LoadResult MacroLibrary::LoadBuffer(std::string_view bytes) {
       continue;
     }
     MacroNode* group =
-        root_.InsertChild(MacroNode::kLast, {{std::string(kNameAttribute), name.value()}});
+        root.InsertChild(MacroNode::kLast, {{std::string(kNameAttribute), name.value()}});
     for (const pugi::xml_node eventElement : groupElement.children()) {
       if (eventElement.type() != pugi::node_element) {
         continue;
@@ -154,6 +230,34 @@ LoadResult MacroLibrary::LoadBuffer(std::string_view bytes) {
     }
   }
   return loaded;
+}
+
+std::string MacroLibrary::LeftOutText(const std::filesystem::path& file, const LoadResult& loaded) {
+  if (!loaded.partlyRead()) {
+    return {};
+  }
+  std::string text = file.string() + " was read only in part: ";
+  if (loaded.skippedGroups > 0) {
+    text += std::to_string(loaded.skippedGroups) + " group(s) without a \"name\" attribute";
+  }
+  if (!loaded.leftOutElements.empty()) {
+    if (loaded.skippedGroups > 0) {
+      text += " and ";
+    }
+    text += std::to_string(loaded.leftOutElements.size()) +
+            " element(s) at the top other than the first <" + kLibraryElement + "> (";
+    std::vector<std::string_view> names;
+    for (const std::string& name : loaded.leftOutElements) {
+      if (std::ranges::find(names, name) == names.end()) {
+        names.push_back(name);
+      }
+    }
+    for (std::size_t i = 0; i < names.size() && i < kLeftOutNamesShown; ++i) {
+      text += (i == 0 ? "<" : ", <") + std::string(names[i]) + ">";
+    }
+    text += names.size() > kLeftOutNamesShown ? ", ...)" : ")";
+  }
+  return text + " were left out";
 }
 
 std::string MacroLibrary::ToXml() const {
@@ -216,10 +320,53 @@ FileResult MacroLibrary::Save(const std::filesystem::path& file) const {
   if (file.empty()) {
     return FileResult::Failed("the macro library has no file to be saved to");
   }
-  if (saveRefusal_ && file == path_) {
+  if (file != path_) {
+    return WriteFileAtomically(file, ToXml());
+  }
+  const DataFolderLock lock(path_.parent_path());
+  if (!lock.held()) {
+    return lock.result();
+  }
+  return SaveOwnFileLocked();
+}
+
+FileResult MacroLibrary::SaveOwnFileLocked() const {
+  if (path_.empty()) {
+    return FileResult::Failed("the macro library has no file to be saved to");
+  }
+  if (saveRefusal_) {
     return FileResult::Failed("not saved: " + *saveRefusal_);
   }
-  return WriteFileAtomically(file, ToXml());
+  std::string text = ToXml();
+  FileResult saved = WriteFileAtomically(path_, text);
+  if (saved.ok()) {
+    onDisk_ = std::move(text);
+  }
+  return saved;
+}
+
+EditResult MacroLibrary::Update(const Change& change, WhenChangedOnDisk whenChanged,
+                                std::chrono::system_clock::time_point now) {
+  EditResult result;
+  if (path_.empty()) {
+    result.changed = change(*this);
+    result.saved = result.changed ? SaveOwnFileLocked() : FileResult();
+    return result;
+  }
+  const DataFolderLock lock(path_.parent_path());
+  if (lock.held()) {
+    Reread reread = ReadAgainIfChanged(now);
+    result.reloaded = reread.reloaded;
+    result.reread = std::move(reread.report);
+    if (result.reloaded && whenChanged == WhenChangedOnDisk::kLeaveTheChangeOut) {
+      return result;
+    }
+  }
+  result.changed = change(*this);
+  if (result.changed) {
+    result.saved = lock.held() ? SaveOwnFileLocked() : lock.result();
+  }
+  return result;
 }
 
 void MacroLibrary::Clear() {
@@ -228,31 +375,40 @@ void MacroLibrary::Clear() {
 }
 
 EditResult MacroLibrary::AddGroup() {
-  return AddNamedGroup(std::string(kNewGroupNamePrefix) + std::to_string(GroupCount()));
+  return Update([](MacroLibrary& library) {
+    library.root_.InsertChild(MacroNode::kLast, {{std::string(kNameAttribute),
+                                                  std::string(kNewGroupNamePrefix) +
+                                                      std::to_string(library.GroupCount())}});
+    return true;
+  });
 }
 
 EditResult MacroLibrary::AddNamedGroup(std::string_view name) {
   if (name.empty()) {
     return {};
   }
-  root_.InsertChild(MacroNode::kLast, {{std::string(kNameAttribute), std::string(name)}});
-  return {true, SaveToOwnFile()};
+  return Update([name](MacroLibrary& library) {
+    library.root_.InsertChild(MacroNode::kLast, {{std::string(kNameAttribute), std::string(name)}});
+    return true;
+  });
 }
 
 EditResult MacroLibrary::RemoveGroup(int index) {
-  if (!root_.RemoveChild(index)) {
-    return {};
-  }
-  return {true, SaveToOwnFile()};
+  return Update([index](MacroLibrary& library) { return library.root_.RemoveChild(index); },
+                WhenChangedOnDisk::kLeaveTheChangeOut);
 }
 
 EditResult MacroLibrary::RenameGroup(int index, std::string_view name) {
-  MacroNode* group = GroupAt(index);
-  if (group == nullptr || group->Attribute(kNameAttribute) == name) {
-    return {};
-  }
-  group->SetAttribute(kNameAttribute, std::string(name));
-  return {true, SaveToOwnFile()};
+  return Update(
+      [index, name](MacroLibrary& library) {
+        MacroNode* group = library.GroupAt(index);
+        if (group == nullptr || group->Attribute(kNameAttribute) == name) {
+          return false;
+        }
+        group->SetAttribute(kNameAttribute, std::string(name));
+        return true;
+      },
+      WhenChangedOnDisk::kLeaveTheChangeOut);
 }
 
 bool MacroLibrary::IsMacroFileName(const std::filesystem::path& file) {
@@ -273,17 +429,35 @@ MacroLibrary::ImportResult MacroLibrary::Import(const std::filesystem::path& fil
     imported.error = file.string() + " is not a .mcr file";
     return imported;
   }
-  // Read once aside, so that the library file is copied only for a file that will replace it.
-  MacroLibrary incoming;
-  if (LoadResult checked = incoming.Load(file); !checked.ok()) {
+  MacroNode incoming{this, nullptr};
+  const LoadResult loaded = LoadUserFile(
+      file, [this, &incoming](std::string_view bytes) { return ParseGroups(incoming, bytes); });
+  if (!loaded.ok()) {
     imported.status = Status::kNotRead;
-    imported.error = checked.status == LoadResult::Status::kMissing
+    imported.error = loaded.status == LoadResult::Status::kMissing
                          ? file.string() + " does not exist"
-                         : std::move(checked.error);
+                         : loaded.error;
     return imported;
   }
+  imported.leftOut = LeftOutText(file, loaded);
+  if (incoming.ChildCount() == 0) {
+    imported.status = Status::kNoGroups;
+    imported.error = file.string() + " holds no macro group" +
+                     (imported.leftOut.empty() ? std::string() : " (" + imported.leftOut + ")");
+    return imported;
+  }
+  const std::optional<DataFolderLock> lock =
+      path_.empty() ? std::nullopt : std::make_optional<DataFolderLock>(path_.parent_path());
+  if (lock && !lock->held()) {
+    imported.status = Status::kNotKept;
+    imported.error = lock->result().error();
+    return imported;
+  }
+  if (lock) {
+    imported.reloaded = ReadAgainIfChanged(now).reloaded;
+  }
   std::error_code error;
-  if (std::filesystem::exists(path_, error)) {
+  if (!path_.empty() && std::filesystem::exists(path_, error)) {
     const AsideResult aside = CopyFileAside(path_, kBeforeImportLabel, now);
     if (!aside.result.ok()) {
       imported.status = Status::kNotKept;
@@ -292,14 +466,8 @@ MacroLibrary::ImportResult MacroLibrary::Import(const std::filesystem::path& fil
     }
     imported.previousKeptAs = aside.keptAs;
   }
-  const LoadResult loaded = Load(file);
-  if (!loaded.ok()) {
-    imported.status = Status::kNotRead;
-    imported.error = loaded.error;
-    return imported;
-  }
-  imported.skippedGroups = loaded.skippedGroups;
-  if (const FileResult saved = SaveToOwnFile(); !saved.ok()) {
+  SwapGroups(incoming);
+  if (const FileResult saved = SaveOwnFileLocked(); !saved.ok()) {
     imported.status = Status::kNotSaved;
     imported.error = saved.error();
   }

@@ -4,8 +4,6 @@
 #include <iterator>
 #include <utility>
 
-#include "macro/MacroLibrary.h"
-
 namespace keyloom::macro {
 
 MacroNode* MacroNode::ChildAt(int index) const {
@@ -73,13 +71,6 @@ void MacroNode::SetAttribute(std::string_view name, std::string value) {
   } else {
     attributes_.emplace(std::string(name), std::move(value));
   }
-}
-
-FileResult MacroNode::SaveOwner() const {
-  if (library_ == nullptr) {
-    return FileResult::Failed("the macro belongs to no library");
-  }
-  return library_->SaveToOwnFile();
 }
 
 }  // namespace keyloom::macro

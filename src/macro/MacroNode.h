@@ -9,8 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "macro/FileResult.h"
-
 namespace keyloom::macro {
 
 class MacroLibrary;
@@ -29,9 +27,10 @@ inline constexpr std::string_view kStateAttribute = "state";
 inline constexpr std::string_view kDelayAttribute = "delay";
 
 // One node of a macro library: the root (its children are the groups), a group (its children
-// are the events) or an event (no children). Every node belongs to one library, which any edit
-// can save, and knows its parent. Nodes are neither copied nor moved, so references to them stay
-// valid until they are removed.
+// are the events) or an event (no children). Every node belongs to one library, through which
+// edits are saved (MacroLibrary::Update), and knows its parent. Nodes are neither copied nor
+// moved, so references to them stay valid until they are removed, or until the library reads
+// its file again (MacroLibrary::SetReloadListener).
 //
 // Child indices are ints because -1 has a meaning: "the last child" for RemoveChild and "after
 // the last child" for InsertChild and MoveChild.
@@ -81,9 +80,6 @@ class MacroNode {
 
   [[nodiscard]] const MacroAttributes& attributes() const { return attributes_; }
   void ClearAttributes() { attributes_.clear(); }
-
-  // Saves the node's library to the library's own file.
-  [[nodiscard]] FileResult SaveOwner() const;
 
  private:
   friend class MacroLibrary;

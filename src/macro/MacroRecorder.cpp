@@ -58,20 +58,25 @@ bool MacroRecorder::OnMacroPage(std::uint32_t message, const KeyboardEventRecord
     return true;
   }
   const std::int64_t now = clock_.NowMs();
-  if (MacroNode* last = events_.EventAt(events_.Count() - 1)) {
-    // Modes other than fixed and none measure the real delay; the dialog turns modes of 3 and
-    // above into real delays when it opens.
-    std::int64_t delay = now - lastCaptureMs_;
-    if (store_.dlymode == kFixedDelay) {
-      delay = store_.delay;
-    } else if (store_.dlymode == kNoDelay) {
-      delay = 0;
-    }
-    // In memory; the save that follows the new event writes it.
-    last->SetAttribute(kDelayAttribute, std::to_string(delay));
+  // Modes other than fixed and none measure the real delay; the dialog turns modes of 3 and
+  // above into real delays when it opens.
+  std::int64_t delay = now - lastCaptureMs_;
+  if (store_.dlymode == kFixedDelay) {
+    delay = store_.delay;
+  } else if (store_.dlymode == kNoDelay) {
+    delay = 0;
   }
-  const EditResult added = events_.AddEvent(*usage, down ? kPressedState : kReleasedState,
-                                            NameFromUsage(*usage).value_or(""), 0);
+  // The event before gets its delay in the same update that appends the new one, so that both
+  // reach the file together.
+  const EditResult added = events_.Edit(
+      [&](MacroNode& group) {
+        if (MacroNode* last = group.ChildAt(group.ChildCount() - 1)) {
+          last->SetAttribute(kDelayAttribute, std::to_string(delay));
+        }
+        return MacroEventList::AppendEvent(group, *usage, down ? kPressedState : kReleasedState,
+                                           NameFromUsage(*usage).value_or(""), 0);
+      },
+      MacroLibrary::WhenChangedOnDisk::kChangeTheNewContent);
   if (added.changed) {
     lastSave_ = added.saved;
   }

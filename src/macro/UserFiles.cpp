@@ -2,9 +2,10 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <fstream>
+#include <optional>
 #include <random>
 #include <system_error>
+#include <utility>
 
 #include "macro/UserFilesPlatform.h"
 
@@ -39,6 +40,54 @@ std::string Timestamp(std::chrono::system_clock::time_point now) {
 // Enough for every attempt to find a free name unless something is badly wrong.
 constexpr int kAsideAttempts = 1000;
 
+// Links followed at most on the way to the file a link leads to; a longer chain is a loop.
+constexpr int kMostLinks = 40;
+
+// The file that `file` names once every symbolic link on the way is followed, the last one
+// possibly not there yet. A link that cannot be read ends the walk where it stands.
+std::filesystem::path FinalTarget(std::filesystem::path file) {
+  for (int hop = 0; hop < kMostLinks; ++hop) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(file, error))) {
+      return file;
+    }
+    const std::filesystem::path target = std::filesystem::read_symlink(file, error);
+    if (error) {
+      return file;
+    }
+    file = target.is_absolute() ? target : file.parent_path() / target;
+  }
+  return file;
+}
+
+// A copy of `file` already kept under `label` whose content is `bytes`.
+std::optional<std::filesystem::path> CopyWithContent(const std::filesystem::path& file,
+                                                     std::string_view label,
+                                                     std::string_view bytes) {
+  std::string prefix = file.stem().string();
+  prefix += '.';
+  prefix += label;
+  prefix += '-';
+  const std::string extension = file.extension().string();
+  std::error_code error;
+  const std::filesystem::path folder =
+      file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+       entry.increment(error)) {
+    const std::string name = entry->path().filename().string();
+    std::error_code sizeError;
+    if (!name.starts_with(prefix) || !name.ends_with(extension) ||
+        entry->file_size(sizeError) != bytes.size() || sizeError) {
+      continue;
+    }
+    const FileBytes kept = ReadUserFile(entry->path());
+    if (kept.status == LoadResult::Status::kLoaded && kept.bytes == bytes) {
+      return entry->path();
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 FileBytes ReadUserFile(const std::filesystem::path& file) {
@@ -54,30 +103,28 @@ FileBytes ReadUserFile(const std::filesystem::path& file) {
     read.error = file.string() + " cannot be read: " + error.message();
     return read;
   }
+  read.status = LoadResult::Status::kUnusable;
   if (!std::filesystem::is_regular_file(status)) {
     read.error = file.string() + " is not a regular file";
     return read;
   }
+  const std::string tooLarge = file.string() + " is larger than " +
+                               std::to_string(kLargestUserFile / (std::uintmax_t{1024} * 1024)) +
+                               " MiB";
   const std::uintmax_t size = std::filesystem::file_size(file, error);
-  if (error) {
-    read.error = file.string() + " cannot be read: " + error.message();
+  if (!error && size > kLargestUserFile) {
+    read.error = tooLarge;
     return read;
   }
-  if (size > kLargestUserFile) {
-    read.error = file.string() + " is larger than " +
-                 std::to_string(kLargestUserFile / (1024U * 1024U)) + " MiB";
+  std::string reason;
+  if (!platform::ReadWholeFile(file, kLargestUserFile, read.bytes, reason)) {
+    read.status = LoadResult::Status::kUnreadable;
+    read.error = file.string() + " cannot be read: " + reason;
     return read;
   }
-  std::ifstream stream(file, std::ios::binary);
-  if (!stream) {
-    read.error = file.string() + " cannot be opened for reading";
-    return read;
-  }
-  read.bytes.resize(static_cast<std::size_t>(size));
-  stream.read(read.bytes.data(), static_cast<std::streamsize>(read.bytes.size()));
-  if (static_cast<std::uintmax_t>(stream.gcount()) != size) {
+  if (read.bytes.size() > kLargestUserFile) {
     read.bytes.clear();
-    read.error = file.string() + " could not be read to its end";
+    read.error = tooLarge;
     return read;
   }
   read.status = LoadResult::Status::kLoaded;
@@ -104,14 +151,16 @@ FileResult WriteFileAtomically(const std::filesystem::path& target, std::string_
   if (target.empty() || !target.has_filename()) {
     return FileResult::Failed("no file name to save to");
   }
-  std::filesystem::path temporary = target;
+  const std::filesystem::path file = FinalTarget(target);
+  std::filesystem::path temporary = file;
   temporary += ".";
   temporary += RandomSuffix();
   temporary += ".tmp";
-  if (FileResult written = platform::WriteNewFileDurably(temporary, bytes, target); !written.ok()) {
-    return written;
+  std::string error;
+  if (platform::WriteNewFileDurably(temporary, bytes, file, error) != platform::Outcome::kDone) {
+    return FileResult::Failed(error.empty() ? "cannot create " + temporary.string() : error);
   }
-  if (FileResult replaced = platform::MoveFileOver(temporary, target); !replaced.ok()) {
+  if (FileResult replaced = platform::MoveFileOver(temporary, file); !replaced.ok()) {
     std::error_code ignored;
     std::filesystem::remove(temporary, ignored);
     return replaced;
@@ -142,12 +191,12 @@ AsideResult MoveFileAside(const std::filesystem::path& file, std::string_view la
   for (int attempt = 1; attempt <= kAsideAttempts; ++attempt) {
     const std::filesystem::path candidate = AsideName(file, label, now, attempt);
     switch (platform::RenameWithoutReplacing(file, candidate, error)) {
-      case platform::RenameOutcome::kDone:
+      case platform::Outcome::kDone:
         aside.keptAs = candidate;
         return aside;
-      case platform::RenameOutcome::kTargetExists:
+      case platform::Outcome::kTargetExists:
         continue;
-      case platform::RenameOutcome::kFailed:
+      case platform::Outcome::kFailed:
         aside.result = FileResult::Failed("cannot move " + file.string() + " aside: " + error);
         return aside;
     }
@@ -160,18 +209,29 @@ AsideResult MoveFileAside(const std::filesystem::path& file, std::string_view la
 AsideResult CopyFileAside(const std::filesystem::path& file, std::string_view label,
                           std::chrono::system_clock::time_point now) {
   AsideResult aside;
+  const FileBytes read = ReadUserFile(file);
+  if (read.status != LoadResult::Status::kLoaded) {
+    aside.result = FileResult::Failed(
+        "cannot copy " + file.string() + " aside: " +
+        (read.status == LoadResult::Status::kMissing ? "it does not exist" : read.error));
+    return aside;
+  }
+  if (auto kept = CopyWithContent(file, label, read.bytes)) {
+    aside.keptAs = std::move(*kept);
+    return aside;
+  }
   for (int attempt = 1; attempt <= kAsideAttempts; ++attempt) {
     const std::filesystem::path candidate = AsideName(file, label, now, attempt);
-    std::error_code error;
-    // Without an overwrite option the copy fails on an existing file.
-    if (std::filesystem::copy_file(file, candidate, std::filesystem::copy_options::none, error)) {
-      aside.keptAs = candidate;
-      return aside;
-    }
-    if (error != std::errc::file_exists) {
-      aside.result =
-          FileResult::Failed("cannot copy " + file.string() + " aside: " + error.message());
-      return aside;
+    std::string error;
+    switch (platform::WriteNewFileDurably(candidate, read.bytes, file, error)) {
+      case platform::Outcome::kDone:
+        aside.keptAs = candidate;
+        return aside;
+      case platform::Outcome::kTargetExists:
+        continue;
+      case platform::Outcome::kFailed:
+        aside.result = FileResult::Failed("cannot copy " + file.string() + " aside: " + error);
+        return aside;
     }
   }
   aside.result =
@@ -179,17 +239,22 @@ AsideResult CopyFileAside(const std::filesystem::path& file, std::string_view la
   return aside;
 }
 
-OpenReport KeepUnreadableFileAside(const std::filesystem::path& file, const std::string& reason,
+OpenReport KeepUnreadableFileAside(const std::filesystem::path& file, const LoadResult& loaded,
                                    std::chrono::system_clock::time_point now) {
+  constexpr std::string_view kNotOverwritten =
+      ", so nothing will be saved over it until it is repaired or removed";
   OpenReport report;
+  if (loaded.status == LoadResult::Status::kUnreadable) {
+    report.problem = loaded.error + "; it is left where it is" + std::string(kNotOverwritten);
+    return report;
+  }
   const AsideResult aside = MoveFileAside(file, kBrokenLabel, now);
   if (aside.result.ok()) {
     report.keptAs = aside.keptAs;
     report.problem =
-        reason + "; it was kept as " + aside.keptAs.string() + " and a new one is started";
+        loaded.error + "; it was kept as " + aside.keptAs.string() + " and a new one is started";
   } else {
-    report.problem = reason + "; " + aside.result.error() +
-                     ", so nothing will be saved over it until it is repaired or removed";
+    report.problem = loaded.error + "; " + aside.result.error() + std::string(kNotOverwritten);
   }
   return report;
 }

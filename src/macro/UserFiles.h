@@ -17,15 +17,15 @@ namespace keyloom::macro {
 
 // Files above this size are refused as unreadable rather than read into memory; a library of
 // that size would hold millions of events.
-inline constexpr std::uintmax_t kLargestUserFile = 256U * 1024U * 1024U;
+inline constexpr std::uintmax_t kLargestUserFile = std::uintmax_t{256} * 1024 * 1024;
 
 // The names of the kept copies: "<stem>.<label>-YYYYMMDD-HHMMSS<extension>".
 inline constexpr std::string_view kBrokenLabel = "broken";
 inline constexpr std::string_view kBeforeImportLabel = "before-import";
 
-// The whole content of a file. kMissing when nothing of that name exists; kUnreadable (with the
-// reason) for a folder or device, a file that cannot be opened or read, or one above
-// kLargestUserFile.
+// The whole content of a file. kMissing when nothing of that name exists (a link to nothing
+// included); kUnreadable (with the reason) for a file that cannot be opened or read; kUnusable
+// for a folder or device, or a file above kLargestUserFile.
 struct FileBytes {
   LoadResult::Status status = LoadResult::Status::kMissing;
   std::string bytes;
@@ -41,9 +41,11 @@ struct FileBytes {
 // Replaces the content of `target` so that at every moment, a crash, a killed process or a full
 // disk included, the file holds either its whole old content or the whole new one: the bytes go
 // to a new file "<name>.<random>.tmp" in the same folder, are flushed to the disk, and that file
-// is renamed over the target. The new file keeps the permissions of the one it replaces. On
-// failure the target is untouched and the temporary file removed; only a process killed between
-// writing and renaming leaves a temporary file behind.
+// is renamed over the target. The new file keeps the permissions of the one it replaces. A
+// target that is a symbolic link (a library kept with the user's dotfiles) stays one: the file
+// it leads to is replaced, the temporary file made beside that one. On failure the target is
+// untouched and the temporary file removed; only a process killed between writing and renaming
+// leaves a temporary file behind.
 [[nodiscard]] FileResult WriteFileAtomically(const std::filesystem::path& target,
                                              std::string_view bytes);
 
@@ -64,15 +66,19 @@ struct AsideResult {
 [[nodiscard]] AsideResult MoveFileAside(const std::filesystem::path& file, std::string_view label,
                                         std::chrono::system_clock::time_point now);
 
-// The same, but copies the file and leaves it where it is.
+// The same, but copies the file and leaves it where it is; the copy is written and flushed like a
+// save, and one that fails part-way (a full disk) is removed. A copy under the same label with
+// the same content as the file already there is kept as it is, and no new one is made.
 [[nodiscard]] AsideResult CopyFileAside(const std::filesystem::path& file, std::string_view label,
                                         std::chrono::system_clock::time_point now);
 
-// For an own file that exists but could not be read (`reason` says why): moves it aside as
-// kBrokenLabel and reports where. When it cannot be moved, the report says that nothing will be
-// saved over it, and keptAs stays empty: the caller must then refuse to save to `file`.
+// For an own file that exists but was not loaded (`loaded` says why): a file that is not well
+// formed or cannot be used is moved aside as kBrokenLabel, and the report says where. A file
+// that could not be opened or read may well be whole and is left where it is. Either way, when
+// the file is still in place, the report says that nothing will be saved over it, and keptAs
+// stays empty: the caller must then refuse to save to `file`.
 [[nodiscard]] OpenReport KeepUnreadableFileAside(const std::filesystem::path& file,
-                                                 const std::string& reason,
+                                                 const LoadResult& loaded,
                                                  std::chrono::system_clock::time_point now);
 
 }  // namespace keyloom::macro

@@ -15,7 +15,14 @@ namespace keyloom::macro::platform {
 namespace {
 
 std::string Reason(int error) {
-  return std::system_category().message(error);
+  if (error == ENOSPC) {
+    return "no space left on the device";
+  }
+  std::string text = std::system_category().message(error);
+  if (!text.empty() && text.front() >= 'A' && text.front() <= 'Z') {
+    text.front() = static_cast<char>(text.front() - 'A' + 'a');
+  }
+  return text;
 }
 
 // Writes everything, going on after a short write or an interrupted call.
@@ -35,12 +42,54 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-FileResult WriteNewFileDurably(const std::filesystem::path& file, std::string_view bytes,
-                               const std::filesystem::path& permissionsFrom) {
+std::string LastErrorReason() {
+  return Reason(errno);
+}
+
+bool ReadWholeFile(const std::filesystem::path& file, std::size_t limit, std::string& bytes,
+                   std::string& error) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = Reason(errno);
+    return false;
+  }
+  bytes.clear();
+  constexpr std::size_t kPiece = 65536;
+  int failure = 0;
+  while (bytes.size() <= limit) {
+    const std::size_t had = bytes.size();
+    bytes.resize(had + kPiece);
+    const ssize_t got = ::read(fd, bytes.data() + had, kPiece);
+    if (got < 0 && errno == EINTR) {
+      bytes.resize(had);
+      continue;
+    }
+    if (got <= 0) {
+      failure = got < 0 ? errno : 0;
+      bytes.resize(had);
+      break;
+    }
+    bytes.resize(had + static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  if (failure != 0) {
+    bytes.clear();
+    error = Reason(failure);
+    return false;
+  }
+  return true;
+}
+
+Outcome WriteNewFileDurably(const std::filesystem::path& file, std::string_view bytes,
+                            const std::filesystem::path& permissionsFrom, std::string& error) {
   constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
   const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
   if (fd < 0) {
-    return FileResult::Failed("cannot create " + file.string() + ": " + Reason(errno));
+    if (errno == EEXIST) {
+      return Outcome::kTargetExists;
+    }
+    error = "cannot create " + file.string() + ": " + Reason(errno);
+    return Outcome::kFailed;
   }
   // A file the user made private stays private. Failing to copy the bits leaves the umask's,
   // which is no reason to refuse the save.
@@ -48,18 +97,19 @@ FileResult WriteNewFileDurably(const std::filesystem::path& file, std::string_vi
   if (::stat(permissionsFrom.c_str(), &old) == 0) {
     ::fchmod(fd, old.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO));
   }
-  int error = 0;
+  int failure = 0;
   if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
-    error = errno;
+    failure = errno;
   }
-  if (::close(fd) != 0 && error == 0) {
-    error = errno;
+  if (::close(fd) != 0 && failure == 0) {
+    failure = errno;
   }
-  if (error != 0) {
+  if (failure != 0) {
     ::unlink(file.c_str());
-    return FileResult::Failed("cannot write " + file.string() + ": " + Reason(error));
+    error = "cannot write " + file.string() + ": " + Reason(failure);
+    return Outcome::kFailed;
   }
-  return {};
+  return Outcome::kDone;
 }
 
 FileResult MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -69,29 +119,29 @@ FileResult MoveFileOver(const std::filesystem::path& from, const std::filesystem
   return {};
 }
 
-RenameOutcome RenameWithoutReplacing(const std::filesystem::path& from,
-                                     const std::filesystem::path& to, std::string& error) {
+Outcome RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
+                               std::string& error) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-    return RenameOutcome::kDone;
+    return Outcome::kDone;
   }
   if (errno == EEXIST) {
-    return RenameOutcome::kTargetExists;
+    return Outcome::kTargetExists;
   }
   if (errno != EINVAL && errno != ENOSYS) {
     error = Reason(errno);
-    return RenameOutcome::kFailed;
+    return Outcome::kFailed;
   }
   // The file system cannot rename without replacing (some network and FUSE file systems): check
   // first, which leaves only a short window to a file made by another program at the same moment.
   struct stat existing {};
   if (::lstat(to.c_str(), &existing) == 0) {
-    return RenameOutcome::kTargetExists;
+    return Outcome::kTargetExists;
   }
   if (::rename(from.c_str(), to.c_str()) != 0) {
     error = Reason(errno);
-    return RenameOutcome::kFailed;
+    return Outcome::kFailed;
   }
-  return RenameOutcome::kDone;
+  return Outcome::kDone;
 }
 
 }  // namespace keyloom::macro::platform

@@ -10,8 +10,14 @@ namespace keyloom::macro::platform {
 namespace {
 
 std::string Reason(DWORD error) {
-  return std::system_category().message(static_cast<int>(error)) + " (error " +
-         std::to_string(error) + ")";
+  if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) {
+    return "no space left on the device";
+  }
+  std::string text = std::system_category().message(static_cast<int>(error));
+  if (!text.empty() && text.front() >= 'A' && text.front() <= 'Z') {
+    text.front() = static_cast<char>(text.front() - 'A' + 'a');
+  }
+  return text + " (error " + std::to_string(error) + ")";
 }
 
 // Writes everything in pieces that a DWORD can count.
@@ -31,25 +37,70 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 
 }  // namespace
 
+std::string LastErrorReason() {
+  return Reason(::GetLastError());
+}
+
+bool ReadWholeFile(const std::filesystem::path& file, std::size_t limit, std::string& bytes,
+                   std::string& error) {
+  const HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    error = Reason(::GetLastError());
+    return false;
+  }
+  bytes.clear();
+  constexpr DWORD kPiece = 65536;
+  DWORD failure = ERROR_SUCCESS;
+  while (bytes.size() <= limit) {
+    const std::size_t had = bytes.size();
+    bytes.resize(had + kPiece);
+    DWORD got = 0;
+    if (!::ReadFile(handle, bytes.data() + had, kPiece, &got, nullptr)) {
+      failure = ::GetLastError();
+      bytes.resize(had);
+      break;
+    }
+    bytes.resize(had + got);
+    if (got == 0) {
+      break;
+    }
+  }
+  ::CloseHandle(handle);
+  if (failure != ERROR_SUCCESS) {
+    bytes.clear();
+    error = Reason(failure);
+    return false;
+  }
+  return true;
+}
+
 // Windows has no permission bits to carry over: the new file inherits the folder's access
 // rules, as the file it replaces did.
-FileResult WriteNewFileDurably(const std::filesystem::path& file, std::string_view bytes,
-                               const std::filesystem::path&) {
+Outcome WriteNewFileDurably(const std::filesystem::path& file, std::string_view bytes,
+                            const std::filesystem::path&, std::string& error) {
   const HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    return FileResult::Failed("cannot create " + file.string() + ": " + Reason(::GetLastError()));
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) {
+      return Outcome::kTargetExists;
+    }
+    error = "cannot create " + file.string() + ": " + Reason(code);
+    return Outcome::kFailed;
   }
-  DWORD error = ERROR_SUCCESS;
+  DWORD failure = ERROR_SUCCESS;
   if (!WriteAll(handle, bytes) || !::FlushFileBuffers(handle)) {
-    error = ::GetLastError();
+    failure = ::GetLastError();
   }
   ::CloseHandle(handle);
-  if (error != ERROR_SUCCESS) {
+  if (failure != ERROR_SUCCESS) {
     ::DeleteFileW(file.c_str());
-    return FileResult::Failed("cannot write " + file.string() + ": " + Reason(error));
+    error = "cannot write " + file.string() + ": " + Reason(failure);
+    return Outcome::kFailed;
   }
-  return {};
+  return Outcome::kDone;
 }
 
 FileResult MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -59,18 +110,18 @@ FileResult MoveFileOver(const std::filesystem::path& from, const std::filesystem
   return {};
 }
 
-RenameOutcome RenameWithoutReplacing(const std::filesystem::path& from,
-                                     const std::filesystem::path& to, std::string& error) {
+Outcome RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
+                               std::string& error) {
   // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists.
   if (::MoveFileExW(from.c_str(), to.c_str(), 0)) {
-    return RenameOutcome::kDone;
+    return Outcome::kDone;
   }
   const DWORD code = ::GetLastError();
   if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
-    return RenameOutcome::kTargetExists;
+    return Outcome::kTargetExists;
   }
   error = Reason(code);
-  return RenameOutcome::kFailed;
+  return Outcome::kFailed;
 }
 
 }  // namespace keyloom::macro::platform

@@ -1,11 +1,13 @@
 #include "macro_dialog/CMacroGroupAdapter.h"
 
+#include <QScopedValueRollback>
 #include <string>
 
 #include <pugixml.hpp>
 
 #include "macro/MacroLibrary.h"
 #include "macro_dialog/IOnMacroGroupClickedListener.h"
+#include "macro_dialog/WholeText.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/widgets/SEdit.h"
@@ -14,7 +16,7 @@ namespace keyloom::macro {
 
 namespace {
 
-const QString kGroupNameEdit = QStringLiteral("group_name");
+constexpr QLatin1StringView kGroupNameEdit("group_name");
 
 std::string NameOf(const MacroNode& group) {
   return group.Attribute(kNameAttribute).value_or("");
@@ -38,14 +40,17 @@ void CMacroGroupAdapter::GetView(int position, ui::SWindow& rowView,
   const auto row = static_cast<std::uint32_t>(position);
   rowView.SetUserData(row);
   if (auto* edit = rowView.FindChildByName2<ui::SEdit>(kGroupNameEdit)) {
-    edit->Subscribe(
-        ui::kEventRichEditNotify, [this](ui::EventArgs& args) { OnNameChanged(args); }, this);
     edit->SetUserData(row);
     const MacroNode* group = library_ != nullptr ? library_->GroupAt(position) : nullptr;
-    // Setting the same text again would put the caret of a name being typed at its end.
+    // Setting the same text again would put the caret of a name being typed at its end. The name
+    // shown is no rename: a name the edit cannot hold as it is (longer than its limit, not valid
+    // UTF-8) stays in the file as it is until the user changes it.
     if (group != nullptr && edit->GetText() != QString::fromStdString(NameOf(*group))) {
-      edit->SetText(QString::fromStdString(NameOf(*group)));
+      const QScopedValueRollback showing(showing_, true);
+      ShowWholeText(*edit, QString::fromStdString(NameOf(*group)));
     }
+    edit->Subscribe(
+        ui::kEventRichEditNotify, [this](ui::EventArgs& args) { OnNameChanged(args); }, this);
   }
   rowView.Subscribe(
       ui::kEventListItemClick, [this](ui::EventArgs& args) { OnRowClicked(args); }, this);
@@ -75,7 +80,7 @@ void CMacroGroupAdapter::OnNameChanged(ui::EventArgs& args) {
     return;
   }
   args.handled = true;
-  if (library_ == nullptr) {
+  if (library_ == nullptr || showing_) {
     return;
   }
   const EditResult renamed = library_->RenameGroup(static_cast<int>(args.sender->GetUserData()),

@@ -45,6 +45,8 @@ class CMacroGroupAdapter : public ui::ListAdapterBase {
   MacroLibrary* library_;
   IOnMacroGroupClickedListener* listener_;
   SaveListener saved_;
+  // A row's name being shown, which is no rename.
+  bool showing_ = false;
 };
 
 }  // namespace keyloom::macro

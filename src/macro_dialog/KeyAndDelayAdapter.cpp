@@ -1,11 +1,13 @@
 #include "macro_dialog/KeyAndDelayAdapter.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <string>
 
 #include <pugixml.hpp>
 
 #include "controls/SEditEx.h"
+#include "macro_dialog/WholeText.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 
@@ -13,10 +15,10 @@ namespace keyloom::macro {
 
 namespace {
 
-const QString kCodeText = QStringLiteral("key_code");
-const QString kNameText = QStringLiteral("key_name");
-const QString kStateText = QStringLiteral("key_state");
-const QString kDelayEdit = QStringLiteral("key_delay");
+constexpr QLatin1StringView kCodeText("key_code");
+constexpr QLatin1StringView kNameText("key_name");
+constexpr QLatin1StringView kStateText("key_state");
+constexpr QLatin1StringView kDelayEdit("key_delay");
 
 QString AttributeText(const MacroNode& event, std::string_view attribute) {
   return QString::fromStdString(event.Attribute(attribute).value_or(""));
@@ -50,9 +52,11 @@ void KeyAndDelayAdapter::GetView(int position, ui::SWindow& rowView,
   if (auto* edit = rowView.FindChildByName2<controls::SEditEx>(kDelayEdit)) {
     edit->SetUserData(static_cast<std::uint32_t>(position));
     const QString delay = AttributeText(*event, kDelayAttribute);
-    // Setting the same text again would put the caret of a delay being typed at its end.
+    // Setting the same text again would put the caret of a delay being typed at its end. The
+    // delay shown is no edit of it.
     if (edit->GetText() != delay) {
-      edit->SetText(delay);
+      const QScopedValueRollback showing(showing_, true);
+      ShowWholeText(*edit, delay);
     }
     edit->Subscribe(
         ui::kEventRichEditNotify, [this](ui::EventArgs& args) { OnDelayChanged(args); }, this);
@@ -81,6 +85,9 @@ void KeyAndDelayAdapter::OnDelayChanged(ui::EventArgs& args) {
     return;
   }
   args.handled = true;
+  if (showing_) {
+    return;
+  }
   ui::SWindow& edit = *args.sender;
   const QString typed = edit.GetText();
   const MacroEventList::DelayEdit result =
@@ -90,7 +97,8 @@ void KeyAndDelayAdapter::OnDelayChanged(ui::EventArgs& args) {
   }
   const QString shown = QString::fromStdString(result.shown);
   if (shown != typed) {
-    edit.SetText(shown);
+    const QScopedValueRollback showing(showing_, true);
+    ShowWholeText(static_cast<ui::SEdit&>(edit), shown);
   }
 }
 

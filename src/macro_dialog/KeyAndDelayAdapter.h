@@ -44,6 +44,8 @@ class KeyAndDelayAdapter : public ui::McAdapterBase {
 
   MacroEventList events_;
   SaveListener saved_;
+  // A row's delay being shown, which is no edit.
+  bool showing_ = false;
 };
 
 }  // namespace keyloom::macro

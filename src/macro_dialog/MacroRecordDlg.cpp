@@ -5,18 +5,23 @@
 #include <utility>
 
 #include "controls/SCheckBoxEx.h"
+#include "controls/SKeyCaps.h"
 #include "controls/STabCtrl2.h"
 #include "macro/KeyNameTable.h"
+#include "macro/MacroSlotRoom.h"
 #include "macro/RecordBuilder.h"
+#include "macro/RepeatCount.h"
 #include "macro_dialog/CMacroGroupAdapter.h"
 #include "macro_dialog/FileDialogs.h"
 #include "macro_dialog/KeyAndDelayAdapter.h"
 #include "macro_dialog/KeyboardCapture.h"
+#include "macro_dialog/WholeText.h"
 #include "protocol/SteadyClock.h"
 #include "settings/AppPaths.h"
 #include "settings/NumberText.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
+#include "ui/host/SApplication.h"
 #include "ui/widgets/SCheckBox.h"
 #include "ui/widgets/SComboBox.h"
 #include "ui/widgets/SEdit.h"
@@ -29,46 +34,73 @@ namespace keyloom::macro {
 namespace {
 
 // Controls looked up by name.
-const QString kKeysText = QStringLiteral("text_recording_keys");
-const QString kPages = QStringLiteral("tab_macro_mode_selection");
-const QString kGroupList = QStringLiteral("macro_group");
-const QString kEventList = QStringLiteral("key_info");
-const QString kRepeatEdit = QStringLiteral("edit_macro_repeat_times");
-const QString kFixedDelayEdit = QStringLiteral("edit_macro_delay_time");
-const QString kRecordBox = QStringLiteral("chk_macro_record");
-const QString kSingleRecordBox = QStringLiteral("chk_single_record");
-const QString kSingleKeyText = QStringLiteral("edit_single_key");
-const QString kMediaKeys = QStringLiteral("cmb_media_keys");
-const QString kFunctionKeys = QStringLiteral("cmb_function_keys");
-const QString kFileProblem = QStringLiteral("text_file_problem");
+constexpr QLatin1StringView kKeysText("text_recording_keys");
+constexpr QLatin1StringView kPages("tab_macro_mode_selection");
+constexpr QLatin1StringView kGroupList("macro_group");
+constexpr QLatin1StringView kEventList("key_info");
+constexpr QLatin1StringView kRepeatEdit("edit_macro_repeat_times");
+constexpr QLatin1StringView kFixedDelayEdit("edit_macro_delay_time");
+constexpr QLatin1StringView kRecordBox("chk_macro_record");
+constexpr QLatin1StringView kSingleRecordBox("chk_single_record");
+constexpr QLatin1StringView kSingleKeyText("edit_single_key");
+constexpr QLatin1StringView kMediaKeys("cmb_media_keys");
+constexpr QLatin1StringView kFunctionKeys("cmb_function_keys");
+constexpr QLatin1StringView kFileProblem("text_file_problem");
+constexpr QLatin1StringView kRepeatProblem("text_repeat_problem");
+constexpr QLatin1StringView kFreeSlots("text_free_slots");
+constexpr QLatin1StringView kMediaPicture("img_media_keys");
+constexpr QLatin1StringView kShortcutPicture("img_function_keys");
 
 // The delay-mode boxes, looked up and told apart by id, in the order of DelayMode.
 constexpr std::array<int, 3> kDelayModeBoxIds = {65570, 65571, 65572};
 
 // Buttons, told apart by name.
-const QString kRestoreButton = QStringLiteral("btnRestore");
-const QString kMinimizeButton = QStringLiteral("btnMin");
-const QString kOkButton = QStringLiteral("btnOK");
-const QString kDeleteButton = QStringLiteral("btnDelete");
-const QString kCancelButton = QStringLiteral("btnCancel");
-const QString kAddGroupButton = QStringLiteral("groupAdd");
-const QString kDeleteGroupButton = QStringLiteral("groupDel");
-const QString kImportButton = QStringLiteral("groupImport");
-const QString kExportButton = QStringLiteral("groupExport");
-const QString kUpButton = QStringLiteral("item_up");
-const QString kDownButton = QStringLiteral("item_down");
-const QString kDeleteEventButton = QStringLiteral("item_delete");
-const QString kClearButton = QStringLiteral("item_clear");
+constexpr QLatin1StringView kRestoreButton("btnRestore");
+constexpr QLatin1StringView kMinimizeButton("btnMin");
+constexpr QLatin1StringView kOkButton("btnOK");
+constexpr QLatin1StringView kDeleteButton("btnDelete");
+constexpr QLatin1StringView kCancelButton("btnCancel");
+constexpr QLatin1StringView kAddGroupButton("groupAdd");
+constexpr QLatin1StringView kDeleteGroupButton("groupDel");
+constexpr QLatin1StringView kImportButton("groupImport");
+constexpr QLatin1StringView kExportButton("groupExport");
+constexpr QLatin1StringView kUpButton("item_up");
+constexpr QLatin1StringView kDownButton("item_down");
+constexpr QLatin1StringView kDeleteEventButton("item_delete");
+constexpr QLatin1StringView kClearButton("item_clear");
 
 // Texts the dialog shows; translated by the controls.
 constexpr const char* kStartRecordText = "Start record";
 constexpr const char* kStopRecordText = "Stop record";
 constexpr const char* kNotSavedText = "Your changes could not be saved.";
 constexpr const char* kNotReadText = "A file could not be read; it was kept aside.";
+constexpr const char* kNotReadLeftText = "A file could not be read; nothing is saved over it.";
 constexpr const char* kNotImportedText = "The macros could not be imported.";
+constexpr const char* kPartlyImportedText =
+    "Some groups of the file could not be read and were left out.";
 constexpr const char* kNotExportedText = "The macros could not be exported.";
+constexpr const char* kRepeatEmptyText = "Enter how many times the macro plays: 1 to 255.";
+constexpr const char* kRepeatNotANumberText = "Enter a whole number from 1 to 255.";
+constexpr const char* kRepeatTooFewText = "A macro plays at least once: enter 1 to 255.";
+constexpr const char* kRepeatTooManyText = "A macro plays at most 255 times: enter 1 to 255.";
+constexpr const char* kSlotsFreeText =
+    "Free macro slots in this profile: %1 of %2. A remap needs a free macro slot too.";
+constexpr const char* kSlotsOwnText =
+    "Free macro slots in this profile: %1 of %2. This key keeps the macro slot it has.";
+constexpr const char* kSlotsFullText =
+    "All %1 macro slots of this profile are taken. Reset another key first: a remap needs a "
+    "free macro slot too.";
+constexpr const char* kSlotsUnknownText =
+    "How many macro slots are free is not known: the keyboard's key table was not read.";
+constexpr QLatin1StringView kWarningColour("@color/warning");
 
-const QString kKeySeparator = QStringLiteral(",");
+// The glyphs of "img_media_keys": one frame for each of the media usages 0xE8-0xFB, in the
+// order of their usages.
+constexpr int kFirstMediaGlyphUsage = 0xE8;
+constexpr int kMediaGlyphCount = 20;
+constexpr std::uint32_t kUsageMask = 0xFF;
+
+constexpr QLatin1StringView kKeySeparator(",");
 
 const protocol::Clock& ProgramClock() {
   static const protocol::SteadyClock clock;
@@ -81,6 +113,75 @@ std::filesystem::path LibraryFileBeside(const AssignmentStore& store) {
 
 bool IsKeyDown(std::uint32_t message) {
   return message == kKeyDownMessage || message == kSystemKeyDownMessage;
+}
+
+// What the dialog says of a file that could not be read: kept aside, or left where it was.
+const char* NotReadText(const OpenReport& report) {
+  return report.keptAs ? kNotReadText : kNotReadLeftText;
+}
+
+const char* RepeatProblemText(RepeatCount::Problem problem) {
+  switch (problem) {
+    case RepeatCount::Problem::kEmpty:
+      return kRepeatEmptyText;
+    case RepeatCount::Problem::kNotANumber:
+      return kRepeatNotANumberText;
+    case RepeatCount::Problem::kTooFew:
+      return kRepeatTooFewText;
+    case RepeatCount::Problem::kTooMany:
+      return kRepeatTooManyText;
+    case RepeatCount::Problem::kNone:
+      break;
+  }
+  return nullptr;
+}
+
+QString Translated(const char* text) {
+  return ui::SApplication::Tr(QString::fromUtf8(text));
+}
+
+QString SlotRoomText(const MacroSlotRoom& room) {
+  const auto all = static_cast<int>(protocol::KeySlotTable::kSlotsPerHalf);
+  switch (room.state) {
+    case MacroSlotRoom::State::kFree:
+      return Translated(kSlotsFreeText).arg(room.free).arg(all);
+    case MacroSlotRoom::State::kOwnSlot:
+      return Translated(kSlotsOwnText).arg(room.free).arg(all);
+    case MacroSlotRoom::State::kFull:
+      return Translated(kSlotsFullText).arg(all);
+    case MacroSlotRoom::State::kUnknown:
+      break;
+  }
+  return Translated(kSlotsUnknownText);
+}
+
+const settings::KeyCatalogEntry* EntryAt(const std::vector<settings::KeyCatalogEntry>& entries,
+                                         int index) {
+  return index >= 0 && static_cast<std::size_t>(index) < entries.size()
+             ? &entries[static_cast<std::size_t>(index)]
+             : nullptr;
+}
+
+// A media key: its glyph (none for a usage without one) over its name; nothing for an entry
+// without codes, which chooses nothing.
+std::vector<controls::SKeyCaps::Cap> MediaKeyCaps(const settings::KeyCatalogEntry* entry) {
+  if (entry == nullptr || entry->codes.empty()) {
+    return {};
+  }
+  const int glyph =
+      static_cast<int>(static_cast<std::uint32_t>(entry->codes.front()) & kUsageMask) -
+      kFirstMediaGlyphUsage;
+  const bool known = glyph >= 0 && glyph < kMediaGlyphCount;
+  return {{ui::SApplication::Tr(QString::fromStdString(entry->name)), known ? glyph : -1}};
+}
+
+// A shortcut: one cap for each of its keys, named as ShortcutKeyName names them.
+std::vector<controls::SKeyCaps::Cap> ShortcutCaps(const settings::KeyCatalogEntry* entry) {
+  std::vector<controls::SKeyCaps::Cap> caps;
+  for (const std::int32_t code : entry != nullptr ? entry->codes : std::vector<std::int32_t>{}) {
+    caps.push_back({QString::fromStdString(ShortcutKeyName(code)), -1});
+  }
+  return caps;
 }
 
 }  // namespace
@@ -100,6 +201,7 @@ MacroRecordDlg::MacroRecordDlg(const protocol::SelectedKeys& keys,
       hook_(environment.hook != nullptr ? *environment.hook : KeyboardCapture::Hook()),
       usesProcessHook_(environment.hook == nullptr),
       config_(environment.config != nullptr ? *environment.config : settings::AppConfig::Global()),
+      keyboard_(environment.keyboard),
       library_(environment.libraryFile.empty() ? LibraryFileBeside(store_)
                                                : environment.libraryFile),
       eventsAdapter_(std::make_shared<KeyAndDelayAdapter>()),
@@ -125,6 +227,8 @@ void MacroRecordDlg::OnInitDialog() {
     eventsAdapter_->SetSaveListener([this](const FileResult& saved) { NoteLibrarySave(saved); });
     eventList_->SetAdapter(eventsAdapter_);
   }
+  library_.SetReloadListener(
+      [this](const MacroNode& previousRoot) { OnLibraryReloaded(previousRoot); });
   recorder_.ResetCaptureTime();
 
   QStringList names;
@@ -154,30 +258,29 @@ void MacroRecordDlg::OnInitDialog() {
     }
   }
 
+  // Everything is shown as the files hold it before the dialog listens to its controls:
+  // opening and looking changes no file.
   FindControls();
-  SubscribeControls();
   FillCatalogues();
   ShowStoredChoices();
-
   if (groupList_ != nullptr) {
     groupList_->SetSel(store_.groupsel);
   }
   OnMacroGroupClicked(store_.groupsel, {});
+  SubscribeControls();
 
   if (!libraryReport_.ok()) {
-    NoteProblem(kNotReadText, libraryReport_.problem);
+    NoteProblem(NotReadText(libraryReport_), libraryReport_.problem);
   } else if (usesGlobalStore_ && !AssignmentStore::GlobalOpenReport().ok()) {
-    NoteProblem(kNotReadText, AssignmentStore::GlobalOpenReport().problem);
+    NoteProblem(NotReadText(AssignmentStore::GlobalOpenReport()),
+                AssignmentStore::GlobalOpenReport().problem);
   }
 
   if (usesProcessHook_) {
     KeyboardCapture::SetWindow(this);
+    holdsCaptureWindow_ = true;
   }
-  if (hook_.Install()) {
-    hook_.RemoveListener(this);
-    hook_.AddListener(this);
-    listening_ = true;
-  }
+  UpdateCapture();
 }
 
 void MacroRecordDlg::FindControls() {
@@ -190,10 +293,14 @@ void MacroRecordDlg::FindControls() {
   mediaKeys_ = FindChildByName2<ui::SComboBox>(kMediaKeys);
   functionKeys_ = FindChildByName2<ui::SComboBox>(kFunctionKeys);
   fileProblem_ = FindChildByName2<ui::SStatic>(kFileProblem);
+  repeatProblem_ = FindChildByName2<ui::SStatic>(kRepeatProblem);
+  freeSlots_ = FindChildByName2<ui::SStatic>(kFreeSlots);
+  mediaPicture_ = FindChildByName2<controls::SKeyCaps>(kMediaPicture);
+  shortcutPicture_ = FindChildByName2<controls::SKeyCaps>(kShortcutPicture);
 }
 
 void MacroRecordDlg::SubscribeControls() {
-  const auto subscribe = [this](ui::SWindow* control, int eventId, auto handler) {
+  const auto subscribe = [](ui::SWindow* control, int eventId, auto handler) {
     if (control != nullptr) {
       control->Subscribe(eventId, [handler](ui::EventArgs& args) {
         args.handled = true;
@@ -204,10 +311,12 @@ void MacroRecordDlg::SubscribeControls() {
   subscribe(mediaKeys_, ui::kEventComboSelectionChanged, [this](ui::EventArgs& args) {
     store_.mediasel = args.index;
     SaveStore();
+    ShowMediaKeyPicture();
   });
   subscribe(functionKeys_, ui::kEventComboSelectionChanged, [this](ui::EventArgs& args) {
     store_.functsel = args.index;
     SaveStore();
+    ShowShortcutPicture();
   });
   subscribe(recordBox_, ui::kEventCommand, [this](ui::EventArgs&) { OnRecordClicked(); });
   subscribe(repeatEdit_, ui::kEventRichEditNotify, [this](ui::EventArgs& args) {
@@ -234,9 +343,11 @@ void MacroRecordDlg::FillCatalogues() {
       mediaKeys_->AddString(QString::fromStdString(entry.name));
     }
   }
+  // Each shortcut shows its keys in the drop-down list.
   for (const settings::KeyCatalogEntry& entry : config_.functionKeys) {
     if (functionKeys_ != nullptr) {
-      functionKeys_->AddString(QString::fromStdString(entry.name));
+      const int index = functionKeys_->AddString(QString::fromStdString(entry.name));
+      functionKeys_->SetItemDetail(index, QString::fromStdString(ShortcutText(entry.codes)));
     }
   }
 }
@@ -245,12 +356,12 @@ void MacroRecordDlg::ShowStoredChoices() {
   if (pages_ != nullptr) {
     pages_->SetCurSel(store_.page);
   }
-  // Each edit tells its change like a typed one; the values are the store's own.
+  // Shown whole, whatever the edits' limits for typing.
   if (delayEdit_ != nullptr) {
-    delayEdit_->SetText(QString::number(store_.delay));
+    ShowWholeText(*delayEdit_, QString::number(store_.delay));
   }
   if (repeatEdit_ != nullptr) {
-    repeatEdit_->SetText(QString::number(store_.repeat));
+    ShowWholeText(*repeatEdit_, QString::number(store_.repeat));
   }
   if (delayEdit_ != nullptr) {
     if (store_.dlymode == kNoDelay) {
@@ -276,6 +387,57 @@ void MacroRecordDlg::ShowStoredChoices() {
   if (singleKeyText_ != nullptr) {
     singleKeyText_->SetText(QString::fromStdString(recorder_.singleKeyName()));
   }
+  ShowMediaKeyPicture();
+  ShowShortcutPicture();
+  ShowRepeatCheck();
+  ShowFreeSlots();
+}
+
+void MacroRecordDlg::ShowFreeSlots() {
+  if (freeSlots_ == nullptr) {
+    return;
+  }
+  freeSlots_->setVisible(keyboard_ != nullptr);
+  if (keyboard_ == nullptr) {
+    return;
+  }
+  const MacroSlotRoom room = MacroSlotRoomFor(keyboard_->slots, keyboard_->slotsWhole, keys_);
+  freeSlots_->SetText(SlotRoomText(room));
+  if (room.state == MacroSlotRoom::State::kFull) {
+    const ui::SApplication* app = ui::SApplication::Instance();
+    freeSlots_->SetAttribute(
+        "colorText", app != nullptr ? app->ResolveValue(kWarningColour) : QString(kWarningColour));
+  }
+}
+
+void MacroRecordDlg::ShowMediaKeyPicture() {
+  if (mediaPicture_ != nullptr) {
+    mediaPicture_->SetKeyCaps(MediaKeyCaps(
+        EntryAt(config_.mediaKeys, mediaKeys_ != nullptr ? mediaKeys_->GetCurSel() : -1)));
+  }
+}
+
+void MacroRecordDlg::ShowShortcutPicture() {
+  if (shortcutPicture_ != nullptr) {
+    shortcutPicture_->SetKeyCaps(ShortcutCaps(
+        EntryAt(config_.functionKeys, functionKeys_ != nullptr ? functionKeys_->GetCurSel() : -1)));
+  }
+}
+
+bool MacroRecordDlg::RepeatTaken() const {
+  return repeatEdit_ == nullptr || ReadRepeatCount(repeatEdit_->GetText().toStdString()).ok();
+}
+
+void MacroRecordDlg::ShowRepeatCheck() {
+  if (repeatEdit_ == nullptr) {
+    return;
+  }
+  const RepeatCount count = ReadRepeatCount(repeatEdit_->GetText().toStdString());
+  if (repeatProblem_ != nullptr) {
+    repeatProblem_->setVisible(!count.ok());
+    repeatProblem_->SetText(count.ok() ? QString()
+                                       : QString::fromUtf8(RepeatProblemText(count.problem)));
+  }
 }
 
 void MacroRecordDlg::OnDestroy() {
@@ -293,6 +455,10 @@ void MacroRecordDlg::OnDestroy() {
   mediaKeys_ = nullptr;
   functionKeys_ = nullptr;
   fileProblem_ = nullptr;
+  repeatProblem_ = nullptr;
+  freeSlots_ = nullptr;
+  mediaPicture_ = nullptr;
+  shortcutPicture_ = nullptr;
   ui::SHostDialog::OnDestroy();
 }
 
@@ -307,6 +473,12 @@ void MacroRecordDlg::OnEvent(ui::EventArgs& args) {
   } else if (name == kMinimizeButton) {
     SendSysCommand(kSysCommandMinimize);
   } else if (name == kOkButton) {
+    // A macro with a refused repeat count would be sent as something else: the dialog stays,
+    // its reason shown beside the count.
+    if (pages_ != nullptr && pages_->GetCurSel() == kMacroPage && !RepeatTaken()) {
+      repeatEdit_->setFocus();
+      return;
+    }
     FillRecord();
     EndDialog(kResultOk);
   } else if (name == kDeleteButton) {
@@ -369,13 +541,31 @@ void MacroRecordDlg::OnMacroGroupClicked(int row, std::string_view /*name*/) {
 void MacroRecordDlg::OnPageChanged(int page) {
   store_.page = page;
   SaveStore();
+  UpdateCapture();
+}
+
+void MacroRecordDlg::UpdateCapture() {
   // Back on the macro page a checked "chk_macro_record" records again, whatever page took the
   // hook away meanwhile.
+  const int page = pages_ != nullptr ? pages_->GetCurSel() : -1;
   const bool recording = page == kMacroPage && recordBox_ != nullptr && recordBox_->IsChecked();
   if (page == kSingleKeyPage || recording) {
     InstallHook();
   } else {
     hook_.Remove();
+  }
+}
+
+void MacroRecordDlg::OnLibraryReloaded(const MacroNode& previousRoot) {
+  // Another program changed the file: the shown group and the selected row follow the group's
+  // name into what the file holds now.
+  eventsAdapter_->Events().Rebind(previousRoot);
+  if (groupsAdapter_ != nullptr) {
+    groupsAdapter_->Refresh();
+  }
+  if (groupList_ != nullptr) {
+    const MacroNode* shown = eventsAdapter_->Events().group();
+    groupList_->SetSel(shown != nullptr ? library_.root().IndexOf(shown).value_or(-1) : -1);
   }
 }
 
@@ -389,11 +579,7 @@ void MacroRecordDlg::OnRecordClicked() {
   }
   const bool recording = recordBox_->IsChecked();
   recordBox_->SetText(QLatin1String(recording ? kStopRecordText : kStartRecordText));
-  if (recording) {
-    InstallHook();
-  } else {
-    hook_.Remove();
-  }
+  UpdateCapture();
 }
 
 void MacroRecordDlg::OnDelayModeClicked(int mode) {
@@ -410,7 +596,7 @@ void MacroRecordDlg::OnDelayModeClicked(int mode) {
   }
   if (mode == kFixedDelay) {
     delayEdit_->setEnabled(true);
-    delayEdit_->SetText(QString::number(store_.delay));
+    ShowWholeText(*delayEdit_, QString::number(store_.delay));
   } else {
     if (mode == kNoDelay) {
       delayEdit_->SetText(QStringLiteral("0"));
@@ -420,8 +606,13 @@ void MacroRecordDlg::OnDelayModeClicked(int mode) {
 }
 
 void MacroRecordDlg::OnRepeatChanged() {
-  store_.repeat = settings::ReadDecimalInt32(repeatEdit_->GetText().toStdString());
-  SaveStore();
+  // A refused count is not kept: the store holds the count last taken.
+  const RepeatCount count = ReadRepeatCount(repeatEdit_->GetText().toStdString());
+  if (count.ok() && count.value != store_.repeat) {
+    store_.repeat = count.value;
+    SaveStore();
+  }
+  ShowRepeatCheck();
 }
 
 void MacroRecordDlg::OnDelayChanged() {
@@ -506,10 +697,12 @@ void MacroRecordDlg::MoveEventDown() {
 }
 
 void MacroRecordDlg::ImportLibrary() {
-  const std::optional<std::filesystem::path> file = FileDialogs::GetOpenFileName(this);
+  const std::optional<std::filesystem::path> file =
+      FileDialogs::GetOpenFileName(this, QString::fromStdString(store_.folder));
   if (!file) {
     return;
   }
+  RememberFolder(*file);
   // An import replaces every group: the events list lets go of the one it shows first.
   eventsAdapter_->Events().SetGroup(nullptr);
   const MacroLibrary::ImportResult imported = library_.Import(*file);
@@ -517,6 +710,7 @@ void MacroRecordDlg::ImportLibrary() {
   if (imported.status == Status::kImported || imported.status == Status::kNotSaved) {
     NoteLibrarySave(imported.status == Status::kImported ? FileResult()
                                                          : FileResult::Failed(imported.error));
+    NoteProblem(imported.leftOut.empty() ? nullptr : kPartlyImportedText, imported.leftOut);
   } else {
     NoteProblem(kNotImportedText, imported.error);
   }
@@ -528,9 +722,20 @@ void MacroRecordDlg::ImportLibrary() {
 }
 
 void MacroRecordDlg::ExportLibrary() {
-  if (const std::optional<std::filesystem::path> file = FileDialogs::GetSaveFileName(this)) {
+  if (const std::optional<std::filesystem::path> file =
+          FileDialogs::GetSaveFileName(this, QString::fromStdString(store_.folder))) {
+    RememberFolder(*file);
     const FileResult exported = library_.Export(*file);
     NoteProblem(exported.ok() ? nullptr : kNotExportedText, exported.error());
+  }
+}
+
+void MacroRecordDlg::RememberFolder(const std::filesystem::path& file) {
+  const std::u8string folder = file.parent_path().u8string();
+  const std::string utf8(folder.begin(), folder.end());
+  if (!utf8.empty() && utf8 != store_.folder) {
+    store_.folder = utf8;
+    SaveStore();
   }
 }
 
@@ -569,23 +774,17 @@ void MacroRecordDlg::FillRecord() {
 
 void MacroRecordDlg::InstallHook() {
   if (hook_.Install()) {
-    listening_ = hook_.AddListener(this) || listening_;
+    hook_.AddListener(this);
   }
 }
 
 void MacroRecordDlg::StopListening() {
-  if (!listening_) {
-    return;
-  }
-  listening_ = false;
-  // The hook's list lets listeners go only while it is installed, and must never keep a dialog
-  // that is gone: for a hook removed before, it is installed again for the moment.
-  if (hook_.IsInstalled() || hook_.Install()) {
-    hook_.RemoveListener(this);
-  }
+  // Out of the hook's list at once, installed or not: it must never keep a dialog that is gone.
+  hook_.ForgetListener(this);
   hook_.Remove();
-  if (usesProcessHook_) {
+  if (holdsCaptureWindow_) {
     KeyboardCapture::SetWindow(nullptr);
+    holdsCaptureWindow_ = false;
   }
 }
 

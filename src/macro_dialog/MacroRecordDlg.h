@@ -19,6 +19,7 @@
 #include "macro_dialog/IOnMacroGroupClickedListener.h"
 #include "protocol/Clock.h"
 #include "protocol/KeyAssignmentRecord.h"
+#include "protocol/KeyboardState.h"
 #include "protocol/SelectedKeys.h"
 #include "settings/AppConfig.h"
 #include "ui/host/SHostDialog.h"
@@ -33,8 +34,9 @@ class SWindow;
 }  // namespace keyloom::ui
 
 namespace keyloom::controls {
+class SKeyCaps;
 class STabCtrl2;
-}
+}  // namespace keyloom::controls
 
 namespace keyloom::macro {
 
@@ -44,16 +46,30 @@ class KeyAndDelayAdapter;
 // The key assignment dialog (LAYOUT:macro): decides what the picked keys do, on one of four
 // pages, and edits the macro library on the way. Run modally with Exec; its result:
 // - kResultOk (btnOK): the record is filled for the page shown (RecordBuilder.h); an all-zero
-//   record means that no valid choice was made;
+//   record means that no valid choice was made (on the macro page OK does nothing while the
+//   repeat count is refused);
 // - kResultCancel (btnCancel, or the window closed): nothing;
 // - kResultDelete (btnDelete): the picked keys are to lose what they were given.
 //
 // Every change to the library is saved at once to the library's file; the dialog's choices
 // (page, repeat count, delay mode, catalogue entries, single key, macro row) are kept in the
-// process's AssignmentStore, so that the next dialog opens as this one was left. While it is
-// open it listens to the keyboard hook: on the macro page, while "chk_macro_record" is checked,
-// keystrokes become events of the shown group; on the single-key page the key pressed becomes
-// the key to assign (MacroRecorder). A save that fails is shown in "text_file_problem".
+// process's AssignmentStore, so that the next dialog opens as this one was left; opening it and
+// looking change no file. Every change of the library is a locked update of its file
+// (MacroLibrary::Update): when another program changed the file, the dialog shows it again, its
+// shown group and selected row found by name, before the change is made. It captures keystrokes
+// (the keyboard hook installed, on Linux the keyboard taken) only while they are of use: on the
+// macro page, while "chk_macro_record" is checked, keystrokes become events of the shown group;
+// on the single-key page the key pressed becomes the key to assign (MacroRecorder). A save that
+// fails is shown in "text_file_problem", as is a file that could not be read, imported or
+// exported, or an import that left groups out.
+//
+// What the dialog tells besides: how many of the profile's macro slots are free and that a
+// remap needs one too ("text_free_slots", from the keyboard state it is given); why a repeat
+// count is refused ("text_repeat_problem": it takes 1 to 255 only and keeps the count last taken
+// in the store; OK on the macro page leaves the dialog open meanwhile); the keys that the chosen
+// media key or shortcut sends ("img_media_keys", "img_function_keys", and each shortcut's keys in
+// its drop-down list). The macro files' dialogs open in the folder last used (the store's
+// "folder"), else in the user's documents.
 class MacroRecordDlg : public ui::SHostDialog,
                        public IKeyboardHookListener,
                        public IOnMacroGroupClickedListener {
@@ -85,6 +101,9 @@ class MacroRecordDlg : public ui::SHostDialog,
     const protocol::Clock* clock = nullptr;
     // settings::AppConfig::Global(): the media-key and function-key catalogues.
     const settings::AppConfig* config = nullptr;
+    // The keyboard as the main window last read it, whose slot table tells how many macro slots
+    // are free; unset: the dialog says nothing of them.
+    const protocol::KeyboardState* keyboard = nullptr;
   };
 
   // Reads the library from its file. `keys` (the keys being assigned) and `record` (all zero)
@@ -113,8 +132,21 @@ class MacroRecordDlg : public ui::SHostDialog,
   void SubscribeControls();
   void FillCatalogues();
   void ShowStoredChoices();
+  // The room left in the macro slots for the keys being assigned.
+  void ShowFreeSlots();
+  // The keys of the chosen media key and shortcut.
+  void ShowMediaKeyPicture();
+  void ShowShortcutPicture();
+  // Why the repeat count is refused, if it is.
+  void ShowRepeatCheck();
+  [[nodiscard]] bool RepeatTaken() const;
 
   void OnPageChanged(int page);
+  // Captures keystrokes (installs the hook) only on the single-key page and while recording on
+  // the macro page; elsewhere the keyboard is left to the desktop.
+  void UpdateCapture();
+  // Another program changed the library file and the library read it again.
+  void OnLibraryReloaded(const MacroNode& previousRoot);
   void OnRecordClicked();
   void OnDelayModeClicked(int mode);
   void OnRepeatChanged();
@@ -128,11 +160,13 @@ class MacroRecordDlg : public ui::SHostDialog,
   void MoveEventDown();
   void ImportLibrary();
   void ExportLibrary();
+  // The folder of a macro file the user chose is where the file dialogs open next time.
+  void RememberFolder(const std::filesystem::path& file);
   void FillRecord();
 
   // Installs the hook (when it is not) and makes sure the dialog listens to it.
   void InstallHook();
-  // Stops listening and removes the hook, once.
+  // Stops listening, removes the hook and lets the capture window go.
   void StopListening();
 
   // Saves the store; a failure is shown until a save works.
@@ -153,13 +187,15 @@ class MacroRecordDlg : public ui::SHostDialog,
   KeyboardHook& hook_;
   bool usesProcessHook_;
   const settings::AppConfig& config_;
+  const protocol::KeyboardState* keyboard_;
   MacroLibrary library_;
   OpenReport libraryReport_;
   std::shared_ptr<CMacroGroupAdapter> groupsAdapter_;
   // Made with the dialog: the recorder appends to its events.
   std::shared_ptr<KeyAndDelayAdapter> eventsAdapter_;
   MacroRecorder recorder_;
-  bool listening_ = false;
+  // The dialog is the window of the program's keystroke capture.
+  bool holdsCaptureWindow_ = false;
   // The details of the problems shown; empty: none.
   QString libraryProblem_;
   QString storeProblem_;
@@ -181,6 +217,10 @@ class MacroRecordDlg : public ui::SHostDialog,
   ui::SComboBox* mediaKeys_ = nullptr;
   ui::SComboBox* functionKeys_ = nullptr;
   ui::SStatic* fileProblem_ = nullptr;
+  ui::SStatic* repeatProblem_ = nullptr;
+  ui::SStatic* freeSlots_ = nullptr;
+  controls::SKeyCaps* mediaPicture_ = nullptr;
+  controls::SKeyCaps* shortcutPicture_ = nullptr;
 };
 
 }  // namespace keyloom::macro

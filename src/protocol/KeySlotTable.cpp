@@ -18,6 +18,14 @@ std::optional<std::size_t> KeySlotTable::FindExact(Half half, std::uint8_t keyCo
   return std::nullopt;
 }
 
+std::size_t KeySlotTable::FreeSlots(Half half) const {
+  std::size_t free = 0;
+  for (std::size_t index = 0; index < kSlotsPerHalf; ++index) {
+    free += slot(half, index) == 0 ? 1U : 0U;
+  }
+  return free;
+}
+
 std::uint8_t KeySlotTable::slot(Half half, std::size_t index) const {
   return index < kSlotsPerHalf ? bytes_[Offset(half) + index] : 0;
 }

@@ -28,6 +28,9 @@ class KeySlotTable {
   // The first slot of the half that holds exactly `keyCode`; nullopt when none does.
   [[nodiscard]] std::optional<std::size_t> FindExact(Half half, std::uint8_t keyCode) const;
 
+  // How many slots of the half are free.
+  [[nodiscard]] std::size_t FreeSlots(Half half) const;
+
   // Out-of-range slot indices read as free and are not written.
   [[nodiscard]] std::uint8_t slot(Half half, std::size_t index) const;
   void SetSlot(Half half, std::size_t index, std::uint8_t keyCode);

@@ -77,6 +77,22 @@ AssignmentOutcome Verify(Link& link, KeyboardState& state, Transfers& transfers,
   return sent.ok() ? AssignmentOutcome::kDone : AssignmentOutcome::kRejected;
 }
 
+// Reads the slots into `state` after a change of one slot whose own frames went as `sent`, and
+// tells whether the slot holds `keyCode` (0: free) now.
+AssignmentOutcome VerifySlot(Link& link, KeyboardState& state, Transfers& transfers, Half half,
+                             std::size_t slot, std::uint8_t keyCode, const Transfers& sent) {
+  const SlotRead read = ReadKeySlots(link);
+  transfers.Add(read.transfers);
+  Store(read, state);
+  if (!read.whole) {
+    return AssignmentOutcome::kUnconfirmed;
+  }
+  if (state.slots.slot(half, slot) != keyCode) {
+    return AssignmentOutcome::kNotTaken;
+  }
+  return sent.ok() ? AssignmentOutcome::kDone : AssignmentOutcome::kRejected;
+}
+
 }  // namespace
 
 Transfers SelectProfile(Link& link, int profileIndex) {
@@ -109,9 +125,7 @@ SlotRead SelectAndReadProfile(Link& link, KeyboardState& state) {
   const Transfers select = SelectProfile(link, state.profileIndex);
   SlotRead read = ReadKeySlots(link);
   Store(read, state);
-  Transfers all = select;
-  all.Add(read.transfers);
-  read.transfers = all;
+  read.transfers.Prepend(select);
   // A select the keyboard did not take leaves another profile active: its slots are not these.
   read.whole = read.whole && select.ok();
   state.slotsWhole = read.whole;
@@ -261,6 +275,63 @@ AssignmentResult DeleteKeyAssignment(Link& link, KeyboardState& state, int profi
       return result;
     }
   }
+  return result;
+}
+
+AssignmentResult PlaceKeyAssignment(Link& link, KeyboardState& state, Half half, std::size_t slot,
+                                    std::uint8_t keyCode, KeyAssignmentRecord record) {
+  AssignmentResult result;
+  result.keyCode = keyCode;
+  if (!NamesAnAssignment(record) || keyCode == 0 || slot >= KeySlotTable::kSlotsPerHalf ||
+      (half == Half::kMacro) != record.IsMacro()) {
+    result.outcome = AssignmentOutcome::kNothingToAssign;
+    return result;
+  }
+  if (!state.slotsWhole) {
+    result.outcome = AssignmentOutcome::kSlotsUnknown;
+    return result;
+  }
+  Transfers sent;
+  if (half == Half::kMacro) {
+    record.SetKeyCode(keyCode);
+    record.SetSlotNumber(ToWireNumber(static_cast<std::int64_t>(slot)));
+    record.SetProfileNumber(ToWireNumber(state.profileIndex));
+    sent = WriteKeyRecord(link, record);
+    link.clock.Pause(kAfterRecordDownload);
+  } else {
+    sent = AssignKeyMapping(link, state.profileIndex, slot, keyCode, record.keyCode());
+  }
+  result.transfers.Add(sent);
+  result.outcome = VerifySlot(link, state, result.transfers, half, slot, keyCode, sent);
+  result.half = half;
+  result.slot = slot;
+  return result;
+}
+
+AssignmentResult ClearKeySlot(Link& link, KeyboardState& state, Half half, std::size_t slot) {
+  AssignmentResult result;
+  result.keyCode = state.slots.slot(half, slot);
+  if (slot >= KeySlotTable::kSlotsPerHalf) {
+    result.outcome = AssignmentOutcome::kNothingToAssign;
+    return result;
+  }
+  if (!state.slotsWhole) {
+    result.outcome = AssignmentOutcome::kSlotsUnknown;
+    return result;
+  }
+  Transfers sent;
+  if (half == Half::kMacro) {
+    KeyAssignmentRecord record;
+    record.SetProfileNumber(ToWireNumber(state.profileIndex));
+    record.SetSlotNumber(ToWireNumber(static_cast<std::int64_t>(slot)));
+    sent = WriteKeyRecord(link, record);
+  } else {
+    sent = ClearKeyMapping(link, state.profileIndex, slot);
+  }
+  result.transfers.Add(sent);
+  result.outcome = VerifySlot(link, state, result.transfers, half, slot, 0, sent);
+  result.half = half;
+  result.slot = slot;
   return result;
 }
 

@@ -110,6 +110,24 @@ AssignmentResult ApplyKeyAssignment(Link& link, KeyboardState& state, int profil
 AssignmentResult DeleteKeyAssignment(Link& link, KeyboardState& state, int profileEntry,
                                      KeyAssignmentRecord& record, const SelectedKeys& keys);
 
+// Puts the record on `keyCode` in slot `slot` (0-11) of `half` of profile `state.profileIndex`,
+// without the slot search: a record with a repeat count is downloaded into that macro slot
+// (bytes 0-2 filled in here: profile, slot, key) and followed by a 20 ms pause, one without goes
+// into that remap slot with byte 2 as the target; `half` must be the one the record goes into.
+// Whatever the slot held is replaced. `state.slots` must be a whole read, and the caller makes
+// sure that the key holds no other slot of the half. Ends with a slot read into `state`, which
+// must show the key in that slot. Puts back what a backup holds, slot for slot.
+AssignmentResult PlaceKeyAssignment(Link& link, KeyboardState& state, KeySlotTable::Half half,
+                                    std::size_t slot, std::uint8_t keyCode,
+                                    KeyAssignmentRecord record);
+
+// Frees slot `slot` (0-11) of `half` of profile `state.profileIndex`, whatever key holds it: a
+// macro slot by the download of an all-zero record with profile and slot, a remap slot by the
+// clearing remap frame. `state.slots` must be a whole read. Ends with a slot read into `state`,
+// which must show the slot free.
+AssignmentResult ClearKeySlot(Link& link, KeyboardState& state, KeySlotTable::Half half,
+                              std::size_t slot);
+
 struct RestoreResult {
   Transfers transfers;
   // Whether the slot read that ends the restore was whole.

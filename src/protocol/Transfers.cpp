@@ -24,4 +24,10 @@ void Transfers::Add(const Transfers& other) {
   }
 }
 
+void Transfers::Prepend(const Transfers& earlier) {
+  Transfers all = earlier;
+  all.Add(*this);
+  *this = all;
+}
+
 }  // namespace keyloom::protocol

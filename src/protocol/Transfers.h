@@ -26,6 +26,8 @@ class Transfers {
   void Note(Kind kind, const hid::Report& frame, bool ok);
   // Adds another sequence's transfers; the earlier first failure stays first.
   void Add(const Transfers& other);
+  // Puts the transfers of a sequence that ran before this one in front of these.
+  void Prepend(const Transfers& earlier);
 
   [[nodiscard]] bool ok() const { return !firstFailure_.has_value(); }
   [[nodiscard]] std::size_t sets() const { return sets_; }

@@ -64,24 +64,40 @@ constexpr std::uintmax_t kLargestFileSize = 16U * 1024U * 1024U;
 constexpr char kCodeSeparator = ',';
 constexpr char kIgnoredInCodes = ' ';
 
-// The whole content of a regular file; nothing for folders, devices, files that cannot be read and
-// files above kLargestFileSize.
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
+// The whole content of a regular file, or why there is none: a missing file, a folder or device,
+// a file that cannot be read or one above kLargestFileSize.
+struct FileContent {
+  std::optional<std::string> bytes;
+  std::string problem;
+};
+
+FileContent ReadWholeFile(const std::filesystem::path& file) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(file, error)) {
-    return std::nullopt;
+  const auto status = std::filesystem::status(file, error);
+  if (status.type() == std::filesystem::file_type::not_found) {
+    return {std::nullopt, "there is no such file"};
+  }
+  if (error) {
+    return {std::nullopt, "it cannot be read (" + error.message() + ")"};
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    return {std::nullopt, "it is not a regular file"};
   }
   const std::uintmax_t size = std::filesystem::file_size(file, error);
-  if (error || size > kLargestFileSize) {
-    return std::nullopt;
+  if (!error && size > kLargestFileSize) {
+    return {std::nullopt,
+            "it is larger than " + std::to_string(kLargestFileSize / (1024U * 1024U)) + " MiB"};
   }
   std::ifstream stream(file, std::ios::binary);
+  if (error || !stream) {
+    return {std::nullopt, "it cannot be opened for reading"};
+  }
   std::string bytes(static_cast<std::size_t>(size), '\0');
   stream.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!stream || static_cast<std::uintmax_t>(stream.gcount()) != size) {
-    return std::nullopt;
+    return {std::nullopt, "it could not be read to its end"};
   }
-  return bytes;
+  return {std::move(bytes), {}};
 }
 
 // True when a code unit of the text, in the encoding the parser detected, is zero. XML forbids
@@ -134,22 +150,33 @@ std::vector<KeyCatalogEntry> ReadCatalogue(const pugi::xml_node& catalogue) {
   return entries;
 }
 
-// Parses a configuration; false for text that is no configuration (see LoadBuffer).
-bool ParseConfiguration(std::string_view bytes, pugi::xml_document& document,
-                        unsigned options = pugi::parse_default) {
+// Parses a configuration; says why text is no configuration (see LoadBuffer), empty when it is
+// one.
+std::string ParseConfiguration(std::string_view bytes, pugi::xml_document& document) {
   // The parser accepts several elements at the top level, which this file needs. On a syntax
   // error it still hands back the tree read up to that point, and at a NUL character it stops
   // reading without any error; neither partial tree is used. A file without any element (empty,
   // only a declaration or comments) is refused by the parser as well.
   const pugi::xml_parse_result result =
-      document.load_buffer(bytes.data(), bytes.size(), options, pugi::encoding_auto);
-  return result && !HasNulCharacter(bytes, result.encoding);
+      document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
+  if (!result) {
+    return std::string("it is not well-formed XML (") + result.description() + " at byte " +
+           std::to_string(result.offset) + ")";
+  }
+  if (HasNulCharacter(bytes, result.encoding)) {
+    return "it is not well-formed XML (a NUL character)";
+  }
+  return {};
 }
 
-// Reads a file whole into `document`; false when it cannot be read or is no configuration.
-bool ParseFile(const std::filesystem::path& file, pugi::xml_document& document) {
-  const std::optional<std::string> bytes = file.empty() ? std::nullopt : ReadWholeFile(file);
-  return bytes && ParseConfiguration(*bytes, document);
+// Reads a file whole into `document`; says why it cannot be read or is no configuration, empty
+// when it was read. An empty path is no file.
+std::string ParseFile(const std::filesystem::path& file, pugi::xml_document& document) {
+  if (file.empty()) {
+    return "there is no such file";
+  }
+  const FileContent content = ReadWholeFile(file);
+  return content.bytes ? ParseConfiguration(*content.bytes, document) : content.problem;
 }
 
 // The top-level element of the configuration that `element` picks by name.
@@ -193,19 +220,27 @@ bool AppConfig::Load(const std::filesystem::path& folder, std::string_view fileN
 }
 
 bool AppConfig::LoadFile(const std::filesystem::path& file) {
+  return LoadFileOrSayWhy(file).empty();
+}
+
+std::string AppConfig::LoadFileOrSayWhy(const std::filesystem::path& file) {
   *this = AppConfig{};
-  const std::optional<std::string> bytes = ReadWholeFile(file);
-  return bytes && LoadBuffer(*bytes);
+  const FileContent content = ReadWholeFile(file);
+  return content.bytes ? ParseOrSayWhy(*content.bytes) : content.problem;
 }
 
 bool AppConfig::LoadBuffer(std::string_view bytes) {
+  return ParseOrSayWhy(bytes).empty();
+}
+
+std::string AppConfig::ParseOrSayWhy(std::string_view bytes) {
   *this = AppConfig{};
   pugi::xml_document document;
-  if (!ParseConfiguration(bytes, document)) {
-    return false;
+  std::string problem = ParseConfiguration(bytes, document);
+  if (problem.empty()) {
+    ReadElements(*this, [&document](const char* name) { return document.child(name); });
   }
-  ReadElements(*this, [&document](const char* name) { return document.child(name); });
-  return true;
+  return problem;
 }
 
 AppConfig::Layers AppConfig::LoadLayered(const std::filesystem::path& shipped,
@@ -214,8 +249,10 @@ AppConfig::Layers AppConfig::LoadLayered(const std::filesystem::path& shipped,
   pugi::xml_document shippedDocument;
   pugi::xml_document userDocument;
   Layers layers;
-  layers.shipped = ParseFile(shipped, shippedDocument);
-  layers.user = ParseFile(user, userDocument);
+  layers.shippedProblem = ParseFile(shipped, shippedDocument);
+  layers.userProblem = ParseFile(user, userDocument);
+  layers.shipped = layers.shippedProblem.empty();
+  layers.user = layers.userProblem.empty();
   if (!layers.shipped) {
     shippedDocument.reset();
   }

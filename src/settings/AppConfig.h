@@ -54,6 +54,9 @@ struct AppConfig {
 
   // The same for a file named in full.
   bool LoadFile(const std::filesystem::path& file);
+  // The same, saying why a file was not read ("there is no such file", "it is not well-formed
+  // XML (...)", ...); empty when it was.
+  [[nodiscard]] std::string LoadFileOrSayWhy(const std::filesystem::path& file);
 
   // The same for the file's content, already in memory.
   bool LoadBuffer(std::string_view bytes);
@@ -62,6 +65,9 @@ struct AppConfig {
   struct Layers {
     bool shipped = false;
     bool user = false;
+    // Why a file was not read, as LoadFileOrSayWhy says it; empty when it was.
+    std::string shippedProblem;
+    std::string userProblem;
   };
   // Resets every field, then reads `shipped` with `user` over it: each top-level element that
   // `user` holds takes the place of the one in `shipped`. Each file is read whole or not at all,
@@ -85,6 +91,10 @@ struct AppConfig {
   static bool SetGlobalUserFile(std::filesystem::path file);
 
   bool operator==(const AppConfig&) const = default;
+
+ private:
+  // LoadBuffer, saying why the content was refused; empty when it was read.
+  std::string ParseOrSayWhy(std::string_view bytes);
 };
 
 // The user's own config.xml in `userDataDir`; empty when there is no such folder or it is the

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "cli/CommandLine.h"
 #include "hid/HidBackend.h"
+#include "keymap/KeyMapFile.h"
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/VirtualClock.h"
@@ -88,6 +90,7 @@ class KeyloomctlTest : public ::testing::Test {
     std::ostringstream out;
     std::ostringstream err;
     Console console{in, out, err, interactive_, &clock_, systemBackend_};
+    console.progress = progress_;
     Result result;
     result.status = cli::Run(args, console);
     result.out = out.str();
@@ -112,6 +115,7 @@ class KeyloomctlTest : public ::testing::Test {
   std::filesystem::path folder_;
   protocol::VirtualClock clock_;
   bool interactive_ = false;
+  bool progress_ = false;
   hid::HidBackend* systemBackend_ = nullptr;
 };
 
@@ -227,7 +231,7 @@ TEST_F(KeyloomctlTest, SlotsShowWhatEarlierRunsAssigned) {
             "Active profile\n"
             "Macro slots (0 of 12 used)\n"
             "Remap slots (1 of 12 used):\n"
-            "   1  Ctrl Left (0xe0)\n");
+            "   1  Ctrl Left (0xe0) → CapsLock\n");
 
   result = Run({"--simulate", "--json", "slots", "--profile", "1"});
   ASSERT_EQ(result.status, kExitOk) << result.err;
@@ -235,7 +239,11 @@ TEST_F(KeyloomctlTest, SlotsShowWhatEarlierRunsAssigned) {
   EXPECT_EQ(json["profile"], 1);
   EXPECT_EQ(json["remapSlots"][0]["code"], 4);
   EXPECT_EQ(json["remapSlots"][0]["key"], "A");
+  EXPECT_EQ(json["remapSlots"][0]["assignment"],
+            nlohmann::json::parse(R"({"kind":"key","target":"B","targetCode":5,
+                                      "description":"A → B"})"));
   EXPECT_EQ(json["remapSlots"][1]["key"], nullptr);
+  EXPECT_EQ(json["remapSlots"][1]["assignment"], nullptr);
   EXPECT_EQ(json["macroSlots"].size(), 12U);
 
   const auto state = SimulatedState();
@@ -437,7 +445,7 @@ TEST_F(KeyloomctlTest, AssignMacroDownloadsTheRecordBuiltFromTheLibraryAndTheSto
   EXPECT_EQ(slots.out,
             "Active profile\n"
             "Macro slots (1 of 12 used):\n"
-            "   1  A (0x04)\n"
+            "   1  A (0x04): macro “Group 0”, played 3 times\n"
             "Remap slots (0 of 12 used)\n");
 }
 
@@ -568,7 +576,7 @@ TEST_F(KeyloomctlTest, AChangeIsReportedOnlyWhenTheKeyboardShowsIt) {
       {"set:3", {"remap", "A", "B"}, "did not take the remap"},
       {"get:6", {"remap", "A", "B"}, "whether the keyboard took it"},
       {"set:1", {"light", "2"}, "did not take the lighting"},
-      {"set:2", {"factory-reset", "--yes"}, "did not take the factory restore"},
+      {"set:1", {"factory-reset", "--yes"}, "did not take the factory restore"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.failures);
@@ -578,6 +586,10 @@ TEST_F(KeyloomctlTest, AChangeIsReportedOnlyWhenTheKeyboardShowsIt) {
     EXPECT_EQ(result.out, "");
   }
   EXPECT_EQ(RunFailing("get:1,bogus:2", {"slots"}).status, kExitUsage);
+  // The factory restore arrived; only the slot read after it did not.
+  const Result restored = RunFailing("set:2", {"factory-reset", "--yes"});
+  EXPECT_EQ(restored.status, kExitOk) << restored.err;
+  EXPECT_EQ(restored.out, "Factory settings restored; profile 1 is active.\n");
 }
 
 // A simulated keyboard that cannot save its state cannot keep a change: the change fails
@@ -697,12 +709,293 @@ TEST_F(KeyloomctlTest, ABrokenLibraryIsKeptAsideAndTold) {
 }
 
 TEST_F(KeyloomctlTest, ALibraryThatCannotBeSavedIsStatus3) {
-  // The data folder is a file: nothing can be read or written below it.
+  // The data folder lies below a file: it cannot be made, nor locked, nor written.
   std::ofstream(folder_ / "not-a-folder") << "x";
   const Result result =
-      Run({"--data-dir", (folder_ / "not-a-folder").string(), "macros", "add", "Lost?"});
+      Run({"--data-dir", (folder_ / "not-a-folder" / "data").string(), "macros", "add", "Lost?"});
   EXPECT_EQ(result.status, kExitNotDone);
   EXPECT_THAT(result.err, HasSubstr("not-a-folder"));
+}
+
+TEST_F(KeyloomctlTest, ADataFolderThatIsAFileIsRefused) {
+  std::ofstream(folder_ / "plain") << "x";
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"macros", "list"}, {"macros", "add", "x"}, {"--simulate", "slots"}}) {
+    std::vector<std::string> withFolder = {"--data-dir", (folder_ / "plain").string()};
+    withFolder.insert(withFolder.end(), args.begin(), args.end());
+    const Result result = Run(withFolder);
+    EXPECT_EQ(result.status, kExitUsage) << ::testing::PrintToString(args);
+    EXPECT_THAT(result.err, HasSubstr("plain is a file, not a folder"));
+    EXPECT_THAT(result.out, IsEmpty());
+  }
+  EXPECT_EQ(ReadFile(folder_ / "plain"), "x");
+}
+
+// A name from an imported file goes to the terminal with its control characters escaped; JSON
+// escapes by its own rules.
+TEST_F(KeyloomctlTest, GroupNamesAreShownWithControlCharactersEscaped) {
+  std::ofstream(folder_ / "macro.xml")
+      << "<group><items name=\"red&#27;[31m&#10;#1  &quot;fake&quot;\xc2\x9b"
+         "2J\">"
+         "<item code=\"4\" name=\"A&#7;\" state=\"0\" delay=\"1&#13;\"/></items></group>";
+  Result result = Run({"macros", "list"});
+  EXPECT_EQ(result.out, "#0  \"red\\x1b[31m\\n#1  \"fake\"\\u009b2J\"  (1 event)\n");
+  result = Run({"macros", "show", "#0"});
+  EXPECT_THAT(result.out, HasSubstr("delay 1\\r  A\\x07\n"));
+  for (const char c : result.out + Run({"macros", "delete", "#0"}).out) {
+    EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << static_cast<int>(c);
+  }
+  std::ofstream(folder_ / "macro.xml") << "<group><items name=\"a&#27;b\"/></group>";
+  result = Run({"--json", "macros", "list"});
+  EXPECT_THAT(result.out, HasSubstr("\"a\\u001bb\""));
+  EXPECT_EQ(nlohmann::json::parse(result.out)["groups"][0]["name"],
+            "a\x1b"
+            "b");
+}
+
+TEST_F(KeyloomctlTest, AnImportWithoutAnyGroupIsRefusedAndTheLibraryKept) {
+  ASSERT_EQ(Run({"macros", "add", "Kept"}).status, kExitOk);
+  const std::string before = ReadFile(folder_ / "macro.xml");
+  std::ofstream(folder_ / "other.mcr") << "<Group><items name=\"Lost\"/></Group>";
+  const Result result = Run({"macros", "import", (folder_ / "other.mcr").string()});
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_THAT(result.err, HasSubstr("other.mcr holds no macro group"));
+  EXPECT_THAT(result.err, HasSubstr("(<Group>)"));
+  EXPECT_EQ(ReadFile(folder_ / "macro.xml"), before);
+}
+
+TEST_F(KeyloomctlTest, APartlyReadLibraryIsToldEachTimeAndCopiedOnce) {
+  std::ofstream(folder_ / "macro.xml") << "<group><items name=\"a\"/></group><group/>";
+  for (int run = 0; run < 3; ++run) {
+    const Result result = Run({"macros", "list"});
+    EXPECT_EQ(result.status, kExitOk);
+    EXPECT_THAT(result.err, HasSubstr("was read only in part"));
+  }
+  int copies = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+    copies += entry.path().filename().string().starts_with("macro.partly-read-") ? 1 : 0;
+  }
+  EXPECT_EQ(copies, 1);
+}
+
+TEST_F(KeyloomctlTest, AConfigurationThatCannotBeReadIsNamedWithTheReason) {
+  const struct {
+    const char* content;  // nullptr: no file
+    const char* reason;
+  } cases[] = {
+      {nullptr, "there is no such file"},
+      {"<usb vid=\"258a\" pid=", "it is not well-formed XML"},
+      {"", "it is not well-formed XML"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    std::filesystem::remove(folder_ / "config.xml");
+    if (c.content != nullptr) {
+      std::ofstream(folder_ / "config.xml") << c.content;
+    }
+    // Named with --config: an error.
+    Result result = Run({"slots"});
+    EXPECT_EQ(result.status, kExitUsage);
+    EXPECT_THAT(result.err, HasSubstr("config.xml: " + std::string(c.reason)));
+
+    // The one next to the program (else the installed one): said before anything else.
+    const std::filesystem::path program = folder_ / "bin" / "keyloomctl";
+    std::filesystem::create_directories(program.parent_path());
+    std::filesystem::copy_file(std::filesystem::path(KEYLOOM_BIN_DIR) / "keyloomctl", program,
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(program.parent_path() / "config.xml");
+    if (c.content != nullptr) {
+      std::ofstream(program.parent_path() / "config.xml") << c.content;
+    }
+    const std::string command = program.string() + " --data-dir " + folder_.string() +
+                                " --simulate slots > /dev/null 2> " +
+                                (folder_ / "err.txt").string();
+    std::system(command.c_str());
+    const std::string err = ReadFile(folder_ / "err.txt");
+    EXPECT_THAT(err, ::testing::StartsWith("keyloomctl: warning: the configuration "));
+    EXPECT_THAT(err, HasSubstr("config.xml was not read: " + std::string(c.reason)));
+
+    // Its defaults match any device: without --simulate nothing is sent.
+    const std::string real = program.string() + " --data-dir " + folder_.string() +
+                             " slots > /dev/null 2> " + (folder_ / "err.txt").string();
+    EXPECT_EQ(WEXITSTATUS(std::system(real.c_str())), kExitUsage);
+    EXPECT_THAT(ReadFile(folder_ / "err.txt"), HasSubstr("so it sends nothing"));
+  }
+}
+
+// Every kind of assignment on profiles 1 and 3 and the lighting of two modes, with profile 3
+// active at the end.
+void ConfigureEveryKind(const std::function<Result(std::vector<std::string>)>& run) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--simulate", "remap", "A", "B"},
+           {"--simulate", "assign", "C", "--media", "Mute"},
+           {"--simulate", "assign", "D", "--chord", "Copy"},
+           {"--simulate", "assign", "F5", "--macro", "Group 0", "--repeat", "2"},
+           {"--simulate", "light", "3", "--colour", "5", "--brightness", "2"},
+           {"--simulate", "light", "8", "--areas", "0,1,2,none,4,5"},
+           {"--simulate", "remap", "E", "F", "--profile", "3"},
+           {"--simulate", "assign", "G", "--macro", "Group 0", "--profile", "3"},
+       }) {
+    const Result result = run(args);
+    ASSERT_EQ(result.status, kExitOk) << ::testing::PrintToString(args) << result.err;
+  }
+}
+
+TEST_F(KeyloomctlTest, TheKeyboardComesBackWholeFromABackupAfterAFactoryReset) {
+  std::ofstream(folder_ / "macro.xml") << kTwoGroups;
+  ConfigureEveryKind([this](std::vector<std::string> args) { return Run(std::move(args)); });
+  // Profile 1 is the active one.
+  const std::string slots3 = Run({"--simulate", "--json", "slots", "--profile", "3"}).out;
+  const std::string slots1 = Run({"--simulate", "--json", "slots", "--profile", "1"}).out;
+  const auto before = SimulatedState();
+  const std::string backup = (folder_ / "keyboard.xml").string();
+
+  Result result = Run({"--simulate", "backup", backup});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.out, "Backed up the keyboard to " + backup +
+                            ": profile 1: 4 keys; profile 2: none; profile 3: 2 keys; the "
+                            "lighting of 2 LED modes (LED mode 8 current).\n");
+  EXPECT_EQ(SimulatedState(), before);
+  ASSERT_EQ(Run({"--simulate", "factory-reset", "--yes"}).status, kExitOk);
+  ASSERT_NE(SimulatedState(), before);
+
+  progress_ = true;
+  result = Run({"--simulate", "restore", backup});
+  progress_ = false;
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.out, "Restored the keyboard from " + backup +
+                            ": 8 changes sent, 0 already as in the backup.\n");
+  EXPECT_THAT(result.ErrLines(),
+              ElementsAre("keyloomctl: [1/8] profile 1, macro slot 1: D (0x07): chord “Copy”",
+                          "keyloomctl: [2/8] profile 1, macro slot 2: F5 (0x3e): macro “Group 0”, "
+                          "played 2 times",
+                          "keyloomctl: [3/8] profile 1, remap slot 1: A (0x04) → B",
+                          "keyloomctl: [4/8] profile 1, remap slot 2: C (0x06): Mute",
+                          "keyloomctl: [5/8] profile 3, macro slot 1: G (0x0a): macro “Group 0”, "
+                          "played 2 times",
+                          "keyloomctl: [6/8] profile 3, remap slot 1: E (0x08) → F",
+                          "keyloomctl: [7/8] the lighting of LED mode 3",
+                          "keyloomctl: [8/8] the lighting of LED mode 8"));
+  EXPECT_EQ(SimulatedState(), before);
+  EXPECT_EQ(Run({"--simulate", "--json", "slots", "--profile", "1"}).out, slots1);
+  EXPECT_EQ(Run({"--simulate", "--json", "slots", "--profile", "3"}).out, slots3);
+
+  // Again: every key already holds what the backup holds; no key record is sent.
+  result = Run({"--simulate", "--trace", "restore", backup});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_THAT(result.err, ::testing::Not(HasSubstr("set 07f1")));
+  EXPECT_THAT(result.err, ::testing::Not(HasSubstr("set 07fa")));
+  EXPECT_EQ(SimulatedState(), before);
+}
+
+TEST_F(KeyloomctlTest, SlotsTellWhatEachKeyDoesAndWithoutTheKeyMapOnlyThatItIsAssigned) {
+  std::ofstream(folder_ / "macro.xml") << kTwoGroups;
+  ConfigureEveryKind([this](std::vector<std::string> args) { return Run(std::move(args)); });
+  const std::string profile1 = "Profile 1\nMacro slots (2 of 12 used):\n";
+  EXPECT_EQ(Run({"--simulate", "slots", "--profile", "1"}).out,
+            profile1 +
+                "   1  D (0x07): chord “Copy”\n"
+                "   2  F5 (0x3e): macro “Group 0”, played 2 times\n"
+                "Remap slots (2 of 12 used):\n"
+                "   1  A (0x04) → B\n"
+                "   2  C (0x06): Mute\n");
+  // Without --profile the slots are of the profile last selected.
+  ASSERT_EQ(Run({"--simulate", "slots", "--profile", "3"}).status, kExitOk);
+  const auto json = nlohmann::json::parse(Run({"--simulate", "--json", "slots"}).out);
+  EXPECT_EQ(json["macroSlots"][0]["assignment"],
+            nlohmann::json::parse(R"({"kind":"macro","name":"Group 0","repeat":2,"events":2,
+                                "description":"G: macro “Group 0”, played 2 times"})"));
+
+  std::filesystem::remove(folder_ / keymap::KeyMapFileName({0x258A, 0x2A}));
+  ASSERT_EQ(Run({"--simulate", "remap", "H", "I"}).status, kExitOk);
+  EXPECT_EQ(Run({"--simulate", "slots", "--profile", "1"}).out,
+            profile1 +
+                "   1  D (0x07): assigned elsewhere\n"
+                "   2  F5 (0x3e): assigned elsewhere\n"
+                "Remap slots (3 of 12 used):\n"
+                "   1  A (0x04): assigned elsewhere\n"
+                "   2  C (0x06): assigned elsewhere\n"
+                "   3  H (0x0b) → I\n");
+  // A backup holds only that such a key is assigned, and says so.
+  const Result backup = Run({"--simulate", "backup", (folder_ / "b.xml").string()});
+  EXPECT_EQ(backup.status, kExitOk);
+  EXPECT_THAT(backup.err, HasSubstr("warning: profile 1, macro slot 1: D (0x07) is assigned "
+                                    "elsewhere: the backup holds only that it is assigned"));
+}
+
+TEST_F(KeyloomctlTest, ARestoreRefusesAFileItCannotTakeAndSendsNothing) {
+  const auto file = folder_ / "backup.xml";
+  const struct {
+    const char* content;  // null: no file
+    std::vector<std::string> more;
+    const char* said;
+  } cases[] = {
+      {nullptr, {}, "there is no file"},
+      {"<keymap version=\"1\"><profile", {}, "is not well-formed XML"},
+      {"<keymap version=\"2\"/>", {}, "it is of version 2"},
+      {"<keymap version=\"1\" vid=\"258a\" pid=\"002b\"/>",
+       {},
+       "is a backup of another keyboard model (vendor id 0x258a, product id 0x002b)"},
+      {"<keymap version=\"1\"><profile number=\"1\"/></keymap>",
+       {"--profile", "2"},
+       "holds nothing of profile 2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.said);
+    std::filesystem::remove(file);
+    if (c.content != nullptr) {
+      std::ofstream(file) << c.content;
+    }
+    std::vector<std::string> args = {"--simulate", "restore", file.string()};
+    args.insert(args.end(), c.more.begin(), c.more.end());
+    const Result result = Run(args);
+    EXPECT_EQ(result.status, kExitUsage);
+    EXPECT_THAT(result.err, HasSubstr(c.said));
+    EXPECT_THAT(result.err, HasSubstr("nothing was sent"));
+    EXPECT_FALSE(std::filesystem::exists(folder_ / sim::kStateFileName));
+  }
+}
+
+TEST_F(KeyloomctlTest, CopyProfileCopiesWhatIsKnownAndNamesWhatIsNot) {
+  ASSERT_EQ(Run({"--simulate", "remap", "A", "B"}).status, kExitOk);
+  ASSERT_EQ(Run({"--simulate", "assign", "D", "--chord", "Copy"}).status, kExitOk);
+  ASSERT_EQ(Run({"--simulate", "remap", "X", "Y", "--profile", "3"}).status, kExitOk);
+
+  Result result = Run({"--simulate", "copy-profile", "1", "3"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.out,
+            "Profile 3 now holds what profile 1 holds: 3 changes sent, 0 already in "
+            "place.\n");
+  auto state = SimulatedState();
+  EXPECT_EQ(state.profiles[2].remaps[0].keyCode, 0x04);
+  EXPECT_EQ(state.profiles[2].macros[0].keyCode, 0x07);
+  EXPECT_EQ(state.activeProfile, 2U);
+
+  {
+    // Another tool puts Caps Lock into remap slot 2 of profile 1.
+    sim::SimulatedKeyboard other(folder_ / sim::kStateFileName);
+    state.profiles[0].remaps[1] = {0x39, 0x3A};
+    other.SetState(state);
+  }
+  result = Run({"--simulate", "copy-profile", "1", "2"});
+  EXPECT_EQ(result.status, kExitNotDone);
+  EXPECT_THAT(result.err, HasSubstr("warning: profile 1, remap slot 2: CapsLock (0x39) is assigned "
+                                    "elsewhere: what it does is not known, so it is not copied"));
+  EXPECT_EQ(SimulatedState().profiles[1].remaps[1].keyCode, 0);
+  EXPECT_EQ(SimulatedState().profiles[1].remaps[0].keyCode, 0x04);
+  EXPECT_EQ(Run({"--simulate", "copy-profile", "2", "2"}).status, kExitUsage);
+}
+
+TEST_F(KeyloomctlTest, AWordThatIsNoCommandIsNamedWithTheCommandsThereAre) {
+  Result result = Run({"bogus"});
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_THAT(result.err, HasSubstr("'bogus' is not a command; the commands are: devices, config, "
+                                    "profile, slots, light, remap, clear, factory-reset, assign, "
+                                    "backup, restore, copy-profile, macros"));
+  result = Run({"macros", "lst"});
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_THAT(result.err, HasSubstr("'lst' is not a macros command; the macros commands are: list, "
+                                    "show, import, export, add, delete"));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "ControlsTestSupport.h"
 #include "UiTestSupport.h"
 #include "controls/FrameAnimation.h"
+#include "controls/KeyCapRow.h"
 #include "controls/SAnimImg.h"
 #include "controls/SCheckBoxEx.h"
 #include "controls/SEditEx.h"
@@ -305,6 +306,41 @@ class ExtensionControlsTest : public QObject {
     QCOMPARE(image->SetAttribute("ANI_IN", QStringLiteral("no_such_skin")),
              ui::AttributeResult::kFailed);
     QVERIFY(image->GetInSkin() != nullptr);
+  }
+
+  // The caps of a keycaps picture: a row centred in its area, a "+" in the middle of each gap,
+  // scaled down as a whole when it does not fit.
+  void keyCapsFormOneCentredRow_data() {
+    QTest::addColumn<std::vector<qreal>>("widths");
+    QTest::addColumn<QRectF>("area");
+    QTest::addColumn<std::vector<QRectF>>("caps");
+    QTest::addColumn<std::vector<QPointF>>("plusSigns");
+    // Height 40, gap 10, "+" 20 wide: 40 between two caps.
+    QTest::newRow("none") << std::vector<qreal>{} << QRectF(0, 0, 300, 100) << std::vector<QRectF>{}
+                          << std::vector<QPointF>{};
+    QTest::newRow("one, centred") << std::vector<qreal>{60} << QRectF(0, 0, 300, 100)
+                                  << std::vector<QRectF>{{120, 30, 60, 40}}
+                                  << std::vector<QPointF>{};
+    QTest::newRow("two with a plus between")
+        << std::vector<qreal>{40, 60} << QRectF(10, 0, 300, 100)
+        << std::vector<QRectF>{{90, 30, 40, 40}, {170, 30, 60, 40}}
+        << std::vector<QPointF>{{150, 50}};
+    QTest::newRow("too wide: scaled to fit, centred")
+        << std::vector<qreal>{100, 100, 100} << QRectF(0, 0, 190, 100)
+        << std::vector<QRectF>{{0, 40, 50, 20}, {70, 40, 50, 20}, {140, 40, 50, 20}}
+        << std::vector<QPointF>{{60, 50}, {130, 50}};
+    QTest::newRow("too high: scaled to fit")
+        << std::vector<qreal>{40} << QRectF(0, 0, 100, 20) << std::vector<QRectF>{{40, 0, 20, 20}}
+        << std::vector<QPointF>{};
+  }
+  void keyCapsFormOneCentredRow() {
+    QFETCH(std::vector<qreal>, widths);
+    QFETCH(QRectF, area);
+    QFETCH(std::vector<QRectF>, caps);
+    QFETCH(std::vector<QPointF>, plusSigns);
+    const KeyCapRow row = LayOutKeyCaps(widths, 40, 10, 20, area);
+    QCOMPARE(row.caps, caps);
+    QCOMPARE(row.plusSigns, plusSigns);
   }
 
  private:

@@ -6,6 +6,7 @@
 // file is kept aside rather than written over.
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -43,6 +44,13 @@ using macro::test::ReadBytes;
 using macro::test::TempFolder;
 
 constexpr int kSkipped = 77;
+
+// The system's message for `error` as the program words it, in lower case.
+std::string Reason(int error) {
+  std::string text = std::strerror(error);
+  text.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(text.front())));
+  return text;
+}
 
 // Fills the library with `groups` groups of 100 events and saves it; false when it cannot.
 bool MakeLibrary(const fs::path& file, int groups) {
@@ -144,7 +152,7 @@ TEST(UserFileFaults, AWriteLimitPartWayThroughASaveKeepsTheOldFiles) {
       const auto edit = library.AddNamedGroup("New");
       Expect(failures, edit.changed && !edit.saved.ok());
       Expect(failures, edit.saved.error().find("macro.xml") != std::string::npos);
-      Expect(failures, edit.saved.error().find(std::strerror(EFBIG)) != std::string::npos);
+      Expect(failures, edit.saved.error().find(Reason(EFBIG)) != std::string::npos);
       Expect(failures, library.GroupCount() == 11);
 
       AssignmentStore store(storeFile);
@@ -226,7 +234,7 @@ TEST(UserFileFaults, AFullFileSystemKeepsTheOldFilesAndTheEditsInMemory) {
     Expect(failures, library.Open().ok());
     const auto edit = library.AddNamedGroup("Added on a full disk");
     Expect(failures, edit.changed && !edit.saved.ok());
-    Expect(failures, edit.saved.error().find(std::strerror(ENOSPC)) != std::string::npos);
+    Expect(failures, edit.saved.error().find("no space left on the device") != std::string::npos);
     Expect(failures, ReadBytes(libraryFile) == oldLibrary);
 
     Expect(failures, FillUp(folder / "filler2"));
@@ -274,7 +282,7 @@ TEST(UserFileFaults, AReadOnlyFolderRefusesSavesAndNeverLosesABrokenFile) {
     store.page = 2;
     const auto saved = store.Save();
     Expect(failures, !saved.ok());
-    Expect(failures, saved.error().find(std::strerror(EROFS)) != std::string::npos);
+    Expect(failures, saved.error().find(Reason(EROFS)) != std::string::npos);
     Expect(failures, ReadBytes(storeFile) == oldStore);
 
     MacroLibrary library(libraryFile);
@@ -299,6 +307,91 @@ TEST(UserFileFaults, AReadOnlyFolderRefusesSavesAndNeverLosesABrokenFile) {
     GTEST_SKIP() << "no mount namespace with a tmpfs here (needs root or user namespaces)";
   }
   EXPECT_EQ(outcome.failures, "");
+}
+
+// A copy kept aside that runs out of room part-way (the partly read library copied at opening,
+// the library copied before an import): nothing named like a good copy stays behind, the user is
+// told of the full disk, and the library file is neither written over nor replaced.
+TEST(UserFileFaults, ACopyAsideOnAFullDiskLeavesNoTruncatedCopy) {
+  TempFolder folder;
+  const ChildOutcome outcome = RunInChild([&](std::ostream& failures, bool& skipped) {
+    if (!MountScratch(folder.Path(), "1m")) {
+      skipped = true;
+      return;
+    }
+    const fs::path libraryFile = folder / "macro.xml";
+    Expect(failures, MakeLibrary(libraryFile, 10));
+    // A group without a name makes the library read only in part.
+    std::string partlyRead = ReadBytes(libraryFile);
+    partlyRead.insert(partlyRead.find("<items"), "<items><item code=\"4\" /></items>\n");
+    macro::test::WriteBytes(libraryFile, partlyRead);
+    macro::test::WriteBytes(folder / "other.mcr", ReadBytes(libraryFile));
+    Expect(failures, FillUp(folder / "filler"));
+    fs::resize_file(folder / "filler", fs::file_size(folder / "filler") - partlyRead.size() / 2);
+
+    MacroLibrary library(libraryFile);
+    const auto report = library.Open();
+    Expect(failures, !report.keptAs);
+    Expect(failures, report.problem.find("no space left on the device") != std::string::npos);
+    Expect(failures, !library.AddNamedGroup("Not over it").saved.ok());
+
+    const auto imported = library.Import(folder / "other.mcr");
+    Expect(failures, imported.status == MacroLibrary::ImportResult::Status::kNotKept);
+    Expect(failures, imported.error.find("no space left on the device") != std::string::npos);
+
+    Expect(failures, ReadBytes(libraryFile) == partlyRead);
+    Expect(failures, (macro::test::FileNames(folder.Path()) ==
+                      std::vector<std::string>{"filler", "macro.xml", "other.mcr"}));
+  });
+  if (outcome.skipped) {
+    GTEST_SKIP() << "no mount namespace with a tmpfs here (needs root or user namespaces)";
+  }
+  EXPECT_EQ(outcome.failures, "");
+}
+
+// Files that this user may not read (mode 000) may well be whole: they are reported with the
+// reason, left where they are and never written over. Root reads anything, so as root the
+// checks run as the user "nobody".
+TEST(UserFileFaults, FilesThatCannotBeReadAreLeftInPlaceAndNeverOverwritten) {
+  constexpr uid_t kNobody = 65534;
+  TempFolder folder;
+  const fs::path libraryFile = folder / "macro.xml";
+  const fs::path storeFile = folder / "store.xml";
+  ASSERT_TRUE(MakeLibrary(libraryFile, 3));
+  macro::test::WriteBytes(storeFile, "<macro page=\"2\"/>");
+  const std::string library = ReadBytes(libraryFile);
+  fs::permissions(folder.Path(), fs::perms::all);
+  fs::permissions(libraryFile, fs::perms::none);
+  fs::permissions(storeFile, fs::perms::none);
+
+  const ChildOutcome outcome = RunInChild([&](std::ostream& failures, bool& skipped) {
+    if (getuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+      skipped = true;
+      return;
+    }
+    MacroLibrary macros(libraryFile);
+    const auto report = macros.Open();
+    Expect(failures, !report.ok() && !report.keptAs);
+    Expect(failures, report.problem.find("cannot be read: permission denied") != std::string::npos);
+    Expect(failures, report.problem.find("left where it is") != std::string::npos);
+    const auto edit = macros.AddNamedGroup("Over it?");
+    Expect(failures, edit.changed && !edit.saved.ok());
+
+    AssignmentStore store(storeFile);
+    const auto storeReport = store.Open();
+    Expect(failures, !storeReport.ok() && !storeReport.keptAs);
+    Expect(failures, storeReport.problem.find("permission denied") != std::string::npos);
+    store.page = 3;
+    Expect(failures, !store.Save().ok());
+  });
+  if (outcome.skipped) {
+    GTEST_SKIP() << "cannot become another user here";
+  }
+  EXPECT_EQ(outcome.failures, "");
+  EXPECT_EQ(ReadBytes(libraryFile), library);
+  EXPECT_EQ(ReadBytes(storeFile), "<macro page=\"2\"/>");
+  EXPECT_EQ(macro::test::FileNames(folder.Path()),
+            (std::vector<std::string>{"macro.xml", "store.xml"}));
 }
 
 // A process that edits the library and saves the store without pause, killed at random moments

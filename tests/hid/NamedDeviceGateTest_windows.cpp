@@ -1,6 +1,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,8 +19,10 @@ namespace {
 constexpr DeviceSelector kKeyboard{0x258a, 0x002a, 1, 2};
 constexpr Report kFrame{0x07, 0xfc, 0x01, 0, 0, 0, 0, 0};
 
-// named_mutex_holder's exit status when it took the mutex, not abandoned, and did its part.
+// named_mutex_holder's exit status when it took the mutex, not abandoned, and did its part; and
+// when it was told to try the mutex and another thread owned it.
 constexpr DWORD kHolderDone = 0;
+constexpr DWORD kHolderFoundTheMutexBusy = 5;
 
 // How long a transfer is watched for not passing a held gate.
 constexpr auto kBlockedFor = std::chrono::milliseconds(150);
@@ -158,6 +161,31 @@ TEST_F(NamedDeviceGateTest, AGateAbandonedByItsHolderLetsTransfersThroughAndIsGi
   ASSERT_TRUE(next.WaitUntilLocked()) << "the gate kept the abandoned mutex";
   next.Release();
   EXPECT_EQ(next.ExitStatus(), kHolderDone) << "the mutex was still abandoned";
+}
+
+// One gate held for a sequence, with nested holds, passes and transfers inside it: after each
+// step, whether another process is kept out.
+TEST_F(NamedDeviceGateTest, AHoldKeepsOtherProcessesOutUntilItsLastLeave) {
+  struct Step {
+    const char* what;
+    std::function<void()> action;
+    bool heldAfter;
+  };
+  const std::vector<Step> steps = {
+      {"transfer", [&] { EXPECT_TRUE(device.SetFeature(kFrame)); }, false},
+      {"enter", [&] { device.gate().Enter(); }, true},
+      {"pass inside the hold", [&] { gate->Pass(); }, true},
+      {"nested enter", [&] { gate->Enter(); }, true},
+      {"nested leave", [&] { gate->Leave(); }, true},
+      {"transfer inside the hold", [&] { EXPECT_TRUE(device.SetFeature(kFrame)); }, true},
+      {"last leave", [&] { gate->Leave(); }, false},
+  };
+  for (const Step& step : steps) {
+    step.action();
+    Holder probe(name, L"try");
+    EXPECT_EQ(probe.ExitStatus(), step.heldAfter ? kHolderFoundTheMutexBusy : kHolderDone)
+        << "after " << step.what;
+  }
 }
 
 }  // namespace

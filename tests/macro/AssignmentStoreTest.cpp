@@ -107,6 +107,59 @@ TEST(AssignmentStore, ABrokenFileIsKeptAsideAndTheDefaultsUsed) {
   EXPECT_EQ(ReadBytes(file), ReadBytes(TestData("golden/store-defaults.xml")));
 }
 
+// The dialog and keyloomctl with the store open at once: a save keeps what the other saved
+// meanwhile, except for the fields it changed itself, a single key kept in memory included.
+TEST(AssignmentStore, ASaveKeepsTheFieldsAnotherProgramChangedMeanwhile) {
+  TempFolder folder;
+  const auto file = folder / "store.xml";
+  AssignmentStore dialog(file);
+  AssignmentStore tool(file);
+  ASSERT_TRUE(dialog.Open().ok());
+  ASSERT_TRUE(tool.Open().ok());
+
+  dialog.sgcode = 0x3E;  // captured, not saved yet
+  tool.repeat = 5;
+  ASSERT_TRUE(tool.Save().ok());
+  dialog.page = 2;
+  ASSERT_TRUE(dialog.Save().ok());
+  EXPECT_THAT(FieldsOf(dialog), ElementsAreArray(Fields{2, 5, 10, 0, 0, 0, 0x3E, 0}));
+
+  tool.repeat = 7;
+  ASSERT_TRUE(tool.Save().ok());
+  EXPECT_THAT(FieldsOf(tool), ElementsAreArray(Fields{2, 7, 10, 0, 0, 0, 0x3E, 0}));
+  AssignmentStore reread(file);
+  ASSERT_TRUE(reread.Open().ok());
+  EXPECT_THAT(FieldsOf(reread), ElementsAreArray(Fields{2, 7, 10, 0, 0, 0, 0x3E, 0}));
+}
+
+// The macro files' folder is written after the numbers once there is one, and a save keeps the
+// folder another program chose meanwhile unless this one chose one too.
+TEST(AssignmentStore, KeepsTheFolderOfTheMacroFiles) {
+  TempFolder folder;
+  const auto file = folder / "store.xml";
+  AssignmentStore dialog(file);
+  AssignmentStore tool(file);
+  ASSERT_TRUE(dialog.Open().ok());
+  ASSERT_TRUE(tool.Open().ok());
+
+  dialog.folder = "/home/zoë/Macros & \"more\"";
+  ASSERT_TRUE(dialog.Save().ok());
+  EXPECT_THAT(ReadBytes(file),
+              HasSubstr(R"(groupsel="0" folder="/home/zoë/Macros &amp; &quot;more&quot;")"));
+  tool.repeat = 4;
+  ASSERT_TRUE(tool.Save().ok());
+  EXPECT_EQ(tool.folder, dialog.folder);
+  dialog.folder = "/srv";
+  tool.folder = "/tmp";
+  ASSERT_TRUE(tool.Save().ok());
+  ASSERT_TRUE(dialog.Save().ok());
+
+  AssignmentStore reread(file);
+  ASSERT_TRUE(reread.Open().ok());
+  EXPECT_EQ(reread.folder, "/srv");
+  EXPECT_EQ(reread.repeat, 4);
+}
+
 TEST(AssignmentStore, TheProcessWideStoreIsCreatedOnceFromTheNamedFolder) {
   TempFolder folder;
   WriteBytes(folder / "store.xml", "<macro page=\"2\" repeat=\"9\"/>");

@@ -157,5 +157,15 @@ TEST(KeyNameTable, NameLookupIgnoresAsciiCaseOnly) {
   EXPECT_EQ(UsageFromName(std::string_view("A\0", 2)), std::nullopt);
 }
 
+// Shortcuts name each key as it is sent: the low 8 bits of the code.
+TEST(KeyNameTable, ShortcutsNameTheirKeysShortly) {
+  EXPECT_EQ(ShortcutText({0xE0, 0x06}), "Ctrl + C");
+  EXPECT_EQ(ShortcutText({0xE4, 0xE5, 0x29}), "Ctrl + Shift + Esc");
+  EXPECT_EQ(ShortcutText({0xE2, 0x3D}), "Alt + F4");
+  EXPECT_EQ(ShortcutText({0xE7, 0x2C, 0xE6}), "Win + Space + Alt");
+  EXPECT_EQ(ShortcutText({0x104, 0x68, 0}), "A + 0x68 + 0x00");
+  EXPECT_EQ(ShortcutText({}), "");
+}
+
 }  // namespace
 }  // namespace keyloom::macro

@@ -3,6 +3,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -257,6 +258,7 @@ struct CorpusCase {
   const char* file;
   const char* summary;  // nullptr: the file is refused and the library stays as it was
   std::size_t skippedGroups = 0;
+  std::vector<std::string> leftOutElements = {};
 };
 
 TEST(MacroLibraryReader, ReadsEveryFileOfTheCorpusAsExpected) {
@@ -275,8 +277,12 @@ TEST(MacroLibraryReader, ReadsEveryFileOfTheCorpusAsExpected) {
       {"ok-missing-attributes.xml", "Sparse[9//0/0,0//0/0,0/B/1/40]"},
       {"ok-nameless-groups-left-out.xml", "[5/B/0/2];Kept[]", 2},
       {"ok-unknown-elements-and-attributes.xml",
-       "Other tag[7/D/0/5];Attributes in any order[8/E/1/9]"},
-      {"ok-no-group-element.xml", ""},
+       "Other tag[7/D/0/5];Attributes in any order[8/E/1/9]",
+       0,
+       {"group"}},
+      {"ok-no-group-element.xml", "", 0, {"library"}},
+      {"ok-root-spelled-differently.xml", "", 0, {"Group"}},
+      {"ok-second-group-element.xml", "First[]", 0, {"group"}},
       {"ok-empty-group-element.xml", ""},
       {"ok-utf8-bom.xml", "\xe5\xae\x8f[4/A/0/1]"},
       {"ok-utf16le-bom.xml", "\xe5\xae\x8f[4/A/0/1]"},
@@ -304,6 +310,8 @@ TEST(MacroLibraryReader, ReadsEveryFileOfTheCorpusAsExpected) {
     ASSERT_TRUE(loaded.ok()) << loaded.error;
     EXPECT_EQ(Summary(library), c.summary);
     EXPECT_EQ(loaded.skippedGroups, c.skippedGroups);
+    EXPECT_EQ(loaded.leftOutElements, c.leftOutElements);
+    EXPECT_EQ(loaded.partlyRead(), c.skippedGroups > 0 || !c.leftOutElements.empty());
     // Whatever was read is written so that it reads back the same.
     MacroLibrary again;
     ASSERT_TRUE(again.LoadBuffer(library.ToXml()).ok());
@@ -317,7 +325,7 @@ TEST(MacroLibraryReader, MissingAndUnreadableFilesAreToldApart) {
   MacroLibrary library;
   EXPECT_EQ(library.Load(folder / "absent.xml").status, LoadResult::Status::kMissing);
   const LoadResult folderRead = library.Load(folder.Path());
-  EXPECT_EQ(folderRead.status, LoadResult::Status::kUnreadable);
+  EXPECT_EQ(folderRead.status, LoadResult::Status::kUnusable);
   EXPECT_THAT(folderRead.error, HasSubstr("not a regular file"));
 }
 
@@ -365,15 +373,99 @@ TEST_F(MacroLibraryTest, ABrokenFileThatCannotBeMovedAsideIsNeverOverwritten) {
   EXPECT_TRUE(library_.Export(folder_ / "rescue.mcr").ok());
 }
 
-TEST_F(MacroLibraryTest, AnOwnFileWithNamelessGroupsIsCopiedAsideBeforeTheyAreDropped) {
-  const std::string original = ReadBytes(TestData("library/ok-nameless-groups-left-out.xml"));
-  WriteBytes(file_, original);
+// Whatever a file holds that the library leaves out is kept in a copy before a save drops it,
+// and the user is told on every read; reading the same file again makes no second copy.
+TEST(MacroLibraryPartlyRead, IsCopiedAsideOnceForEachContentAndTold) {
+  const struct {
+    const char* file;
+    const char* told;
+    const char* summary;
+  } cases[] = {
+      {"ok-nameless-groups-left-out.xml", "2 group(s) without a \"name\" attribute",
+       "[5/B/0/2];Kept[]"},
+      {"ok-second-group-element.xml",
+       "1 element(s) at the top other than the first <group> (<group>)", "First[]"},
+      {"ok-root-spelled-differently.xml",
+       "1 element(s) at the top other than the first <group> (<Group>)", ""},
+  };
   const auto now = std::chrono::sys_days{std::chrono::year{2025} / 12 / 31};
-  const OpenReport report = library_.Open(now);
-  ASSERT_EQ(report.keptAs, folder_ / "macro.partly-read-20251231-000000.xml");
-  EXPECT_THAT(report.problem, HasSubstr("2 group(s)"));
-  EXPECT_EQ(ReadBytes(*report.keptAs), original);
-  EXPECT_EQ(Summary(library_), "[5/B/0/2];Kept[]");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    TempFolder folder;
+    const auto file = folder / "macro.xml";
+    const std::string original = ReadBytes(TestData(std::string("library/") + c.file));
+    WriteBytes(file, original);
+    const auto copy = folder / "macro.partly-read-20251231-000000.xml";
+    for (int read = 0; read < 3; ++read) {
+      MacroLibrary library(file);
+      const OpenReport report = library.Open(now + std::chrono::seconds{read});
+      ASSERT_EQ(report.keptAs, copy);
+      EXPECT_THAT(report.problem, HasSubstr("was read only in part: " + std::string(c.told)));
+      EXPECT_THAT(report.problem, HasSubstr(copy.string()));
+      EXPECT_EQ(Summary(library), c.summary);
+    }
+    EXPECT_EQ(ReadBytes(copy), original);
+    EXPECT_THAT(test::FileNames(folder.Path()),
+                ElementsAre("macro.partly-read-20251231-000000.xml", "macro.xml"));
+
+    // The next save drops what was left out; the copy keeps it. A file of other content that is
+    // read only in part gets a copy of its own.
+    MacroLibrary library(file);
+    library.Open(now);
+    ASSERT_TRUE(library.AddNamedGroup("After").saved.ok());
+    EXPECT_EQ(ReadBytes(copy), original);
+    WriteBytes(file, original + "<group />");
+    EXPECT_EQ(MacroLibrary(file).Open(now).keptAs,
+              folder / "macro.partly-read-20251231-000000-2.xml");
+  }
+}
+
+TEST_F(MacroLibraryTest, ImportingAFileWithoutAnyGroupIsRefused) {
+  using Status = MacroLibrary::ImportResult::Status;
+  library_.AddNamedGroup("Mine");
+  const std::string before = ReadBytes(file_);
+  for (const char* text : {"<group />", "<group><items /></group>",
+                           "<Group><items name=\"Spelled with a capital\" /></Group>",
+                           "<?xml version=\"1.0\"?><library />"}) {
+    SCOPED_TRACE(text);
+    WriteBytes(folder_ / "none.mcr", text);
+    const auto imported = library_.Import(folder_ / "none.mcr");
+    EXPECT_EQ(imported.status, Status::kNoGroups);
+    EXPECT_THAT(imported.error, HasSubstr("none.mcr holds no macro group"));
+    EXPECT_EQ(Summary(library_), "Mine[]");
+  }
+  EXPECT_EQ(ReadBytes(file_), before);
+  EXPECT_THAT(test::FileNames(folder_.Path()), ElementsAre("macro.xml", "none.mcr"));
+}
+
+// Two programs with the library open at once: each change is made to the file as the other left
+// it, and an edit chosen on a view that is stale by then is left out.
+TEST_F(MacroLibraryTest, UpdatesReadTheFileAgainWhenAnotherProgramChangedIt) {
+  ASSERT_TRUE(library_.AddNamedGroup("First").saved.ok());
+  MacroLibrary other(file_);
+  ASSERT_TRUE(other.Open().ok());
+  std::vector<std::string> previous;
+  library_.SetReloadListener(
+      [&previous](const MacroNode& previousRoot) { previous = GroupNames(previousRoot); });
+
+  EXPECT_FALSE(other.AddNamedGroup("Second").reloaded);
+  const EditResult added = library_.AddNamedGroup("Third");
+  EXPECT_TRUE(added.changed);
+  EXPECT_TRUE(added.reloaded);
+  EXPECT_THAT(previous, ElementsAre("First"));
+  EXPECT_THAT(GroupNames(library_.root()), ElementsAre("First", "Second", "Third"));
+
+  // `other` still shows First and Second: its removal of row 0 is left out, and it now shows
+  // what the file holds.
+  const EditResult removed = other.RemoveGroup(0);
+  EXPECT_FALSE(removed.changed);
+  EXPECT_TRUE(removed.reloaded);
+  EXPECT_THAT(GroupNames(other.root()), ElementsAre("First", "Second", "Third"));
+  ASSERT_TRUE(other.RemoveGroup(0).changed);
+
+  MacroLibrary reread(file_);
+  ASSERT_TRUE(reread.Open().ok());
+  EXPECT_THAT(GroupNames(reread.root()), ElementsAre("Second", "Third"));
 }
 
 TEST(MacroFileName, OnlyALowerCaseMcrExtensionIsAccepted) {

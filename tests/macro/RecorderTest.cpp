@@ -149,7 +149,8 @@ TEST_F(RecorderTest, TheSingleKeyPageCapturesTheLastKeyPressedInMemory) {
 }
 
 TEST_F(RecorderTest, AFailedSaveIsReportedAndTheEventKept) {
-  std::filesystem::create_directory(library_.path());  // a folder where the file should be
+  // No data folder any more: not even its lock can be taken.
+  std::filesystem::remove_all(folder_.Path());
   Key(kKeyDownMessage, kVkA, 10);
   EXPECT_FALSE(recorder_.lastSave().ok());
   EXPECT_THAT(Events(*events_.group()), ElementsAre("4/A/0/0"));
@@ -203,6 +204,19 @@ TEST_F(KeyboardHookTest, ListenersAreKeptOnlyWhileInstalledAndOnlyOnce) {
   hook_.Install();
   hook_.RemoveListener(&passOn_);
   EXPECT_THAT(hook_.listeners(), ElementsAre(&swallow_));
+}
+
+// A listener that goes away leaves the list at once, without the hook installed again for it,
+// which the system may refuse.
+TEST_F(KeyboardHookTest, AListenerThatGoesAwayIsForgottenInstalledOrNot) {
+  hook_.Install();
+  hook_.AddListener(&passOn_);
+  hook_.AddListener(&swallow_);
+  hook_.Remove();
+  systemInstalls_ = false;
+  hook_.ForgetListener(&passOn_);
+  EXPECT_THAT(hook_.listeners(), ElementsAre(&swallow_));
+  EXPECT_EQ(installs_, 1);
 }
 
 TEST_F(KeyboardHookTest, AHookTheSystemRefusesIsNotInstalled) {

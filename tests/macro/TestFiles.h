@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "macro/DataFolderLock.h"
+
 namespace keyloom::macro::test {
 
 // A fresh, empty folder under the system's temporary folder, removed with everything in it when
@@ -62,11 +64,14 @@ inline std::filesystem::path TestData(std::string_view relative) {
   return std::filesystem::path(KEYLOOM_TEST_DATA_DIR) / "macro" / relative;
 }
 
-// The names of the files in the folder, sorted.
+// The names of the files in the folder, sorted, but for the data folder's lock file, which every
+// change of the user's files makes.
 inline std::vector<std::string> FileNames(const std::filesystem::path& folder) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
+    if (entry.path().filename() != kDataFolderLockFileName) {
+      names.push_back(entry.path().filename().string());
+    }
   }
   std::sort(names.begin(), names.end());
   return names;

@@ -92,7 +92,7 @@ TEST(ReadUserFile, TellsMissingFromUnreadable) {
   TempFolder folder;
   EXPECT_EQ(ReadUserFile(folder / "absent").status, LoadResult::Status::kMissing);
   const FileBytes folderRead = ReadUserFile(folder.Path());
-  EXPECT_EQ(folderRead.status, LoadResult::Status::kUnreadable);
+  EXPECT_EQ(folderRead.status, LoadResult::Status::kUnusable);
   EXPECT_FALSE(folderRead.error.empty());
   WriteBytes(folder / "file", std::string("a\0b", 3));
   const FileBytes read = ReadUserFile(folder / "file");

@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -75,6 +76,78 @@ TEST(WriteFileAtomicallyUnderKill, TheFileIsAlwaysOneWholeVersion) {
     ASSERT_TRUE(reread.Open().ok());
     ASSERT_EQ(reread.GroupCount(), content == first ? 20 : 30);
   }
+}
+
+// A library kept with the user's dotfiles: macro.xml is a link, and a save writes through it to
+// the file it leads to, the temporary file beside that one, rather than putting a file in its
+// place.
+TEST(WriteFileAtomically, WritesThroughSymbolicLinks) {
+  const struct {
+    const char* name;
+    std::vector<std::string> chain;  // each link's target in turn, from macro.xml on
+  } cases[] = {
+      {"absolute", {"@/dotfiles/macro.xml"}},
+      {"relative", {"../dotfiles/macro.xml"}},
+      {"a chain", {"@/data/link2", "../dotfiles/macro.xml"}},
+      {"to nothing yet", {"@/dotfiles/new.xml"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::TempFolder folder;
+    std::filesystem::create_directory(folder / "data");
+    std::filesystem::create_directory(folder / "dotfiles");
+    test::WriteBytes(folder / "dotfiles/macro.xml", "old");
+    std::filesystem::path link = folder / "data/macro.xml";
+    for (std::string target : c.chain) {
+      if (target.starts_with("@")) {
+        target = folder.Path().string() + target.substr(1);
+      }
+      std::filesystem::create_symlink(target, link);
+      link = link.parent_path() / target;
+    }
+    ASSERT_TRUE(WriteFileAtomically(folder / "data/macro.xml", "new").ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "data/macro.xml"));
+    EXPECT_EQ(test::ReadBytes(folder / "data/macro.xml"), "new");
+    EXPECT_EQ(test::ReadBytes(link), "new");
+    for (const char* sub : {"data", "dotfiles"}) {
+      for (const std::string& name : test::FileNames(folder / sub)) {
+        EXPECT_FALSE(name.ends_with(".tmp")) << name;
+      }
+    }
+  }
+}
+
+// Processes that add groups all at once, each reading the library, adding one and saving it:
+// the data folder's lock makes every addition land.
+TEST(MacroLibraryUpdate, ConcurrentProcessesLoseNoAddition) {
+  test::TempFolder folder;
+  const auto file = folder / "macro.xml";
+  constexpr int kProcesses = 4;
+  constexpr int kAdditions = 25;
+  std::vector<pid_t> children;
+  for (int p = 0; p < kProcesses; ++p) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (int i = 0; i < kAdditions; ++i) {
+        MacroLibrary library(file);
+        library.Open();
+        if (!library.AddNamedGroup(std::to_string(p) + "/" + std::to_string(i)).saved.ok()) {
+          ::_exit(1);
+        }
+      }
+      ::_exit(0);
+    }
+    children.push_back(child);
+  }
+  for (const pid_t child : children) {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  MacroLibrary library(file);
+  ASSERT_TRUE(library.Open().ok());
+  EXPECT_EQ(library.GroupCount(), kProcesses * kAdditions);
 }
 
 }  // namespace

@@ -62,11 +62,17 @@ class CaptureTest : public QObject {
   }
 
   void holdsTheKeyboardWhileItCaptures() {
-    // The dialog opens on the macro page with the hook installed.
-    QVERIFY(KeyboardCapture::Hook().IsInstalled());
-    QCOMPARE(QWidget::keyboardGrabber(), dialog_.get());
-    ShowPage(2);
+    // The dialog opens on the macro page without recording: the keyboard stays the desktop's,
+    // as on the pages of the catalogues.
     QVERIFY(!KeyboardCapture::Hook().IsInstalled());
+    QCOMPARE(QWidget::keyboardGrabber(), nullptr);
+    ShowPage(2);
+    QCOMPARE(QWidget::keyboardGrabber(), nullptr);
+    ShowPage(0);
+    Click(*Control<ui::SListView>(*dialog_, QStringLiteral("macro_group")).GetRowView(0));
+    Click(Control(*dialog_, QStringLiteral("chk_macro_record")));
+    QCOMPARE(QWidget::keyboardGrabber(), dialog_.get());
+    Click(Control(*dialog_, QStringLiteral("chk_macro_record")));
     QCOMPARE(QWidget::keyboardGrabber(), nullptr);
     ShowPage(1);
     QCOMPARE(QWidget::keyboardGrabber(), dialog_.get());
@@ -148,11 +154,17 @@ class CaptureTest : public QObject {
   }
 
   void passesOnWhatItDoesNotSwallow() {
-    // On the macro page without recording the keys reach the field that has the focus.
+    // On the single-key page the window holds the keyboard; keys up are not swallowed there and
+    // reach the field that has the focus. On the macro page without recording the window does
+    // not hold it, and the keys go to the field directly.
     auto& repeat = Control<ui::SEdit>(*dialog_, QStringLiteral("edit_macro_repeat_times"));
+    ShowPage(1);
     repeat.GetLineEdit()->setFocus();
     repeat.GetLineEdit()->selectAll();
-    QTest::keyClicks(dialog_.get(), QStringLiteral("42"));
+    QTest::keyRelease(dialog_.get(), Qt::Key_4);
+    ShowPage(0);
+    QCOMPARE(QWidget::keyboardGrabber(), nullptr);
+    QTest::keyClicks(repeat.GetLineEdit(), QStringLiteral("42"));
     QCOMPARE(repeat.GetText(), QStringLiteral("42"));
     QCOMPARE(store_->repeat, 42);
   }

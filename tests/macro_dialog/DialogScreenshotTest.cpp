@@ -129,7 +129,7 @@ TEST_F(DialogScreenshotRun, SavesEachPageAndSendsNothing) {
   ASSERT_FALSE(macroPage.isNull());
   ASSERT_FALSE(singleKeyPage.isNull());
   // The dialog alone, at its layout's size.
-  EXPECT_EQ(macroPage.size(), QSize(900, 600));
+  EXPECT_EQ(macroPage.size(), QSize(900, 660));
   EXPECT_EQ(singleKeyPage.size(), macroPage.size());
   EXPECT_NE(singleKeyPage, macroPage);
 

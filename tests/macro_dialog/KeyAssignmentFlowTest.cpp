@@ -373,6 +373,35 @@ class KeyAssignmentFlowTest : public QObject {
              QStringLiteral("Insufficient space, please delete the record button first."));
   }
 
+  // The profile's free macro slots are told on the main window before a key is clicked, and in
+  // the dialog for the key, with what they mean for it.
+  void theFreeMacroSlotsAreToldBeforeAndInTheDialog() {
+    ui::SWindow& line = Control(main_->Window(), QStringLiteral("free_macro_slots"));
+    ui::SWindow& count = Control(main_->Window(), QStringLiteral("text_free_macro_slots"));
+    QVERIFY(line.isVisible());
+    QCOMPARE(count.GetText(), QStringLiteral("12/12"));
+    main_->ClickKey(kKeyB, ConfirmMacro);
+    QCOMPARE(count.GetText(), QStringLiteral("11/12"));
+
+    QStringList told;
+    for (const std::uint8_t key : {kKeyB, kKeyC}) {
+      main_->ClickKey(key, [&told](MacroRecordDlg& dialog) {
+        told.append(Control(dialog, QStringLiteral("text_free_slots")).GetText());
+        Press(dialog, "btnCancel");
+      });
+    }
+    QCOMPARE(told,
+             (QStringList{QStringLiteral("Free macro slots in this profile: 11 of 12. This key "
+                                         "keeps the macro slot it has."),
+                          QStringLiteral("Free macro slots in this profile: 11 of 12. A remap "
+                                         "needs a free macro slot too.")}));
+
+    // A slot read that lost a reply tells nothing of free slots.
+    main_->Window().Connection().Simulator()->FailNextTransfers(1);
+    main_->ClickKey(kKeyA, ConfirmSingleKeyF5);
+    QVERIFY(!line.isVisible());
+  }
+
   void keyloomctlSeesWhatThePictureShows() {
     main_->ClickKey(kKeyA, ConfirmMacro);
     main_->ClickKey(kKeyB, ConfirmSingleKeyF5);

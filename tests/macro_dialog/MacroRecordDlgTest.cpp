@@ -1,14 +1,21 @@
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "DialogTestSupport.h"
+#include "controls/SKeyCaps.h"
 #include "controls/STabCtrl2.h"
 #include "macro/AssignmentStore.h"
 #include "macro/KeyboardHook.h"
@@ -18,6 +25,8 @@
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/VirtualClock.h"
 #include "settings/AppConfig.h"
+#include "ui/host/SApplication.h"
+#include "ui/widgets/AdapterBase.h"
 #include "ui/widgets/SComboBox.h"
 #include "ui/widgets/SEdit.h"
 #include "ui/widgets/SListView.h"
@@ -61,8 +70,10 @@ class Harness {
  public:
   Harness()
       : folder_(dir_.path().toStdString()), store_(folder_ / "store.xml"), hook_(system.Make()) {
-    config.mediaKeys = {{"Mute", {0x1E9, 7}}, {"Nothing", {}}};
-    config.functionKeys = {{"Copy", {0xE0, 0x06}}, {"Empty", {}}};
+    config.mediaKeys = {
+        {"Mute", {0x1E9, 7}}, {"Nothing", {}}, {"Calculator", {0xFB}}, {"Odd", {0x20}}};
+    config.functionKeys = {
+        {"Copy", {0xE0, 0x06}}, {"Empty", {}}, {"Task manager", {0xE4, 0xE1, 0x29}}};
     keys = {{0x04, "A"}};
   }
 
@@ -77,13 +88,16 @@ class Harness {
 
   // Opens the dialog on the files as they are; `processHook`: the program's own hook.
   MacroRecordDlg& Open(bool processHook = false, std::filesystem::path libraryFile = {}) {
-    store_.Open();
+    if (!globalStore) {
+      store_.Open();
+    }
     MacroRecordDlg::Environment environment;
-    environment.store = &store_;
+    environment.store = globalStore ? nullptr : &store_;
     environment.libraryFile = libraryFile.empty() ? LibraryFile() : libraryFile;
     environment.hook = processHook ? nullptr : &hook_;
     environment.clock = &clock;
     environment.config = &config;
+    environment.keyboard = keyboard ? &*keyboard : nullptr;
     dialog_ = std::make_unique<MacroRecordDlg>(keys, record, environment);
     if (!dialog_->Create()) {
       qFatal("the key assignment dialog does not build");
@@ -128,11 +142,16 @@ class Harness {
     return saved;
   }
 
+  // Open() gives the dialog AssignmentStore::Global() instead of the store of its folder, and
+  // leaves the folder's store.xml to it.
+  bool globalStore = false;
   test::FakeSystemHook system;
   protocol::VirtualClock clock;
   settings::AppConfig config;
   protocol::SelectedKeys keys;
   protocol::KeyAssignmentRecord record;
+  // The keyboard as the main window read it; none: the dialog is not told.
+  std::optional<protocol::KeyboardState> keyboard;
 
  private:
   QTemporaryDir dir_;
@@ -177,6 +196,26 @@ std::vector<std::uint8_t> Bytes(const protocol::KeyAssignmentRecord& record, std
   const auto& bytes = record.bytes();
   return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
           bytes.begin() + static_cast<std::ptrdiff_t>(from + count)};
+}
+
+// A keyboard state whose macro slots hold `macroSlots` (the rest free).
+protocol::KeyboardState KeyboardWith(const std::vector<std::uint8_t>& macroSlots, bool whole) {
+  protocol::KeyboardState keyboard;
+  for (std::size_t i = 0; i < macroSlots.size(); ++i) {
+    keyboard.slots.SetSlot(protocol::KeySlotTable::Half::kMacro, i, macroSlots[i]);
+  }
+  keyboard.slotsWhole = whole;
+  return keyboard;
+}
+
+// What a keycaps picture shows: "label" or "label [glyph]" per cap.
+QStringList CapTexts(const controls::SKeyCaps& picture) {
+  QStringList texts;
+  for (const controls::SKeyCaps::Cap& cap : picture.GetKeyCaps()) {
+    texts.append(cap.glyph < 0 ? cap.label
+                               : QStringLiteral("%1 [%2]").arg(cap.label).arg(cap.glyph));
+  }
+  return texts;
 }
 
 bool AllZeroFrom(const protocol::KeyAssignmentRecord& record, std::size_t from) {
@@ -246,9 +285,10 @@ class MacroRecordDlgTest : public QObject {
     QCOMPARE(events.GetRowView(2)->FindChildByName(QStringLiteral("key_delay"))->GetText(),
              QStringLiteral("30"));
 
-    // It listens to the keyboard from the start.
-    QVERIFY(h.Hook().IsInstalled());
-    QCOMPARE(h.Hook().listeners(), std::vector<IKeyboardHookListener*>{&dialog});
+    // On the macro page without recording nothing is captured: the keyboard stays the
+    // desktop's.
+    QVERIFY(!h.Hook().IsInstalled());
+    QVERIFY(h.Hook().listeners().empty());
   }
 
   void resetsADelayModeOutOfRange_data() {
@@ -296,8 +336,8 @@ class MacroRecordDlgTest : public QObject {
     QTest::addColumn<std::vector<std::uint8_t>>("head");  // bytes 2 to 7
     QTest::newRow("press 2000 ms, release 400 ms, three times")
         << "3" << 0 << std::vector<std::uint8_t>{0xE0, 3, 0x04, 0x54, 0x04, 0xA8};
-    QTest::newRow("a repeat count keeps its low 8 bits")
-        << "300" << 0 << std::vector<std::uint8_t>{0xE0, 44, 0x04, 0x54, 0x04, 0xA8};
+    QTest::newRow("the most repeats")
+        << "255" << 0 << std::vector<std::uint8_t>{0xE0, 255, 0x04, 0x54, 0x04, 0xA8};
     QTest::newRow("a group without events")
         << "1" << 2 << std::vector<std::uint8_t>{0xE0, 1, 0, 0, 0, 0};
     QTest::newRow("no group chosen: nothing") << "1" << -1 << std::vector<std::uint8_t>(6, 0);
@@ -511,8 +551,7 @@ class MacroRecordDlgTest : public QObject {
     Harness& h = *harness_;
     h.WriteLibrary();
     MacroRecordDlg& dialog = h.Open();
-    QCOMPARE(h.system.installs, 1);
-    QVERIFY(h.system.installed);
+    QCOMPARE(h.system.installs, 0);
 
     h.ShowPage(1);
     QVERIFY(h.system.installed);
@@ -533,6 +572,111 @@ class MacroRecordDlgTest : public QObject {
     QCOMPARE(h.Result(), MacroRecordDlg::kResultCancel);
     QVERIFY(!h.system.installed);
     QVERIFY(h.Hook().listeners().empty());
+  }
+
+  // The hook is installed only where keystrokes are captured, from the page the dialog opens on.
+  void capturesOnlyWhereItOpens_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<bool>("installed");
+    QTest::newRow("macro page, not recording") << 0 << false;
+    QTest::newRow("single key") << 1 << true;
+    QTest::newRow("media key") << 2 << false;
+    QTest::newRow("function key") << 3 << false;
+  }
+  void capturesOnlyWhereItOpens() {
+    QFETCH(int, page);
+    QFETCH(bool, installed);
+    Harness& h = *harness_;
+    h.WriteStore("page=\"" + std::to_string(page) + "\" repeat=\"1\"");
+    h.Open();
+    QCOMPARE(h.system.installed, installed);
+    QCOMPARE(h.system.installs, installed ? 1 : 0);
+  }
+
+  // A dialog that goes is out of the hook's list even when the hook cannot be installed again.
+  void leavesTheListenersWithoutInstallingTheHookAgain() {
+    Harness& h = *harness_;
+    h.WriteStore(R"(page="1" repeat="1")");
+    MacroRecordDlg& dialog = h.Open();
+    QCOMPARE(h.Hook().listeners(), std::vector<IKeyboardHookListener*>{&dialog});
+    h.ShowPage(2);
+    h.system.installable = false;
+    h.Press("btnCancel");
+    QCOMPARE(h.Result(), MacroRecordDlg::kResultCancel);
+    QVERIFY(h.Hook().listeners().empty());
+    QCOMPARE(h.system.installs, 1);
+  }
+
+  // Opening the dialog and looking at it changes no file, whatever the files hold: a name longer
+  // than the name field takes, a name that is not valid UTF-8, a repeat count, a fixed delay and
+  // an event's delay longer than their fields take.
+  void openingAndLookingChangesNoFile() {
+    Harness& h = *harness_;
+    const std::string longName(50, 'n');
+    h.WriteLibrary("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<group>\n\t<items name=\"" +
+                   longName +
+                   "\">\n\t\t<item code=\"4\" name=\"A\" state=\"0\" delay=\"1234567\" />\n" +
+                   "\t</items>\n\t<items name=\"Caf\xe9\" />\n</group>\n");
+    h.WriteStore(
+        R"(page="0" repeat="1000" delay="123456" dlymode="1" mediasel="0" functsel="0" sgcode="0" groupsel="0")");
+    const std::string library = test::ReadFile(h.LibraryFile());
+    const std::string store = test::ReadFile(h.StoreFile());
+    MacroRecordDlg& dialog = h.Open();
+    h.SelectGroup(1);
+    h.SelectGroup(0);
+    h.ShowPage(0);
+    // The group list shows its rows again, as after an import.
+    dynamic_cast<ui::ListAdapterBase&>(*h.Groups().GetAdapter()).NotifyDataSetChanged();
+
+    QCOMPARE(Control(dialog, QStringLiteral("edit_macro_repeat_times")).GetText(),
+             QStringLiteral("1000"));
+    QCOMPARE(Control(dialog, QStringLiteral("edit_macro_delay_time")).GetText(),
+             QStringLiteral("123456"));
+    QCOMPARE(h.Groups().GetRowView(0)->FindChildByName(QStringLiteral("group_name"))->GetText(),
+             QString::fromStdString(longName));
+    QCOMPARE(h.Events().GetRowView(0)->FindChildByName(QStringLiteral("key_delay"))->GetText(),
+             QStringLiteral("1234567"));
+    QCOMPARE(test::ReadFile(h.LibraryFile()), library);
+    QCOMPARE(test::ReadFile(h.StoreFile()), store);
+    h.Press("btnCancel");
+    QCOMPARE(h.Result(), MacroRecordDlg::kResultCancel);
+    QCOMPARE(test::ReadFile(h.LibraryFile()), library);
+    QCOMPARE(test::ReadFile(h.StoreFile()), store);
+  }
+
+  // Another program changes the library while the dialog is open: the dialog's next edit is made
+  // to the file as it is then, its shown group found by name; an edit of rows that are no longer
+  // what the user saw is left out, and the dialog shows the file as it is.
+  void editsTheLibraryAsAnotherProgramLeftIt() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    h.SelectGroup(1);
+    Click(h.RecordBox());
+    MacroLibrary other(h.LibraryFile());
+    other.Open();
+    QVERIFY(other
+                .Update([](MacroLibrary& library) {
+                  return library.root().InsertChild(0, {{"name", "Front"}}) != nullptr;
+                })
+                .saved.ok());
+
+    QVERIFY(h.Key(kKeyDownMessage, kVkA));
+    QCOMPARE(GroupNames(*h.Saved()),
+             (std::vector<std::string>{"Front", "Copy", "States", "Empty"}));
+    QCOMPARE(EventTexts(h.Saved()->GroupAt(2)).size(), std::size_t{4});
+    QCOMPARE(h.Groups().GetRowCount(), 4);
+    QCOMPARE(h.Groups().GetSel(), 2);
+    QCOMPARE(h.Events().GetRowCount(), 4);
+
+    QVERIFY(other.Update([](MacroLibrary& library) { return library.root().RemoveChild(0); })
+                .saved.ok());
+    const std::string before = test::ReadFile(h.LibraryFile());
+    h.Press("item_clear");
+    QCOMPARE(test::ReadFile(h.LibraryFile()), before);
+    QCOMPARE(h.Groups().GetRowCount(), 3);
+    QCOMPARE(h.Groups().GetSel(), 1);
+    QCOMPARE(h.Events().GetRowCount(), 4);
   }
 
   void listensOnceTheHookCanBeInstalled() {
@@ -729,6 +873,308 @@ class MacroRecordDlgTest : public QObject {
     // The unsaved changes still matter most.
     QCOMPARE(problem.GetText(), QStringLiteral("Your changes could not be saved."));
     QCOMPARE(h.Dialog().Library().GroupCount(), 1);
+  }
+
+  // The program's store is opened once, before any dialog: its row is the only one here that
+  // makes AssignmentStore::Global(), over the folder of its own harness.
+  void tellsOfAFileThatCouldNotBeRead_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("macro library") << "macro.xml";
+    QTest::newRow("program's store") << "store.xml";
+  }
+  void tellsOfAFileThatCouldNotBeRead() {
+    QFETCH(QString, file);
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.WriteStore("groupsel=\"1\"");
+    test::WriteFile(h.File(qPrintable(file)), "<macro><group name=");
+    h.globalStore = file == QStringLiteral("store.xml");
+    if (h.globalStore) {
+      QVERIFY(AssignmentStore::SetGlobalFolder(h.File("")));
+    }
+    h.Open();
+    auto& problem = Control<ui::SStatic>(h.Dialog(), QStringLiteral("text_file_problem"));
+    QVERIFY(problem.isVisible());
+    QCOMPARE(problem.GetText(), QStringLiteral("A file could not be read; it was kept aside."));
+    QVERIFY2(problem.GetToolTipText().contains(QStringLiteral(".broken-")),
+             qPrintable(problem.GetToolTipText()));
+  }
+
+  void anImportSaysWhatItLeftOut() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    auto& problem = Control<ui::SStatic>(h.Dialog(), QStringLiteral("text_file_problem"));
+    test::WriteFile(h.File("some.mcr"), R"(<group><items name="Kept"/><items/></group>)");
+    FileDialogs::SetNextFileName(QString::fromStdString(h.File("some.mcr").string()));
+    h.Press("groupImport");
+    QCOMPARE(GroupNames(*h.Saved()), (std::vector<std::string>{"Kept"}));
+    QVERIFY(problem.isVisible());
+    QCOMPARE(problem.GetText(),
+             QStringLiteral("Some groups of the file could not be read and were left out."));
+    QVERIFY(problem.GetToolTipText().contains(QStringLiteral("1 group(s) without a \"name\"")));
+  }
+
+  // The save dialog itself: a name typed without an extension is saved as a ".mcr" file.
+  void anExportTypedWithoutExtensionGetsIt() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    QTimer::singleShot(0, [&h] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      dialog->setDirectory(QString::fromStdString(h.File("").string()));
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      QVERIFY(name != nullptr);
+      name->setText(QStringLiteral("backup"));
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    h.Press("groupExport");
+    QCOMPARE(test::ReadFile(h.File("backup.mcr")), h.Dialog().Library().ToXml());
+  }
+
+  // The repeat count takes 1 to 255 only: anything else is not kept and says why, and OK on the
+  // macro page then leaves the dialog open, as a count the keyboard would take as 0 (a remap of
+  // the key to itself) or as its low 8 bits is never what the user meant.
+  void refusesRepeatCountsOutsideOneTo255_data() {
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<bool>("type");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("reason");  // empty: taken
+    QTest::addColumn<int>("kept");
+    const QString empty = QStringLiteral("Enter how many times the macro plays: 1 to 255.");
+    const QString tooFew = QStringLiteral("A macro plays at least once: enter 1 to 255.");
+    const QString tooMany = QStringLiteral("A macro plays at most 255 times: enter 1 to 255.");
+    QTest::newRow("nothing") << 3 << true << "" << empty << 3;
+    QTest::newRow("0") << 3 << true << "0" << tooFew << 3;
+    QTest::newRow("256") << 3 << true << "256" << tooMany << 3;
+    QTest::newRow("512") << 3 << true << "512" << tooMany << 3;
+    QTest::newRow("a stored 0 is shown refused") << 0 << false << "" << tooFew << 0;
+    QTest::newRow("a stored 300 is shown refused") << 300 << false << "" << tooMany << 300;
+    QTest::newRow("1") << 3 << true << "1"
+                       << "" << 1;
+    QTest::newRow("255") << 3 << true << "255"
+                         << "" << 255;
+  }
+  void refusesRepeatCountsOutsideOneTo255() {
+    QFETCH(int, stored);
+    QFETCH(bool, type);
+    QFETCH(QString, typed);
+    QFETCH(QString, reason);
+    QFETCH(int, kept);
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.WriteStore("page=\"0\" repeat=\"" + std::to_string(stored) + "\" groupsel=\"0\"");
+    MacroRecordDlg& dialog = h.Open();
+    auto& repeat = Control<ui::SEdit>(dialog, QStringLiteral("edit_macro_repeat_times"));
+    if (type) {
+      repeat.SetText(typed);
+    }
+
+    auto& problem = Control<ui::SStatic>(dialog, QStringLiteral("text_repeat_problem"));
+    QCOMPARE(problem.isVisible(), !reason.isEmpty());
+    QCOMPARE(problem.GetText(), reason);
+    QCOMPARE(h.Store().repeat, kept);
+    AssignmentStore reread(h.StoreFile());
+    reread.Open();
+    QCOMPARE(reread.repeat, kept);
+
+    h.Press("btnOK");
+    if (reason.isEmpty()) {
+      QCOMPARE(h.Result(), MacroRecordDlg::kResultOk);
+      QCOMPARE(static_cast<int>(h.record.repeatCount()), kept);
+      return;
+    }
+    QVERIFY(dialog.isVisible());
+    QVERIFY(AllZeroFrom(h.record, 0));
+    // The other pages do not play a macro: their OK is not held up.
+    h.ShowPage(MacroRecordDlg::kMediaKeyPage);
+    h.Press("btnOK");
+    QCOMPARE(h.Result(), MacroRecordDlg::kResultOk);
+    QCOMPARE(h.record.keyCode(), std::uint8_t{0xE9});
+  }
+
+  // How many of the profile's macro slots are free, as the main window last read them, and that
+  // a remap needs one too.
+  void tellsTheFreeMacroSlots_data() {
+    QTest::addColumn<bool>("told");
+    QTest::addColumn<std::vector<std::uint8_t>>("macroSlots");
+    QTest::addColumn<bool>("whole");
+    QTest::addColumn<QString>("text");  // empty: hidden
+    QTest::addColumn<bool>("warning");
+    const std::vector<std::uint8_t> others = {0x10, 0x11, 0x12, 0x13, 0x14, 0x15,
+                                              0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B};
+    QTest::newRow("not told") << false << others << true << "" << false;
+    QTest::newRow("a read that lost a reply")
+        << true << std::vector<std::uint8_t>{} << false
+        << "How many macro slots are free is not known: the keyboard's key table was not read."
+        << false;
+    QTest::newRow("nine free")
+        << true << std::vector<std::uint8_t>{0x10, 0x11, 0x12} << true
+        << "Free macro slots in this profile: 9 of 12. A remap needs a free macro slot too."
+        << false;
+    QTest::newRow("the key holds one")
+        << true << std::vector<std::uint8_t>{0x10, 0x04} << true
+        << "Free macro slots in this profile: 10 of 12. This key keeps the macro slot it has."
+        << false;
+    QTest::newRow("full") << true << others << true
+                          << "All 12 macro slots of this profile are taken. Reset another key "
+                             "first: a remap needs a free macro slot too."
+                          << true;
+  }
+  void tellsTheFreeMacroSlots() {
+    QFETCH(bool, told);
+    QFETCH(std::vector<std::uint8_t>, macroSlots);
+    QFETCH(bool, whole);
+    QFETCH(QString, text);
+    QFETCH(bool, warning);
+    Harness& h = *harness_;
+    if (told) {
+      h.keyboard = KeyboardWith(macroSlots, whole);
+    }
+    auto& line = Control<ui::SStatic>(h.Open(), QStringLiteral("text_free_slots"));
+    QCOMPARE(line.isVisible(), !text.isEmpty());
+    if (told) {
+      QCOMPARE(line.GetText(), text);
+    }
+    const QColor warningColour = *ui::SApplication::Instance()->GetColor(QStringLiteral("warning"));
+    QCOMPARE(line.TextColor(0) == warningColour, warning);
+  }
+
+  // The media-key and shortcut pages show the keys of the entry chosen, from the one the dialog
+  // opens with on.
+  void picturesShowTheKeysOfTheChosenEntry_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<QStringList>("caps");
+    QTest::newRow("media key: its glyph, by the low 8 bits of its first code")
+        << 2 << 0 << QStringList{QStringLiteral("Mute [1]")};
+    QTest::newRow("media key without codes: nothing") << 2 << 1 << QStringList{};
+    QTest::newRow("the last media glyph")
+        << 2 << 2 << QStringList{QStringLiteral("Calculator [19]")};
+    QTest::newRow("a usage without glyph: the name")
+        << 2 << 3 << QStringList{QStringLiteral("Odd")};
+    QTest::newRow("shortcut: a cap per key")
+        << 3 << 0 << QStringList{QStringLiteral("Ctrl"), QStringLiteral("C")};
+    QTest::newRow("shortcut without codes: nothing") << 3 << 1 << QStringList{};
+    QTest::newRow("three keys, modifiers named alike")
+        << 3 << 2
+        << QStringList{QStringLiteral("Ctrl"), QStringLiteral("Shift"), QStringLiteral("Esc")};
+  }
+  void picturesShowTheKeysOfTheChosenEntry() {
+    QFETCH(int, page);
+    QFETCH(int, entry);
+    QFETCH(QStringList, caps);
+    Harness& h = *harness_;
+    h.WriteStore("page=\"" + std::to_string(page) + "\" mediasel=\"" + std::to_string(entry) +
+                 "\" functsel=\"" + std::to_string(entry) + "\"");
+    MacroRecordDlg& dialog = h.Open();
+    const bool media = page == MacroRecordDlg::kMediaKeyPage;
+    auto& picture = Control<controls::SKeyCaps>(
+        dialog, media ? QStringLiteral("img_media_keys") : QStringLiteral("img_function_keys"));
+    auto& combo = Control<ui::SComboBox>(
+        dialog, media ? QStringLiteral("cmb_media_keys") : QStringLiteral("cmb_function_keys"));
+    QCOMPARE(CapTexts(picture), caps);
+
+    combo.SetCurSel(-1, true);
+    QVERIFY(picture.GetKeyCaps().empty());
+    combo.SetCurSel(entry, true);
+    QCOMPARE(CapTexts(picture), caps);
+  }
+
+  // Each shortcut of the drop-down list shows its keys.
+  void theShortcutListShowsTheKeysOfEachEntry() {
+    Harness& h = *harness_;
+    h.WriteStore(R"(page="3")");
+    auto& combo = Control<ui::SComboBox>(h.Open(), QStringLiteral("cmb_function_keys"));
+    QStringList rows;
+    QTimer::singleShot(0, [&rows] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu != nullptr);
+      for (const QAction* action : menu->actions()) {
+        rows.append(action->text());
+      }
+      menu->close();
+    });
+    Click(combo);
+    QCOMPARE(rows, (QStringList{QStringLiteral("Copy\tCtrl + C"), QStringLiteral("Empty"),
+                                QStringLiteral("Task manager\tCtrl + Shift + Esc")}));
+  }
+
+  // The macro files' dialogs open in the user's folders, never in the program's: the folder
+  // last used, else the documents folder, else the home folder.
+  void fileDialogsStartInTheUsersFolders_data() {
+    QTest::addColumn<QString>("remembered");  // "gone": a folder that is no more
+    QTest::addColumn<bool>("documents");      // the documents folder exists
+    QTest::addColumn<QString>("start");       // "remembered", "documents" or "home"
+    QTest::newRow("the folder last used") << "remembered" << true << "remembered";
+    QTest::newRow("a folder that is gone") << "gone" << true << "documents";
+    QTest::newRow("none yet") << "" << true << "documents";
+    QTest::newRow("no documents folder") << "" << false << "home";
+  }
+  void fileDialogsStartInTheUsersFolders() {
+    QFETCH(QString, remembered);
+    QFETCH(bool, documents);
+    QFETCH(QString, start);
+    QTemporaryDir home;
+    const QString documentsFolder = home.filePath(QStringLiteral("Documents"));
+    const QString rememberedFolder = home.filePath(QStringLiteral("macros"));
+    QVERIFY(QDir().mkpath(rememberedFolder));
+    if (documents) {
+      QVERIFY(QDir().mkpath(documentsFolder));
+    }
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toLocal8Bit());
+    const QString given = remembered == QStringLiteral("remembered") ? rememberedFolder
+                          : remembered == QStringLiteral("gone")
+                              ? home.filePath(QStringLiteral("gone"))
+                              : QString();
+    const QString chosen = FileDialogs::StartFolder(given);
+    qputenv("HOME", oldHome);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    if (oldConfig.isEmpty()) {
+      qunsetenv("XDG_CONFIG_HOME");
+    }
+    const QString expected = start == QStringLiteral("remembered")  ? rememberedFolder
+                             : start == QStringLiteral("documents") ? documentsFolder
+                                                                    : home.path();
+    QCOMPARE(QDir(chosen).canonicalPath(), QDir(expected).canonicalPath());
+  }
+
+  // The folder of the macro file last imported or exported is where the next file dialog
+  // opens, in this dialog and the next one.
+  void fileDialogsRememberTheFolderLastUsed() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    const std::filesystem::path first = h.File("first");
+    const std::filesystem::path second = h.File("second");
+    std::filesystem::create_directories(first);
+    std::filesystem::create_directories(second);
+    h.Open();
+    QCOMPARE(h.Store().folder, std::string());
+
+    FileDialogs::SetNextFileName(QString::fromStdString((first / "all.mcr").string()));
+    h.Press("groupExport");
+    QCOMPARE(FileDialogs::LastStartFolder(), FileDialogs::StartFolder(QString()));
+    QCOMPARE(h.Store().folder, first.string());
+
+    FileDialogs::SetNextFileName(QString::fromStdString((second / "missing.mcr").string()));
+    h.Press("groupImport");
+    QCOMPARE(FileDialogs::LastStartFolder(), QString::fromStdString(first.string()));
+    QCOMPARE(h.Store().folder, second.string());
+    h.Press("btnCancel");
+    QCOMPARE(h.Result(), MacroRecordDlg::kResultCancel);
+
+    // The next dialog, from the store's file.
+    AssignmentStore reread(h.StoreFile());
+    reread.Open();
+    QCOMPARE(reread.folder, second.string());
+    h.Open();
+    FileDialogs::SetNextFileName(QString());
+    h.Press("groupImport");
+    QCOMPARE(FileDialogs::LastStartFolder(), QString::fromStdString(second.string()));
   }
 
   void showsATranslatedDialog() {

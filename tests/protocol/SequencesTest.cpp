@@ -448,6 +448,79 @@ TEST_F(SequencesTest, FactoryRestoreResetsTheStateBeforeTheCallbackAndRereadsAft
   EXPECT_EQ(state.slots, KeySlotTable());
 }
 
+// Placing goes into the slot given, not the one the slot search would find, and the read after
+// it must show the key (or nothing) in exactly that slot.
+TEST_F(SequencesTest, PlacingPutsTheKeyIntoTheSlotGivenAndChecksThatSlot) {
+  KeyAssignmentRecord macro;
+  macro.SetRepeatCount(2);
+  macro.SetEvent(0, MakeKeyEvent(0x04, false, 2000));
+  KeyAssignmentRecord remap;
+  remap.SetKeyCode(0x05);
+  KeySlotTable placed;
+  placed.SetSlot(Half::kMacro, 5, 0x3E);
+  placed.SetSlot(Half::kRemap, 3, 0x3E);
+  KeySlotTable elsewhere;
+  elsewhere.SetSlot(Half::kMacro, 0, 0x3E);
+  elsewhere.SetSlot(Half::kRemap, 0, 0x3E);
+  struct Case {
+    const char* name;
+    Half half;
+    const KeyAssignmentRecord* record;  // null: the slot is cleared
+    KeySlotTable after;
+    std::string firstFrame;
+    AssignmentOutcome outcome;
+  };
+  const Case cases[] = {
+      {"macro", Half::kMacro, &macro, placed, "set 07f103063e020454 ok", AssignmentOutcome::kDone},
+      {"macro in another slot", Half::kMacro, &macro, elsewhere, "set 07f103063e020454 ok",
+       AssignmentOutcome::kNotTaken},
+      {"remap", Half::kRemap, &remap, placed, "set 07fa03043e010501 ok", AssignmentOutcome::kDone},
+      {"cleared macro", Half::kMacro, nullptr, elsewhere, "set 07f1030600000000 ok",
+       AssignmentOutcome::kDone},
+      {"cleared remap still there", Half::kRemap, nullptr, placed, "set 07fa030400010001 ok",
+       AssignmentOutcome::kNotTaken},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    trace.clear();
+    state = KeyboardState();
+    state.profileIndex = 2;
+    state.slotsWhole = true;
+    const std::size_t slot = c.half == Half::kMacro ? 5 : 3;
+    AnswerSlotRead(c.after);
+
+    const AssignmentResult result =
+        c.record != nullptr ? PlaceKeyAssignment(link, state, c.half, slot, 0x3E, *c.record)
+                            : ClearKeySlot(link, state, c.half, slot);
+
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_EQ(result.slot, slot);
+    ASSERT_FALSE(trace.empty());
+    EXPECT_EQ(trace.front(), c.firstFrame);
+    const bool download = c.half == Half::kMacro;
+    const std::size_t read = download ? 56 + (c.record != nullptr ? 1 : 0) : 2;
+    ASSERT_GT(trace.size(), read);
+    EXPECT_EQ(trace[read], "pause 50");
+    EXPECT_EQ(trace[read - 1], download ? (c.record != nullptr ? "pause 20" : "pause 8")
+                                        : (c.record != nullptr ? "pause 20" : "pause 10"));
+  }
+}
+
+TEST_F(SequencesTest, PlacingSendsNothingFromATableThatIsNotWholeOrForNothing) {
+  KeyAssignmentRecord remap;
+  remap.SetKeyCode(0x05);
+  state.slotsWhole = false;
+  EXPECT_EQ(PlaceKeyAssignment(link, state, Half::kRemap, 0, 0x04, remap).outcome,
+            AssignmentOutcome::kSlotsUnknown);
+  EXPECT_EQ(ClearKeySlot(link, state, Half::kRemap, 0).outcome, AssignmentOutcome::kSlotsUnknown);
+  state.slotsWhole = true;
+  EXPECT_EQ(PlaceKeyAssignment(link, state, Half::kMacro, 0, 0x04, remap).outcome,
+            AssignmentOutcome::kNothingToAssign);
+  EXPECT_EQ(PlaceKeyAssignment(link, state, Half::kRemap, 12, 0x04, remap).outcome,
+            AssignmentOutcome::kNothingToAssign);
+  EXPECT_THAT(trace, ::testing::IsEmpty());
+}
+
 TEST_F(SequencesTest, ARejectedProfileSelectMakesTheProfilesTableNotWhole) {
   transport.reject = [](const hid::Report& frame) { return frame[1] == 0xFC; };
   AnswerSlotRead(KeySlotTable());

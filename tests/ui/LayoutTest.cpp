@@ -133,6 +133,35 @@ class LayoutTest : public QObject {
     QCOMPARE(pos->Resolve(parent, QSize(20, 10)), expected);
   }
 
+  // `width` and `height` give the size for pos="x,y"; a value that is no size leaves it as it was.
+  void sizeAttributesTakeOnlySizes_data() {
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<QSize>("expected");
+    QTest::newRow("negative width") << QByteArray("width") << "-5" << false << QSize(40, 30);
+    QTest::newRow("negative height") << QByteArray("height") << "-1" << false << QSize(40, 30);
+    QTest::newRow("not a number") << QByteArray("width") << "wide" << false << QSize(40, 30);
+    QTest::newRow("zero width") << QByteArray("width") << "0" << true << QSize(0, 30);
+    QTest::newRow("height") << QByteArray("HEIGHT") << "0x0c" << true << QSize(40, 12);
+  }
+  void sizeAttributesTakeOnlySizes() {
+    QFETCH(QByteArray, name);
+    QFETCH(QString, value);
+    QFETCH(bool, taken);
+    QFETCH(QSize, expected);
+    SWindow parent;
+    auto* window = new SWindow(&parent);
+    QCOMPARE(window->SetAttribute("width", QStringLiteral("40")), AttributeResult::kHandled);
+    QCOMPARE(window->SetAttribute("height", QStringLiteral("30")), AttributeResult::kHandled);
+    QCOMPARE(window->SetAttribute("pos", QStringLiteral("10,20")), AttributeResult::kHandled);
+    const AttributeResult result = window->SetAttribute(name.toStdString(), value);
+    QCOMPARE(result, taken ? AttributeResult::kHandled : AttributeResult::kFailed);
+    parent.resize(200, 100);
+    parent.show();
+    QCOMPARE(window->geometry(), QRect(QPoint(10, 20), expected));
+  }
+
   void layoutsCreateTheControlOfEachTag() {
     SHostWnd host(QStringLiteral("XML_MAINWND"));
     test::TraceCapture trace;

@@ -4,7 +4,8 @@
 # keyboard behind uhid, hidraw and the real kernel. The caller defines `step NAME ARGS...`, which
 # runs keyloomctl ARGS with --trace and keeps its output, trace, status and the keyboard's state
 # under NAME. Every command of the command set is here: the profile select, the slot read,
-# lighting, remaps, the 28-frame record downloads and the factory restore.
+# lighting, remaps, the 28-frame record downloads and the factory restore; then the whole
+# keyboard is backed up, reset and restored, twice.
 run_sequence() {
   step 01-profile profile 2
   step 02-slots slots
@@ -21,6 +22,12 @@ run_sequence() {
   step 13-slots-json --json slots --profile 2
   step 14-clear-macro clear C --profile 2
   step 15-assign-again assign C --macro Short --profile 2
-  step 16-factory-reset factory-reset --yes
-  step 17-slots-after-reset --json slots
+  step 16-slots-before --json slots --profile 2
+  step 17-backup backup keyboard.xml
+  step 18-factory-reset factory-reset --yes
+  step 19-slots-after-reset --json slots
+  step 20-restore restore keyboard.xml
+  step 21-restore-again restore keyboard.xml
+  step 22-slots-after-restore --json slots --profile 2
+  step 23-profile-1 profile 1
 }

@@ -46,13 +46,13 @@ SVG_NS = "{http://www.w3.org/2000/svg}"
 CONTROL_TAGS = {
     "window", "caption", "text", "img", "button", "imgbtn", "check", "radio", "edit", "combobox",
     "sliderbar", "tabctrl", "page", "listview", "mclistview", "cbimg", "tabctrl2", "page2",
-    "editex", "radioex", "checkex", "anmimg", "shellnotifyicon",
+    "editex", "radioex", "checkex", "anmimg", "shellnotifyicon", "keycaps",
 }
 STRUCTURE_TAGS = {"items", "item", "header", "template", "include"}
 SKIN_ATTRIBUTES = {
     "skin", "iconskin", "btnskin", "thumbskin", "posskin", "bkgndskin", "tabskin",
     "tabinterskin", "frameskin", "tabheadbgskin", "ani_in", "ani_out", "focusskin", "itemskin",
-    "sortskin",
+    "sortskin", "capskin", "glyphskin",
 }
 IMAGE_ATTRIBUTES = {"bg", "chking", "chked"}
 COLOUR = re.compile(r"^(#[0-9a-fA-F]{6}([0-9a-fA-F]{2})?|rgba?\(\s*\d+(\s*,\s*\d+){2,3}\s*\))$")

@@ -442,10 +442,15 @@ def section_icons() -> None:
         save(svg, name)
 
 
+# The frames of the message box icons, in the order of the program's MessageBoxIcon values
+# (src/ui/host/SMessageBox.h), each kind in a tone of its own.
+MESSAGE_ICONS = (("information", "accent"), ("question", "accent_alt"), ("warning", "warning"),
+                 ("error", "danger"))
+
+
 def message_icons() -> None:
     def draw(svg: Svg, kind: str) -> None:
-        tone = {"information": "accent", "warning": "warning", "question": "accent",
-                "error": "danger"}[kind]
+        tone = dict(MESSAGE_ICONS)[kind]
         if kind == "warning":
             d = "M17.4 6.5A3 3 0 0 1 22.6 6.5L36.1 30.5A3 3 0 0 1 33.5 35H6.5A3 3 0 0 1 " \
                 "3.9 30.5Z"
@@ -464,7 +469,7 @@ def message_icons() -> None:
         else:
             svg.path("M14.5 14.5L25.5 25.5M25.5 14.5L14.5 25.5", stroke=tone, stroke_width=2.5)
     # In the order of the program's icon kinds (ui::MessageBoxIcon).
-    save(strip(40, 40, ("information", "question", "warning", "error"), draw), "msg_icons")
+    save(strip(40, 40, [kind for kind, _tone in MESSAGE_ICONS], draw), "msg_icons")
 
 
 # Backgrounds and illustrations -------------------------------------------------------------------
@@ -492,12 +497,9 @@ def backgrounds() -> None:
                              (860, 600, 420, colour("accent_alt"), 0.07)])
     save(svg, "win_macro_bg")
 
+    # The band of the key assignment dialog; its right half holds a text.
     svg = Svg(852, 44)
     plate(svg, 852, 44, "bg_panel", "divider", radius=skinlib.RADIUS_PANEL)
-    for index in range(7):
-        x = 852 - 30 - index * 34
-        strength = 0.30 - index * 0.04
-        svg.rect(x - 13.5, 9.5, 27, 25, rx=6, stroke=paint("accent", strength), stroke_width=1)
     save(svg, "kb_macro_bg")
 
 
@@ -515,7 +517,7 @@ def mini_key(svg: Svg, x, y, w, h, lit: bool, radius=3.5) -> None:
 
 
 def demos() -> None:
-    """Illustrations of the single-key, media-key and function-key pages, 320 x 120 each."""
+    """The illustration of the single-key page, 320 x 120."""
     case = [(0, "#1a2029"), (1, "#0f1318")]
 
     svg = Svg(320, 120)
@@ -533,52 +535,85 @@ def demos() -> None:
     glow_rings(svg, left + 4 * unit + 8.5, top + 2 * 18 + 7.5)
     save(svg, "img_keboard_demo")
 
-    # A row of media keys with the play key lit.
-    svg = Svg(320, 120)
-    svg.rect(0.5, 30.5, 319, 59, rx=12, fill=svg.linear(case), stroke="border", stroke_width=1)
-    media = ["prev", "play", "next", "mute", "down", "up"]
-    for index, name in enumerate(media):
-        x, y = 20 + index * 48, 44
-        lit = name == "play"
-        mini_key(svg, x, y, 40, 32, lit, radius=6)
-        ink = colour("text_on_accent") if lit else colour("text")
-        media_glyph(svg, name, x + 20, y + 16, ink)
-    glow_rings(svg, 20 + 48 + 20, 60)
-    save(svg, "img_media_demo")
 
-    # Ctrl + C, both lit.
-    svg = Svg(320, 120)
-    mini_key(svg, 56, 36, 88, 48, True, radius=8)
-    mini_key(svg, 196, 36, 48, 48, True, radius=8)
-    svg.text(100, 66, "Ctrl", 16, "text_on_accent", weight="bold")
-    svg.text(220, 66, "C", 18, "text_on_accent", weight="bold")
-    svg.path("M170 52V68M162 60H178", stroke="text", stroke_width=2)
-    save(svg, "img_function_demo")
+def keycap() -> None:
+    """The lit keycap of the media-key and shortcut pictures: 64 x 64, a nine-slice frame with
+    16-pixel margins, glowing around its edge."""
+    svg = Svg(64, 64)
+    svg.rect(1, 1, 62, 62, rx=16, fill=paint("accent", 0.16))
+    svg.rect(6, 6, 52, 52, rx=11, fill="accent")
+    svg.rect(9, 8, 46, 40, rx=9, fill=paint("#ffffff", 0.14))
+    save(svg, "keycap")
 
 
-def media_glyph(svg: Svg, name: str, cx: float, cy: float, ink: str) -> None:
-    if name == "play":
-        svg.path("M{} {}L{} {}L{} {}Z".format(cx - 4, cy - 6, cx + 6, cy, cx - 4, cy + 6),
-                 fill=ink)
-    elif name in ("prev", "next"):
-        sign = -1 if name == "prev" else 1
-        tip = cx + 5 * sign
-        svg.path("M{} {}L{} {}L{} {}Z".format(cx - 5 * sign, cy - 5, tip - 2 * sign, cy,
-                                              cx - 5 * sign, cy + 5), fill=ink)
-        svg.path("M{} {}V{}".format(tip, cy - 5, cy + 5), stroke=ink, stroke_width=2)
-    else:
-        svg.path("M{} {}H{}L{} {}V{}L{} {}H{}Z".format(
-            cx - 7, cy - 2.5, cx - 4, cx, cy - 6, cy + 6, cx - 4, cy + 2.5, cx - 7),
-            fill=ink)
+# The media keys of the keyboard's usages 0xE8-0xFB, one glyph each, in the order of their usages;
+# the key assignment dialog picks a frame by usage.
+MEDIA_GLYPHS = ("play_pause", "stop", "previous", "next", "eject", "volume_up", "volume_down",
+                "mute", "browser", "back", "forward", "stop", "search", "scroll_up",
+                "scroll_down", "edit", "sleep", "coffee", "refresh", "calculator")
+
+
+def media_glyphs() -> None:
+    """32 x 32 glyphs drawn dark on the lit keycap."""
+    def draw(svg: Svg, name: str) -> None:
+        media_key_glyph(svg, name, colour("text_on_accent"))
+    save(strip(32, 32, MEDIA_GLYPHS, draw), "media_glyphs")
+
+
+def media_key_glyph(svg: Svg, name: str, ink: str) -> None:
+    stroke = 2.5
+    if name == "play_pause":
+        svg.path("M6 9L15 16L6 23Z", fill=ink)
+        svg.path("M20 9V23M26 9V23", stroke=ink, stroke_width=stroke)
+    elif name == "stop":
+        svg.rect(9, 9, 14, 14, rx=2, fill=ink)
+    elif name == "next":
+        svg.path("M8 9L18 16L8 23Z", fill=ink)
+        svg.path("M23 9V23", stroke=ink, stroke_width=stroke)
+    elif name == "previous":
+        svg.path("M24 9L14 16L24 23Z", fill=ink)
+        svg.path("M9 9V23", stroke=ink, stroke_width=stroke)
+    elif name == "eject":
+        svg.path("M16 7L25 18H7Z", fill=ink)
+        svg.path("M7 24H25", stroke=ink, stroke_width=stroke)
+    elif name in ("volume_up", "volume_down", "mute"):
+        svg.path("M5 13H10L16 8V24L10 19H5Z", fill=ink)
         if name == "mute":
-            svg.path("M{} {}L{} {}M{} {}L{} {}".format(cx + 2, cy - 3, cx + 7, cy + 3, cx + 7,
-                                                      cy - 3, cx + 2, cy + 3),
-                     stroke=ink, stroke_width=1.5)
+            svg.path("M20 12L27 20M27 12L20 20", stroke=ink, stroke_width=stroke)
         else:
-            svg.path("M{} {}H{}".format(cx + 2, cy, cx + 8), stroke=ink, stroke_width=1.5)
-            if name == "up":
-                svg.path("M{} {}V{}".format(cx + 5, cy - 3, cy + 3), stroke=ink,
-                         stroke_width=1.5)
+            svg.path("M20 16H28", stroke=ink, stroke_width=stroke)
+            if name == "volume_up":
+                svg.path("M24 12V20", stroke=ink, stroke_width=stroke)
+    elif name == "browser":
+        svg.circle(16, 16, 10, stroke=ink, stroke_width=2)
+        svg.path("M6 16H26M16 6C12 9 12 23 16 26M16 6C20 9 20 23 16 26", stroke=ink,
+                 stroke_width=2)
+    elif name in ("back", "forward"):
+        d = "M25 16H8M14 10L8 16L14 22" if name == "back" else "M7 16H24M18 10L24 16L18 22"
+        svg.path(d, stroke=ink, stroke_width=stroke)
+    elif name == "search":
+        svg.circle(14, 14, 7, stroke=ink, stroke_width=stroke)
+        svg.path("M19 19L26 26", stroke=ink, stroke_width=stroke)
+    elif name in ("scroll_up", "scroll_down"):
+        d = "M9 19L16 12L23 19" if name == "scroll_up" else "M9 13L16 20L23 13"
+        svg.path(d, stroke=ink, stroke_width=stroke)
+    elif name == "edit":
+        svg.path("M8 24L9 19L20 8L24 12L13 23Z", stroke=ink, stroke_width=2)
+        svg.path("M17 11L21 15", stroke=ink, stroke_width=2)
+    elif name == "sleep":
+        svg.path("M21 7A10 10 0 1 0 25 21A8 8 0 0 1 21 7Z", fill=ink)
+    elif name == "coffee":
+        svg.path("M7 12H21V19A5 5 0 0 1 16 24H12A5 5 0 0 1 7 19Z", stroke=ink, stroke_width=2)
+        svg.path("M21 14H23A3 3 0 0 1 23 20H21M11 6V9M15 6V9", stroke=ink, stroke_width=2)
+    elif name == "refresh":
+        svg.path("M24 16A8 8 0 1 1 21.5 10.2", stroke=ink, stroke_width=stroke)
+        svg.path("M22.5 5V10.5H17", stroke=ink, stroke_width=stroke)
+    elif name == "calculator":
+        svg.rect(8, 5, 16, 22, rx=3, stroke=ink, stroke_width=2)
+        svg.rect(11, 8, 10, 5, rx=1, fill=ink)
+        for x in (12, 16, 20):
+            for y in (17, 22):
+                svg.circle(x, y, 1.4, fill=ink)
 
 
 # Colour table ------------------------------------------------------------------------------------
@@ -629,6 +664,8 @@ def main() -> None:
     message_icons()
     backgrounds()
     demos()
+    keycap()
+    media_glyphs()
     colour_table(uires)
 
 

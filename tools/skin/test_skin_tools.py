@@ -9,11 +9,13 @@ from __future__ import annotations
 
 import filecmp
 import os
+import re
 import shutil
 import subprocess
 import sys
 import tempfile
 import unittest
+import xml.etree.ElementTree as ET
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.normpath(os.path.join(HERE, "..", ".."))
@@ -22,7 +24,9 @@ MANIFEST = os.path.join(REPO, "skin", "manifest.txt")
 sys.path.insert(0, HERE)
 
 import check_skin  # noqa: E402
+import make_images  # noqa: E402
 import make_keyboard  # noqa: E402
+import skinlib  # noqa: E402
 
 
 def generated_files(folder: str) -> list[str]:
@@ -77,6 +81,31 @@ class KeyTable(unittest.TestCase):
         alpha, blue, red = int(colour[0:2], 16), int(colour[2:4], 16), int(colour[6:8], 16)
         self.assertEqual(alpha, make_keyboard.BACKLIGHT_ALPHA)
         self.assertGreater(blue, red, "AABBGGRR: the accent is blue-heavy, so BB > RR")
+
+
+class MessageBoxIcons(unittest.TestCase):
+    """The message box shows frame N of its icon image for the kind whose MessageBoxIcon value
+    is N; each kind has a tone of its own."""
+
+    def test_the_frames_follow_the_program_order_of_kinds(self):
+        with open(os.path.join(REPO, "src", "ui", "host", "SMessageBox.h"),
+                  encoding="utf-8") as handle:
+            header = handle.read()
+        values = {name.lower(): int(value) for name, value in
+                  re.findall(r"\bk([A-Z][a-z]+) = (-?\d+)", header.split("enum class "
+                                                                          "MessageBoxIcon")[1]
+                             .split("};")[0])}
+        program_order = sorted((kind for kind, value in values.items() if value >= 0),
+                               key=values.get)
+        self.assertEqual([kind for kind, _tone in make_images.MESSAGE_ICONS], program_order)
+
+        frames = ET.parse(os.path.join(UIRES, "image", "msg_icons.svg")).getroot().findall(
+            check_skin.SVG_NS + "g")
+        self.assertEqual(len(frames), len(program_order))
+        tones = [skinlib.colour(tone) for _kind, tone in make_images.MESSAGE_ICONS]
+        self.assertEqual(len(set(tones)), len(tones), "each kind in a tone of its own")
+        for frame, tone in zip(frames, tones):
+            self.assertEqual(frame[0].get("stroke"), tone)
 
 
 class TextWidthEstimate(unittest.TestCase):
@@ -182,7 +211,7 @@ class SkinCheck(unittest.TestCase):
                           ""),
              "lacks bar_color7"),
             ("tab page missing",
-             self.damaged(macro, '<page2 title="Function key"', '<page title="Function key"'),
+             self.damaged(macro, '<page2 title="Shortcut"', '<page title="Shortcut"'),
              "must hold 4 page2 pages"),
             ("effect list one short",
              self.damaged(led, '\t\t\t\t<item text="Reactive" data="9"/>\n', ""),

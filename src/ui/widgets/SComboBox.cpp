@@ -135,7 +135,7 @@ int SComboBox::InsertItem(int index, const QString& text, std::uint32_t itemData
   if (index < 0 || index > GetCount()) {
     index = GetCount();
   }
-  items_.insert(items_.begin() + index, Item{text, itemData});
+  items_.insert(items_.begin() + index, Item{text, itemData, {}});
   if (curSel_ >= index) {
     ++curSel_;
   }
@@ -176,6 +176,19 @@ std::uint32_t SComboBox::GetItemData(int index) const {
   return (index >= 0 && index < GetCount()) ? items_[static_cast<std::size_t>(index)].data : 0;
 }
 
+bool SComboBox::SetItemDetail(int index, const QString& detail) {
+  if (index < 0 || index >= GetCount()) {
+    return false;
+  }
+  items_[static_cast<std::size_t>(index)].detail = detail;
+  return true;
+}
+
+QString SComboBox::GetItemDetail(int index) const {
+  return (index >= 0 && index < GetCount()) ? items_[static_cast<std::size_t>(index)].detail
+                                            : QString();
+}
+
 QString SComboBox::DropDownStyleSheet(qreal scale) const {
   PopupMenu::Style style = dropDownStyle_;
   if (style.itemHeight) {
@@ -197,7 +210,11 @@ void SComboBox::ShowDropDown() {
   menu.setMinimumWidth(qRound(width() * scale));
   menu.setStyleSheet(DropDownStyleSheet(scale));
   for (int index = 0; index < GetCount(); ++index) {
-    QAction* action = menu.addAction(GetItemDisplayText(index));
+    // A menu shows what follows a tab at the right of the row.
+    const QString detail = GetItemDetail(index);
+    QAction* action =
+        menu.addAction(detail.isEmpty() ? GetItemDisplayText(index)
+                                        : GetItemDisplayText(index) + QLatin1Char('\t') + detail);
     action->setData(index);
     action->setCheckable(true);
     action->setChecked(index == curSel_);

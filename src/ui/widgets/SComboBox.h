@@ -49,6 +49,10 @@ class SComboBox : public SWindow {
   // The text of an item as shown: translated.
   [[nodiscard]] QString GetItemDisplayText(int index) const;
   [[nodiscard]] std::uint32_t GetItemData(int index) const;
+  // A second text of an item, shown as it is at the right of its row in the drop-down list (the
+  // keys of a shortcut, say); empty: none. False for an index outside the items.
+  bool SetItemDetail(int index, const QString& detail);
+  [[nodiscard]] QString GetItemDetail(int index) const;
 
   // Shows the drop-down list under the control and waits for a choice.
   void ShowDropDown();
@@ -64,6 +68,7 @@ class SComboBox : public SWindow {
   struct Item {
     QString text;
     std::uint32_t data = 0;
+    QString detail;
   };
 
   // The part of the control that shows the arrow.

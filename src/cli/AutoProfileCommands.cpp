@@ -1,0 +1,218 @@
+#include "cli/AutoProfileCommands.h"
+
+#include <ostream>
+#include <string_view>
+#include <system_error>
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include "autoprofile/AutoProfileFile.h"
+#include "autoprofile/FocusWatcher.h"
+#include "cli/Output.h"
+#include "cli/UserData.h"
+#include "settings/AppPaths.h"
+
+namespace keyloom::cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+using Action = AutoProfileArguments::Action;
+constexpr const char* kNoDefault = "none";
+
+void DefineAction(CLI::App& command, const char* name, const char* description,
+                  AutoProfileArguments& arguments, Action action,
+                  const std::function<void()>& chosen) {
+  command.add_subcommand(name, description)->callback([&arguments, action, chosen] {
+    arguments.action = action;
+    chosen();
+  });
+}
+
+Json RuleJson(std::size_t number, const autoprofile::AppRule& rule) {
+  const auto text = [](const std::string& value) {
+    return value.empty() ? Json(nullptr) : Json(value);
+  };
+  return {{"rule", number},
+          {"class", text(rule.windowClass)},
+          {"exe", text(rule.executable)},
+          {"profile", rule.profile}};
+}
+
+void PrintRules(Context& context, const autoprofile::AutoProfileFile& file) {
+  const autoprofile::AutoProfileRules& rules = file.rules();
+  std::ostream& out = context.console.out;
+  if (context.options.json) {
+    Json list = Json::array();
+    for (std::size_t i = 0; i < rules.rules.size(); ++i) {
+      list.push_back(RuleJson(i + 1, rules.rules[i]));
+    }
+    const Json json{{"file", file.path().string()},
+                    {"enabled", rules.enabled},
+                    {"default", rules.defaultProfile ? Json(*rules.defaultProfile) : Json(nullptr)},
+                    {"rules", list}};
+    out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+    return;
+  }
+  out << "Switching: " << (rules.enabled ? "on" : "off") << '\n';
+  out << "Other applications: "
+      << (rules.defaultProfile ? "profile " + std::to_string(*rules.defaultProfile)
+                               : std::string("profile left as it is"))
+      << '\n';
+  out << "Rules (" << rules.rules.size() << ")"
+      << (rules.rules.empty() ? "\n" : ", the first that matches counts:\n");
+  for (std::size_t i = 0; i < rules.rules.size(); ++i) {
+    const autoprofile::AppRule& rule = rules.rules[i];
+    out << "  " << i + 1 << "  ";
+    if (!rule.windowClass.empty()) {
+      out << "class \"" << Printable(rule.windowClass) << "\" ";
+    }
+    if (!rule.executable.empty()) {
+      out << "exe \"" << Printable(rule.executable) << "\" ";
+    }
+    out << "-> profile " << rule.profile << '\n';
+  }
+}
+
+// Keyloom can only follow the focus where a watcher opens; the user hears it when turning
+// switching on.
+void WarnWhereNotAvailable(Context& context) {
+  const autoprofile::FocusWatch watch =
+      autoprofile::OpenFocusWatcher(autoprofile::FocusEnvironment::OfProcess());
+  if (watch.limit) {
+    context.console.err << "keyloomctl: warning: " << autoprofile::FocusWatchLimitText(*watch.limit)
+                        << '\n';
+  }
+}
+
+// The change the action makes, or none when the arguments name no change (a bad rule number
+// reported as such).
+autoprofile::AutoProfileFile::Change ChangeOf(const AutoProfileArguments& arguments,
+                                              bool& ruleFound) {
+  switch (arguments.action) {
+    case Action::kAdd:
+      return [&arguments](autoprofile::AutoProfileRules& rules) {
+        const std::size_t position =
+            arguments.position ? *arguments.position - 1 : rules.rules.size();
+        return rules.Insert(position, {arguments.windowClass.value_or(""),
+                                       arguments.executable.value_or(""), arguments.profile});
+      };
+    case Action::kRemove:
+      return [&arguments, &ruleFound](autoprofile::AutoProfileRules& rules) {
+        ruleFound = arguments.rule >= 1 && arguments.rule <= rules.rules.size();
+        return ruleFound && rules.Remove(arguments.rule - 1);
+      };
+    case Action::kDefault:
+      return [&arguments](autoprofile::AutoProfileRules& rules) {
+        return rules.SetDefault(arguments.defaultProfile == kNoDefault
+                                    ? std::nullopt
+                                    : std::optional<int>(std::stoi(arguments.defaultProfile)));
+      };
+    case Action::kOn:
+    case Action::kOff:
+      return [on = arguments.action == Action::kOn](autoprofile::AutoProfileRules& rules) {
+        return rules.SetEnabled(on);
+      };
+    case Action::kList:
+      break;
+  }
+  return {};
+}
+
+}  // namespace
+
+void DefineAutoProfile(CLI::App& app, AutoProfileArguments& arguments,
+                       const std::function<void()>& chosen) {
+  auto* command = app.add_subcommand(
+      "auto-profile",
+      "The rules by which keyloom switches the profile when another application gets the focus "
+      "(autoprofile.xml)");
+  command->require_subcommand(1);
+
+  DefineAction(*command, "list", "Show the rules, the default and whether switching is on",
+               arguments, Action::kList, chosen);
+
+  auto* add = command->add_subcommand(
+      "add",
+      "Add a rule: windows of CLASS (WM_CLASS instance or class) and/or of program EXE "
+      "get profile N");
+  add->add_option("--class", arguments.windowClass, "The window's WM_CLASS instance or class")
+      ->type_name("CLASS");
+  add->add_option("--exe", arguments.executable, "The file name of the window's program")
+      ->type_name("EXE");
+  add->add_option("--profile", arguments.profile, "Profile 1-3")
+      ->type_name("N")
+      ->required()
+      ->check(CLI::Range(1, 3));
+  add->add_option("--at", arguments.position, "Insert as rule POS (from 1; default: last)")
+      ->type_name("POS")
+      ->check(CLI::PositiveNumber);
+  add->callback([&arguments, chosen] {
+    arguments.action = Action::kAdd;
+    chosen();
+  });
+
+  auto* remove = command->add_subcommand("remove", "Remove rule N, numbered as list shows it");
+  remove->add_option("N", arguments.rule, "The rule's number (from 1)")->required();
+  remove->callback([&arguments, chosen] {
+    arguments.action = Action::kRemove;
+    chosen();
+  });
+
+  auto* defaults = command->add_subcommand(
+      "default", "The profile of every application no rule matches, or none to leave it as it is");
+  defaults->add_option("N", arguments.defaultProfile, "1-3 or none")
+      ->required()
+      ->check(CLI::IsMember({"1", "2", "3", kNoDefault}));
+  defaults->callback([&arguments, chosen] {
+    arguments.action = Action::kDefault;
+    chosen();
+  });
+
+  DefineAction(*command, "on", "Switch profiles by the rules while keyloom runs", arguments,
+               Action::kOn, chosen);
+  DefineAction(*command, "off", "Leave the profile alone", arguments, Action::kOff, chosen);
+}
+
+int RunAutoProfile(Context& context, const AutoProfileArguments& arguments) {
+  std::error_code ignored;
+  std::filesystem::create_directories(context.dataDir, ignored);
+  autoprofile::AutoProfileFile file(context.dataDir /
+                                    settings::PathFromUtf8(autoprofile::kAutoProfileFileName));
+  auto& err = context.console.err;
+  if (arguments.action == Action::kAdd && arguments.windowClass.value_or("").empty() &&
+      arguments.executable.value_or("").empty()) {
+    err << "keyloomctl: a rule needs a window class (--class) or a program (--exe), or both\n";
+    return kExitUsage;
+  }
+  if (arguments.action == Action::kList) {
+    TellOpenReport(context, file.Refresh().file);
+    PrintRules(context, file);
+    return kExitOk;
+  }
+  bool ruleFound = true;
+  const autoprofile::AutoProfileFile::UpdateResult updated =
+      file.Update(ChangeOf(arguments, ruleFound));
+  TellOpenReport(context, updated.reread.file);
+  if (!ruleFound) {
+    err << "keyloomctl: there is no rule " << arguments.rule << " among the "
+        << file.rules().rules.size() << " rule(s) of " << file.path().string()
+        << " ('keyloomctl auto-profile list' shows them)\n";
+    return kExitUsage;
+  }
+  if (!updated.saved.ok()) {
+    err << "keyloomctl: " << Printable(updated.saved.error()) << "; nothing was changed\n";
+    return kExitNotDone;
+  }
+  if (arguments.action == Action::kOn) {
+    WarnWhereNotAvailable(context);
+  }
+  PrintRules(context, file);
+  if (!file.rules().enabled && arguments.action != Action::kOff) {
+    err << "keyloomctl: note: switching is off; 'keyloomctl auto-profile on' turns it on\n";
+  }
+  return kExitOk;
+}
+
+}  // namespace keyloom::cli

@@ -1,0 +1,95 @@
+#include "cli/CommandSupport.h"
+
+#include <cstdio>
+#include <ostream>
+#include <utility>
+
+#include "cli/KeyArgument.h"
+#include "cli/KeyboardAccess.h"
+#include "cli/Output.h"
+#include "keymap/AssignmentWords.h"
+
+namespace keyloom::cli {
+
+hid::DeviceSelector SelectorFrom(const settings::AppConfig& config) {
+  return {config.vendorId, config.productId, config.interfaceNumber, config.collectionNumber};
+}
+
+OpenedKeyboard OpenKeyboard(Context& context) {
+  // The defaults of a configuration that could not be read match any HID device on interface 0:
+  // frames must not go to a device that may not be the keyboard.
+  if (!context.configLoaded && !context.options.simulate) {
+    context.console.err << "keyloomctl: without its configuration keyloomctl cannot tell the "
+                           "keyboard from other devices, so it sends nothing\n";
+    return {nullptr, kExitUsage};
+  }
+  auto keyboard = MakeConnection(context.options, SelectorFrom(context.config), context.dataDir,
+                                 context.console);
+  if (!keyboard) {
+    return {nullptr, kExitUsage};
+  }
+  if (!OpenKeyboard(*keyboard, context.configFile, context.console)) {
+    return {nullptr, kExitNoKeyboard};
+  }
+  return {std::move(keyboard), kExitOk};
+}
+
+std::optional<std::uint8_t> KeyOrComplain(Context& context, const std::string& text,
+                                          const char* role) {
+  const auto code = ParseKeyArgument(text);
+  if (!code) {
+    context.console.err << "keyloomctl: " << role << " \"" << text
+                        << "\" is neither a key name (such as A, F5, Ctrl Left) nor a key code "
+                           "from 1 to 255 (such as 0x04)\n";
+  }
+  return code;
+}
+
+std::string DescribeFailure(const protocol::Transfers& transfers) {
+  const auto& failure = transfers.firstFailure();
+  if (!failure) {
+    return {};
+  }
+  if (failure->kind == protocol::Transfers::Kind::kGet) {
+    return "a reply was lost";
+  }
+  std::string text = "set ";
+  char digits[3];
+  for (const std::uint8_t byte : failure->frame) {
+    std::snprintf(digits, sizeof digits, "%02x", byte);
+    text += digits;
+  }
+  return text + " failed";
+}
+
+void ComplainSlotsUnknown(Context& context, const protocol::Transfers& transfers,
+                          std::optional<int> profile, const char* what) {
+  auto& err = context.console.err;
+  err << "keyloomctl: the keyboard's slot table";
+  if (profile) {
+    err << " of profile " << *profile;
+  }
+  err << " did not arrive whole (" << DescribeFailure(transfers) << ")";
+  if (what != nullptr) {
+    err << ": " << what;
+  }
+  err << '\n';
+}
+
+const char* HalfName(protocol::KeySlotTable::Half half) {
+  return half == protocol::KeySlotTable::Half::kMacro ? "macro" : "remap";
+}
+
+std::string KeyWithCode(std::uint8_t keyCode) {
+  char code[8];
+  std::snprintf(code, sizeof code, " (0x%02x)", keyCode);
+  return KeyDisplayName(keyCode) + code;
+}
+
+std::string DescribeKey(std::uint8_t keyCode, const keymap::KeyContent& content) {
+  const keymap::AssignmentWords words = keymap::Describe(
+      KeyWithCode(keyCode), content, [](std::uint8_t target) { return KeyDisplayName(target); });
+  return Printable(keymap::FillIn(words.text, words.arguments));
+}
+
+}  // namespace keyloom::cli

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/Commands.h"
+#include "connection/KeyboardConnection.h"
+#include "hid/DeviceSelector.h"
+#include "keymap/KeyContent.h"
+#include "protocol/KeySlotTable.h"
+#include "protocol/Transfers.h"
+#include "settings/AppConfig.h"
+
+// What the keyboard commands share: opening the keyboard, the key arguments, and what the user
+// is told of transfers that failed and of what keys do.
+namespace keyloom::cli {
+
+// The keyboard that the configuration names.
+hid::DeviceSelector SelectorFrom(const settings::AppConfig& config);
+
+// The keyboard opened for a command, or null with the exit status and the user told why.
+struct OpenedKeyboard {
+  std::unique_ptr<connection::KeyboardConnection> keyboard;
+  int status = kExitOk;
+};
+OpenedKeyboard OpenKeyboard(Context& context);
+
+// The key the user named for `role` ("KEY", "TARGET"), or nullopt, with the user told why.
+std::optional<std::uint8_t> KeyOrComplain(Context& context, const std::string& text,
+                                          const char* role);
+
+// The first transfer that failed: a lost reply, or the frame as the trace shows it
+// ("set 07fa... failed"), for a message.
+std::string DescribeFailure(const protocol::Transfers& transfers);
+
+// Says why the slot table of `profile` (1-3) is no basis for a change; every reply of a slot
+// read must arrive whole, or free-looking slots may belong to other keys. `what` (may be null)
+// says what came of it.
+void ComplainSlotsUnknown(Context& context, const protocol::Transfers& transfers,
+                          std::optional<int> profile, const char* what);
+
+// "macro" or "remap".
+const char* HalfName(protocol::KeySlotTable::Half half);
+
+// A key as keyloomctl shows it among others: "F5 (0x3e)".
+std::string KeyWithCode(std::uint8_t keyCode);
+
+// What the key does, in words, fit for a terminal: "F5 (0x3e): macro “Copy”, played 2 times".
+std::string DescribeKey(std::uint8_t keyCode, const keymap::KeyContent& content);
+
+}  // namespace keyloom::cli

@@ -1,0 +1,192 @@
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "ConnectionFixture.h"
+#include "keymap/KeyMapFile.h"
+#include "protocol/KeyAssignmentRecord.h"
+#include "protocol/KeyboardProtocol.h"
+
+namespace keyloom::connection {
+namespace {
+
+using Half = protocol::KeySlotTable::Half;
+using keymap::ContentKind;
+using protocol::AssignmentOutcome;
+
+protocol::KeyAssignmentRecord MacroRecord(std::uint8_t repeat, std::uint8_t eventKey) {
+  protocol::KeyAssignmentRecord record;
+  record.SetRepeatCount(repeat);
+  record.SetEvent(0, {eventKey, 0x54});
+  record.SetEvent(1, {eventKey, 0xA8});
+  return record;
+}
+
+protocol::AssignmentResult Assign(KeyboardConnection& keyboard, int profile, std::uint8_t key,
+                                  protocol::KeyAssignmentRecord record,
+                                  const std::optional<keymap::ContentLabel>& label) {
+  protocol::KeyboardState state;
+  state.profileIndex = profile;
+  return keyboard.Assign(state, profile, record, {{key, "key"}}, label);
+}
+
+protocol::AssignmentResult Remove(KeyboardConnection& keyboard, int profile, std::uint8_t key) {
+  protocol::KeyboardState state;
+  state.profileIndex = profile;
+  protocol::KeyAssignmentRecord record;
+  return keyboard.Delete(state, profile, record, {{key, "key"}});
+}
+
+// What the key map shows for `key` on `profile` after a fresh read of it.
+std::vector<keymap::SlotAssignment> Shown(KeyboardConnection& keyboard, int profile,
+                                          std::uint8_t key) {
+  protocol::KeyboardState state;
+  state.profileIndex = profile;
+  const protocol::SlotRead read = keyboard.SelectProfile(state);
+  EXPECT_TRUE(read.whole);
+  return keyboard.KeyMap().AssignmentsOfKey(profile, read.slots, key);
+}
+
+class KeyMapRecordingTest : public ::testing::Test, protected testing::ConnectionFixture {};
+
+// A holds the macro "Old" in macro slot 1 of profile 2, as recorded; then "New" is assigned with
+// a transfer failing. The read before the change is set 2 and gets 1-4, the record frames sets
+// 3-30 (a rejected frame's tries counted each), the read after it set 31 and gets 5-8.
+TEST_F(KeyMapRecordingTest, AnAssignmentIsRecordedOnlyWhenTheKeyboardConfirmedIt) {
+  struct Case {
+    const char* failures;
+    AssignmentOutcome outcome;
+    std::optional<const char*> recorded;  // the name A's macro is known by; none: unknown
+  };
+  const Case cases[] = {
+      {"", AssignmentOutcome::kDone, "New"},
+      {"get:2", AssignmentOutcome::kSlotsUnknown, "Old"},
+      {"get:8", AssignmentOutcome::kUnconfirmed, std::nullopt},
+      {"set:4,set:5,set:6,set:7", AssignmentOutcome::kRejected, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failures);
+    {
+      const auto keyboard = Connect();
+      Remove(*keyboard, 1, 0x04);
+      ASSERT_EQ(Assign(*keyboard, 1, 0x04, MacroRecord(1, 0x05),
+                       keymap::ContentLabel{ContentKind::kMacro, "Old", {}})
+                    .outcome,
+                AssignmentOutcome::kDone);
+    }
+    const auto failing = Connect(c.failures);
+    EXPECT_EQ(Assign(*failing, 1, 0x04, MacroRecord(2, 0x06),
+                     keymap::ContentLabel{ContentKind::kMacro, "New", {}})
+                  .outcome,
+              c.outcome);
+
+    const auto later = Connect();
+    const auto shown = Shown(*later, 1, 0x04);
+    ASSERT_EQ(shown.size(), 1U);
+    EXPECT_EQ(shown[0].half, Half::kMacro);
+    if (c.recorded) {
+      EXPECT_EQ(shown[0].content.kind, ContentKind::kMacro);
+      EXPECT_EQ(shown[0].content.name, *c.recorded);
+    } else {
+      EXPECT_EQ(shown[0].content.kind, ContentKind::kUnknown);
+    }
+  }
+}
+
+TEST_F(KeyMapRecordingTest, EverySlotReadForgetsWhatLeftAndShowsWhatCameUnknown) {
+  const auto keyboard = Connect();
+  ASSERT_EQ(Assign(*keyboard, 0, 0x04, MacroRecord(1, 0x05), std::nullopt).outcome,
+            AssignmentOutcome::kDone);
+  protocol::KeyAssignmentRecord toB;
+  toB.SetKeyCode(0x05);
+  ASSERT_EQ(Assign(*keyboard, 0, 0x06, toB, keymap::ContentLabel{ContentKind::kSingleKey, {}, {}})
+                .outcome,
+            AssignmentOutcome::kDone);
+  // Another tool frees A's macro slot and puts Caps Lock into remap slot 2 behind the map's back.
+  {
+    sim::SimulatedKeyboard other(Folder() / sim::kStateFileName);
+    auto state = other.CurrentState();
+    state.profiles[0].macros[0] = {};
+    state.profiles[0].remaps[1] = {0x39, 0x3A};
+    other.SetState(state);
+  }
+
+  protocol::KeyboardState state;
+  const protocol::SlotRead read = keyboard->ReadSlots(state);
+
+  ASSERT_TRUE(read.whole);
+  EXPECT_FALSE(keyboard->KeyMap().Profile(0).At(Half::kMacro, 0).has_value());
+  const auto shown = keyboard->KeyMap().Assignments(0, read.slots);
+  ASSERT_EQ(shown.size(), 2U);
+  EXPECT_EQ(shown[0].keyCode, 0x06);
+  EXPECT_EQ(shown[0].content.kind, ContentKind::kSingleKey);
+  EXPECT_EQ(shown[1].keyCode, 0x39);
+  EXPECT_EQ(shown[1].content.kind, ContentKind::kUnknown);
+  // A macro assigned without a label is known by what its record holds.
+  ASSERT_EQ(Assign(*keyboard, 0, 0x04, MacroRecord(3, 0x05), std::nullopt).outcome,
+            AssignmentOutcome::kDone);
+  const auto unlabelled = Shown(*keyboard, 0, 0x04);
+  ASSERT_EQ(unlabelled.size(), 1U);
+  EXPECT_EQ(unlabelled[0].content.kind, ContentKind::kMacro);
+  EXPECT_EQ(unlabelled[0].content.repeat, 3);
+  EXPECT_EQ(unlabelled[0].content.name, "");
+}
+
+TEST_F(KeyMapRecordingTest, ProgramsShareTheMapAndADeletedMapKnowsNothing) {
+  const auto window = Connect();
+  const auto tool = Connect();
+  ASSERT_EQ(Assign(*tool, 2, 0x3E, MacroRecord(2, 0x05),
+                   keymap::ContentLabel{ContentKind::kMacro, "Copy", {}})
+                .outcome,
+            AssignmentOutcome::kDone);
+
+  auto shown = Shown(*window, 2, 0x3E);
+  ASSERT_EQ(shown.size(), 1U);
+  EXPECT_EQ(shown[0].content.name, "Copy");
+  EXPECT_EQ(window->KeyMap().SelectedProfile(), 2);
+
+  // A second keyboard model keeps a map of its own.
+  const auto otherModel = Connect({}, 0x002B);
+  EXPECT_TRUE(otherModel->KeyMap().Profile(2).Empty());
+
+  std::filesystem::remove(Folder() / keymap::KeyMapFileName(window->Model()));
+  window->RefreshKeyMap();
+  shown = Shown(*window, 2, 0x3E);
+  ASSERT_EQ(shown.size(), 1U);
+  EXPECT_EQ(shown[0].content.kind, ContentKind::kUnknown);
+}
+
+TEST_F(KeyMapRecordingTest, TheLightingSentAndAFactoryRestoreAreRecorded) {
+  protocol::LightingTable lighting;
+  lighting[3].bytes = {0x05, 0x02, 0x00, 0x02, 0x00};
+  {
+    const auto keyboard = Connect();
+    ASSERT_EQ(Assign(*keyboard, 1, 0x04, MacroRecord(1, 0x05), std::nullopt).outcome,
+              AssignmentOutcome::kDone);
+    EXPECT_TRUE(keyboard->SendLighting(3, lighting).ok());
+    EXPECT_EQ(keyboard->KeyMap().Lighting(3), lighting[3]);
+    EXPECT_EQ(keyboard->KeyMap().LedMode(), 3);
+  }
+  {
+    const auto failing = Connect("set:1");
+    EXPECT_FALSE(failing->SendLighting(3, lighting).ok());
+    EXPECT_FALSE(failing->KeyMap().Lighting(3).has_value());
+    EXPECT_FALSE(failing->KeyMap().LedMode().has_value());
+  }
+  const auto keyboard = Connect();
+  protocol::KeyboardState state;
+  state.profileIndex = 1;
+  keyboard->RestoreFactory(state, nullptr);
+  const keymap::KeyMap& map = keyboard->KeyMap();
+  EXPECT_TRUE(map.Profile(1).Empty());
+  EXPECT_EQ(map.SelectedProfile(), 0);
+  EXPECT_EQ(map.LedMode(), 0);
+  EXPECT_EQ(map.LightingToStartFrom(), protocol::LightingTable());
+  EXPECT_EQ(map.Lighting(3), protocol::LightingTable::DefaultRecord(3));
+}
+
+}  // namespace
+}  // namespace keyloom::connection

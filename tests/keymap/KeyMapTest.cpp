@@ -1,0 +1,195 @@
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "keymap/KeyContent.h"
+#include "keymap/KeyMap.h"
+#include "protocol/KeyEvent.h"
+#include "protocol/LightingTable.h"
+
+namespace keyloom::keymap {
+namespace {
+
+using Half = protocol::KeySlotTable::Half;
+using protocol::KeySlotTable;
+
+KeyContent Macro(const char* name, std::uint8_t repeat) {
+  KeyContent content;
+  content.kind = ContentKind::kMacro;
+  content.name = name;
+  content.repeat = repeat;
+  content.events = {{0x04, 0x54}, {0x04, 0xA8}};
+  return content;
+}
+
+KeyContent Remap(std::uint8_t target) {
+  KeyContent content;
+  content.kind = ContentKind::kSingleKey;
+  content.target = target;
+  return content;
+}
+
+KeySlotTable Table(std::vector<std::pair<std::size_t, std::uint8_t>> macros,
+                   std::vector<std::pair<std::size_t, std::uint8_t>> remaps) {
+  KeySlotTable table;
+  for (const auto& [slot, key] : macros) {
+    table.SetSlot(Half::kMacro, slot, key);
+  }
+  for (const auto& [slot, key] : remaps) {
+    table.SetSlot(Half::kRemap, slot, key);
+  }
+  return table;
+}
+
+// The map knows F5's macro in macro slot 0 and A's remap in remap slot 2 of profile 1; each case
+// is one slot read of that profile.
+TEST(KeyMap, ASlotReadForgetsKeysThatLeftTheirSlotAndInventsNothing) {
+  struct Case {
+    const char* name;
+    KeySlotTable read;
+    bool macroKept;
+    bool remapKept;
+    std::vector<SlotAssignment> shown;
+  };
+  const Case cases[] = {
+      {"both still there",
+       Table({{0, 0x3E}}, {{2, 0x04}}),
+       true,
+       true,
+       {{Half::kMacro, 0, 0x3E, Macro("Copy", 2)}, {Half::kRemap, 2, 0x04, Remap(0x05)}}},
+      {"both gone", KeySlotTable(), false, false, {}},
+      {"another key in the macro's slot",
+       Table({{0, 0x3F}}, {{2, 0x04}}),
+       false,
+       true,
+       {{Half::kMacro, 0, 0x3F, KeyContent{}}, {Half::kRemap, 2, 0x04, Remap(0x05)}}},
+      {"the macro's key moved to another slot",
+       Table({{1, 0x3E}}, {{2, 0x04}}),
+       false,
+       true,
+       {{Half::kMacro, 1, 0x3E, KeyContent{}}, {Half::kRemap, 2, 0x04, Remap(0x05)}}},
+      {"the remap's key now in the macro half",
+       Table({{2, 0x04}}, {}),
+       false,
+       false,
+       {{Half::kMacro, 2, 0x04, KeyContent{}}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    KeyMap map;
+    map.Record(1, Half::kMacro, 0, 0x3E, Macro("Copy", 2));
+    map.Record(1, Half::kRemap, 2, 0x04, Remap(0x05));
+    map.Record(0, Half::kMacro, 0, 0x3E, Macro("Other", 1));
+
+    map.Reconcile(1, c.read);
+
+    EXPECT_EQ(map.Profile(1).At(Half::kMacro, 0).has_value(), c.macroKept);
+    EXPECT_EQ(map.Profile(1).At(Half::kRemap, 2).has_value(), c.remapKept);
+    EXPECT_EQ(map.Assignments(1, c.read), c.shown);
+    // Another profile's entries are not this read's business.
+    EXPECT_TRUE(map.Profile(0).At(Half::kMacro, 0).has_value());
+  }
+}
+
+TEST(KeyMap, AKeyInBothHalvesHasBothAssignments) {
+  KeyMap map;
+  map.Record(0, Half::kMacro, 3, 0x04, Macro("Copy", 1));
+  const KeySlotTable read = Table({{3, 0x04}, {4, 0x05}}, {{0, 0x04}});
+
+  EXPECT_EQ(map.AssignmentsOfKey(0, read, 0x04),
+            (std::vector<SlotAssignment>{{Half::kMacro, 3, 0x04, Macro("Copy", 1)},
+                                         {Half::kRemap, 0, 0x04, KeyContent{}}}));
+  EXPECT_THAT(map.AssignmentsOfKey(0, read, 0x06), ::testing::IsEmpty());
+  EXPECT_THAT(map.AssignmentsOfKey(0, read, 0x00), ::testing::IsEmpty());
+  // Without a profile the keyboard is known to show, nothing is known of any key.
+  EXPECT_EQ(map.Assignments(-1, read)[0].content.kind, ContentKind::kUnknown);
+}
+
+TEST(KeyMap, FactoryRestoreForgetsEveryAssignmentAndKnowsTheDefaultLighting) {
+  KeyMap map;
+  map.Record(2, Half::kRemap, 0, 0x04, Remap(0x05));
+  map.ProfileSelected(2);
+  protocol::LightingRecord red{{0x05, 0x02, 0x00, 0x02, 0x00}};
+  map.LightingSent(3, red);
+  EXPECT_FALSE(map.Lighting(4).has_value());
+  EXPECT_EQ(map.LedMode(), 3);
+  EXPECT_EQ(map.LightingToStartFrom()[3], red);
+  EXPECT_EQ(map.LightingToStartFrom()[4], protocol::LightingTable::DefaultRecord(4));
+
+  map.FactoryRestored();
+
+  EXPECT_TRUE(map.Profile(2).Empty());
+  EXPECT_EQ(map.SelectedProfile(), 0);
+  EXPECT_EQ(map.LedMode(), 0);
+  EXPECT_EQ(map.LightingToStartFrom(), protocol::LightingTable());
+  for (int mode = 0; mode < protocol::LightingTable::kModeCount; ++mode) {
+    EXPECT_EQ(map.Lighting(mode), protocol::LightingTable::DefaultRecord(mode)) << mode;
+  }
+
+  map.LightingLost(8);
+  EXPECT_FALSE(map.Lighting(8).has_value());
+  EXPECT_FALSE(map.LedMode().has_value());
+}
+
+TEST(KeyContent, TheRecordAloneIsAMacroOrASingleKeyAndALabelNamesIt) {
+  protocol::KeyAssignmentRecord macro;
+  macro.SetRepeatCount(3);
+  macro.SetEvent(0, {0x04, 0x54});
+  macro.SetEvent(2, {0x04, 0xA8});  // an all-zero event between two is kept
+  protocol::KeyAssignmentRecord remap;
+  remap.SetKeyCode(0xEF);
+  struct Case {
+    const char* name;
+    const protocol::KeyAssignmentRecord& record;
+    std::optional<ContentLabel> label;
+    ContentKind kind;
+    const char* contentName;
+  };
+  const Case cases[] = {
+      {"macro without label", macro, std::nullopt, ContentKind::kMacro, ""},
+      {"chord", macro, ContentLabel{ContentKind::kChord, "Copy", {224, 6}}, ContentKind::kChord,
+       "Copy"},
+      {"media label on a macro record", macro, ContentLabel{ContentKind::kMediaKey, "Mute", {}},
+       ContentKind::kMacro, ""},
+      {"remap without label", remap, std::nullopt, ContentKind::kSingleKey, ""},
+      {"media key", remap, ContentLabel{ContentKind::kMediaKey, "Mute", {}}, ContentKind::kMediaKey,
+       "Mute"},
+      {"unknown label", remap, ContentLabel{ContentKind::kUnknown, "x", {}},
+       ContentKind::kSingleKey, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const KeyContent content = ContentOf(c.record, c.label);
+    EXPECT_EQ(content.kind, c.kind);
+    EXPECT_EQ(content.name, c.contentName);
+    EXPECT_EQ(content.Record(), c.record);
+  }
+  EXPECT_EQ(ContentOf(macro, std::nullopt).events.size(), 3U);
+  EXPECT_EQ(ContentOf(macro, ContentLabel{ContentKind::kChord, "Copy", {224, 6}}).codes,
+            (std::vector<std::int32_t>{224, 6}));
+}
+
+TEST(KeyContent, TheSameOnTheKeyboardIsTheSameRecordWhateverTheNames) {
+  const KeyContent copy = Macro("Copy", 2);
+  KeyContent renamed = copy;
+  renamed.name = "Renamed";
+  KeyContent chord = copy;
+  chord.kind = ContentKind::kChord;
+  KeyContent moreRepeats = copy;
+  moreRepeats.repeat = 3;
+  KeyContent media = Remap(0xEF);
+  media.kind = ContentKind::kMediaKey;
+
+  EXPECT_TRUE(copy.SameOnKeyboard(renamed));
+  EXPECT_TRUE(copy.SameOnKeyboard(chord));
+  EXPECT_FALSE(copy.SameOnKeyboard(moreRepeats));
+  EXPECT_TRUE(Remap(0xEF).SameOnKeyboard(media));
+  EXPECT_FALSE(Remap(0xEF).SameOnKeyboard(Remap(0xEE)));
+  EXPECT_FALSE(KeyContent{}.SameOnKeyboard(KeyContent{}));
+}
+
+}  // namespace
+}  // namespace keyloom::keymap
