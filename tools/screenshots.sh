@@ -35,11 +35,11 @@ if [ "${2:-}" = --under-xvfb ]; then
   sleep 1
   eval "$(xdotool getwindowgeometry --shell "$window")"
   take() { import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$out/$1-$language.png"; echo "$out/$1-$language.png"; }
-  # The dialog, 900 x 600, opens centred over the window.
-  dialogX=$((X + (WIDTH - 900) / 2)) dialogY=$((Y + (HEIGHT - 600) / 2))
+  # The dialog, 900 x 660, opens centred over the window.
+  dialogX=$((X + (WIDTH - 900) / 2)) dialogY=$((Y + (HEIGHT - 660) / 2))
   xdotool mousemove $((X + 410)) $((Y + 180)) click 1
   sleep 1.5
-  xdotool mousemove $((dialogX + 900 - 140 + 58)) $((dialogY + 574)) click 1
+  xdotool mousemove $((dialogX + 900 - 140 + 58)) $((dialogY + 616 + 18)) click 1
   sleep 1.5
   xdotool mousemove $((X + 20)) $((Y + HEIGHT - 20))
   sleep 0.5
@@ -143,7 +143,7 @@ done
 # taken by ImageMagick's import. F5 is given the macro "Copy" (outcome-en.png, outcome-cn.png),
 # then "Restore factory settings" is pressed (restore-en.png, restore-cn.png). Positions are
 # those of the layouts: F5 at 410,180 of the main window, the dialog's OK 140 from its right edge
-# and 574 from its top, the factory restore 244 from the window's right and 54 from its bottom.
+# and 616 from its top, the factory restore 244 from the window's right and 54 from its bottom.
 if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null ||
   ! command -v import >/dev/null; then
   echo "screenshots.sh: xvfb-run, xdotool or import is missing: no outcome and restore pictures" \
