@@ -26,19 +26,21 @@ using Kind = AssignedChoice::Kind;
 struct Match {
   QString name;
   bool shortened = false;
+  keymap::ContentLabel label;
 };
 
 // The first of `count` candidates whose record equals `record`, trying `preferred` first.
 std::optional<Match> FindMatch(int count, int preferred,
                                const std::function<macro::BuiltRecord(int)>& build,
                                const std::function<QString(int)>& name,
+                               const std::function<keymap::ContentLabel(int)>& label,
                                const protocol::KeyAssignmentRecord& record) {
   const auto matches = [&](int index) -> std::optional<Match> {
     const macro::BuiltRecord built = build(index);
     if (built.record != record) {
       return std::nullopt;
     }
-    return Match{name(index), built.shortened};
+    return Match{name(index), built.shortened, label(index)};
   };
   if (preferred >= 0 && preferred < count) {
     if (std::optional<Match> found = matches(preferred)) {
@@ -56,6 +58,14 @@ std::optional<Match> FindMatch(int count, int preferred,
 QString EntryName(const std::vector<settings::KeyCatalogEntry>& catalogue, int index) {
   return ui::SApplication::Tr(
       QString::fromStdString(catalogue[static_cast<std::size_t>(index)].name));
+}
+
+keymap::ContentLabel EntryLabel(keymap::ContentKind kind,
+                                const std::vector<settings::KeyCatalogEntry>& catalogue,
+                                int index) {
+  const settings::KeyCatalogEntry& entry = catalogue[static_cast<std::size_t>(index)];
+  return {kind, entry.name,
+          kind == keymap::ContentKind::kChord ? entry.codes : std::vector<std::int32_t>()};
 }
 
 QString KeyName(std::uint8_t usage) {
@@ -85,13 +95,23 @@ std::optional<Match> FindMacro(const protocol::KeyAssignmentRecord& record,
           return QString::fromStdString(
               library.GroupAt(index)->Attribute(macro::kNameAttribute).value_or(""));
         },
+        [&](int index) {
+          return keymap::ContentLabel{
+              keymap::ContentKind::kMacro,
+              library.GroupAt(index)->Attribute(macro::kNameAttribute).value_or(""),
+              {}};
+        },
         record);
   };
   const auto chord = [&] {
     return FindMatch(
         CountOf(config.functionKeys), store.functsel,
         [&](int index) { return macro::BuildChordRecord(keys, config.functionKeys, index); },
-        [&](int index) { return EntryName(config.functionKeys, index); }, record);
+        [&](int index) { return EntryName(config.functionKeys, index); },
+        [&](int index) {
+          return EntryLabel(keymap::ContentKind::kChord, config.functionKeys, index);
+        },
+        record);
   };
   if (store.page == MacroRecordDlg::kFunctionKeyPage) {
     std::optional<Match> found = chord();
@@ -108,11 +128,15 @@ Match FindKey(const protocol::KeyAssignmentRecord& record, const macro::Assignme
     if (std::optional<Match> media = FindMatch(
             CountOf(config.mediaKeys), store.mediasel,
             [&](int index) { return macro::BuildMediaKeyRecord(config.mediaKeys, index); },
-            [&](int index) { return EntryName(config.mediaKeys, index); }, record)) {
+            [&](int index) { return EntryName(config.mediaKeys, index); },
+            [&](int index) {
+              return EntryLabel(keymap::ContentKind::kMediaKey, config.mediaKeys, index);
+            },
+            record)) {
       return *media;
     }
   }
-  return {KeyName(record.keyCode()), false};
+  return {KeyName(record.keyCode()), false, {keymap::ContentKind::kSingleKey, {}, {}}};
 }
 
 }  // namespace
@@ -132,12 +156,14 @@ AssignedChoice DescribeChoice(const protocol::KeyAssignmentRecord& record,
       choice.kind = Kind::kPlays;
       choice.name = found->name;
       choice.shortened = found->shortened;
+      choice.label = found->label;
     }
     return choice;
   }
   const Match key = FindKey(record, store, config);
   choice.kind = Kind::kSends;
   choice.name = key.name;
+  choice.label = key.label;
   return choice;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
+#include "keymap/KeyContent.h"
 #include "macro/AssignmentStore.h"
 #include "macro/MacroLibrary.h"
 #include "protocol/KeyAssignmentRecord.h"
@@ -28,6 +30,9 @@ struct AssignedChoice {
   bool shortened = false;
   // The dialog's page of the choice (MacroRecordDlg::kMacroPage ...).
   int page = -1;
+  // What the key map keeps of it: the kind and the untranslated name of the macro or entry;
+  // none when the choice is not known.
+  std::optional<keymap::ContentLabel> label;
 };
 
 // The choice behind `record`, which the dialog handed back for `keys` after OK.

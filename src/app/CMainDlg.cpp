@@ -9,10 +9,13 @@
 #include "app/SingleInstanceGuard.h"
 #include "controls/CoordButtonImage.h"
 #include "hid/DeviceChangeMessage.h"
+#include "macro/AssignmentStore.h"
+#include "macro/MacroLibrary.h"
 #include "macro_dialog/FreeSlotsLine.h"
 #include "protocol/CommandFrame.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/UserTexts.h"
+#include "settings/AppPaths.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/host/PopupMenu.h"
@@ -37,9 +40,13 @@ constexpr QLatin1StringView kMaximizeButton("btn_max");
 constexpr QLatin1StringView kRestoreButton("btn_restore");
 constexpr QLatin1StringView kRestoreFactoryButton("btn_restore_factory");
 constexpr QLatin1StringView kLogoLink("logo_link");
-// Named items of the "more" menu.
-constexpr QLatin1StringView kChineseItem("zh_cn");
-constexpr QLatin1StringView kEnglishItem("jp");
+
+constexpr QLatin1StringView kAssignmentsButton("btn_assignments");
+// The list of assignments; its item with this command stands for an empty list, and each key's
+// item is named with this prefix and the key code.
+constexpr QLatin1StringView kAssignmentsMenu("SMENUEX:menu_assignments");
+constexpr int kNoAssignmentsItem = 2;
+constexpr QLatin1StringView kAssignedKeyItem("assigned_key_");
 
 constexpr QLatin1StringView kKeyboardPicture("img_keyboard");
 constexpr QLatin1StringView kProfileCombo("cmb_profile");
@@ -117,6 +124,63 @@ void CMainDlg::MarkAssignedKeys() {
     }
   }
   macro::ShowFreeSlotsLine(*this, keyboard_);
+
+  assignments_.clear();
+  if (keyboard_.slotsWhole && keymap::IsProfileIndex(keyboard_.profileIndex)) {
+    // The library is read only when a key plays a macro, to tell whether it was changed since.
+    macro::MacroLibrary library;
+    assignments_ = DescribeAssignments(
+        connection_->KeyMap().Assignments(keyboard_.profileIndex, keyboard_.slots),
+        [this](std::uint8_t keyCode) {
+          const QString shown = keyboardPicture_->ButtonName(keyCode);
+          return shown.isEmpty() ? QStringLiteral("0x%1").arg(keyCode, 2, 16, QLatin1Char('0'))
+                                 : shown;
+        },
+        [&library]() -> const macro::MacroLibrary* {
+          const std::filesystem::path file = macro::AssignmentStore::Global().path().parent_path() /
+                                             settings::PathFromUtf8(macro::kMacroLibraryFileName);
+          return library.Load(file).ok() ? &library : nullptr;
+        });
+  }
+  QHash<int, QString> tips;
+  QSet<int> olderCopies;
+  for (const KeyDescription& description : assignments_) {
+    QString tip = description.text;
+    if (description.olderCopy) {
+      tip += QLatin1Char('\n') +
+             Translated(kOlderCopyText).arg(QString::fromStdString(description.content.name));
+      olderCopies.insert(description.keyCode);
+    }
+    tips.insert(description.keyCode, tip);
+  }
+  keyboardPicture_->SetButtonTips(std::move(tips), std::move(olderCopies));
+}
+
+void CMainDlg::OpenKeyDialog(int keyCode) {
+  const QString name =
+      keyboardPicture_ != nullptr ? keyboardPicture_->ButtonName(keyCode) : QString();
+  OnCoordButtonClick(keyCode, name, controls::ICoordButtonClickListener::kEventRelease, 0, 0, 0);
+}
+
+void CMainDlg::ShowAssignmentsMenu() {
+  auto* button = FindChildByName2<ui::SWindow>(kAssignmentsButton);
+  std::optional<ui::PopupMenu> menu = ui::PopupMenu::Load(kAssignmentsMenu);
+  if (button == nullptr || !menu) {
+    return;
+  }
+  if (!assignments_.empty()) {
+    menu->RemoveItem(kNoAssignmentsItem);
+  }
+  for (const KeyDescription& description : assignments_) {
+    ui::PopupMenu::Item item;
+    item.name = kAssignedKeyItem + QString::number(description.keyCode);
+    // A menu row is one line.
+    const QString text =
+        QString(description.text).replace(QLatin1Char('\n'), QStringLiteral(" · "));
+    item.text = description.olderCopy ? Translated(kOlderCopyListText).arg(text) : text;
+    menu->AppendItem(std::move(item));
+  }
+  menu->TrackPopupMenu(TrayCommands::MoreMenuPosition(*button), *this);
 }
 
 void CMainDlg::SyncLighting(bool toControls) {
@@ -166,6 +230,8 @@ void CMainDlg::SwitchLanguage(bool chinese) {
   }
   SendLanguageChanged();
   permissionNotice_.Retranslate();
+  // The keys' tooltips and the list of assignments are kept translated.
+  MarkAssignedKeys();
   if (!userSettings_.SaveLanguage(chinese).ok()) {
     Tell(Translated(kLanguageNotKeptText));
   }
@@ -229,16 +295,23 @@ void CMainDlg::OnInitDialog() {
     keyboardPicture_->SetClickListener(this);
   }
 
+  // The window starts as the keyboard was left, by either program: on the profile last
+  // selected and with the lighting last sent (nothing is sent for it; the profile is selected
+  // and read below). What the key map does not know starts from the first profile, LED mode 0
+  // and each mode's default record.
+  const keymap::KeyMap& known = connection_->KeyMap();
+  keyboard_.profileIndex = known.SelectedProfile().value_or(0);
+  keyboard_.lighting = known.LightingToStartFrom();
   profileCombo_ = FindChildByName2<ui::SComboBox>(kProfileCombo);
   if (profileCombo_ != nullptr) {
-    profileCombo_->SetCurSel(0, true);
+    profileCombo_->SetCurSel(keyboard_.profileIndex, true);
     profileCombo_->Subscribe(ui::kEventComboSelectionChanged,
                              [this](ui::EventArgs& args) { OnProfileChanged(args); });
     keyboard_.profileIndex = profileCombo_->GetCurSel();
   }
   ledModeCombo_ = FindChildByName2<ui::SComboBox>(kLedModeCombo);
   if (ledModeCombo_ != nullptr) {
-    ledModeCombo_->SetCurSel(0, true);
+    ledModeCombo_->SetCurSel(known.LedMode().value_or(0), true);
     ledModeCombo_->Subscribe(ui::kEventComboSelectionChanged,
                              [this](ui::EventArgs& args) { OnLedModeChanged(args); });
   }
@@ -296,6 +369,10 @@ void CMainDlg::OnEvent(ui::EventArgs& args) {
   const QString& name = args.senderName;
   if (name == kMoreButton) {
     trayCommands_.ShowMoreMenu();
+  } else if (name == kAssignmentsButton) {
+    ShowAssignmentsMenu();
+  } else if (name.startsWith(kAssignedKeyItem)) {
+    OpenKeyDialog(name.mid(kAssignedKeyItem.size()).toInt());
   } else if (name == kCloseButton) {
     DestroyWindow();
   } else if (name == kMinimizeButton) {

@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <memory>
 #include <utility>
+#include <vector>
 
+#include "app/KeyDescriptions.h"
 #include "app/KeyboardControls.h"
 #include "app/LightingPanel.h"
 #include "app/PermissionNotice.h"
@@ -94,8 +96,14 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   void OnDeviceChange() override;
 
   // Marks the keys of the slot table on the keyboard picture: every key unchecked, then the
-  // first key with each code of the table checked.
+  // first key with each code of the table checked. When the table was read whole, each assigned
+  // key's tooltip says what it does as far as the key map knows it, and a key that plays an
+  // older copy of a macro of the library is marked; the list of assignments shows the same.
   void MarkAssignedKeys();
+  // What the keys of the shown profile do, as MarkAssignedKeys last found it.
+  [[nodiscard]] const std::vector<KeyDescription>& Assignments() const { return assignments_; }
+  // Opens the key assignment dialog for the key `keyCode` of the picture, as a click on it does.
+  void OpenKeyDialog(int keyCode);
 
   // The lighting controls and the record of the LED mode of "cmb_led_mode": loaded into the
   // controls (`toControls`) or stored from them.
@@ -166,6 +174,9 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   // "btn_restore_factory": asks, restores the keyboard, and brings the controls back to LED
   // mode 0 and the first profile.
   void RestoreFactorySettings();
+  // "btn_assignments": the list of the shown profile's assignments; a row opens its key's
+  // dialog.
+  void ShowAssignmentsMenu();
   // "btn_min": hidden, to come back from the tray icon; where the desktop has no tray, minimised
   // instead, so that the window can always be brought back.
   void HideToTray();
@@ -177,6 +188,8 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
 
   // The keys the key assignment dialog is opened for.
   protocol::SelectedKeys selectedKeys_;
+  // What the keys of the shown profile do.
+  std::vector<KeyDescription> assignments_;
   // Profile index, key slot table and the lighting of every mode.
   protocol::KeyboardState keyboard_;
 

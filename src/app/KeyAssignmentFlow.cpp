@@ -76,6 +76,19 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
     // The dialog tells how many macro slots the profile has left.
     macro::MacroRecordDlg::Environment environment = context.dialog;
     environment.keyboard = &keyboard;
+    // The dialog opens on what the key does now, when the key map knows it.
+    std::optional<keymap::KeyContent> current;
+    if (keyboard.slotsWhole) {
+      for (const keymap::SlotAssignment& assignment :
+           context.keyboardConnection.KeyMap().AssignmentsOfKey(
+               keyboard.profileIndex, keyboard.slots, static_cast<std::uint8_t>(id))) {
+        if (assignment.content.kind != keymap::ContentKind::kUnknown) {
+          current = assignment.content;
+          break;
+        }
+      }
+    }
+    environment.current = current ? &*current : nullptr;
     macro::MacroRecordDlg dialog(context.selectedKeys, record, environment);
     result = dialog.Exec(context.owner);
     if (result == macro::MacroRecordDlg::kResultOk) {
@@ -93,7 +106,7 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
   const bool removal = result == macro::MacroRecordDlg::kResultDelete;
   if (result == macro::MacroRecordDlg::kResultOk) {
     sent = context.keyboardConnection.Assign(keyboard, context.profileEntry, record,
-                                             context.selectedKeys);
+                                             context.selectedKeys, choice.label);
   } else if (removal && !context.selectedKeys.empty()) {
     sent = context.keyboardConnection.Delete(keyboard, context.profileEntry, record,
                                              context.selectedKeys);

@@ -58,13 +58,13 @@ class KeyAssignmentFlow {
   };
 
   // A press (nothing happens) or a release on the key `id` named `name`: the dialog runs
-  // modally; OK assigns its record to the key (a macro into a macro slot, anything else as a
-  // remap; "Insufficient space, please delete the record button first." when the key finds no
-  // macro slot), delete removes the key's assignment, cancel sends nothing. Either change first
-  // selects the shown profile and reads its slots again, so that it starts from what the
-  // keyboard holds now. After OK or delete the window tells what came of it (OutcomeTexts). The
-  // picture then shows the key slots as read. Answers false, so that the picture's own
-  // selection still applies.
+  // modally, opened on what the key does now when the key map knows it; OK assigns its record to
+  // the key (a macro into a macro slot, anything else as a remap; "Insufficient space, please
+  // delete the record button first." when the key finds no macro slot), delete removes the key's
+  // assignment, cancel sends nothing. Either change first selects the shown profile and reads its
+  // slots again, so that it starts from what the keyboard holds now. After OK or delete the window
+  // tells what came of it (OutcomeTexts). The picture then shows the key slots as read. Answers
+  // false, so that the picture's own selection still applies.
   static bool OnCoordButtonClick(Context& context, int id, const QString& name, int event);
 
   // What the window tells after an assignment (`removal` false) or a removal of the key named

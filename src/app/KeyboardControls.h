@@ -10,14 +10,15 @@ class SWindow;
 namespace keyloom::app {
 
 // The controls of the main window that send something to the keyboard: the keyboard picture
-// (key clicks), the profile list, the lighting card and the factory restore. While the keyboard
+// (key clicks), the list of the profile's assignments (whose rows open a key's dialog), the
+// profile list, the lighting card and the factory restore. While the keyboard
 // is not connected they are disabled, since whatever they sent would be lost, and a notice over
 // the keyboard picture says why until the keyboard is back.
 class KeyboardControls {
  public:
   // The controls, by name in the main layout.
-  static constexpr std::array<const char*, 4> kControlNames = {
-      "img_keyboard", "cmb_profile", "lighting_card", "btn_restore_factory"};
+  static constexpr std::array<const char*, 5> kControlNames = {
+      "img_keyboard", "btn_assignments", "cmb_profile", "lighting_card", "btn_restore_factory"};
   static constexpr const char* kNoticeName = "disconnected_notice";
 
   // Finds the controls and the notice in `host`; null lets go of them.

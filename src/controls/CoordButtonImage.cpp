@@ -5,12 +5,15 @@
 #include <QPainter>
 #include <QPointer>
 #include <QToolTip>
+#include <algorithm>
+#include <utility>
 
 #include "controls/CoordButtonFile.h"
 #include "controls/CoordButtonPainter.h"
 #include "controls/MouseKeyFlags.h"
 #include "ui/host/SApplication.h"
 #include "ui/layout/AttributeText.h"
+#include "ui/skin/ColorText.h"
 #include "ui/skin/Image.h"
 
 namespace keyloom::controls {
@@ -34,6 +37,15 @@ ui::AttributeResult CoordButtonImage::SetAttribute(std::string_view name, const 
       return ui::AttributeResult::kFailed;
     }
     (is("bg") ? background_ : is("chking") ? hoverImage_ : checkedImage_) = std::move(image);
+    update();
+    return ui::AttributeResult::kHandled;
+  }
+  if (is("colorFlag")) {
+    const std::optional<QColor> color = ui::ParseColor(value);
+    if (!color) {
+      return ui::AttributeResult::kFailed;
+    }
+    flagColor_ = *color;
     update();
     return ui::AttributeResult::kHandled;
   }
@@ -81,6 +93,31 @@ void CoordButtonImage::SetButtonColor(int id, std::uint32_t color) {
   update();
 }
 
+QString CoordButtonImage::ButtonName(int id) const {
+  for (const CoordButton& button : buttons_.Buttons()) {
+    if (button.id == id) {
+      return ui::SApplication::Tr(button.name);
+    }
+  }
+  return {};
+}
+
+void CoordButtonImage::SetButtonTips(QHash<int, QString> tips, QSet<int> flagged) {
+  tips_ = std::move(tips);
+  flagged_ = std::move(flagged);
+  update();
+}
+
+QString CoordButtonImage::ButtonTip(int id) const {
+  const auto tip = tips_.constFind(id);
+  return tip != tips_.cend() ? *tip : ButtonName(id);
+}
+
+QString CoordButtonImage::TipOf(const CoordButton& button) const {
+  const auto tip = tips_.constFind(button.id);
+  return tip != tips_.cend() ? *tip : ui::SApplication::Tr(button.name);
+}
+
 QSizeF CoordButtonImage::PictureSize() const {
   return background_ != nullptr ? QSizeF(background_->Size()) : QSizeF(size());
 }
@@ -99,8 +136,24 @@ void CoordButtonImage::OnPaint(QPainter& painter) {
     painter.setOpacity(kDisabledOpacity);
   }
   const QRectF target(rect());
-  PaintCoordButtons(painter, PictureMapping(target, PictureSize()), target, buttons_.Buttons(),
+  const PictureMapping mapping(target, PictureSize());
+  PaintCoordButtons(painter, mapping, target, buttons_.Buttons(),
                     {background_.get(), hoverImage_.get(), checkedImage_.get()});
+  if (flagged_.isEmpty()) {
+    return;
+  }
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(flagColor_);
+  for (const CoordButton& button : buttons_.Buttons()) {
+    if (flagged_.contains(button.id) && !button.rect.isEmpty()) {
+      const QRectF key = mapping.ToTarget(button.rect);
+      const qreal radius = std::max(2.0, std::min(key.width(), key.height()) / 12);
+      painter.drawEllipse(key.topLeft() + QPointF(3 * radius, 3 * radius), radius, radius);
+    }
+  }
+  painter.restore();
 }
 
 bool CoordButtonImage::event(QEvent* event) {
@@ -116,7 +169,7 @@ bool CoordButtonImage::event(QEvent* event) {
     return true;
   }
   const CoordButton& button = buttons_.Buttons()[*key];
-  QToolTip::showText(help->globalPos(), ui::SApplication::Tr(button.name), this,
+  QToolTip::showText(help->globalPos(), TipOf(button), this,
                      PictureToControl(button.rect).toAlignedRect());
   return true;
 }
@@ -127,7 +180,7 @@ void CoordButtonImage::mouseMoveEvent(QMouseEvent* event) {
     update();
   }
   const std::optional<std::size_t> key = buttons_.LastHit(point);
-  const QString tip = key ? buttons_.Buttons()[*key].name : QString();
+  const QString tip = key ? TipOf(buttons_.Buttons()[*key]) : QString();
   if (tip != GetToolTipText()) {
     SetToolTipText(tip);
     // A tooltip already shown follows the mouse onto the next key.

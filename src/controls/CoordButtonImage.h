@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QColor>
+#include <QHash>
 #include <QPointF>
 #include <QRectF>
+#include <QSet>
 #include <QSizeF>
 #include <QString>
 #include <cstddef>
@@ -67,6 +70,15 @@ class CoordButtonImage : public ui::SWindow {
   void SetButtonColor(int id, std::uint32_t color);
   // A copy of the key list, in file order.
   [[nodiscard]] std::vector<CoordButton> GetButtons() const { return buttons_.Buttons(); }
+  // The name of the first key with this id, translated; empty when there is none.
+  [[nodiscard]] QString ButtonName(int id) const;
+
+  // What the tooltips of keys say instead of their names (already translated), by id, and the
+  // keys marked with a dot in the colour of the attribute `colorFlag` at their top-left corner
+  // (a key that needs the user's attention); both replace those set before. Repaints.
+  void SetButtonTips(QHash<int, QString> tips, QSet<int> flagged);
+  [[nodiscard]] QString ButtonTip(int id) const;
+  [[nodiscard]] bool IsButtonFlagged(int id) const { return flagged_.contains(id); }
 
   [[nodiscard]] int GetSelectionType() const { return buttons_.GetSelectionType(); }
 
@@ -87,6 +99,8 @@ class CoordButtonImage : public ui::SWindow {
  private:
   // The size the key rectangles are given in: the background picture's, else the control's.
   [[nodiscard]] QSizeF PictureSize() const;
+  // What the tooltip of `button` says.
+  [[nodiscard]] QString TipOf(const CoordButton& button) const;
   // Tells the listener about a press or release (ICoordButtonClickListener::kEvent...) on key
   // `index`; answers the listener's answer, false without a listener.
   bool Report(std::size_t index, int clickEvent, const QMouseEvent& event);
@@ -96,6 +110,9 @@ class CoordButtonImage : public ui::SWindow {
   std::shared_ptr<const ui::Image> checkedImage_;
   QString coordFile_;
   CoordButtonSet buttons_;
+  QHash<int, QString> tips_;
+  QSet<int> flagged_;
+  QColor flagColor_{0xF5, 0xB8, 0x3D};
   ICoordButtonClickListener* listener_ = nullptr;
 };
 

@@ -1,5 +1,6 @@
 #include "macro_dialog/MacroRecordDlg.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -202,6 +203,7 @@ MacroRecordDlg::MacroRecordDlg(const protocol::SelectedKeys& keys,
       usesProcessHook_(environment.hook == nullptr),
       config_(environment.config != nullptr ? *environment.config : settings::AppConfig::Global()),
       keyboard_(environment.keyboard),
+      current_(environment.current),
       library_(environment.libraryFile.empty() ? LibraryFileBeside(store_)
                                                : environment.libraryFile),
       eventsAdapter_(std::make_shared<KeyAndDelayAdapter>()),
@@ -262,6 +264,9 @@ void MacroRecordDlg::OnInitDialog() {
   // opening and looking changes no file.
   FindControls();
   FillCatalogues();
+  if (current_ != nullptr) {
+    TakeCurrentContent(*current_);
+  }
   ShowStoredChoices();
   if (groupList_ != nullptr) {
     groupList_->SetSel(store_.groupsel);
@@ -349,6 +354,43 @@ void MacroRecordDlg::FillCatalogues() {
       const int index = functionKeys_->AddString(QString::fromStdString(entry.name));
       functionKeys_->SetItemDetail(index, QString::fromStdString(ShortcutText(entry.codes)));
     }
+  }
+}
+
+void MacroRecordDlg::TakeCurrentContent(const keymap::KeyContent& current) {
+  const auto entryIndex = [&current](const std::vector<settings::KeyCatalogEntry>& catalogue) {
+    const auto found = std::find_if(
+        catalogue.begin(), catalogue.end(),
+        [&current](const settings::KeyCatalogEntry& entry) { return entry.name == current.name; });
+    return found != catalogue.end()
+               ? std::optional<int>(static_cast<int>(found - catalogue.begin()))
+               : std::nullopt;
+  };
+  switch (current.kind) {
+    case keymap::ContentKind::kMacro:
+      store_.page = kMacroPage;
+      store_.repeat = current.repeat;
+      for (int index = 0; index < library_.GroupCount(); ++index) {
+        if (library_.GroupAt(index)->Attribute(kNameAttribute) == current.name) {
+          store_.groupsel = index;
+          break;
+        }
+      }
+      break;
+    case keymap::ContentKind::kChord:
+      store_.page = kFunctionKeyPage;
+      store_.functsel = entryIndex(config_.functionKeys).value_or(store_.functsel);
+      break;
+    case keymap::ContentKind::kSingleKey:
+      store_.page = kSingleKeyPage;
+      store_.sgcode = current.target;
+      break;
+    case keymap::ContentKind::kMediaKey:
+      store_.page = kMediaKeyPage;
+      store_.mediasel = entryIndex(config_.mediaKeys).value_or(store_.mediasel);
+      break;
+    case keymap::ContentKind::kUnknown:
+      break;
   }
 }
 

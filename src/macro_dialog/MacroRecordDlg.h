@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "keymap/KeyContent.h"
 #include "macro/AssignmentStore.h"
 #include "macro/EditResult.h"
 #include "macro/FileResult.h"
@@ -104,6 +105,10 @@ class MacroRecordDlg : public ui::SHostDialog,
     // The keyboard as the main window last read it, whose slot table tells how many macro slots
     // are free; unset: the dialog says nothing of them.
     const protocol::KeyboardState* keyboard = nullptr;
+    // What the key being assigned does now, as far as the key map knows it: the dialog opens on
+    // it (its page, its macro group and repeat count, its key or catalogue entry) instead of the
+    // store's last choices, without saving them. Unset, or of unknown content: the last choices.
+    const keymap::KeyContent* current = nullptr;
   };
 
   // Reads the library from its file. `keys` (the keys being assigned) and `record` (all zero)
@@ -131,6 +136,9 @@ class MacroRecordDlg : public ui::SHostDialog,
   void FindControls();
   void SubscribeControls();
   void FillCatalogues();
+  // The store's choices as `current` makes them, in memory only; a choice that the library or
+  // the catalogues no longer hold stays as it was.
+  void TakeCurrentContent(const keymap::KeyContent& current);
   void ShowStoredChoices();
   // The room left in the macro slots for the keys being assigned.
   void ShowFreeSlots();
@@ -188,6 +196,7 @@ class MacroRecordDlg : public ui::SHostDialog,
   bool usesProcessHook_;
   const settings::AppConfig& config_;
   const protocol::KeyboardState* keyboard_;
+  const keymap::KeyContent* current_;
   MacroLibrary library_;
   OpenReport libraryReport_;
   std::shared_ptr<CMacroGroupAdapter> groupsAdapter_;

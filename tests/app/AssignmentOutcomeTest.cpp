@@ -12,6 +12,7 @@
 #include "app/CMainDlg.h"
 #include "app/KeyAssignmentFlow.h"
 #include "app/Language.h"
+#include "controls/CoordButtonImage.h"
 #include "controls/ICoordButtonClickListener.h"
 #include "controls/STabCtrl2.h"
 #include "macro/AssignmentStore.h"
@@ -171,7 +172,7 @@ class AssignmentOutcomeTest : public QObject {
       result.half = protocol::KeySlotTable::Half::kMacro;
       result.slot = 0;
     }
-    const AssignedChoice choice{static_cast<Kind>(kind), name, shortened, page};
+    const AssignedChoice choice{static_cast<Kind>(kind), name, shortened, page, {}};
 
     QCOMPARE(KeyAssignmentFlow::OutcomeTexts(result, removal, QStringLiteral("F5"), choice), told);
   }
@@ -183,31 +184,35 @@ class AssignmentOutcomeTest : public QObject {
     QTest::addColumn<bool>("assignedBefore");
     QTest::addColumn<InDialog>("inDialog");
     QTest::addColumn<QStringList>("told");
+    // What the key's tooltip says afterwards: what the key map keeps of the choice.
+    QTest::addColumn<QString>("tip");
     const QString english = QString::fromLatin1(kEnglishTranslator);
-    QTest::newRow("macro") << english << false << Macro(0)
-                           << QStringList{QString::fromUtf8("F5 now plays “Copy”")};
+    const auto u = [](const char* text) { return QString::fromUtf8(text); };
+    QTest::newRow("macro") << english << false << Macro(0) << QStringList{u("F5 now plays “Copy”")}
+                           << u("F5: macro “Copy”, played once");
     QTest::newRow("macro in Chinese")
         << QString::fromLatin1(kChineseTranslator) << false << Macro(0)
-        << QStringList{QString::fromUtf8("F5 现在播放“Copy”")};
+        << QStringList{u("F5 现在播放“Copy”")} << u("F5：宏“Copy”，播放 1 次");
     QTest::newRow("long macro") << english << false << Macro(1)
-                                << QStringList{
-                                       QString::fromUtf8("F5 now plays “Long”"),
-                                       QStringLiteral("The macro was shortened to 82 events")};
+                                << QStringList{u("F5 now plays “Long”"),
+                                               u("The macro was shortened to 82 events")}
+                                << u("F5: macro “Long”, played once");
     QTest::newRow("no macro chosen")
         << english << false << Macro(-1)
-        << QStringList{QStringLiteral("Nothing was assigned: choose a macro first")};
+        << QStringList{u("Nothing was assigned: choose a macro first")} << u("F5");
     QTest::newRow("media key") << english << false
                                << Entry(MacroRecordDlg::kMediaKeyPage, "cmb_media_keys")
-                               << QStringList{QString::fromUtf8("F5 now sends “Play/Pause”")};
+                               << QStringList{u("F5 now sends “Play/Pause”")}
+                               << u("F5: Play/Pause");
     QTest::newRow("key combination")
         << english << false << Entry(MacroRecordDlg::kFunctionKeyPage, "cmb_function_keys")
-        << QStringList{QString::fromUtf8("F5 now plays “Copy”")};
+        << QStringList{u("F5 now plays “Copy”")} << u("F5: chord “Copy”");
     QTest::newRow("single key") << english << false << SingleKey(Qt::Key_Escape)
-                                << QStringList{QString::fromUtf8("F5 now sends “Esc”")};
+                                << QStringList{u("F5 now sends “Esc”")} << u("F5 → Esc");
     QTest::newRow("reset") << english << true << ResetKey()
-                           << QStringList{QStringLiteral("F5 has no assignment any more")};
+                           << QStringList{u("F5 has no assignment any more")} << u("F5");
     QTest::newRow("reset of a key without assignment")
-        << english << false << ResetKey() << QStringList{QStringLiteral("F5 had no assignment")};
+        << english << false << ResetKey() << QStringList{u("F5 had no assignment")} << u("F5");
   }
 
   void theWindowTellsWhatCameOfTheDialog() {
@@ -215,6 +220,7 @@ class AssignmentOutcomeTest : public QObject {
     QFETCH(bool, assignedBefore);
     QFETCH(InDialog, inDialog);
     QFETCH(QStringList, told);
+    QFETCH(QString, tip);
     const auto app = test::MakeApplication(translator);
     test::MainWindowUnderTest main;
     if (assignedBefore) {
@@ -230,6 +236,7 @@ class AssignmentOutcomeTest : public QObject {
     ui::SHostDialog::SetExecHook(previous);
 
     QCOMPARE(main.Messages(), told);
+    QCOMPARE(main.window().GetKeyboardPicture()->ButtonTip(kF5), tip);
   }
 
  private:

@@ -278,9 +278,12 @@ class KeyAssignmentFlowTest : public QObject {
     QCOMPARE(main_->Keyboard().profiles[0].macros[0].record.bytes(), record);
     QCOMPARE(main_->CheckedKeys(), std::vector<int>{kKeyB});
 
-    // Again for the same key: the same slot; another key takes the next one.
-    macro::AssignmentStore::Global().repeat = 2;
-    main_->ClickKey(kKeyB, ConfirmMacro);
+    // Again for the same key, which the dialog opens on (played once), now played twice: the
+    // same slot; another key takes the next one.
+    main_->ClickKey(kKeyB, [](MacroRecordDlg& dialog) {
+      Control(dialog, QStringLiteral("edit_macro_repeat_times")).SetText(QStringLiteral("2"));
+      ConfirmMacro(dialog);
+    });
     main_->ClickKey(kKeyC, ConfirmMacro);
     const sim::SimulatedKeyboardState keyboard = main_->Keyboard();
     QCOMPARE(keyboard.profiles[0].macros[0].record.repeatCount(), 2);

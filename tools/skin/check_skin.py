@@ -23,7 +23,8 @@ manifest to skin/manifest.txt in it. What is checked:
              conservative estimate of the font's widths, every text fits its control in both
              languages
   menus      the tray menu carries only the commands the program handles; the "more" menu has
-             the language items and the upgrade command
+             the language items and the upgrade command; the list of assignments holds only
+             the item that stands for an empty list
   keys       the key coordinate file holds one key per usage of the key name table, with its
              name, inside the keyboard picture, without overlaps, with an opaque-enough colour
 
@@ -693,6 +694,8 @@ def read_translation(skin: Skin, resource: str, report: Report) -> dict[str, str
 # Menus -------------------------------------------------------------------------------------------
 
 HANDLED_COMMANDS = {"1", "6"}
+# The item of the list of assignments that stands for an empty list.
+EMPTY_ASSIGNMENTS_COMMAND = "2"
 
 
 def check_menus(skin: Skin, report: Report) -> list[str]:
@@ -727,6 +730,15 @@ def check_menus(skin: Skin, report: Report) -> list[str]:
                       "SMENUEX:menu_more: the items zh_cn and jp switch the language")
         report.expect(ids <= HANDLED_COMMANDS and "1" in ids,
                       "SMENUEX:menu_more: items must be commands 1 or 6, with 1 (upgrade)")
+    assignments = skin.xml("SMENUEX:menu_assignments")
+    if assignments is not None:
+        items = list(assignments.iter("menuItem"))
+        report.expect(assignments.tag == "menuRoot" and
+                      [item.get("id") for item in items] == [EMPTY_ASSIGNMENTS_COMMAND],
+                      "SMENUEX:menu_assignments: a menuRoot whose one item is command {}, which "
+                      "the program takes out when there are assignments".format(
+                          EMPTY_ASSIGNMENTS_COMMAND))
+        texts.extend(item.get("text", "") for item in items)
     return texts
 
 

@@ -241,6 +241,10 @@ void PopupMenu::RemoveItem(int id) {
   RemoveItems(items_, id);
 }
 
+void PopupMenu::AppendItem(Item item) {
+  items_.push_back(std::move(item));
+}
+
 const PopupMenu::Item* PopupMenu::FindItem(int id) const {
   return FindIn(items_, [id](const Item& item) { return item.id == id; });
 }

@@ -73,6 +73,8 @@ class PopupMenu {
   // Takes every item with command id `id` out of the menu, and with it a separator that would
   // then open or close a menu or follow another one.
   void RemoveItem(int id);
+  // Adds `item` at the end of the top level.
+  void AppendItem(Item item);
 
   // The style sheet of a Qt menu with that style.
   [[nodiscard]] static QString StyleSheet(const Style& style);
