@@ -7,7 +7,8 @@
 # shortcut pages in Chinese (dialog-en-0.png ... dialog-en-3.png, dialog-cn-0.png,
 # dialog-cn-3.png). Then, in both languages, the window without a keyboard (disconnected-*.png)
 # and, under Xvfb where xvfb-run, xdotool and ImageMagick are installed, what the window says
-# after F5 was given a macro (outcome-*.png) and the factory restore's question (restore-*.png).
+# after F5 was given a macro (outcome-*.png), F5's tooltip then (keys-*.png) and the factory
+# restore's question (restore-*.png).
 #
 #   tools/screenshots.sh [BUILD_DIR]      default build/release, configured and built here
 #
@@ -44,6 +45,13 @@ if [ "${2:-}" = --under-xvfb ]; then
   xdotool mousemove $((X + 20)) $((Y + HEIGHT - 20))
   sleep 0.5
   take outcome
+  # F5's tooltip says what it does now (the window must have the focus for tooltips).
+  xdotool windowfocus "$window"
+  xdotool mousemove $((X + 400)) $((Y + 170))
+  sleep 0.3
+  xdotool mousemove $((X + 410)) $((Y + 180))
+  sleep 2.5
+  take keys
   xdotool mousemove $((X + WIDTH - 244 + 110)) $((Y + HEIGHT - 54 + 16)) click 1
   sleep 1.5
   take restore
@@ -141,7 +149,8 @@ done
 # What the window says after a change, and the factory restore's question, as the user gets
 # them: under Xvfb (a 1366 x 768 screen at 100 %), with the mouse moved by xdotool and the screen
 # taken by ImageMagick's import. F5 is given the macro "Copy" (outcome-en.png, outcome-cn.png),
-# then "Restore factory settings" is pressed (restore-en.png, restore-cn.png). Positions are
+# the mouse rests on F5 (keys-en.png, keys-cn.png), then "Restore factory settings" is pressed
+# (restore-en.png, restore-cn.png). Positions are
 # those of the layouts: F5 at 410,180 of the main window, the dialog's OK 140 from its right edge
 # and 616 from its top, the factory restore 244 from the window's right and 54 from its bottom.
 if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null ||
