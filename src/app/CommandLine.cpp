@@ -107,7 +107,7 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption dialogPage(
       QStringLiteral("screenshot-dialog-page"),
       QStringLiteral("The page of the dialog to save with --screenshot-dialog: 0 macro, 1 single "
-                     "key, 2 media key, 3 function key."),
+                     "key, 2 media key, 3 shortcut."),
       QStringLiteral("N"));
   parser.addOptions(
       {help, version, simulate, config, dataDir, trace, screenshot, dialogScreenshot, dialogPage});
