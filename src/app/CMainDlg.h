@@ -42,8 +42,9 @@ namespace keyloom::app {
 //
 // Initialisation, in this order: the window property InstanceName (value 1), which a later start
 // of the program looks for; the keyboard picture's click listener; "cmb_profile" and then
-// "cmb_led_mode" on their first entry, each followed by its handler; the lighting controls,
-// loaded from LED mode 0's record (nothing is sent); the keyboard opened ("Connected", else the
+// "cmb_led_mode" on the profile and LED mode the key map last saw selected (else their first
+// entries), each followed by its handler; the lighting controls, loaded from that mode's record
+// as last sent (else its default; nothing is sent); the keyboard opened ("Connected", else the
 // message "Failed to open USB" and "Disconnected"); then, opened or not, the profile selected and
 // the key slots read, which marks the assigned keys. Destroying the window takes the mark away
 // and ends the message loop.
