@@ -23,7 +23,7 @@ manifest to skin/manifest.txt in it. What is checked:
              conservative estimate of the font's widths, every text fits its control in both
              languages
   menus      the tray menu carries only the commands the program handles; the "more" menu has
-             the language items and the upgrade command
+             the language items and the upgrade command; the texts of every menu are shown
   keys       the key coordinate file holds one key per usage of the key name table, with its
              name, inside the keyboard picture, without overlaps, with an opaque-enough colour
 
@@ -727,6 +727,14 @@ def check_menus(skin: Skin, report: Report) -> list[str]:
                       "SMENUEX:menu_more: the items zh_cn and jp switch the language")
         report.expect(ids <= HANDLED_COMMANDS and "1" in ids,
                       "SMENUEX:menu_more: items must be commands 1 or 6, with 1 (upgrade)")
+    # The program's other menus (the profile copy's): their texts are shown too.
+    for resource in sorted(k for k in skin.files
+                           if k.startswith(("smenu:", "smenuex:"))
+                           and k not in ("smenu:menu_tray", "smenuex:menu_more")):
+        menu = skin.xml(resource)
+        for item in menu.iter() if menu is not None else []:
+            if item.tag in ("item", "menuItem") and item.get("sep") != "1":
+                texts.append(item.get("text") or (item.text or "").strip())
     return texts
 
 
