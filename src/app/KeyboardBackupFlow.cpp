@@ -14,7 +14,6 @@
 #include "macro_dialog/FileDialogs.h"
 #include "protocol/KeyboardState.h"
 #include "protocol/UserTexts.h"
-#include "ui/host/PopupMenu.h"
 #include "ui/host/SMessageBox.h"
 #include "ui/widgets/SButton.h"
 #include "ui/widgets/SComboBox.h"
@@ -224,12 +223,18 @@ void KeyboardBackupFlow::RestoreFromFile() {
 
 void KeyboardBackupFlow::ShowCopyMenu() {
   const auto* button = window_.FindChildByName2<ui::SButton>(QLatin1String(kCopyButton));
-  std::optional<ui::PopupMenu> menu = ui::PopupMenu::Load(QLatin1String(kCopyMenu));
-  if (button == nullptr || !menu) {
-    return;
+  const std::optional<ui::PopupMenu> menu = CopyMenu(window_.GetKeyboardState().profileIndex);
+  if (button != nullptr && menu) {
+    menu->TrackPopupMenu(TrayCommands::MoreMenuPosition(*button), window_);
   }
-  menu->RemoveItem(kFirstCopyCommand + window_.GetKeyboardState().profileIndex);
-  menu->TrackPopupMenu(TrayCommands::MoreMenuPosition(*button), window_);
+}
+
+std::optional<ui::PopupMenu> KeyboardBackupFlow::CopyMenu(int shownProfile) {
+  std::optional<ui::PopupMenu> menu = ui::PopupMenu::Load(QLatin1String(kCopyMenu));
+  if (menu) {
+    menu->RemoveItem(kFirstCopyCommand + shownProfile);
+  }
+  return menu;
 }
 
 void KeyboardBackupFlow::CopyProfile(int to) {

@@ -5,10 +5,7 @@
 #include <optional>
 
 #include "connection/KeyboardBackup.h"
-
-namespace keyloom::ui {
-class PopupMenu;
-}
+#include "ui/host/PopupMenu.h"
 
 namespace keyloom::app {
 
@@ -98,8 +95,10 @@ class KeyboardBackupFlow {
   void BackUp();
   // Reads a backup the user chooses, asks, and makes the keyboard hold it.
   void RestoreFromFile();
-  // The copy button's menu: one item for each other profile than the one shown.
+  // The copy button's menu, under the button: one item for each other profile than the one
+  // shown.
   void ShowCopyMenu();
+  [[nodiscard]] static std::optional<ui::PopupMenu> CopyMenu(int shownProfile);
   // Asks, then makes profile `to` (0-2) hold what the shown profile holds.
   void CopyProfile(int to);
 

@@ -274,9 +274,12 @@ class KeyboardBackupFlowTest : public QObject {
     main.keyboard().SetState(state);
     main.window().ShowProfile(0);
 
-    ui::PopupMenu::SetNextChoice(QLatin1String("copy_to_profile1"));
-    QVERIFY(main.Click(Flow::kCopyButton));
-    QVERIFY(ui::SMessageBox::TakeQuestions().empty());
+    QStringList offered;
+    for (const ui::PopupMenu::Item& item : Flow::CopyMenu(0)->Items()) {
+      offered.append(item.name);
+    }
+    QCOMPARE(offered,
+             (QStringList{QStringLiteral("copy_to_profile2"), QStringLiteral("copy_to_profile3")}));
 
     ui::PopupMenu::SetNextChoice(QLatin1String("copy_to_profile3"));
     ui::SMessageBox::SetNextAnswer(ui::SMessageBox::kIdOk);
@@ -311,6 +314,7 @@ class KeyboardBackupFlowTest : public QObject {
     MainWindowUnderTest main(unplugged);
     QVERIFY(!main.window().FindChildByName(QLatin1String(Flow::kCopyButton))->isEnabled());
     for (const char* item : {Flow::kBackupItem, Flow::kRestoreItem}) {
+      ui::SMessageBox::SetNextAnswer(ui::SMessageBox::kIdCancel);
       Flow::SetNextFileName(File("backup.xml"));
       ChooseFromMoreMenu(main, item);
     }
