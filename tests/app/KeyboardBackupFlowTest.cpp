@@ -274,8 +274,10 @@ class KeyboardBackupFlowTest : public QObject {
     main.keyboard().SetState(state);
     main.window().ShowProfile(0);
 
+    const std::optional<ui::PopupMenu> menu = Flow::CopyMenu(0);
+    QVERIFY(menu.has_value());
     QStringList offered;
-    for (const ui::PopupMenu::Item& item : Flow::CopyMenu(0)->Items()) {
+    for (const ui::PopupMenu::Item& item : menu->Items()) {
       offered.append(item.name);
     }
     QCOMPARE(offered,
