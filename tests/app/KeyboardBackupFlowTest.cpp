@@ -250,7 +250,8 @@ class KeyboardBackupFlowTest : public QObject {
     (void)main.TakeTrace();
 
     Flow::SetNextFileName(file);
-    ui::SMessageBox::SetNextAnswer(ui::SMessageBox::kIdOk);
+    // Were the restore's question asked instead, it would be declined.
+    ui::SMessageBox::SetNextAnswer(ui::SMessageBox::kIdCancel);
     ChooseFromMoreMenu(main, Flow::kRestoreItem);
 
     QVERIFY(main.TakeTrace().empty());
