@@ -68,7 +68,8 @@ CMainDlg::CMainDlg(std::unique_ptr<connection::KeyboardConnection> connection, Q
     : ui::SHostWnd(QLatin1String(kLayoutName)),
       connection_(std::move(connection)),
       instanceName_(std::move(instanceName)),
-      trayCommands_(*this) {}
+      trayCommands_(*this),
+      backupFlow_(*this) {}
 
 CMainDlg::~CMainDlg() {
   if (keyboardPicture_ != nullptr) {
@@ -245,6 +246,7 @@ void CMainDlg::OnInitMenu(ui::PopupMenu& menu) {
   if (trayCommands_.FindUpgradeProgram().isEmpty()) {
     menu.RemoveItem(TrayCommands::kCommandUpgrade);
   }
+  KeyboardBackupFlow::OnInitMenu(menu, keyboardControls_.Connected());
 }
 
 void CMainDlg::SaveWindowSize() {
@@ -392,6 +394,8 @@ void CMainDlg::OnEvent(ui::EventArgs& args) {
   } else if (name == QLatin1String(PermissionNotice::kCopyButtonName)) {
     PermissionNotice::CopyCommand();
     trayCommands_.ShowMessage(PermissionNotice::kCopiedText);
+  } else if (backupFlow_.OnCommand(name)) {
+    ReportSimulatorTrouble();
   } else if (LightingPanel::IsLightingControlId(args.senderId)) {
     SyncLighting(false);
     SendLighting();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/KeyDescriptions.h"
+#include "app/KeyboardBackupFlow.h"
 #include "app/KeyboardControls.h"
 #include "app/LightingPanel.h"
 #include "app/PermissionNotice.h"
@@ -203,6 +204,7 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   PermissionNotice permissionNotice_;
   KeyboardControls keyboardControls_;
   TrayCommands trayCommands_;
+  KeyboardBackupFlow backupFlow_;
   UserSettings userSettings_;
   // The simulated keyboard's state file set aside that the user was told of.
   std::filesystem::path reportedStateAside_;

@@ -24,6 +24,7 @@ void KeyboardControls::Attach(const ui::SHostWnd* host) {
 }
 
 void KeyboardControls::Show(bool connected, bool otherNotice) {
+  connected_ = connected;
   for (ui::SWindow* control : controls_) {
     if (control != nullptr) {
       control->setEnabled(connected);

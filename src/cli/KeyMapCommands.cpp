@@ -1,6 +1,8 @@
 #include <cstdio>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
@@ -29,24 +31,14 @@ std::string SlotText(int profileIndex, Half half, std::size_t slot) {
 int WarnUnknownContent(Context& context, const keymap::KeyMap& map,
                        const std::array<bool, keymap::kProfileCount>& profiles,
                        const char* consequence) {
-  int unknown = 0;
-  for (int index = 0; index < keymap::kProfileCount; ++index) {
-    if (!profiles[static_cast<std::size_t>(index)]) {
-      continue;
-    }
-    for (const Half half : {Half::kMacro, Half::kRemap}) {
-      for (std::size_t slot = 0; slot < protocol::KeySlotTable::kSlotsPerHalf; ++slot) {
-        const auto& entry = map.Profile(index).At(half, slot);
-        if (entry && entry->content.kind == keymap::ContentKind::kUnknown) {
-          ++unknown;
-          context.console.err << "keyloomctl: warning: " << SlotText(index, half, slot) << ": "
-                              << KeyWithCode(entry->keyCode)
-                              << " is assigned elsewhere: " << consequence << '\n';
-        }
-      }
-    }
+  const std::vector<connection::UnknownKey> unknown =
+      connection::KeysOfUnknownContent(map, profiles);
+  for (const connection::UnknownKey& key : unknown) {
+    context.console.err << "keyloomctl: warning: " << SlotText(key.profileIndex, key.half, key.slot)
+                        << ": " << KeyWithCode(key.keyCode)
+                        << " is assigned elsewhere: " << consequence << '\n';
   }
-  return unknown;
+  return static_cast<int>(unknown.size());
 }
 
 // A restore's progress on the terminal, one line per step.
@@ -142,7 +134,9 @@ int RunRestore(Context& context, const std::string& fileText, std::optional<int>
     return kExitUsage;
   }
   const keymap::KeyboardModel configured{context.config.vendorId, context.config.productId};
-  if (backup.model && *backup.model != configured) {
+  const connection::BackupGoal restoring = connection::GoalOfBackup(
+      backup, configured, profile ? std::optional<int>(*profile - 1) : std::nullopt);
+  if (restoring.refusal == connection::BackupRefusal::kOtherModel) {
     char model[48];
     std::snprintf(model, sizeof model, "vendor id 0x%04x, product id 0x%04x",
                   static_cast<unsigned>(backup.model->vendorId),
@@ -152,21 +146,12 @@ int RunRestore(Context& context, const std::string& fileText, std::optional<int>
                         << ") than the configuration names; nothing was sent\n";
     return kExitUsage;
   }
-  connection::RestoreGoal goal;
-  goal.map = backup.map;
-  if (profile) {
-    if (!backup.listed[static_cast<std::size_t>(*profile - 1)]) {
-      context.console.err << "keyloomctl: " << file.string() << " holds nothing of profile "
-                          << *profile << "; nothing was sent\n";
-      return kExitUsage;
-    }
-    goal.profiles[static_cast<std::size_t>(*profile - 1)] = true;
-    goal.finalProfile = *profile - 1;
-  } else {
-    goal.profiles = backup.listed;
-    goal.lighting = true;
-    goal.finalProfile = backup.map.SelectedProfile();
+  if (restoring.refusal == connection::BackupRefusal::kProfileNotListed) {
+    context.console.err << "keyloomctl: " << file.string() << " holds nothing of profile "
+                        << *profile << "; nothing was sent\n";
+    return kExitUsage;
   }
+  const connection::RestoreGoal& goal = restoring.goal;
   const int unknown = WarnUnknownContent(
       context, goal.map, goal.profiles,
       "its content is not in the backup, so it cannot be restored; it stays where "

@@ -175,6 +175,50 @@ KeyboardReading ReadKeyboard(KeyboardConnection& connection) {
   return reading;
 }
 
+BackupGoal GoalOfBackup(const keymap::KeyMapDocument& backup, const keymap::KeyboardModel& model,
+                        std::optional<int> profileIndex) {
+  BackupGoal result;
+  if (backup.model && *backup.model != model) {
+    result.refusal = BackupRefusal::kOtherModel;
+    return result;
+  }
+  RestoreGoal& goal = result.goal;
+  goal.map = backup.map;
+  if (profileIndex) {
+    if (!keymap::IsProfileIndex(*profileIndex) ||
+        !backup.listed[static_cast<std::size_t>(*profileIndex)]) {
+      result.refusal = BackupRefusal::kProfileNotListed;
+      return result;
+    }
+    goal.profiles[static_cast<std::size_t>(*profileIndex)] = true;
+    goal.finalProfile = *profileIndex;
+  } else {
+    goal.profiles = backup.listed;
+    goal.lighting = true;
+    goal.finalProfile = backup.map.SelectedProfile();
+  }
+  return result;
+}
+
+std::vector<UnknownKey> KeysOfUnknownContent(
+    const keymap::KeyMap& map, const std::array<bool, keymap::kProfileCount>& profiles) {
+  std::vector<UnknownKey> keys;
+  for (int index = 0; index < keymap::kProfileCount; ++index) {
+    if (!profiles[static_cast<std::size_t>(index)]) {
+      continue;
+    }
+    for (const Half half : kHalves) {
+      for (std::size_t slot = 0; slot < kSlots; ++slot) {
+        const auto& entry = map.Profile(index).At(half, slot);
+        if (entry && entry->content.kind == ContentKind::kUnknown) {
+          keys.push_back({index, half, slot, entry->keyCode});
+        }
+      }
+    }
+  }
+  return keys;
+}
+
 RestoreGoal CopyProfileGoal(const keymap::ProfileMap& from, int to) {
   RestoreGoal goal;
   goal.map.SetProfile(to, from);

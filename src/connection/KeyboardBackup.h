@@ -10,6 +10,7 @@
 #include "connection/KeyboardConnection.h"
 #include "keymap/KeyContent.h"
 #include "keymap/KeyMap.h"
+#include "keymap/KeyMapXml.h"
 #include "protocol/KeySlotTable.h"
 #include "protocol/Transfers.h"
 
@@ -47,6 +48,43 @@ struct RestoreGoal {
   // The profile to leave active; none: the last profile restored.
   std::optional<int> finalProfile;
 };
+
+// Why a backup is not restored.
+enum class BackupRefusal {
+  kOtherModel,        // it names another keyboard model than the one connected
+  kProfileNotListed,  // the profile asked for is not in it
+};
+
+// A backup's restore goal, or why there is none.
+struct BackupGoal {
+  RestoreGoal goal;
+  std::optional<BackupRefusal> refusal;
+};
+
+// The goal of restoring `backup`, a key map file as read, on a keyboard of `model`: every profile
+// the file lists, its lighting and LED mode, and the profile it names as active left active (none
+// named: the last one restored). With `profileIndex` (0-2), that profile alone, without the
+// lighting, left active. A backup that names another model, or that does not list the profile
+// asked for, is refused.
+[[nodiscard]] BackupGoal GoalOfBackup(const keymap::KeyMapDocument& backup,
+                                      const keymap::KeyboardModel& model,
+                                      std::optional<int> profileIndex = {});
+
+// A key in a slot whose content is not known (keymap::ContentKind::kUnknown): a backup holds only
+// that it is assigned, a restore cannot put it back, a copy leaves it out.
+struct UnknownKey {
+  int profileIndex = 0;
+  protocol::KeySlotTable::Half half = protocol::KeySlotTable::Half::kMacro;
+  std::size_t slot = 0;
+  std::uint8_t keyCode = 0;
+
+  friend bool operator==(const UnknownKey&, const UnknownKey&) = default;
+};
+
+// The keys of unknown content of the profiles of `map` marked in `profiles`, in profile order,
+// each profile's macro slots first.
+[[nodiscard]] std::vector<UnknownKey> KeysOfUnknownContent(
+    const keymap::KeyMap& map, const std::array<bool, keymap::kProfileCount>& profiles);
 
 // The goal of making profile `to` hold what another profile holds, slot for slot, given that
 // profile as read (KeyMap::Holding); its keys of unknown content stay kUnknown. `to` is left

@@ -41,17 +41,26 @@ namespace keyloom::app::test {
 namespace {
 
 // The resources the program opens by name itself, whatever the manifest says.
-constexpr std::array kProgramResources = {
-    "UIDEF:XML_INIT",     "LAYOUT:XML_MAINWND", "LAYOUT:macro",    "LAYOUT:SYS_XML_MSGBOX",
-    "values:string",      "values:color",       "values:skin",     "ICON:ICON_LOGO",
-    "translator:lang_cn", "translator:lang_en", "SMENU:menu_tray", "SMENUEX:menu_more"};
+constexpr std::array kProgramResources = {"UIDEF:XML_INIT",
+                                          "LAYOUT:XML_MAINWND",
+                                          "LAYOUT:macro",
+                                          "LAYOUT:SYS_XML_MSGBOX",
+                                          "values:string",
+                                          "values:color",
+                                          "values:skin",
+                                          "ICON:ICON_LOGO",
+                                          "translator:lang_cn",
+                                          "translator:lang_en",
+                                          "SMENU:menu_tray",
+                                          "SMENUEX:menu_more",
+                                          "SMENUEX:menu_copy_profile"};
 
 // The windows the program builds, and its menus.
 constexpr const char* kMainLayout = "LAYOUT:XML_MAINWND";
 constexpr const char* kMacroLayout = "LAYOUT:macro";
 constexpr const char* kMessageBoxLayout = "LAYOUT:SYS_XML_MSGBOX";
 constexpr std::array kLayouts = {kMainLayout, kMacroLayout, kMessageBoxLayout};
-constexpr std::array kMenus = {"SMENU:menu_tray", "SMENUEX:menu_more"};
+constexpr std::array kMenus = {"SMENU:menu_tray", "SMENUEX:menu_more", "SMENUEX:menu_copy_profile"};
 constexpr std::array kTranslators = {"lang_cn", "lang_en"};
 
 // How the program finds a control: by name, or by id when the name is empty, and the class it
@@ -76,6 +85,7 @@ constexpr std::array kLookups = {
     Lookup{kMainLayout, "bar_color_parent", 0, "window"},
     Lookup{kMainLayout, "udef_area_parent", 0, "window"},
     Lookup{kMainLayout, "btn_more", 0, "imgbtn"},
+    Lookup{kMainLayout, "btn_copy_profile", 0, "button"},
     Lookup{kMainLayout, "", 65543, "text"},
     Lookup{kMainLayout, "", 110, "shellnotifyicon"},
     Lookup{kMainLayout, "notice", 0, "window"},

@@ -679,6 +679,34 @@ class WindowTest : public QObject {
     QVERIFY(more->FindItem(6) != nullptr);
   }
 
+  // A greyed-out item shows so, and choosing it does nothing; the others still work.
+  void greyedOutItemsCannotBeChosen() {
+    class GreyingHost : public CountingHost {
+     public:
+      void OnInitMenu(PopupMenu& menu) override { menu.SetEnabled(QStringLiteral("jp"), false); }
+    };
+    GreyingHost owner;
+    QVERIFY(owner.Create());
+    pugi::xml_document document;
+    QVERIFY(document.load_string(
+        "<menuRoot><menuItem name='jp' text='E'/><menuItem name='zh_cn' text='C'/></menuRoot>"));
+    const std::optional<PopupMenu> menu = PopupMenu::FromXml(document.document_element());
+    QVERIFY(menu.has_value());
+
+    PopupMenu::SetNextChoice(QStringLiteral("jp"));
+    QVERIFY(!menu->TrackPopupMenu(QPoint(10, 10), owner));
+    PopupMenu::SetNextChoice(QStringLiteral("zh_cn"));
+    QVERIFY(menu->TrackPopupMenu(QPoint(10, 10), owner));
+    QCOMPARE(owner.events.size(), std::size_t{1});
+    QCOMPARE(owner.events[0].second, QStringLiteral("zh_cn"));
+
+    PopupMenu shown = *menu;
+    owner.OnInitMenu(shown);
+    const std::unique_ptr<QMenu> built = shown.BuildMenu(nullptr);
+    QVERIFY(!built->actions()[0]->isEnabled());
+    QVERIFY(built->actions()[1]->isEnabled());
+  }
+
   void menuTextsAreTranslatedWhenShown() {
     app_->GetTranslatorManager().InstallTranslator(app_->LoadTranslator(QStringLiteral("lang_cn")));
     const std::optional<PopupMenu> tray = PopupMenu::Load(QStringLiteral("SMENU:menu_tray"));

@@ -24,7 +24,7 @@ manifest to skin/manifest.txt in it. What is checked:
              languages
   menus      the tray menu carries only the commands the program handles; the "more" menu has
              the language items and the upgrade command; the list of assignments holds only
-             the item that stands for an empty list
+             the item that stands for an empty list; the texts of every menu are shown
   keys       the key coordinate file holds one key per usage of the key name table, with its
              name, inside the keyboard picture, without overlaps, with an opaque-enough colour
 
@@ -738,7 +738,15 @@ def check_menus(skin: Skin, report: Report) -> list[str]:
                       "SMENUEX:menu_assignments: a menuRoot whose one item is command {}, which "
                       "the program takes out when there are assignments".format(
                           EMPTY_ASSIGNMENTS_COMMAND))
-        texts.extend(item.get("text", "") for item in items)
+    # The program's other menus (the profile copy, the list of assignments): their texts are
+    # shown too.
+    for resource in sorted(k for k in skin.files
+                           if k.startswith(("smenu:", "smenuex:"))
+                           and k not in ("smenu:menu_tray", "smenuex:menu_more")):
+        menu = skin.xml(resource)
+        for item in menu.iter() if menu is not None else []:
+            if item.tag in ("item", "menuItem") and item.get("sep") != "1":
+                texts.append(item.get("text") or (item.text or "").strip())
     return texts
 
 

@@ -114,6 +114,7 @@ void AddItems(QMenu& menu, const std::vector<PopupMenu::Item>& items, const QLis
     }
     QAction* action = menu.addAction(text);
     action->setData(QVariant::fromValue(itemPath));
+    action->setEnabled(item.enabled);
     if (item.checked) {
       action->setCheckable(true);
       action->setChecked(true);
@@ -132,6 +133,15 @@ void MarkItems(std::vector<PopupMenu::Item>& items, const QString& name, bool ch
       item.checked = checked;
     }
     MarkItems(item.children, name, checked);
+  }
+}
+
+void EnableItems(std::vector<PopupMenu::Item>& items, const QString& name, bool enabled) {
+  for (PopupMenu::Item& item : items) {
+    if (!item.separator && item.name == name) {
+      item.enabled = enabled;
+    }
+    EnableItems(item.children, name, enabled);
   }
 }
 
@@ -237,6 +247,10 @@ void PopupMenu::SetChecked(const QString& name, bool checked) {
   MarkItems(items_, name, checked);
 }
 
+void PopupMenu::SetEnabled(const QString& name, bool enabled) {
+  EnableItems(items_, name, enabled);
+}
+
 void PopupMenu::RemoveItem(int id) {
   RemoveItems(items_, id);
 }
@@ -274,7 +288,7 @@ bool PopupMenu::TrackPopupMenu(const QPoint& globalPos, SHostWnd& owner) const {
       }
     }
   }
-  if (chosen == nullptr) {
+  if (chosen == nullptr || !chosen->enabled) {
     return false;
   }
   Deliver(*chosen, owner);

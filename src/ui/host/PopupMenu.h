@@ -33,7 +33,7 @@ class SHostWnd;
 // with only an id sends OnCommand(0, id) to the owner.
 //
 // Tests preset the next choice (SetNextChoice...): the next menu then shows nothing and acts as if
-// that item had been chosen.
+// that item had been chosen (a greyed-out item is not chosen).
 class PopupMenu {
  public:
   enum class Kind { kNone, kClassic, kExtended };
@@ -46,6 +46,8 @@ class PopupMenu {
     bool separator = false;
     // Shown with a check mark.
     bool checked = false;
+    // Shown greyed out; it cannot be chosen.
+    bool enabled = true;
     std::vector<Item> children;
   };
 
@@ -70,6 +72,8 @@ class PopupMenu {
 
   // Marks every item named `name` with a check mark, or takes the mark away.
   void SetChecked(const QString& name, bool checked);
+  // Greys out every item named `name`, so that it cannot be chosen, or makes it choosable again.
+  void SetEnabled(const QString& name, bool enabled);
   // Takes every item with command id `id` out of the menu, and with it a separator that would
   // then open or close a menu or follow another one.
   void RemoveItem(int id);

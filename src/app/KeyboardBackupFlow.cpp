@@ -1,0 +1,377 @@
+#include "app/KeyboardBackupFlow.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStringList>
+#include <cstdint>
+#include <utility>
+
+#include "app/CMainDlg.h"
+#include "app/Language.h"
+#include "app/RestoreProgressDialog.h"
+#include "keymap/KeyMapFile.h"
+#include "macro/KeyNameTable.h"
+#include "macro_dialog/FileDialogs.h"
+#include "protocol/KeyboardState.h"
+#include "protocol/UserTexts.h"
+#include "ui/host/SMessageBox.h"
+#include "ui/widgets/SButton.h"
+#include "ui/widgets/SComboBox.h"
+
+namespace keyloom::app {
+
+namespace {
+
+using connection::RestoreReport;
+using connection::RestoreStep;
+using Half = protocol::KeySlotTable::Half;
+
+constexpr const char* kBackupPattern = "*.xml";
+constexpr const char* kBackupSuffix = "xml";
+constexpr const char* kSuggestedName = "keyboard-backup.xml";
+constexpr const char* kLedModeCombo = "cmb_led_mode";
+// The longest list a summary shows; the rest is "…".
+constexpr qsizetype kListedAtMost = 8;
+
+std::optional<QString>& NextFileName() {
+  static std::optional<QString> next;
+  return next;
+}
+
+QString KeyName(std::uint8_t keyCode) {
+  if (const std::optional<std::string_view> name = macro::NameFromUsage(keyCode)) {
+    return QString::fromUtf8(name->data(), static_cast<qsizetype>(name->size()));
+  }
+  return QStringLiteral("0x%1").arg(keyCode, 2, 16, QLatin1Char('0'));
+}
+
+QString KeyInProfile(std::uint8_t keyCode, int profileIndex) {
+  return Translated(KeyboardBackupFlow::kKeyInProfileText)
+      .arg(KeyName(keyCode))
+      .arg(profileIndex + 1);
+}
+
+QString Listed(QStringList items) {
+  if (items.size() > kListedAtMost) {
+    items.resize(kListedAtMost);
+    items.append(QStringLiteral("…"));
+  }
+  return items.join(QStringLiteral(", "));
+}
+
+QString UnknownKeys(const std::vector<connection::UnknownKey>& keys) {
+  QStringList names;
+  for (const connection::UnknownKey& key : keys) {
+    names.append(KeyInProfile(key.keyCode, key.profileIndex));
+  }
+  return Listed(names);
+}
+
+int KeyCount(const keymap::ProfileMap& profile) {
+  int keys = 0;
+  for (const Half half : {Half::kMacro, Half::kRemap}) {
+    for (std::size_t slot = 0; slot < protocol::KeySlotTable::kSlotsPerHalf; ++slot) {
+      keys += profile.At(half, slot) ? 1 : 0;
+    }
+  }
+  return keys;
+}
+
+QString FileText(const std::filesystem::path& file) {
+  return QString::fromStdU16String(file.u16string());
+}
+
+QString FromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString Hex4(std::int32_t value) {
+  return QStringLiteral("0x%1").arg(static_cast<unsigned>(value), 4, 16, QLatin1Char('0'));
+}
+
+}  // namespace
+
+KeyboardBackupFlow::KeyboardBackupFlow(CMainDlg& window) : window_(window) {}
+
+bool KeyboardBackupFlow::OnCommand(const QString& name) {
+  if (name == QLatin1String(kBackupItem)) {
+    BackUp();
+  } else if (name == QLatin1String(kRestoreItem)) {
+    RestoreFromFile();
+  } else if (name == QLatin1String(kCopyButton)) {
+    ShowCopyMenu();
+  } else if (name.startsWith(QLatin1String(kCopyItemPrefix))) {
+    bool number = false;
+    const int profile = name.mid(static_cast<qsizetype>(qstrlen(kCopyItemPrefix))).toInt(&number);
+    if (!number || !keymap::IsProfileIndex(profile - 1)) {
+      return false;
+    }
+    CopyProfile(profile - 1);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void KeyboardBackupFlow::OnInitMenu(ui::PopupMenu& menu, bool connected) {
+  menu.SetEnabled(QLatin1String(kBackupItem), connected);
+  menu.SetEnabled(QLatin1String(kRestoreItem), connected);
+}
+
+void KeyboardBackupFlow::SetNextFileName(const QString& fileName) {
+  NextFileName() = fileName;
+}
+
+std::optional<std::filesystem::path> KeyboardBackupFlow::ChooseFile(bool save,
+                                                                    const char* caption) {
+  const QString start = macro::FileDialogs::StartFolder(lastFolder_);
+  QString chosen;
+  if (NextFileName()) {
+    chosen = *std::exchange(NextFileName(), std::nullopt);
+  } else {
+    QFileDialog dialog(
+        window_.MessageBoxOwner(), Translated(caption), start,
+        QStringLiteral("%1 (%2)").arg(Translated(kFileFilterLabel), QLatin1String(kBackupPattern)));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save) {
+      dialog.setDefaultSuffix(QLatin1String(kBackupSuffix));
+      dialog.selectFile(QLatin1String(kSuggestedName));
+    }
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+      chosen = dialog.selectedFiles().front();
+    }
+  }
+  if (chosen.isEmpty()) {
+    return std::nullopt;
+  }
+  lastFolder_ = QFileInfo(chosen).absolutePath();
+  return std::filesystem::path(chosen.toStdU16String());
+}
+
+void KeyboardBackupFlow::BackUp() {
+  const std::optional<std::filesystem::path> file = ChooseFile(true, kBackupCaption);
+  if (!file) {
+    return;
+  }
+  connection::KeyboardConnection& connection = window_.Connection();
+  const connection::KeyboardReading reading = connection::ReadKeyboard(connection);
+  if (!reading.whole) {
+    Say(Translated(kBackupNotReadText).arg(*reading.unreadProfile + 1), kBackupCaption, true);
+    return;
+  }
+  const macro::FileResult written = keymap::WriteKeyMapFile(*file, reading.map, connection.Model());
+  if (!written.ok()) {
+    Say(Translated(kBackupNotWrittenText).arg(FromUtf8(written.error())), kBackupCaption, true);
+    return;
+  }
+  QString text = Translated(kBackedUpText)
+                     .arg(FileText(*file))
+                     .arg(KeyCount(reading.map.Profile(0)))
+                     .arg(KeyCount(reading.map.Profile(1)))
+                     .arg(KeyCount(reading.map.Profile(2)));
+  const std::vector<connection::UnknownKey> unknown =
+      connection::KeysOfUnknownContent(reading.map, {true, true, true});
+  if (!unknown.empty()) {
+    text += QStringLiteral("\n\n") + Translated(kBackupUnknownText).arg(UnknownKeys(unknown));
+  }
+  Say(text, kBackupCaption, !unknown.empty());
+}
+
+void KeyboardBackupFlow::RestoreFromFile() {
+  const std::optional<std::filesystem::path> file = ChooseFile(false, kRestoreCaption);
+  if (!file) {
+    return;
+  }
+  keymap::KeyMapDocument backup;
+  const macro::LoadResult loaded = keymap::ReadKeyMapFile(*file, backup);
+  if (loaded.status == macro::LoadResult::Status::kMissing) {
+    Say(Translated(kNoFileText).arg(FileText(*file)), kRestoreCaption, true);
+    return;
+  }
+  if (!loaded.ok()) {
+    Say(Translated(kRefusedFileText).arg(FromUtf8(loaded.error)), kRestoreCaption, true);
+    return;
+  }
+  connection::KeyboardConnection& connection = window_.Connection();
+  const connection::BackupGoal restoring = connection::GoalOfBackup(backup, connection.Model());
+  if (restoring.refusal) {
+    Say(Translated(kOtherModelText)
+            .arg(FileText(*file), Hex4(backup.model->vendorId), Hex4(backup.model->productId)),
+        kRestoreCaption, true);
+    return;
+  }
+  if (ui::SMessageBox::Show(window_.MessageBoxOwner(),
+                            Translated(kRestoreQuestionText).arg(FileText(*file)),
+                            QLatin1String(kRestoreCaption), ui::MessageBoxButtons::kOkCancel,
+                            ui::MessageBoxIcon::kWarning,
+                            {QLatin1String(kRestoreButtonText)}) != ui::SMessageBox::kIdOk) {
+    return;
+  }
+  std::size_t made = 0;
+  std::size_t total = 0;
+  const RestoreReport report = RunRestore(restoring.goal, kRestoreCaption, made, total);
+  QString text =
+      Summary(report, Translated(kRestoredText).arg(report.sent).arg(report.skipped), made, total);
+  const std::vector<connection::UnknownKey> unknown =
+      connection::KeysOfUnknownContent(restoring.goal.map, restoring.goal.profiles);
+  if (!unknown.empty() && report.outcome != RestoreReport::Outcome::kNotRead) {
+    text += QStringLiteral("\n\n") + Translated(kNotRestoredUnknownText).arg(UnknownKeys(unknown));
+  }
+  Say(text, kRestoreCaption, report.outcome != RestoreReport::Outcome::kDone || !unknown.empty());
+}
+
+void KeyboardBackupFlow::ShowCopyMenu() {
+  const auto* button = window_.FindChildByName2<ui::SButton>(QLatin1String(kCopyButton));
+  const std::optional<ui::PopupMenu> menu = CopyMenu(window_.GetKeyboardState().profileIndex);
+  if (button != nullptr && menu) {
+    menu->TrackPopupMenu(TrayCommands::MoreMenuPosition(*button), window_);
+  }
+}
+
+std::optional<ui::PopupMenu> KeyboardBackupFlow::CopyMenu(int shownProfile) {
+  std::optional<ui::PopupMenu> menu = ui::PopupMenu::Load(QLatin1String(kCopyMenu));
+  if (menu) {
+    menu->RemoveItem(kFirstCopyCommand + shownProfile);
+  }
+  return menu;
+}
+
+void KeyboardBackupFlow::CopyProfile(int to) {
+  const int from = window_.GetKeyboardState().profileIndex;
+  if (!keymap::IsProfileIndex(from) || from == to) {
+    return;
+  }
+  if (ui::SMessageBox::Show(
+          window_.MessageBoxOwner(), Translated(kCopyQuestionText).arg(from + 1).arg(to + 1),
+          QLatin1String(kCopyCaption), ui::MessageBoxButtons::kOkCancel,
+          ui::MessageBoxIcon::kWarning, {QLatin1String(kCopyCaption)}) != ui::SMessageBox::kIdOk) {
+    return;
+  }
+  connection::KeyboardConnection& connection = window_.Connection();
+  protocol::KeyboardState state;
+  state.profileIndex = from;
+  const protocol::SlotRead read = connection.SelectProfile(state);
+  if (!read.whole) {
+    ShowKeyboard();
+    Say(Translated(kNotReadText).arg(from + 1), kCopyCaption, true);
+    return;
+  }
+  keymap::KeyMap source;
+  source.SetProfile(from, connection.KeyMap().Holding(from, read.slots));
+  std::array<bool, keymap::kProfileCount> sourceProfile{};
+  sourceProfile[static_cast<std::size_t>(from)] = true;
+  const std::vector<connection::UnknownKey> unknown =
+      connection::KeysOfUnknownContent(source, sourceProfile);
+
+  std::size_t made = 0;
+  std::size_t total = 0;
+  const RestoreReport report =
+      RunRestore(connection::CopyProfileGoal(source.Profile(from), to), kCopyCaption, made, total);
+  QString text = Summary(
+      report,
+      Translated(kCopiedText).arg(to + 1).arg(from + 1).arg(report.sent).arg(report.skipped), made,
+      total);
+  if (!unknown.empty() && report.outcome != RestoreReport::Outcome::kNotRead) {
+    text += QStringLiteral("\n\n") + Translated(kNotCopiedUnknownText).arg(UnknownKeys(unknown));
+  }
+  Say(text, kCopyCaption, report.outcome != RestoreReport::Outcome::kDone || !unknown.empty());
+}
+
+RestoreReport KeyboardBackupFlow::RunRestore(const connection::RestoreGoal& goal,
+                                             const char* caption, std::size_t& made,
+                                             std::size_t& total) {
+  RestoreReport report;
+  {
+    RestoreProgressDialog progress(window_.MessageBoxOwner(), Translated(caption),
+                                   [this](const RestoreStep& step) { return StepText(step); });
+    const connection::RestoreProgressCallback shown = progress.Callback();
+    report = connection::Restore(window_.Connection(), goal,
+                                 [&shown, &made, &total](const connection::RestoreProgress& step) {
+                                   made = step.index;
+                                   total = step.total;
+                                   return shown(step);
+                                 });
+  }
+  ShowKeyboard();
+  return report;
+}
+
+void KeyboardBackupFlow::ShowKeyboard() {
+  connection::KeyboardConnection& connection = window_.Connection();
+  const keymap::KeyMap& known = connection.KeyMap();
+  protocol::KeyboardState& state = window_.GetKeyboardState();
+  state.lighting = known.LightingToStartFrom();
+  if (const std::optional<int> ledMode = known.LedMode()) {
+    if (auto* combo = window_.FindChildByName2<ui::SComboBox>(QLatin1String(kLedModeCombo))) {
+      combo->SetCurSel(*ledMode, false);
+    }
+  }
+  window_.SyncLighting(true);
+  const int profile = known.SelectedProfile().value_or(state.profileIndex);
+  if (window_.GetProfileEntry() != profile) {
+    window_.ShowProfile(profile);
+    return;
+  }
+  state.profileIndex = profile;
+  connection.SelectProfile(state);
+  window_.MarkAssignedKeys();
+}
+
+QString KeyboardBackupFlow::Summary(const RestoreReport& report, const QString& done,
+                                    std::size_t made, std::size_t total) const {
+  QString text;
+  switch (report.outcome) {
+    case RestoreReport::Outcome::kDone:
+      text = done;
+      break;
+    case RestoreReport::Outcome::kNotRead:
+      return Translated(kNotReadText).arg(report.unreadProfile.value_or(0) + 1);
+    case RestoreReport::Outcome::kCancelled:
+      return Translated(kCancelledText).arg(made).arg(total);
+    case RestoreReport::Outcome::kNotMatched: {
+      QStringList missing;
+      for (const connection::RestoreMismatch& mismatch : report.mismatches) {
+        missing.append(KeyInProfile(mismatch.wanted != 0 ? mismatch.wanted : mismatch.found,
+                                    mismatch.profileIndex));
+      }
+      for (const RestoreStep& step : report.notDone) {
+        if (step.kind == RestoreStep::Kind::kLighting) {
+          missing.append(Translated(kLightingOfText).arg(LedModeName(step.ledMode)));
+        }
+      }
+      text = Translated(kNotArrivedText).arg(Listed(missing));
+      break;
+    }
+  }
+  if (report.unreadProfile) {
+    text += QLatin1Char(' ') + Translated(kUnreadAfterText).arg(*report.unreadProfile + 1);
+  }
+  return text;
+}
+
+QString KeyboardBackupFlow::LedModeName(int ledMode) const {
+  const auto* combo = window_.FindChildByName2<ui::SComboBox>(QLatin1String(kLedModeCombo));
+  return combo != nullptr && ledMode < combo->GetCount() ? combo->GetItemDisplayText(ledMode)
+                                                         : QString::number(ledMode);
+}
+
+QString KeyboardBackupFlow::StepText(const RestoreStep& step) const {
+  switch (step.kind) {
+    case RestoreStep::Kind::kAssign:
+      return Translated(kStepKeyText).arg(step.profileIndex + 1).arg(KeyName(step.keyCode));
+    case RestoreStep::Kind::kRemove:
+      return Translated(kStepFreeText).arg(step.profileIndex + 1).arg(KeyName(step.keyCode));
+    case RestoreStep::Kind::kLighting:
+      break;
+  }
+  return Translated(kStepLightingText).arg(LedModeName(step.ledMode));
+}
+
+void KeyboardBackupFlow::Say(const QString& text, const char* caption, bool trouble) {
+  ui::SMessageBox::Show(window_.MessageBoxOwner(), text, QLatin1String(caption),
+                        ui::MessageBoxButtons::kOk,
+                        trouble ? ui::MessageBoxIcon::kWarning : ui::MessageBoxIcon::kInformation);
+}
+
+}  // namespace keyloom::app
