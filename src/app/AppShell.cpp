@@ -280,10 +280,13 @@ int AppShell::Run(char* programPath) {
     mainDlg.FitToScreen(QSize(config.windowWidth, config.windowHeight));
   }
   protocol::SteadyClock clock;
+  const std::filesystem::path rulesFile =
+      userDataDir / settings::PathFromUtf8(autoprofile::kAutoProfileFileName);
   const AutoProfileSwitching autoProfile(
-      autoprofile::OpenFocusWatcher(autoprofile::FocusEnvironment::OfProcess()),
-      userDataDir / settings::PathFromUtf8(autoprofile::kAutoProfileFileName), clock,
+      autoprofile::OpenFocusWatcher(autoprofile::FocusEnvironment::OfProcess()), rulesFile, clock,
       AutoProfileHooks(mainDlg, options_.trace));
+  mainDlg.SetAutoProfileEnvironment(
+      {rulesFile, [&autoProfile] { return autoProfile.Windows(); }, autoProfile.Limit()});
   mainDlg.CenterWindow();
   mainDlg.showNormal();
 

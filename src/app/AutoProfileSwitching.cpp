@@ -8,6 +8,7 @@ AutoProfileSwitching::AutoProfileSwitching(autoprofile::FocusWatch watch,
                                            std::filesystem::path rulesFile,
                                            const protocol::Clock& clock, Hooks hooks)
     : watcher_(std::move(watch.watcher)),
+      limit_(watch.limit),
       file_(std::move(rulesFile)),
       switcher_(clock),
       hooks_(std::move(hooks)) {
@@ -25,6 +26,10 @@ AutoProfileSwitching::AutoProfileSwitching(autoprofile::FocusWatch watch,
   notifier_ = std::make_unique<QSocketNotifier>(watcher_->fd(), QSocketNotifier::Read);
   QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { TakeEvents(); });
   Trace("focus watching");
+}
+
+std::vector<autoprofile::FocusedWindow> AutoProfileSwitching::Windows() const {
+  return watcher_ ? watcher_->Windows() : std::vector<autoprofile::FocusedWindow>();
 }
 
 void AutoProfileSwitching::TakeEvents() {

@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "autoprofile/AutoProfileFile.h"
 #include "autoprofile/FocusSwitcher.h"
@@ -51,6 +53,12 @@ class AutoProfileSwitching {
   AutoProfileSwitching(const AutoProfileSwitching&) = delete;
   AutoProfileSwitching& operator=(const AutoProfileSwitching&) = delete;
 
+  // The open windows of the display, for the rules page to pick an application from; none where
+  // the focus is not watched.
+  [[nodiscard]] std::vector<autoprofile::FocusedWindow> Windows() const;
+  // Why the focus cannot be watched here, or only in part; none when all is well.
+  [[nodiscard]] const std::optional<autoprofile::FocusWatchLimit>& Limit() const { return limit_; }
+
  private:
   void TakeEvents();
   void Settle();
@@ -58,6 +66,7 @@ class AutoProfileSwitching {
   void Trace(std::string_view line) const;
 
   std::unique_ptr<autoprofile::FocusWatcher> watcher_;
+  std::optional<autoprofile::FocusWatchLimit> limit_;
   autoprofile::AutoProfileFile file_;
   autoprofile::FocusSwitcher switcher_;
   Hooks hooks_;

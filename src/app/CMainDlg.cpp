@@ -41,6 +41,7 @@ constexpr QLatin1StringView kRestoreButton("btn_restore");
 constexpr QLatin1StringView kRestoreFactoryButton("btn_restore_factory");
 constexpr QLatin1StringView kLogoLink("logo_link");
 
+constexpr QLatin1StringView kAutoProfileItem("auto_profile");
 constexpr QLatin1StringView kAssignmentsButton("btn_assignments");
 // The list of assignments; its item with this command stands for an empty list, and each key's
 // item is named with this prefix and the key code.
@@ -155,6 +156,14 @@ void CMainDlg::MarkAssignedKeys() {
     tips.insert(description.keyCode, tip);
   }
   keyboardPicture_->SetButtonTips(std::move(tips), std::move(olderCopies));
+}
+
+void CMainDlg::ShowAutoProfileRules() {
+  if (autoProfile_.rulesFile.empty()) {
+    return;
+  }
+  AutoProfileDialog dialog(autoProfile_);
+  dialog.Exec(MessageBoxOwner());
 }
 
 void CMainDlg::OpenKeyDialog(int keyCode) {
@@ -371,6 +380,8 @@ void CMainDlg::OnEvent(ui::EventArgs& args) {
   const QString& name = args.senderName;
   if (name == kMoreButton) {
     trayCommands_.ShowMoreMenu();
+  } else if (name == kAutoProfileItem) {
+    ShowAutoProfileRules();
   } else if (name == kAssignmentsButton) {
     ShowAssignmentsMenu();
   } else if (name.startsWith(kAssignedKeyItem)) {

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/AutoProfileDialog.h"
 #include "app/KeyDescriptions.h"
 #include "app/KeyboardBackupFlow.h"
 #include "app/KeyboardControls.h"
@@ -127,6 +128,14 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   // Nothing changes when the skin lacks that translation.
   void SwitchLanguage(bool chinese);
 
+  // What the rules page of profiles that follow the application works on ("auto_profile" of the
+  // "more" menu); by default no file, and the page does not open.
+  void SetAutoProfileEnvironment(AutoProfileDialog::Environment environment) {
+    autoProfile_ = std::move(environment);
+  }
+  // Opens the rules page, modal.
+  void ShowAutoProfileRules();
+
   // Where the window keeps the language and its size for the next start; by default nowhere.
   void SetUserSettings(UserSettings settings) { userSettings_ = std::move(settings); }
 
@@ -206,6 +215,7 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   TrayCommands trayCommands_;
   KeyboardBackupFlow backupFlow_;
   UserSettings userSettings_;
+  AutoProfileDialog::Environment autoProfile_;
   // The simulated keyboard's state file set aside that the user was told of.
   std::filesystem::path reportedStateAside_;
 };

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "autoprofile/FocusedWindow.h"
 
@@ -30,6 +31,9 @@ class FocusWatcher {
 
   // The window that has the focus now, asked of the display.
   [[nodiscard]] virtual FocusedWindow ActiveWindow() = 0;
+  // The application windows that the window manager lists (_NET_CLIENT_LIST), oldest first;
+  // empty without a window manager that keeps the list.
+  [[nodiscard]] virtual std::vector<FocusedWindow> Windows() = 0;
 };
 
 // Why profiles cannot follow every application here.

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -29,6 +30,8 @@ using Connection = std::unique_ptr<xcb_connection_t, ConnectionDeleter>;
 
 // The longest WM_CLASS read, in 32-bit units; its two names are short.
 constexpr std::uint32_t kClassLength = 256;
+// The most windows of the window manager's list that are read, in 32-bit units.
+constexpr std::uint32_t kMostClients = 4096;
 constexpr std::uint8_t kFormat32 = 32;
 // Bit 7 of an event's type says that another client sent it.
 constexpr std::uint8_t kSentEventBit = 0x80;
@@ -87,7 +90,8 @@ class X11FocusWatcher final : public FocusWatcher {
       : c_(std::move(connection)),
         root_(root),
         activeWindow_(InternAtom(c_.get(), "_NET_ACTIVE_WINDOW")),
-        pid_(InternAtom(c_.get(), "_NET_WM_PID")) {
+        pid_(InternAtom(c_.get(), "_NET_WM_PID")),
+        clientList_(InternAtom(c_.get(), "_NET_CLIENT_LIST")) {
     const std::array<std::uint32_t, 1> mask{XCB_EVENT_MASK_PROPERTY_CHANGE};
     xcb_change_window_attributes(c_.get(), root_, XCB_CW_EVENT_MASK, mask.data());
     xcb_flush(c_.get());
@@ -111,8 +115,28 @@ class X11FocusWatcher final : public FocusWatcher {
   }
 
   [[nodiscard]] FocusedWindow ActiveWindow() override {
+    return Describe(Cardinal(c_.get(), root_, activeWindow_));
+  }
+
+  [[nodiscard]] std::vector<FocusedWindow> Windows() override {
+    std::vector<FocusedWindow> windows;
+    const auto list = GetProperty(c_.get(), root_, clientList_, kMostClients);
+    if (!list || list->format != kFormat32) {
+      return windows;
+    }
+    const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(list.get()));
+    const auto count =
+        static_cast<std::size_t>(xcb_get_property_value_length(list.get())) / sizeof(xcb_window_t);
+    for (std::size_t index = 0; index < count; ++index) {
+      windows.push_back(Describe(ids[index]));
+    }
+    return windows;
+  }
+
+ private:
+  // The names and program of `window`; none for XCB_WINDOW_NONE.
+  [[nodiscard]] FocusedWindow Describe(xcb_window_t window) {
     FocusedWindow focused;
-    const xcb_window_t window = Cardinal(c_.get(), root_, activeWindow_);
     if (window == XCB_WINDOW_NONE) {
       return focused;
     }
@@ -135,11 +159,11 @@ class X11FocusWatcher final : public FocusWatcher {
     return focused;
   }
 
- private:
   Connection c_;
   xcb_window_t root_;
   xcb_atom_t activeWindow_;
   xcb_atom_t pid_;
+  xcb_atom_t clientList_;
 };
 
 }  // namespace
