@@ -124,6 +124,10 @@ class MainWindow {
     connection::KeyboardConnection::Settings settings;
     settings.simulate = true;
     settings.dataDir = dataDir;
+    // The configured keyboard, as keyloom and keyloomctl look for it: their key map is one file.
+    const settings::AppConfig& config = settings::AppConfig::Global();
+    settings.selector = {config.vendorId, config.productId, config.interfaceNumber,
+                         config.collectionNumber};
     settings.clock = &clock_;
     settings.transferTrace = [this](std::string_view line) { trace_.emplace_back(line); };
     window_ = std::make_unique<CMainDlg>(
@@ -414,16 +418,31 @@ class KeyAssignmentFlowTest : public QObject {
                         dataDir_->path(), QStringLiteral("--json"), QStringLiteral("slots")}))
             .object();
     std::vector<int> assigned;
+    QStringList does;
     for (const char* half : {"macroSlots", "remapSlots"}) {
       for (const QJsonValue slot : slots.value(QLatin1String(half)).toArray()) {
         if (const int code = slot.toObject().value(QLatin1String("code")).toInt(); code != 0) {
           assigned.push_back(code);
+          const QJsonObject assignment =
+              slot.toObject().value(QLatin1String("assignment")).toObject();
+          does.append(assignment.value(QLatin1String("kind")).toString() + QLatin1Char(' ') +
+                      assignment.value(QLatin1String("name")).toString());
         }
       }
     }
     std::ranges::sort(assigned);
     QCOMPARE(assigned, (std::vector<int>{kKeyA, kKeyB}));
     QCOMPARE(main_->CheckedKeys(), assigned);
+    // What the window chose, as keyloomctl tells it.
+    QCOMPARE(does, (QStringList{QStringLiteral("macro Copy"), QStringLiteral("key ")}));
+
+    // And the other way round: the window tells what keyloomctl assigned, once it reads the
+    // keyboard again.
+    Keyloomctl({QStringLiteral("--simulate"), QStringLiteral("--data-dir"), dataDir_->path(),
+                QStringLiteral("assign"), QStringLiteral("C"), QStringLiteral("--media"),
+                QStringLiteral("Mute")});
+    main_->Window().OnDeviceChange();
+    QCOMPARE(main_->Picture().ButtonTip(kKeyC), QStringLiteral("C: Mute"));
   }
 
   void aRecordedMacroExportsAndImportsUnchanged() {
