@@ -7,8 +7,9 @@
 # shortcut pages in Chinese (dialog-en-0.png ... dialog-en-3.png, dialog-cn-0.png,
 # dialog-cn-3.png). Then, in both languages, the window without a keyboard (disconnected-*.png)
 # and, under Xvfb where xvfb-run, xdotool and ImageMagick are installed, what the window says
-# after F5 was given a macro (outcome-*.png), F5's tooltip then (keys-*.png) and the factory
-# restore's question (restore-*.png).
+# after F5 was given a macro (outcome-*.png), F5's tooltip then (keys-*.png), the rules of
+# profiles that follow the application (rules-*.png) and the factory restore's question
+# (restore-*.png).
 #
 #   tools/screenshots.sh [BUILD_DIR]      default build/release, configured and built here
 #
@@ -24,6 +25,13 @@ if [ "${2:-}" = --under-xvfb ]; then
   data="$scratch/xvfb-$language"
   mkdir -p "$data"
   cp "$scratch/dialog-$language/macro.xml" "$scratch/dialog-$language/store.xml" "$data/"
+  cat >"$data/autoprofile.xml" <<'XML'
+<?xml version="1.0"?>
+<autoprofile enabled="1" default="1">
+	<rule class="steam_app_570" exe="dota2" profile="2" />
+	<rule class="Blender" exe="" profile="3" />
+</autoprofile>
+XML
   env -u QT_SCREEN_SCALE_FACTORS -u QT_AUTO_SCREEN_SCALE_FACTOR -u QT_QPA_PLATFORM \
     XDG_RUNTIME_DIR="$scratch/run" "$build/bin/keyloom" --simulate \
     --config "$scratch/config-$language.xml" --data-dir "$data" >/dev/null &
@@ -52,6 +60,15 @@ if [ "${2:-}" = --under-xvfb ]; then
   xdotool mousemove $((X + 410)) $((Y + 180))
   sleep 2.5
   take keys
+  # The rules of profiles that follow the application, from the "more" menu (its fourth item).
+  xdotool mousemove $((X + WIDTH - 120)) $((Y + 28)) click 1
+  sleep 1
+  xdotool mousemove $((X + WIDTH - 53)) $((Y + 161)) click 1
+  sleep 1.5
+  take rules
+  # Its Done, 140 from the right edge and 512 from the top of the 720 x 576 page.
+  xdotool mousemove $((X + (WIDTH - 720) / 2 + 720 - 82)) $((Y + (HEIGHT - 576) / 2 + 530)) click 1
+  sleep 0.5
   xdotool mousemove $((X + WIDTH - 244 + 110)) $((Y + HEIGHT - 54 + 16)) click 1
   sleep 1.5
   take restore
@@ -149,8 +166,9 @@ done
 # What the window says after a change, and the factory restore's question, as the user gets
 # them: under Xvfb (a 1366 x 768 screen at 100 %), with the mouse moved by xdotool and the screen
 # taken by ImageMagick's import. F5 is given the macro "Copy" (outcome-en.png, outcome-cn.png),
-# the mouse rests on F5 (keys-en.png, keys-cn.png), then "Restore factory settings" is pressed
-# (restore-en.png, restore-cn.png). Positions are
+# the mouse rests on F5 (keys-en.png, keys-cn.png), the rules page is opened from the "more" menu
+# (rules-en.png, rules-cn.png), then "Restore factory settings" is pressed (restore-en.png,
+# restore-cn.png). Positions are
 # those of the layouts: F5 at 410,180 of the main window, the dialog's OK 140 from its right edge
 # and 616 from its top, the factory restore 244 from the window's right and 54 from its bottom.
 if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null ||
