@@ -105,7 +105,10 @@ AutoProfileSwitching::Hooks AutoProfileHooks(CMainDlg& mainDlg, bool trace) {
   AutoProfileSwitching::Hooks hooks;
   hooks.selectedProfile = [&mainDlg] { return mainDlg.GetKeyboardState().profileIndex + 1; };
   hooks.select = [&mainDlg](int profile) { mainDlg.ShowProfile(profile - 1); };
-  hooks.busy = [] { return QApplication::activeModalWidget() != nullptr; };
+  // Nothing is decided before the keyboard's start, nor while a dialog is open.
+  hooks.busy = [&mainDlg] {
+    return !mainDlg.Started() || QApplication::activeModalWidget() != nullptr;
+  };
   hooks.tell = [&mainDlg](const char* text) { mainDlg.GetTrayCommands().ShowMessage(text); };
   if (trace) {
     hooks.trace = [](std::string_view line) { std::cerr << line << std::endl; };
@@ -287,11 +290,19 @@ int AppShell::Run(char* programPath) {
       AutoProfileHooks(mainDlg, options_.trace));
   mainDlg.SetAutoProfileEnvironment(
       {rulesFile, [&autoProfile] { return autoProfile.Windows(); }, autoProfile.Limit()});
+  // The window first, the keyboard after: its start (about 150 ms of the protocol's pauses)
+  // follows the first paint. A picture of the window shows the keyboard as read.
+  const bool screenshot = options_.screenshotFile || options_.dialogScreenshot;
+  if (screenshot) {
+    mainDlg.StartKeyboard();
+  } else {
+    new FirstPaintWatcher(mainDlg, [&mainDlg] { mainDlg.StartKeyboard(); });
+  }
   mainDlg.CenterWindow();
   mainDlg.showNormal();
 
   if (FirstPaintReporter::IsRequested()) {
-    new FirstPaintReporter(mainDlg);
+    FirstPaintReporter::Watch(mainDlg);
   }
   if (options_.screenshotFile) {
     QTimer::singleShot(0, &mainDlg, [&mainDlg, file = *options_.screenshotFile] {

@@ -105,6 +105,10 @@ bool CMainDlg::ConnectKeyboard() {
 }
 
 void CMainDlg::OnDeviceChange() {
+  // Before the start, StartKeyboard finds the keyboard as it is then.
+  if (!started_) {
+    return;
+  }
   if (!connection_->IsKeyboardPresent()) {
     permissionNotice_.Hide();
     SetConnectionStatus(false);
@@ -334,6 +338,12 @@ void CMainDlg::OnInitDialog() {
   trayCommands_.Attach();
   permissionNotice_.Attach(this);
   keyboardControls_.Attach(this);
+  // Nothing sends before StartKeyboard; no notice says so meanwhile.
+  keyboardControls_.Show(false, true);
+}
+
+void CMainDlg::StartKeyboard() {
+  started_ = true;
   ConnectKeyboard();
   ReloadProfile();
 }

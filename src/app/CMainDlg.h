@@ -46,10 +46,11 @@ namespace keyloom::app {
 // of the program looks for; the keyboard picture's click listener; "cmb_profile" and then
 // "cmb_led_mode" on the profile and LED mode the key map last saw selected (else their first
 // entries), each followed by its handler; the lighting controls, loaded from that mode's record
-// as last sent (else its default; nothing is sent); the keyboard opened ("Connected", else the
-// message "Failed to open USB" and "Disconnected"); then, opened or not, the profile selected and
-// the key slots read, which marks the assigned keys. Destroying the window takes the mark away
-// and ends the message loop.
+// as last sent (else its default; nothing is sent); the controls that send disabled. Then, from
+// StartKeyboard, which the program calls once the window has been painted: the keyboard opened
+// ("Connected", else the message "Failed to open USB" and "Disconnected"); then, opened or not,
+// the profile selected and the key slots read, which marks the assigned keys. Destroying the
+// window takes the mark away and ends the message loop.
 class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener {
  public:
   static constexpr const char* kLayoutName = "LAYOUT:XML_MAINWND";
@@ -93,9 +94,14 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   // permission notice too (until it connects). Reads nothing from the keyboard.
   bool ConnectKeyboard();
 
-  // Every device change of the system: when the keyboard is not there, "Disconnected" (the old
-  // handle stays); otherwise it is opened again and, once connected, its profile selected and
-  // its key slots read again.
+  // Opens the keyboard (ConnectKeyboard), selects the profile and reads its key slots: the
+  // start's transfers, which the window makes once it has been shown.
+  void StartKeyboard();
+  [[nodiscard]] bool Started() const { return started_; }
+
+  // Every device change of the system, once the keyboard was started: when it is not there,
+  // "Disconnected" (the old handle stays); otherwise it is opened again and, once connected, its
+  // profile selected and its key slots read again.
   void OnDeviceChange() override;
 
   // Marks the keys of the slot table on the keyboard picture: every key unchecked, then the
@@ -216,6 +222,8 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   KeyboardBackupFlow backupFlow_;
   UserSettings userSettings_;
   AutoProfileDialog::Environment autoProfile_;
+  // StartKeyboard has run.
+  bool started_ = false;
   // The simulated keyboard's state file set aside that the user was told of.
   std::filesystem::path reportedStateAside_;
 };

@@ -312,6 +312,8 @@ class AutoProfileX11Test : public QObject {
                             .arg(keyloom.exitCode())
                             .arg(lines.join(QLatin1Char('\n')), pending,
                                  QString::fromLocal8Bit(keyloom.readAllStandardOutput()))));
+    // The window's own start selects the first profile, once it has been painted.
+    QCOMPARE(next(QStringLiteral("set 07fc")), QStringLiteral("set 07fc010000000000 ok"));
     const qsizetype started = consumed;
 
     const auto settle = [&](xcb_window_t window) {

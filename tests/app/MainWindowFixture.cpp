@@ -54,6 +54,7 @@ MainWindowUnderTest::MainWindowUnderTest(const Options& options) {
   if (!window_->Create()) {
     qFatal("the main window does not build");
   }
+  window_->StartKeyboard();
 }
 
 MainWindowUnderTest::~MainWindowUnderTest() = default;

@@ -324,6 +324,7 @@ class MainWindowTest : public QObject {
     protocol::VirtualClock clock;
     auto window = std::make_unique<ClickRecordingMainDlg>(clock);
     QVERIFY(window->Create());
+    window->StartKeyboard();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     auto* picture = window->GetKeyboardPicture();

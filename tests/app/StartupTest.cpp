@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -255,6 +256,30 @@ class StartupTest : public QObject {
                                QStringLiteral("pause 10"),
                                QStringLiteral("get 070000000000eeee ok")};
     QCOMPARE(run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
+  }
+
+  // The window is painted before the keyboard's first transfer: the start's select and slot
+  // read (above) follow the first paint.
+  void theWindowPaintsBeforeTheFirstTransfer() {
+    QProcessEnvironment environment = Environment();
+    environment.insert(QStringLiteral("KEYLOOM_EXIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
+    const Finished run =
+        Run(kKeyloom,
+            {QStringLiteral("--simulate"), QStringLiteral("--data-dir"),
+             scratch_.filePath(QStringLiteral("paint-data")), QStringLiteral("--trace")},
+            environment);
+
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const auto painted = std::find_if(lines.begin(), lines.end(), [](const QString& line) {
+      return line.startsWith(QStringLiteral("keyloom: first paint at "));
+    });
+    QVERIFY2(painted != lines.end(), qPrintable(run.err));
+    const auto sent = std::find_if(lines.begin(), lines.end(), [](const QString& line) {
+      return line.startsWith(QStringLiteral("set ")) || line.startsWith(QStringLiteral("get "));
+    });
+    QVERIFY2(painted < sent, qPrintable(run.err));
   }
 
   void secondStartBringsFirstForwardAndEnds() {

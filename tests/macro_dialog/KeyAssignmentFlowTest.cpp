@@ -136,6 +136,7 @@ class MainWindow {
     if (!window_->Create()) {
       qFatal("the main window does not build");
     }
+    window_->StartKeyboard();
     window_->show();
     if (!QTest::qWaitForWindowExposed(window_.get())) {
       qFatal("the main window is not shown");
