@@ -18,8 +18,8 @@ class KeyboardControls {
  public:
   // The controls, by name in the main layout.
   static constexpr std::array<const char*, 6> kControlNames = {
-      "img_keyboard", "btn_assignments", "cmb_profile", "btn_copy_profile", "lighting_card",
-      "btn_restore_factory"};
+      "img_keyboard",     "btn_assignments", "cmb_profile",
+      "btn_copy_profile", "lighting_card",   "btn_restore_factory"};
   static constexpr const char* kNoticeName = "disconnected_notice";
 
   // Finds the controls and the notice in `host`; null lets go of them.
