@@ -168,9 +168,9 @@ A library of 100 groups of 100 events ($(calc "$save_bytes / 1024" 0) KiB), in \
 \`bench/gui/startup.sh\`: $runs starts of each program to its first painted window, peak
 resident memory, and the wake-ups while the window sits idle for 10 s; on the offscreen platform,
 and on X11 under Xvfb where \`xvfb-run\` is installed. Targets: a start at most 1.5 times the
-bare window's, and no wake-ups beyond the bare window's while idle. Before its first paint the
-main window selects the profile and reads the key slots, as it must, with the pauses the keyboard
-needs between frames; those are shown apart.
+bare window's, and no wake-ups beyond the bare window's while idle. The main window paints
+first and then selects the profile and reads the key slots, with the pauses the keyboard needs
+between frames; pauses before the first paint, if any, are shown apart.
 
 | platform | figure | keyloom | bare window | target |
 |---|---|---|---|---|
