@@ -29,6 +29,9 @@ constexpr const char* kDescription =
     "Exit status: 0 done, 1 keyboard absent or not accessible, 2 bad arguments, 3 not done "
     "(no free slot on the keyboard, or declined).";
 
+constexpr const char* kKeyProfileHelp =
+    "Profile 1-3 (default: the active one, which the key map keeps; made active first)";
+
 enum class Command {
   kNone,
   kDevices,
@@ -58,6 +61,7 @@ struct Arguments {
   bool all = false;
   int profile = 1;
   std::optional<int> slotsProfile;
+  std::optional<int> keyProfile;
   LightArguments light;
   std::string key;
   std::string target;
@@ -90,7 +94,7 @@ void DefineAssign(CLI::App& app, Arguments& a) {
   assign->add_option("--chord", args.chord, "A function key of the configuration, by name")
       ->type_name("NAME");
   assign->add_option("--key", args.target, "The key it sends instead")->type_name("TARGET");
-  assign->add_option("--profile", args.profile, "Profile 1-3 (default 1)")
+  assign->add_option("--profile", args.profile, kKeyProfileHelp)
       ->type_name("N")
       ->check(CLI::Range(1, 3));
   assign->callback([&a] { a.command = Command::kAssign; });
@@ -184,7 +188,8 @@ void DefineCommands(CLI::App& app, Arguments& a) {
   profile->add_option("N", a.profile, "Profile 1-3")->required()->check(CLI::Range(1, 3));
   profile->callback([&a] { a.command = Command::kProfile; });
 
-  auto* slots = app.add_subcommand("slots", "Show which keys carry macros and remaps");
+  auto* slots = app.add_subcommand(
+      "slots", "Show the active profile and which of its keys carry macros and remaps");
   slots->add_option("--profile", a.slotsProfile, "Make profile N active first (1-3)")
       ->type_name("N")
       ->check(CLI::Range(1, 3));
@@ -207,14 +212,14 @@ void DefineCommands(CLI::App& app, Arguments& a) {
   auto* remap = app.add_subcommand("remap", "Make KEY send TARGET");
   remap->add_option("KEY", a.key, "The physical key")->required();
   remap->add_option("TARGET", a.target, "The key it sends instead")->required();
-  remap->add_option("--profile", a.profile, "Profile 1-3 (default 1)")
+  remap->add_option("--profile", a.keyProfile, kKeyProfileHelp)
       ->type_name("N")
       ->check(CLI::Range(1, 3));
   remap->callback([&a] { a.command = Command::kRemap; });
 
   auto* clear = app.add_subcommand("clear", "Remove KEY's macro, or else its remap");
   clear->add_option("KEY", a.key, "The physical key")->required();
-  clear->add_option("--profile", a.profile, "Profile 1-3 (default 1)")
+  clear->add_option("--profile", a.keyProfile, kKeyProfileHelp)
       ->type_name("N")
       ->check(CLI::Range(1, 3));
   clear->callback([&a] { a.command = Command::kClear; });
@@ -242,9 +247,9 @@ int Dispatch(const Arguments& a, Context& context) {
     case Command::kLight:
       return RunLight(context, a.light);
     case Command::kRemap:
-      return RunRemap(context, a.key, a.target, a.profile);
+      return RunRemap(context, a.key, a.target, a.keyProfile);
     case Command::kClear:
-      return RunClear(context, a.key, a.profile);
+      return RunClear(context, a.key, a.keyProfile);
     case Command::kFactory:
       return RunFactoryReset(context, a.yes);
     case Command::kAssign:

@@ -114,20 +114,22 @@ bool ReportAssignment(Context& context, const protocol::AssignmentResult& result
 
 struct Applied {
   int status = kExitOk;
+  int profile = 1;       // 1-3
   std::size_t slot = 0;  // of the half the record went into
 };
 
-// Sends the record for `key` on the profile as the main window does after the dialog's OK: the
-// profile selected and its slots read, the record assigned, and the slot read that ends the
-// assignment checked, the keyboard's own word, for the key in the half it should be in: a
-// macro slot for a record with a repeat count, else a remap slot.
+// Sends the record for `key` as the main window does after the dialog's OK: the profile (the
+// requested one, else the active one) selected and its slots read, the record assigned, and the
+// slot read that ends the assignment checked, the keyboard's own word, for the key in the half
+// it should be in: a macro slot for a record with a repeat count, else a remap slot.
 // `label` is what the key map keeps of the user's choice.
-Applied ApplyToKey(Context& context, int profile, std::uint8_t key,
+Applied ApplyToKey(Context& context, std::optional<int> requested, std::uint8_t key,
                    protocol::KeyAssignmentRecord record, const keymap::ContentLabel& label) {
   auto [keyboard, failure] = OpenKeyboard(context);
   if (!keyboard) {
     return {failure};
   }
+  const int profile = ProfileToChange(context, *keyboard, requested);
   protocol::KeyboardState state;
   state.profileIndex = profile - 1;
   const auto result = keyboard->Assign(state, state.profileIndex, record, OneKey(key), label);
@@ -137,22 +139,23 @@ Applied ApplyToKey(Context& context, int profile, std::uint8_t key,
   const char* what = record.IsMacro() ? "macro" : "remap";
   if (!ReportAssignment(context, result, profile, key, half, what) || simulatorFailed ||
       !result.slot) {
-    return {kExitNotDone};
+    return {kExitNotDone, profile};
   }
-  return {kExitOk, *result.slot};
+  return {kExitOk, profile, *result.slot};
 }
 
-int RemapKey(Context& context, std::uint8_t key, std::uint8_t target, int profile) {
+int RemapKey(Context& context, std::uint8_t key, std::uint8_t target, std::optional<int> profile) {
   const Applied applied =
       ApplyToKey(context, profile, key, macro::BuildSingleKeyRecord(target).record,
                  {keymap::ContentKind::kSingleKey, {}, {}});
   if (applied.status == kExitOk) {
-    context.output.Remapped(profile, key, target, applied.slot);
+    context.output.Remapped(applied.profile, key, target, applied.slot);
   }
   return applied.status;
 }
 
-int AssignMediaKey(Context& context, std::uint8_t key, const std::string& name, int profile) {
+int AssignMediaKey(Context& context, std::uint8_t key, const std::string& name,
+                   std::optional<int> profile) {
   const auto& catalogue = context.config.mediaKeys;
   const auto entry = FindCatalogueEntryOrComplain(context, catalogue, name, "media key");
   if (!entry) {
@@ -169,12 +172,13 @@ int AssignMediaKey(Context& context, std::uint8_t key, const std::string& name, 
   const Applied applied = ApplyToKey(context, profile, key, built.record,
                                      {keymap::ContentKind::kMediaKey, entryName, {}});
   if (applied.status == kExitOk) {
-    context.output.MediaKeyAssigned(profile, key, entryName, code, applied.slot);
+    context.output.MediaKeyAssigned(applied.profile, key, entryName, code, applied.slot);
   }
   return applied.status;
 }
 
-int AssignChord(Context& context, std::uint8_t key, const std::string& name, int profile) {
+int AssignChord(Context& context, std::uint8_t key, const std::string& name,
+                std::optional<int> profile) {
   const auto& catalogue = context.config.functionKeys;
   const auto entry = FindCatalogueEntryOrComplain(context, catalogue, name, "function key");
   if (!entry) {
@@ -196,14 +200,14 @@ int AssignChord(Context& context, std::uint8_t key, const std::string& name, int
       context, profile, key, built.record,
       {keymap::ContentKind::kChord, entryName, catalogue[static_cast<std::size_t>(*entry)].codes});
   if (applied.status == kExitOk) {
-    context.output.MacroAssigned(profile, key, "chord", entryName, built.events,
+    context.output.MacroAssigned(applied.profile, key, "chord", entryName, built.events,
                                  built.record.repeatCount(), applied.slot);
   }
   return applied.status;
 }
 
 int AssignMacro(Context& context, std::uint8_t key, const std::string& group,
-                std::optional<int> repeat, int profile) {
+                std::optional<int> repeat, std::optional<int> profile) {
   const auto library = OpenMacroLibrary(context);
   const auto index = FindGroupOrComplain(context, *library, group);
   if (!index) {
@@ -243,7 +247,7 @@ int AssignMacro(Context& context, std::uint8_t key, const std::string& group,
   const Applied applied =
       ApplyToKey(context, profile, key, built.record, {keymap::ContentKind::kMacro, name, {}});
   if (applied.status == kExitOk) {
-    context.output.MacroAssigned(profile, key, "macro", name, built.events,
+    context.output.MacroAssigned(applied.profile, key, "macro", name, built.events,
                                  built.record.repeatCount(), applied.slot);
   }
   return applied.status;
@@ -296,9 +300,10 @@ int RunSlots(Context& context, std::optional<int> profile) {
   }
   // Without --profile the table is of the profile the key map saw selected last; when it knows
   // none, every key's content is unknown.
-  const keymap::KeyMap& keyMap = keyboard->KeyMap();
-  const int shown = profile ? *profile - 1 : keyMap.SelectedProfile().value_or(-1);
-  context.output.Slots(profile, keyMap.Assignments(shown, read.slots));
+  const ActiveProfile active = FindActiveProfile(*keyboard);
+  const int shown = active.profile.value_or(0) - 1;
+  context.output.Slots(active.profile, active.unknownReason,
+                       keyboard->KeyMap().Assignments(shown, read.slots));
   return simulatorFailed ? kExitNotDone : kExitOk;
 }
 
@@ -360,7 +365,7 @@ int RunLight(Context& context, const LightArguments& a) {
 }
 
 int RunRemap(Context& context, const std::string& keyText, const std::string& targetText,
-             int profile) {
+             std::optional<int> profile) {
   const auto key = KeyOrComplain(context, keyText, "KEY");
   const auto target = KeyOrComplain(context, targetText, "TARGET");
   if (!key || !target) {
@@ -369,7 +374,7 @@ int RunRemap(Context& context, const std::string& keyText, const std::string& ta
   return RemapKey(context, *key, *target, profile);
 }
 
-int RunClear(Context& context, const std::string& keyText, int profile) {
+int RunClear(Context& context, const std::string& keyText, std::optional<int> requested) {
   const auto key = KeyOrComplain(context, keyText, "KEY");
   if (!key) {
     return kExitUsage;
@@ -378,6 +383,7 @@ int RunClear(Context& context, const std::string& keyText, int profile) {
   if (!keyboard) {
     return failure;
   }
+  const int profile = ProfileToChange(context, *keyboard, requested);
   protocol::KeyboardState state;
   state.profileIndex = profile - 1;
   protocol::KeyAssignmentRecord record;

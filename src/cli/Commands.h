@@ -42,7 +42,7 @@ struct AssignArguments {
   std::optional<std::string> media;   // an entry of the configuration's media keys
   std::optional<std::string> chord;   // an entry of the configuration's function keys
   std::optional<std::string> target;  // a single key
-  int profile = 1;
+  std::optional<int> profile;         // 1-3; none: the active one
 };
 
 int RunDevices(Context& context, bool all);
@@ -50,8 +50,10 @@ int RunConfig(Context& context);
 int RunProfile(Context& context, int profile);
 int RunSlots(Context& context, std::optional<int> profile);
 int RunLight(Context& context, const LightArguments& arguments);
-int RunRemap(Context& context, const std::string& key, const std::string& target, int profile);
-int RunClear(Context& context, const std::string& key, int profile);
+// Without a profile (1-3) the key commands change the active one, as the key map knows it.
+int RunRemap(Context& context, const std::string& key, const std::string& target,
+             std::optional<int> profile);
+int RunClear(Context& context, const std::string& key, std::optional<int> profile);
 int RunFactoryReset(Context& context, bool confirmed);
 int RunAssign(Context& context, const AssignArguments& arguments);
 

@@ -242,18 +242,20 @@ void Output::Config(const settings::AppConfig& config, const ConfigFile& file,
   PrintCatalogue(out_, "Function keys", config.functionKeys);
 }
 
-void Output::Slots(std::optional<int> profile,
+void Output::Slots(std::optional<int> profile, std::string_view unknownReason,
                    const std::vector<keymap::SlotAssignment>& assignments) {
   if (json_) {
-    PrintJson(out_, {{"profile", profile ? Json(*profile) : Json(nullptr)},
-                     {"macroSlots", SlotsJson(assignments, Half::kMacro)},
-                     {"remapSlots", SlotsJson(assignments, Half::kRemap)}});
+    PrintJson(out_,
+              {{"profile", profile ? Json(*profile) : Json(nullptr)},
+               {"profileUnknownReason", profile ? Json(nullptr) : Json(std::string(unknownReason))},
+               {"macroSlots", SlotsJson(assignments, Half::kMacro)},
+               {"remapSlots", SlotsJson(assignments, Half::kRemap)}});
     return;
   }
   if (profile) {
-    out_ << "Profile " << *profile << '\n';
+    out_ << "Active profile: " << *profile << '\n';
   } else {
-    out_ << "Active profile\n";
+    out_ << "Active profile: unknown (" << unknownReason << ")\n";
   }
   PrintHalf(out_, assignments, Half::kMacro, "Macro slots");
   PrintHalf(out_, assignments, Half::kRemap, "Remap slots");

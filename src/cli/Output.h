@@ -41,9 +41,10 @@ class Output {
   // path: none).
   void Config(const settings::AppConfig& config, const ConfigFile& file,
               const ConfigFile& userFile);
-  // The occupied slots of a profile with what each key does; `profile` is 1-3, or nullopt when
-  // the table is the keyboard's active profile, not chosen.
-  void Slots(std::optional<int> profile, const std::vector<keymap::SlotAssignment>& assignments);
+  // The occupied slots of the active profile with what each key does; `profile` is 1-3, or
+  // nullopt when which one is active is not known, for `unknownReason`.
+  void Slots(std::optional<int> profile, std::string_view unknownReason,
+             const std::vector<keymap::SlotAssignment>& assignments);
   void Lighting(int mode, const protocol::LightingRecord& record);
   // `remapSlot` is 0-11.
   void Remapped(int profile, std::uint8_t key, std::uint8_t target, std::size_t remapSlot);

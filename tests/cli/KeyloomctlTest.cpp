@@ -29,6 +29,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 constexpr const char* kConfig = R"(<?xml version="1.0" encoding="utf-8"?>
 <local language="cn"/>
@@ -208,7 +209,12 @@ TEST_F(KeyloomctlTest, RemapTracesEveryFrameAndPause) {
   const Result result = Run({"--simulate", "--trace", "remap", "A", "B"});
   ASSERT_EQ(result.status, kExitOk) << result.err;
 
-  std::vector<std::string> expected = {"set 07fc010000000000 ok", "pause 50"};
+  // No program selected a profile yet: the change goes to profile 1, which it says.
+  std::vector<std::string> expected = {
+      "keyloomctl: profile 1 is made active (which one was active is not known: neither "
+      "keyloomctl nor the window has selected a profile since the key map began; 'keyloomctl "
+      "profile N' selects one)",
+      "set 07fc010000000000 ok", "pause 50"};
   expected.insert(expected.end(), kReadOfEmptyProfile.begin(), kReadOfEmptyProfile.end());
   expected.insert(
       expected.end(),
@@ -228,7 +234,7 @@ TEST_F(KeyloomctlTest, SlotsShowWhatEarlierRunsAssigned) {
   Result result = Run({"--simulate", "slots"});
   ASSERT_EQ(result.status, kExitOk) << result.err;
   EXPECT_EQ(result.out,
-            "Active profile\n"
+            "Active profile: 2\n"
             "Macro slots (0 of 12 used)\n"
             "Remap slots (1 of 12 used):\n"
             "   1  Ctrl Left (0xe0) → CapsLock\n");
@@ -251,6 +257,39 @@ TEST_F(KeyloomctlTest, SlotsShowWhatEarlierRunsAssigned) {
   EXPECT_EQ(state.profiles[0].remaps[0].targetKeyCode, 0x05);
   EXPECT_EQ(state.profiles[1].remaps[0].keyCode, 0xE0);
   EXPECT_EQ(state.profiles[1].remaps[0].targetKeyCode, 0x39);
+}
+
+// The key commands change the profile that keyloomctl or the window selected last, and say so
+// whenever they make another one active.
+TEST_F(KeyloomctlTest, KeyCommandsKeepTheActiveProfileAndSayWhenTheyChangeIt) {
+  Result result = Run({"--simulate", "--json", "slots"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  auto json = nlohmann::json::parse(result.out);
+  EXPECT_EQ(json["profile"], nullptr);
+  EXPECT_THAT(json["profileUnknownReason"].get<std::string>(),
+              HasSubstr("'keyloomctl profile N' selects one"));
+  EXPECT_THAT(Run({"--simulate", "slots"}).out, ::testing::StartsWith("Active profile: unknown ("));
+
+  ASSERT_EQ(Run({"--simulate", "profile", "2"}).status, kExitOk);
+  result = Run({"--simulate", "--trace", "remap", "A", "B"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.ErrLines().front(), "set 07fc020000000000 ok");
+  EXPECT_THAT(result.err, Not(HasSubstr("07fc01")));
+  EXPECT_THAT(result.err, Not(HasSubstr("made active")));
+  EXPECT_EQ(result.out, "A now sends B on profile 2 (remap slot 1).\n");
+  result = Run({"--simulate", "clear", "C"});
+  EXPECT_EQ(result.out, "C had no macro or remap on profile 2.\n");
+  EXPECT_EQ(SimulatedState().activeProfile, 1U);
+  EXPECT_EQ(SimulatedState().profiles[1].remaps[0].keyCode, 0x04);
+  EXPECT_THAT(Run({"--simulate", "slots"}).out, ::testing::StartsWith("Active profile: 2\n"));
+
+  result = Run({"--simulate", "assign", "D", "--key", "E", "--profile", "3"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.err, "keyloomctl: profile 3 is made active (profile 2 was active)\n");
+  EXPECT_EQ(SimulatedState().activeProfile, 2U);
+  json = nlohmann::json::parse(Run({"--simulate", "--json", "slots"}).out);
+  EXPECT_EQ(json["profile"], 3);
+  EXPECT_EQ(json["profileUnknownReason"], nullptr);
 }
 
 TEST_F(KeyloomctlTest, ClearRemovesTheRemapAndSaysWhenThereWasNone) {
@@ -419,7 +458,9 @@ TEST_F(KeyloomctlTest, AssignMacroDownloadsTheRecordBuiltFromTheLibraryAndTheSto
             "(macro slot 1).\n");
 
   // Profile selection and slot read, 28 frames each followed by its pause, then the read-back.
-  const auto lines = result.ErrLines();
+  auto lines = result.ErrLines();
+  ASSERT_THAT(lines.front(), HasSubstr("profile 1 is made active"));
+  lines.erase(lines.begin());
   const std::size_t first = 2 + kReadOfEmptyProfile.size();
   ASSERT_EQ(lines.size(), first + 2 * 28 + 1 + kReadOfEmptyProfile.size());
   // Profile 1, slot 1, key A, 3 times; press A, 120 ms (unit 0, count 12).
@@ -443,7 +484,7 @@ TEST_F(KeyloomctlTest, AssignMacroDownloadsTheRecordBuiltFromTheLibraryAndTheSto
 
   const Result slots = Run({"--simulate", "slots"});
   EXPECT_EQ(slots.out,
-            "Active profile\n"
+            "Active profile: 1\n"
             "Macro slots (1 of 12 used):\n"
             "   1  A (0x04): macro “Group 0”, played 3 times\n"
             "Remap slots (0 of 12 used)\n");
@@ -891,7 +932,7 @@ TEST_F(KeyloomctlTest, TheKeyboardComesBackWholeFromABackupAfterAFactoryReset) {
 TEST_F(KeyloomctlTest, SlotsTellWhatEachKeyDoesAndWithoutTheKeyMapOnlyThatItIsAssigned) {
   std::ofstream(folder_ / "macro.xml") << kTwoGroups;
   ConfigureEveryKind([this](std::vector<std::string> args) { return Run(std::move(args)); });
-  const std::string profile1 = "Profile 1\nMacro slots (2 of 12 used):\n";
+  const std::string profile1 = "Active profile: 1\nMacro slots (2 of 12 used):\n";
   EXPECT_EQ(Run({"--simulate", "slots", "--profile", "1"}).out,
             profile1 +
                 "   1  D (0x07): chord “Copy”\n"
