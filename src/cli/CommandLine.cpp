@@ -13,6 +13,7 @@
 #include "cli/AutoProfileCommands.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "protocol/LightingEffects.h"
 #include "settings/AppConfig.h"
 #include "settings/AppPaths.h"
 
@@ -74,6 +75,20 @@ struct Arguments {
   int to = 1;
   AutoProfileArguments autoProfile;
 };
+
+// The effects that `light` takes, with the parameters each one uses.
+std::string EffectsHelp() {
+  std::string text = "Effects (MODE is the number, the name or the identifier, in any case):\n";
+  for (std::size_t mode = 0; mode < protocol::kLightingEffects.size(); ++mode) {
+    const protocol::LightingEffect& effect = protocol::kLightingEffects[mode];
+    std::string line = "  " + std::to_string(mode) + "  " + std::string(effect.identifier);
+    line.resize(22, ' ');
+    line += effect.name;
+    line.resize(40, ' ');
+    text += line + LightingParameterOptions(effect.panels) + '\n';
+  }
+  return text;
+}
 
 void DefineAssign(CLI::App& app, Arguments& a) {
   auto* assign = app.add_subcommand(
@@ -196,8 +211,10 @@ void DefineCommands(CLI::App& app, Arguments& a) {
   slots->callback([&a] { a.command = Command::kSlots; });
 
   auto* light = app.add_subcommand(
-      "light", "Set LED mode MODE (0-9); parameters left out take the mode's defaults");
-  light->add_option("MODE", a.light.mode, "LED mode 0-9")->required()->check(CLI::Range(0, 9));
+      "light",
+      "Set the lighting effect MODE; parameters left out take the effect's defaults. Without "
+      "MODE, show the lighting last sent");
+  light->add_option("MODE", a.light.mode, "An effect: its number 0-9, name or identifier");
   light->add_option("--brightness", a.light.brightness, "0-3")->check(CLI::Range(0, 3));
   light->add_option("--speed", a.light.speed, "0-3")->check(CLI::Range(0, 3));
   light->add_option("--colour,--color", a.light.colour, "0-7 (0: none of the seven colours)")
@@ -205,8 +222,10 @@ void DefineCommands(CLI::App& app, Arguments& a) {
   light->add_option("--direction", a.light.direction, "left or right")
       ->check(CLI::IsMember({"left", "right"}, CLI::ignore_case));
   light
-      ->add_option("--areas", a.light.areas, "Mode 8: six area colours A1,...,A6, each 0-6 or none")
+      ->add_option("--areas", a.light.areas,
+                   "custom-areas: six area colours A1,...,A6, each 0-6 or none")
       ->type_name("A1,A2,A3,A4,A5,A6");
+  light->footer(EffectsHelp());
   light->callback([&a] { a.command = Command::kLight; });
 
   auto* remap = app.add_subcommand("remap", "Make KEY send TARGET");

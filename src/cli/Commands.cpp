@@ -19,6 +19,7 @@
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/KeyboardState.h"
+#include "protocol/LightingEffects.h"
 #include "protocol/LightingPanels.h"
 #include "protocol/LightingSync.h"
 #include "protocol/LightingTable.h"
@@ -71,6 +72,35 @@ std::string UnusedParameters(const LightArguments& a, const protocol::LightingPa
   add(a.direction.has_value(), panels.direction, "--direction");
   add(a.areas.has_value(), panels.userAreas, "--areas");
   return unused;
+}
+
+// `light` without a mode: the lighting last sent, as the key map keeps it.
+int ShowLighting(Context& context, const LightArguments& a) {
+  if (a.brightness || a.speed || a.colour || a.direction || a.areas) {
+    context.console.err << "keyloomctl: light needs MODE, the effect, to set its parameters\n";
+    return kExitUsage;
+  }
+  const auto keyboard = MakeConnection(context.options, SelectorFrom(context.config),
+                                       context.dataDir, context.console);
+  if (!keyboard) {
+    return kExitUsage;
+  }
+  const keymap::KeyMap& map = keyboard->KeyMap();
+  const std::optional<int> mode = map.LedMode();
+  if (mode && map.Lighting(*mode)) {
+    context.output.Lighting(mode, map.Lighting(*mode), {});
+    return kExitOk;
+  }
+  std::string reason =
+      "the key map does not know the lighting last sent: none was sent through keyloomctl or "
+      "the window since it began, or the last one may not have arrived; 'keyloomctl light MODE' "
+      "sends one";
+  if (const auto& problem = keyboard->KeyMapProblem()) {
+    reason =
+        "the key map of what the keyboard holds could not be read (" + Printable(*problem) + ")";
+  }
+  context.output.Lighting(std::nullopt, std::nullopt, reason);
+  return kExitOk;
 }
 
 // Tells the user what an assignment or removal of `key` came to; true when it was done.
@@ -255,6 +285,21 @@ int AssignMacro(Context& context, std::uint8_t key, const std::string& group,
 
 }  // namespace
 
+std::string LightingParameterOptions(const protocol::LightingPanels& panels) {
+  std::string options;
+  auto add = [&options](bool used, const char* name) {
+    if (used) {
+      options += options.empty() ? name : std::string(" ") + name;
+    }
+  };
+  add(panels.brightness, "--brightness");
+  add(panels.speed, "--speed");
+  add(panels.colourBar, "--colour");
+  add(panels.direction, "--direction");
+  add(panels.userAreas, "--areas");
+  return options;
+}
+
 int RunDevices(Context& context, bool all) {
   const auto keyboard = MakeConnection(context.options, SelectorFrom(context.config),
                                        context.dataDir, context.console);
@@ -308,13 +353,25 @@ int RunSlots(Context& context, std::optional<int> profile) {
 }
 
 int RunLight(Context& context, const LightArguments& a) {
-  const auto panels = protocol::LightingPanelsForMode(a.mode);
-  if (!panels) {
-    context.console.err << "keyloomctl: LED mode " << a.mode << " is not 0-9\n";
+  if (!a.mode) {
+    return ShowLighting(context, a);
+  }
+  const std::optional<int> mode = protocol::LedModeFromName(*a.mode);
+  if (!mode) {
+    context.console.err << "keyloomctl: MODE \"" << Printable(*a.mode)
+                        << "\" is no effect: give 0-9, an effect's name or its identifier:";
+    for (const protocol::LightingEffect& effect : protocol::kLightingEffects) {
+      context.console.err << (&effect == protocol::kLightingEffects.data() ? " " : ", ")
+                          << effect.identifier;
+    }
+    context.console.err << " ('keyloomctl light --help' lists them)\n";
     return kExitUsage;
   }
-  if (const std::string unused = UnusedParameters(a, *panels); !unused.empty()) {
-    context.console.err << "keyloomctl: LED mode " << a.mode << " does not use " << unused << '\n';
+  const auto& effect = protocol::kLightingEffects[static_cast<std::size_t>(*mode)];
+  if (const std::string unused = UnusedParameters(a, effect.panels); !unused.empty()) {
+    context.console.err << "keyloomctl: the effect " << effect.identifier << " (LED mode " << *mode
+                        << ") does not use " << unused << "; it uses "
+                        << LightingParameterOptions(effect.panels) << '\n';
     return kExitUsage;
   }
   std::optional<std::array<int, protocol::kLightingAreaCount>> areas;
@@ -330,7 +387,7 @@ int RunLight(Context& context, const LightArguments& a) {
   // Start from what the controls would show for the mode's default record and change only what
   // the user gave, so that the parameters left out keep their defaults.
   protocol::LightingTable table;
-  const auto shown = protocol::SyncLightingToControls(table, a.mode);
+  const auto shown = protocol::SyncLightingToControls(table, *mode);
   protocol::LightingControlValues controls;
   controls.brightness = a.brightness.value_or(shown->brightness);
   controls.speed = a.speed.value_or(shown->speed.value_or(0));
@@ -345,13 +402,13 @@ int RunLight(Context& context, const LightArguments& a) {
       controls.areas[i] = value == 15 ? -1 : value;
     }
   }
-  protocol::SyncLightingFromControls(table, a.mode, controls);
+  protocol::SyncLightingFromControls(table, *mode, controls);
 
   auto [keyboard, failure] = OpenKeyboard(context);
   if (!keyboard) {
     return failure;
   }
-  const protocol::Transfers sent = keyboard->SendLighting(a.mode, table);
+  const protocol::Transfers sent = keyboard->SendLighting(*mode, table);
   const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
   if (!sent.ok()) {
     context.console.err << "keyloomctl: the keyboard did not take the lighting ("
@@ -360,7 +417,7 @@ int RunLight(Context& context, const LightArguments& a) {
   if (!sent.ok() || simulatorFailed) {
     return kExitNotDone;
   }
-  context.output.Lighting(a.mode, table[a.mode]);
+  context.output.Lighting(*mode, table[*mode], {});
   return kExitOk;
 }
 

@@ -6,6 +6,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Output.h"
+#include "protocol/LightingPanels.h"
 #include "settings/AppConfig.h"
 
 namespace keyloom::cli {
@@ -26,7 +27,7 @@ struct Context {
 };
 
 struct LightArguments {
-  int mode = 0;
+  std::optional<std::string> mode;  // an effect's number, name or identifier; none: show
   std::optional<int> brightness;
   std::optional<int> speed;
   std::optional<int> colour;
@@ -44,6 +45,9 @@ struct AssignArguments {
   std::optional<std::string> target;  // a single key
   std::optional<int> profile;         // 1-3; none: the active one
 };
+
+// The options of the parameters that an effect uses: "--brightness --speed --colour".
+std::string LightingParameterOptions(const protocol::LightingPanels& panels);
 
 int RunDevices(Context& context, bool all);
 int RunConfig(Context& context);

@@ -10,6 +10,7 @@
 #include "cli/KeyArgument.h"
 #include "keymap/AssignmentWords.h"
 #include "macro/MacroEventList.h"
+#include "protocol/LightingEffects.h"
 #include "protocol/LightingSync.h"
 #include "protocol/LightingTable.h"
 #include "settings/Utf8Text.h"
@@ -261,42 +262,61 @@ void Output::Slots(std::optional<int> profile, std::string_view unknownReason,
   PrintHalf(out_, assignments, Half::kRemap, "Remap slots");
 }
 
-void Output::Lighting(int mode, const protocol::LightingRecord& record) {
+void Output::Lighting(std::optional<int> mode,
+                      const std::optional<protocol::LightingRecord>& record,
+                      std::string_view unknownReason) {
+  if (!mode || !record || !protocol::LightingTable::IsLedMode(*mode)) {
+    if (json_) {
+      PrintJson(out_, {{"mode", nullptr},
+                       {"effect", nullptr},
+                       {"name", nullptr},
+                       {"record", nullptr},
+                       {"brightness", nullptr},
+                       {"speed", nullptr},
+                       {"colour", nullptr},
+                       {"direction", nullptr},
+                       {"areas", nullptr},
+                       {"unknownReason", std::string(unknownReason)}});
+      return;
+    }
+    out_ << "Lighting: unknown (" << unknownReason << ")\n";
+    return;
+  }
   protocol::LightingTable table;
-  table[mode] = record;
-  const auto shown = protocol::SyncLightingToControls(table, mode);
+  table[*mode] = *record;
+  const auto shown = protocol::SyncLightingToControls(table, *mode);
   const auto& panels = shown->panels;
+  const auto& effect = protocol::kLightingEffects[static_cast<std::size_t>(*mode)];
   const int colour = shown->colourIndex ? *shown->colourIndex + 1 : 0;
   const char* direction = shown->directionIndex == 1 ? "right" : "left";
   std::string recordHex;
-  for (const std::uint8_t byte : record.bytes) {
+  for (const std::uint8_t byte : record->bytes) {
     char pair[3];
     std::snprintf(pair, sizeof pair, "%02x", byte);
     recordHex += pair;
   }
 
   if (json_) {
-    Json result = {{"mode", mode}, {"record", recordHex}, {"brightness", shown->brightness}};
-    if (panels.speed) {
-      result["speed"] = shown->speed.value_or(0);
-    }
-    if (panels.colourBar) {
-      result["colour"] = colour;
-    }
-    if (panels.direction) {
-      result["direction"] = direction;
-    }
+    Json areas = nullptr;
     if (panels.userAreas && shown->areaValues) {
-      Json areas = Json::array();
+      areas = Json::array();
       for (const int value : *shown->areaValues) {
         areas.push_back(value == 15 ? Json(nullptr) : Json(value));
       }
-      result["areas"] = areas;
     }
-    PrintJson(out_, result);
+    PrintJson(out_, {{"mode", *mode},
+                     {"effect", effect.identifier},
+                     {"name", effect.name},
+                     {"record", recordHex},
+                     {"brightness", shown->brightness},
+                     {"speed", panels.speed ? Json(shown->speed.value_or(0)) : Json(nullptr)},
+                     {"colour", panels.colourBar ? Json(colour) : Json(nullptr)},
+                     {"direction", panels.direction ? Json(direction) : Json(nullptr)},
+                     {"areas", areas},
+                     {"unknownReason", nullptr}});
     return;
   }
-  out_ << "LED mode " << mode << ": brightness " << shown->brightness;
+  out_ << "LED mode " << *mode << " (" << effect.name << "): brightness " << shown->brightness;
   if (panels.speed) {
     out_ << ", speed " << shown->speed.value_or(0);
   }

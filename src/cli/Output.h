@@ -45,7 +45,10 @@ class Output {
   // nullopt when which one is active is not known, for `unknownReason`.
   void Slots(std::optional<int> profile, std::string_view unknownReason,
              const std::vector<keymap::SlotAssignment>& assignments);
-  void Lighting(int mode, const protocol::LightingRecord& record);
+  // The lighting of an LED mode: as sent, or as the key map keeps it; without mode and record it
+  // is not known, for `unknownReason`.
+  void Lighting(std::optional<int> mode, const std::optional<protocol::LightingRecord>& record,
+                std::string_view unknownReason);
   // `remapSlot` is 0-11.
   void Remapped(int profile, std::uint8_t key, std::uint8_t target, std::size_t remapSlot);
   // `removed` names the half the key left, nullopt when it held nothing.

@@ -337,7 +337,7 @@ TEST_F(KeyloomctlTest, LightSendsTheModesDefaultsForWhatIsLeftOut) {
   Result result = Run({"--simulate", "--trace", "light", "3"});
   ASSERT_EQ(result.status, kExitOk) << result.err;
   EXPECT_THAT(result.ErrLines(), ElementsAre("pause 50", "set 07f7030101030300 ok"));
-  EXPECT_EQ(result.out, "LED mode 3: brightness 3, colour 1 (record 0101030300)\n");
+  EXPECT_EQ(result.out, "LED mode 3 (Static): brightness 3, colour 1 (record 0101030300)\n");
 
   result = Run({"--simulate", "--trace", "light", "1", "--colour", "5", "--direction", "right",
                 "--speed", "0", "--brightness", "2"});
@@ -351,10 +351,58 @@ TEST_F(KeyloomctlTest, LightSendsTheModesDefaultsForWhatIsLeftOut) {
   const auto json = nlohmann::json::parse(result.out);
   EXPECT_EQ(json["areas"], nlohmann::json::parse("[6,0,null,1,2,3]"));
   EXPECT_EQ(json["brightness"], 1);
-  EXPECT_FALSE(json.contains("speed"));
+  EXPECT_EQ(json["speed"], nullptr);
 
   const auto state = SimulatedState();
   EXPECT_EQ(state.ledMode, 8);
+}
+
+// The effects go by the names the window's list shows, or their identifiers, as well as by number;
+// without one, light shows the lighting last sent.
+TEST_F(KeyloomctlTest, LightTakesEffectNamesAndShowsTheLightingLastSent) {
+  Result result = Run({"--simulate", "light"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_THAT(result.out, ::testing::StartsWith("Lighting: unknown (the key map does not know"));
+  auto json = nlohmann::json::parse(Run({"--simulate", "--json", "light"}).out);
+  EXPECT_EQ(json["mode"], nullptr);
+  EXPECT_THAT(json["unknownReason"].get<std::string>(), HasSubstr("light MODE"));
+
+  const std::vector<std::vector<std::string>> same[] = {
+      {{"light", "rainbow-wave", "--speed", "1"},
+       {"light", "0", "--speed", "1"},
+       {"light", "Rainbow Wave", "--speed", "1"}},
+      {{"light", "breathing", "--colour", "6"},
+       {"light", "4", "--colour", "6"},
+       {"light", "BREATHING", "--colour", "6"}},
+  };
+  for (const auto& commands : same) {
+    std::vector<std::vector<std::string>> traces;
+    for (std::vector<std::string> args : commands) {
+      args.insert(args.begin(), {"--simulate", "--trace"});
+      result = Run(args);
+      ASSERT_EQ(result.status, kExitOk) << result.err;
+      traces.push_back(result.ErrLines());
+    }
+    EXPECT_THAT(traces[0], ElementsAre("pause 50", ::testing::StartsWith("set 07f7")));
+    EXPECT_EQ(traces[1], traces[0]);
+    EXPECT_EQ(traces[2], traces[0]);
+  }
+  EXPECT_EQ(Run({"--simulate", "light"}).out,
+            "LED mode 4 (Breathing): brightness 3, speed 3, colour 6 (record 0601030300)\n");
+  json = nlohmann::json::parse(Run({"--simulate", "--json", "light"}).out);
+  EXPECT_EQ(json["effect"], "breathing");
+  EXPECT_EQ(json["name"], "Breathing");
+  EXPECT_EQ(json["colour"], 6);
+  EXPECT_EQ(json["direction"], nullptr);
+
+  result = Run({"--simulate", "light", "rainbow"});
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_THAT(result.err, HasSubstr("rainbow-wave, color-wave, marquee"));
+  result = Run({"--simulate", "light", "--speed", "1"});
+  EXPECT_EQ(result.status, kExitUsage);
+  result = Run({"light", "--help"});
+  EXPECT_THAT(result.out, HasSubstr("  4  breathing        Breathing         --brightness --speed "
+                                    "--colour\n"));
 }
 
 TEST_F(KeyloomctlTest, FactoryResetAsksAndSendsOnlyOnYes) {
