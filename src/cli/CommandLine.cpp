@@ -12,6 +12,7 @@
 
 #include "cli/AutoProfileCommands.h"
 #include "cli/Commands.h"
+#include "cli/MacroEventText.h"
 #include "cli/Output.h"
 #include "protocol/LightingEffects.h"
 #include "settings/AppConfig.h"
@@ -53,6 +54,8 @@ enum class Command {
   kMacrosExport,
   kMacrosAdd,
   kMacrosDelete,
+  kMacrosRename,
+  kMacrosEdit,
   kAutoProfile,
 };
 
@@ -69,6 +72,9 @@ struct Arguments {
   bool yes = false;
   AssignArguments assign;
   std::string group;
+  std::string newName;
+  MacroEventArguments macroEvents;
+  MacroEditArguments macroEdit;
   std::string file;
   std::optional<int> restoreProfile;
   int from = 1;
@@ -135,10 +141,46 @@ void DefineKeyboardFiles(CLI::App& app, Arguments& a) {
   copy->callback([&a] { a.command = Command::kCopyProfile; });
 }
 
+constexpr const char* kEventsHelp =
+    "Events separated by commas, each KEY [down|up] [DELAY]: a key name (quoted when it has "
+    "blanks) or code, down or up (neither: both), the ms after it";
+constexpr const char* kDelayHelp = "The delay after each event that gives none, in ms (default 10)";
+
+void DefineMacrosEdit(CLI::App& macros, Arguments& a) {
+  auto* edit = macros.add_subcommand(
+      "edit", "Change the events of GROUP: append, insert, delete or move one, or set a delay");
+  MacroEditArguments& e = a.macroEdit;
+  edit->add_option("GROUP", a.group, "By name, or as #N (from 0)")->required();
+  auto* append = edit->add_option("--append", e.append, "Append EVENTS")->type_name("EVENTS");
+  auto* insert = edit->add_option("--insert", e.insert,
+                                  "Insert EVENTS before event INDEX (from 0; the count: last)")
+                     ->type_name("INDEX EVENTS")
+                     ->expected(2);
+  auto* remove = edit->add_option("--delete", e.remove, "Delete event INDEX")->type_name("INDEX");
+  auto* move = edit->add_option("--move", e.move, "Move event FROM to position TO")
+                   ->type_name("FROM TO")
+                   ->expected(2);
+  auto* delay = edit->add_option("--set-delay", e.setDelay, "Give event INDEX the delay MS")
+                    ->type_name("INDEX MS")
+                    ->expected(2);
+  const std::vector<CLI::Option*> operations = {append, insert, remove, move, delay};
+  for (CLI::Option* operation : operations) {
+    for (CLI::Option* other : operations) {
+      if (other != operation) {
+        operation->excludes(other);
+      }
+    }
+  }
+  edit->add_option("--delay", e.delay, kDelayHelp)
+      ->type_name("MS")
+      ->check(CLI::Range(0, kMaxEventDelay));
+  edit->callback([&a] { a.command = Command::kMacrosEdit; });
+}
+
 void DefineMacros(CLI::App& app, Arguments& a) {
   auto* macros = app.add_subcommand("macros",
-                                    "List, show, import, export, add and delete the "
-                                    "groups of the macro library (macro.xml)");
+                                    "List, show, import, export, add, rename, edit and "
+                                    "delete the groups of the macro library (macro.xml)");
   macros->require_subcommand(1);
 
   macros->add_subcommand("list", "List the groups")->callback([&a] {
@@ -160,9 +202,25 @@ void DefineMacros(CLI::App& app, Arguments& a) {
   exported->add_option("FILE", a.file, "A .mcr file")->required();
   exported->callback([&a] { a.command = Command::kMacrosExport; });
 
-  auto* add = macros->add_subcommand("add", "Add an empty group named NAME");
+  auto* add = macros->add_subcommand(
+      "add", "Add a group named NAME with the events given, or the keys that type --text");
   add->add_option("NAME", a.group, "The group's name")->required();
+  add->add_option("EVENTS", a.macroEvents.events, kEventsHelp);
+  add->add_option("--text", a.macroEvents.text,
+                  "Type TEXT: its characters as key events, with Shift where a US layout needs "
+                  "it")
+      ->type_name("TEXT");
+  add->add_option("--delay", a.macroEvents.delay, kDelayHelp)
+      ->type_name("MS")
+      ->check(CLI::Range(0, kMaxEventDelay));
   add->callback([&a] { a.command = Command::kMacrosAdd; });
+
+  auto* rename = macros->add_subcommand("rename", "Give GROUP the name NEW");
+  rename->add_option("GROUP", a.group, "By name, or as #N (from 0)")->required();
+  rename->add_option("NEW", a.newName, "The new name")->required();
+  rename->callback([&a] { a.command = Command::kMacrosRename; });
+
+  DefineMacrosEdit(*macros, a);
 
   auto* remove = macros->add_subcommand("delete", "Delete GROUP with its events");
   remove->add_option("GROUP", a.group, "By name, or as #N (from 0)")->required();
@@ -288,7 +346,11 @@ int Dispatch(const Arguments& a, Context& context) {
     case Command::kMacrosExport:
       return RunMacrosExport(context, a.file);
     case Command::kMacrosAdd:
-      return RunMacrosAdd(context, a.group);
+      return RunMacrosAdd(context, a.group, a.macroEvents);
+    case Command::kMacrosRename:
+      return RunMacrosRename(context, a.group, a.newName);
+    case Command::kMacrosEdit:
+      return RunMacrosEdit(context, a.group, a.macroEdit);
     case Command::kMacrosDelete:
       return RunMacrosDelete(context, a.group);
     case Command::kAutoProfile:
@@ -345,6 +407,8 @@ bool UsesConfiguration(Command command) {
     case Command::kMacrosExport:
     case Command::kMacrosAdd:
     case Command::kMacrosDelete:
+    case Command::kMacrosRename:
+    case Command::kMacrosEdit:
     case Command::kAutoProfile:
       return false;
     default:

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/CommandLine.h"
 #include "cli/Output.h"
@@ -67,12 +69,33 @@ int RunBackup(Context& context, const std::string& file);
 int RunRestore(Context& context, const std::string& file, std::optional<int> profile);
 int RunCopyProfile(Context& context, int from, int to);
 
+// Key events for a macro group: `events` words that ParseEventText reads (joined by blanks), or
+// `text` to type (EventsTypingText); `delay` is the delay of the events that give none.
+struct MacroEventArguments {
+  std::vector<std::string> events;
+  std::optional<std::string> text;
+  std::int32_t delay = 10;
+};
+
+// One change of a group's events: exactly one of these. Event indices count from 0, as
+// `macros show` shows them.
+struct MacroEditArguments {
+  std::optional<std::string> append;  // events
+  std::vector<std::string> insert;    // INDEX EVENTS: before the event at INDEX (the count: last)
+  std::optional<int> remove;          // INDEX
+  std::vector<int> move;              // FROM TO
+  std::vector<std::string> setDelay;  // INDEX MS
+  std::int32_t delay = 10;            // of the events that give none
+};
+
 // The macro library in the data folder (MacroCommands.cpp).
 int RunMacrosList(Context& context);
 int RunMacrosShow(Context& context, const std::string& group);
 int RunMacrosImport(Context& context, const std::string& file);
 int RunMacrosExport(Context& context, const std::string& file);
-int RunMacrosAdd(Context& context, const std::string& name);
+int RunMacrosAdd(Context& context, const std::string& name, const MacroEventArguments& events);
+int RunMacrosRename(Context& context, const std::string& group, const std::string& name);
+int RunMacrosEdit(Context& context, const std::string& group, const MacroEditArguments& edit);
 int RunMacrosDelete(Context& context, const std::string& group);
 
 }  // namespace keyloom::cli

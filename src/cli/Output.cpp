@@ -587,12 +587,22 @@ void Output::MacrosExported(const std::filesystem::path& file, const macro::Macr
   out_ << "Exported " << library.GroupCount() << " group(s) to " << file.string() << ".\n";
 }
 
-void Output::MacroGroupAdded(int index, std::string_view name) {
+void Output::MacroGroupAdded(int index, std::string_view name, std::size_t events) {
   if (json_) {
-    PrintJson(out_, {{"added", std::string(name)}, {"index", index}});
+    PrintJson(out_, {{"added", std::string(name)}, {"index", index}, {"events", events}});
     return;
   }
-  out_ << "Added the group \"" << Printable(name) << "\" as #" << index << ".\n";
+  out_ << "Added the group \"" << Printable(name) << "\" as #" << index << " with "
+       << EventCount(static_cast<int>(events)) << ".\n";
+}
+
+void Output::MacroGroupRenamed(int index, std::string_view from, std::string_view to) {
+  if (json_) {
+    PrintJson(out_, {{"renamed", std::string(from)}, {"name", std::string(to)}, {"index", index}});
+    return;
+  }
+  out_ << "Renamed the group #" << index << " \"" << Printable(from) << "\" to \"" << Printable(to)
+       << "\".\n";
 }
 
 void Output::MacroGroupDeleted(int index, std::string_view name) {

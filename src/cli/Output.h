@@ -69,7 +69,8 @@ class Output {
   void MacrosImported(const std::filesystem::path& file, const macro::MacroLibrary& library,
                       const std::optional<std::filesystem::path>& previousKeptAs);
   void MacrosExported(const std::filesystem::path& file, const macro::MacroLibrary& library);
-  void MacroGroupAdded(int index, std::string_view name);
+  void MacroGroupAdded(int index, std::string_view name, std::size_t events);
+  void MacroGroupRenamed(int index, std::string_view from, std::string_view to);
   void MacroGroupDeleted(int index, std::string_view name);
   // A media key assigned as the key's remap: the catalogue entry and the code it sends.
   void MediaKeyAssigned(int profile, std::uint8_t key, std::string_view entry, std::uint8_t code,

@@ -16,6 +16,8 @@
 #include "cli/CommandLine.h"
 #include "hid/HidBackend.h"
 #include "keymap/KeyMapFile.h"
+#include "macro/MacroEventList.h"
+#include "macro/MacroLibrary.h"
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/VirtualClock.h"
@@ -703,7 +705,7 @@ TEST_F(KeyloomctlTest, MacrosAddListShowAndDeleteGroups) {
   EXPECT_EQ(Run({"macros", "list"}).out,
             "No macro groups in " + (folder_ / "macro.xml").string() + ".\n");
   EXPECT_EQ(Run({"macros", "add", "Copy & paste"}).out,
-            "Added the group \"Copy & paste\" as #0.\n");
+            "Added the group \"Copy & paste\" as #0 with 0 events.\n");
   EXPECT_EQ(Run({"macros", "add", "Second"}).status, kExitOk);
   EXPECT_EQ(Run({"macros", "add", ""}).status, kExitUsage);
 
@@ -731,6 +733,106 @@ TEST_F(KeyloomctlTest, MacrosAddListShowAndDeleteGroups) {
   EXPECT_EQ(result.out, "Deleted the group #0 \"Group 0\".\n");
   EXPECT_EQ(Run({"macros", "list"}).out, "#0  \"Group 1\"  (0 events)\n");
   EXPECT_EQ(Run({"macros", "delete", "Group 0"}).status, kExitUsage);
+}
+
+// A group made on the command line is what the dialog shows and what the key plays.
+TEST_F(KeyloomctlTest, AMacroAddedAsTextIsTypedByTheKeyItIsAssignedTo) {
+  Result result = Run({"macros", "add", "Hello", "--text", "Hi!"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.out, "Added the group \"Hello\" as #0 with 10 events.\n");
+  ASSERT_EQ(Run({"--simulate", "assign", "F6", "--macro", "Hello"}).status, kExitOk);
+
+  const auto& record = SimulatedState().profiles[0].macros[0].record;
+  const std::vector<protocol::KeyEvent> typed = {{0xE1, 0x01},
+                                                 {0x0B, 0x01},
+                                                 {0x0B, 0x81},
+                                                 {0xE1, 0x81},
+                                                 {0x0C, 0x01},
+                                                 {0x0C, 0x81},
+                                                 {0xE1, 0x01},
+                                                 {0x1E, 0x01},
+                                                 {0x1E, 0x81},
+                                                 {0xE1, 0x81},
+                                                 {}};
+  for (std::size_t i = 0; i < typed.size(); ++i) {
+    EXPECT_EQ(record.Event(i), typed[i]) << i;
+  }
+
+  // The dialog's events list over the library file.
+  macro::MacroLibrary library(folder_ / "macro.xml");
+  ASSERT_TRUE(library.Open().ok());
+  macro::MacroEventList list;
+  list.SetGroup(library.GroupAt(0));
+  ASSERT_EQ(list.Count(), 10);
+  EXPECT_EQ(
+      list.EventAt(1)->attributes(),
+      (macro::MacroAttributes{{"code", "11"}, {"delay", "10"}, {"name", "H"}, {"state", "0"}}));
+  EXPECT_EQ(macro::MacroEventList::StateText(*list.EventAt(3)), "key up");
+  EXPECT_EQ(list.EventAt(3)->Attribute("name"), "Shift Left");
+}
+
+// Each edit changes the group as the dialog's buttons would and saves it; input it cannot take
+// changes nothing.
+TEST_F(KeyloomctlTest, MacrosEditAppendsInsertsDeletesMovesAndSetsADelay) {
+  ASSERT_EQ(Run({"macros", "add", "G", "A", "down", "20,", "A", "up"}).status, kExitOk);
+  const auto codesAndDelays = [this] {
+    const auto json = nlohmann::json::parse(Run({"--json", "macros", "show", "G"}).out);
+    std::string shown;
+    for (const auto& event : json["events"]) {
+      shown += event["code"].get<std::string>() + (event["state"] == "0" ? "v" : "^") +
+               event["delay"].get<std::string>() + " ";
+    }
+    return shown;
+  };
+  ASSERT_EQ(codesAndDelays(), "4v20 4^10 ");
+  const struct {
+    std::vector<std::string> args;
+    std::string after;
+  } edits[] = {
+      {{"--append", "\"Ctrl Left\" down 5, B", "--delay", "7"}, "4v20 4^10 224v5 5v7 5^7 "},
+      {{"--insert", "0", "C up 3"}, "6^3 4v20 4^10 224v5 5v7 5^7 "},
+      {{"--insert", "6", "D up"}, "6^3 4v20 4^10 224v5 5v7 5^7 7^10 "},
+      {{"--delete", "3"}, "6^3 4v20 4^10 5v7 5^7 7^10 "},
+      {{"--move", "0", "5"}, "4v20 4^10 5v7 5^7 7^10 6^3 "},
+      {{"--move", "4", "1"}, "4v20 7^10 4^10 5v7 5^7 6^3 "},
+      {{"--set-delay", "1", "31000"}, "4v20 7^31000 4^10 5v7 5^7 6^3 "},
+  };
+  for (const auto& edit : edits) {
+    std::vector<std::string> args = {"macros", "edit", "G"};
+    args.insert(args.end(), edit.args.begin(), edit.args.end());
+    const Result result = Run(args);
+    ASSERT_EQ(result.status, kExitOk) << ::testing::PrintToString(args) << result.err;
+    EXPECT_EQ(codesAndDelays(), edit.after) << ::testing::PrintToString(args);
+  }
+
+  std::ifstream file(folder_ / "macro.xml");
+  const std::string before{std::istreambuf_iterator<char>(file), {}};
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"macros", "edit", "G"},
+           {"macros", "edit", "G", "--delete", "6"},
+           {"macros", "edit", "G", "--move", "0", "6"},
+           {"macros", "edit", "G", "--insert", "7", "A"},
+           {"macros", "edit", "G", "--insert", "x", "A"},
+           {"macros", "edit", "G", "--set-delay", "0", "31001"},
+           {"macros", "edit", "G", "--append", "A, Hyper"},
+           {"macros", "edit", "G", "--delete", "0", "--move", "0", "1"},
+           {"macros", "edit", "H", "--delete", "0"},
+           {"macros", "add", "T", "--text", "\xC3\xA9t\xC3\xA9"},
+           {"macros", "add", "T", "A", "--text", "a"},
+           {"macros", "rename", "G", ""},
+           {"macros", "rename", "H", "I"},
+       }) {
+    const Result result = Run(args);
+    EXPECT_EQ(result.status, kExitUsage) << ::testing::PrintToString(args);
+    EXPECT_FALSE(result.err.empty()) << ::testing::PrintToString(args);
+  }
+  std::ifstream again(folder_ / "macro.xml");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(again), {}), before);
+
+  Result result = Run({"macros", "rename", "G", "Greeting"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.out, "Renamed the group #0 \"G\" to \"Greeting\".\n");
+  EXPECT_EQ(Run({"macros", "list"}).out, "#0  \"Greeting\"  (6 events)\n");
 }
 
 TEST_F(KeyloomctlTest, AnExportedLibraryEditedByHandComesBackWhole) {
@@ -1084,7 +1186,7 @@ TEST_F(KeyloomctlTest, AWordThatIsNoCommandIsNamedWithTheCommandsThereAre) {
   result = Run({"macros", "lst"});
   EXPECT_EQ(result.status, kExitUsage);
   EXPECT_THAT(result.err, HasSubstr("'lst' is not a macros command; the macros commands are: list, "
-                                    "show, import, export, add, delete"));
+                                    "show, import, export, add, rename, edit, delete"));
 }
 
 }  // namespace
