@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <istream>
 #include <ostream>
+#include <sstream>
+#include <streambuf>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -422,9 +424,71 @@ bool UsesDataFolder(const Arguments& a) {
   return a.global.simulate || (a.command != Command::kConfig && a.command != Command::kDevices);
 }
 
+// Passes what is written to two stream buffers.
+class TeeBuffer : public std::streambuf {
+ public:
+  TeeBuffer(std::streambuf& first, std::streambuf& second) : first_(first), second_(second) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+      return traits_type::not_eof(c);
+    }
+    const bool written =
+        !traits_type::eq_int_type(first_.sputc(traits_type::to_char_type(c)), traits_type::eof()) &&
+        !traits_type::eq_int_type(second_.sputc(traits_type::to_char_type(c)), traits_type::eof());
+    return written ? c : traits_type::eof();
+  }
+  std::streamsize xsputn(const char* text, std::streamsize count) override {
+    const std::streamsize written = first_.sputn(text, count);
+    return std::min(written, second_.sputn(text, count));
+  }
+  int sync() override { return first_.pubsync() == 0 && second_.pubsync() == 0 ? 0 : -1; }
+
+ private:
+  std::streambuf& first_;
+  std::streambuf& second_;
+};
+
+int RunCommand(const std::vector<std::string>& args, Console& console);
+
+// --json: the command's output is held back; when it fails, standard output gets one JSON object
+// instead, with what the command told on standard error.
+int RunForJson(const std::vector<std::string>& args, Console& console) {
+  std::ostringstream out;
+  std::ostringstream told;
+  TeeBuffer both(*console.err.rdbuf(), *told.rdbuf());
+  std::ostream err(&both);
+  Console held{console.in,
+               out,
+               err,
+               console.interactive,
+               console.clock,
+               console.systemBackend,
+               console.progress,
+               console.diagnostics != nullptr ? console.diagnostics : &console.err};
+  const int status = RunCommand(args, held);
+  err.flush();
+  if (status == kExitOk) {
+    console.out << out.str();
+  } else {
+    PrintJsonError(console.out, status, told.str(), out.str());
+  }
+  return status;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, Console& console) {
+  if (std::ranges::find(args, "--json") != args.end()) {
+    return RunForJson(args, console);
+  }
+  return RunCommand(args, console);
+}
+
+namespace {
+
+int RunCommand(const std::vector<std::string>& args, Console& console) {
   CLI::App app{kDescription, "keyloomctl"};
   Arguments a;
   DefineCommands(app, a);
@@ -471,5 +535,7 @@ int Run(const std::vector<std::string>& args, Console& console) {
                   dataDir,        console,        Output(console.out, a.global.json)};
   return Dispatch(a, context);
 }
+
+}  // namespace
 
 }  // namespace keyloom::cli

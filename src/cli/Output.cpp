@@ -167,6 +167,40 @@ std::string Printable(std::string_view text) {
   return shown;
 }
 
+void PrintJsonError(std::ostream& out, int status, std::string_view told,
+                    std::string_view printed) {
+  constexpr std::string_view kPrefix = "keyloomctl: ";
+  constexpr std::string_view kWarning = "warning: ";
+  constexpr std::string_view kError = "error: ";
+  std::string error;
+  Json warnings = Json::array();
+  std::size_t start = 0;
+  while (start < told.size()) {
+    const std::size_t end = std::min(told.find('\n', start), told.size());
+    std::string_view line = told.substr(start, end - start);
+    start = end + 1;
+    if (line.starts_with(kPrefix)) {
+      line.remove_prefix(kPrefix.size());
+    }
+    if (line.starts_with(kWarning)) {
+      warnings.push_back(std::string(line.substr(kWarning.size())));
+      continue;
+    }
+    if (line.starts_with(kError)) {
+      line.remove_prefix(kError.size());
+    }
+    if (!line.empty()) {
+      error += (error.empty() ? "" : "\n") + std::string(line);
+    }
+  }
+  Json result = Json::parse(printed, nullptr, false);
+  if (result.is_discarded()) {
+    result = nullptr;
+  }
+  PrintJson(out,
+            {{"error", error}, {"warnings", warnings}, {"status", status}, {"result", result}});
+}
+
 void Output::Devices(const std::vector<hid::HidInterfaceInfo>& interfaces,
                      std::optional<std::size_t> selectedIndex) {
   if (json_) {
@@ -215,8 +249,8 @@ void Output::Devices(const std::vector<hid::HidInterfaceInfo>& interfaces,
 void Output::Config(const settings::AppConfig& config, const ConfigFile& file,
                     const ConfigFile& userFile) {
   if (json_) {
-    PrintJson(out_, {{"isChinese", config.isChinese ? 1 : 0},
-                     {"languageSet", config.languageSet ? 1 : 0},
+    PrintJson(out_, {{"isChinese", config.isChinese},
+                     {"languageSet", config.languageSet},
                      {"vendorId", config.vendorId},
                      {"productId", config.productId},
                      {"interfaceNumber", config.interfaceNumber},

@@ -24,6 +24,11 @@ namespace keyloom::cli {
 // ill-formed UTF-8 sequence as U+FFFD. Other text comes back unchanged.
 [[nodiscard]] std::string Printable(std::string_view text);
 
+// A command that failed with --json: prints {"error": the lines it told on standard error but its
+// warnings, "warnings": those, "status": its exit status, "result": the JSON it printed before,
+// or null}.
+void PrintJsonError(std::ostream& out, int status, std::string_view told, std::string_view printed);
+
 // What keyloomctl prints on standard output, as text for people or as JSON for scripts.
 class Output {
  public:

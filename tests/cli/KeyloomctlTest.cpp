@@ -3,6 +3,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -182,7 +183,8 @@ TEST_F(KeyloomctlTest, TheUsersConfigurationComesOverTheProgramsOne) {
   Result result = Run({"config", "--json"}, {}, user);
   ASSERT_EQ(result.status, kExitOk) << result.err;
   const auto json = nlohmann::json::parse(result.out);
-  EXPECT_EQ(json["isChinese"], 0);
+  EXPECT_EQ(json["isChinese"], nlohmann::json(false));
+  EXPECT_EQ(json["languageSet"], nlohmann::json(true));
   // A whole element: the user's "usb" names no interface, so interface 0 must match.
   EXPECT_EQ(json["vendorId"], 0x1234);
   EXPECT_EQ(json["productId"], 0x5678);
@@ -198,7 +200,7 @@ TEST_F(KeyloomctlTest, ConfigAsJsonUsesTheFieldNames) {
   const Result result = Run({"config", "--json"});
   ASSERT_EQ(result.status, kExitOk) << result.err;
   const auto json = nlohmann::json::parse(result.out);
-  EXPECT_EQ(json["isChinese"], 1);
+  EXPECT_EQ(json["isChinese"], nlohmann::json(true));
   EXPECT_EQ(json["vendorId"], 0x258a);
   EXPECT_EQ(json["productId"], 0x2a);
   EXPECT_EQ(json["interfaceNumber"], 1);
@@ -1175,6 +1177,126 @@ TEST_F(KeyloomctlTest, CopyProfileCopiesWhatIsKnownAndNamesWhatIsNot) {
   EXPECT_EQ(SimulatedState().profiles[1].remaps[1].keyCode, 0);
   EXPECT_EQ(SimulatedState().profiles[1].remaps[0].keyCode, 0x04);
   EXPECT_EQ(Run({"--simulate", "copy-profile", "2", "2"}).status, kExitUsage);
+}
+
+// Whether `actual` has the fields of `documented`, and no others: the same names in every object,
+// recursively (through the first element of arrays), booleans where the example has one. A
+// null on either side matches any value.
+bool SameFields(const nlohmann::json& documented, const nlohmann::json& actual, std::string path,
+                std::string& why) {
+  if (documented.is_null() || actual.is_null()) {
+    return true;
+  }
+  if (documented.type() != actual.type() && !(documented.is_number() && actual.is_number())) {
+    why = path + ": documented " + documented.type_name() + ", printed " + actual.type_name();
+    return false;
+  }
+  if (documented.is_object()) {
+    for (const auto& [name, value] : documented.items()) {
+      if (!actual.contains(name)) {
+        why = path + "." + name + ": documented, not printed";
+        return false;
+      }
+      if (!SameFields(value, actual[name], path + "." + name, why)) {
+        return false;
+      }
+    }
+    for (const auto& [name, value] : actual.items()) {
+      if (!documented.contains(name)) {
+        why = path + "." + name + ": printed, not documented";
+        return false;
+      }
+    }
+  }
+  if (documented.is_array() && !documented.empty() && !actual.empty()) {
+    return SameFields(documented[0], actual[0], path + "[0]", why);
+  }
+  return true;
+}
+
+// Every example of docs/keyloomctl-json.md, run in its order on the simulated keyboard, prints
+// the fields it documents; together they show every command.
+TEST_F(KeyloomctlTest, JsonOutputHasTheDocumentedFields) {
+  std::ifstream file(std::string(KEYLOOM_SOURCE_DIR) + "/docs/keyloomctl-json.md");
+  ASSERT_TRUE(file) << "docs/keyloomctl-json.md";
+  const std::string heading = "### `keyloomctl ";
+  std::vector<std::string> command;
+  std::string example;
+  bool inExample = false;
+  int examples = 0;
+  std::set<std::string> commands;
+  for (std::string line; std::getline(file, line);) {
+    if (line.starts_with(heading)) {
+      command.clear();
+      std::istringstream words(line.substr(heading.size(), line.rfind('`') - heading.size()));
+      for (std::string word; words >> word;) {
+        // Files are named without a folder: they go to this test's folder.
+        const bool isFile = word.ends_with(".xml") || word.ends_with(".mcr");
+        command.push_back(isFile ? (folder_ / word).string() : word);
+      }
+    } else if (line == "```json") {
+      inExample = true;
+      example.clear();
+    } else if (inExample && line == "```") {
+      inExample = false;
+      ASSERT_FALSE(command.empty()) << example;
+      std::vector<std::string> args = {"--simulate", "--json"};
+      args.insert(args.end(), command.begin(), command.end());
+      const Result result = Run(args);
+      const auto documented = nlohmann::json::parse(example, nullptr, false);
+      ASSERT_FALSE(documented.is_discarded()) << example;
+      const auto printed = nlohmann::json::parse(result.out, nullptr, false);
+      ASSERT_FALSE(printed.is_discarded()) << ::testing::PrintToString(command) << result.out;
+      EXPECT_EQ(result.status == kExitOk, !documented.contains("error"))
+          << ::testing::PrintToString(command) << result.err;
+      std::string why;
+      EXPECT_TRUE(SameFields(documented, printed, "", why))
+          << ::testing::PrintToString(command) << ": " << why;
+      ++examples;
+      commands.insert(command[0] == "macros" ? command[0] + " " + command[1] : command[0]);
+      command.clear();
+    } else if (inExample) {
+      example += line + '\n';
+    }
+  }
+  EXPECT_EQ(commands,
+            (std::set<std::string>{
+                "assign",        "auto-profile", "backup",        "clear",         "config",
+                "copy-profile",  "devices",      "factory-reset", "light",         "macros add",
+                "macros delete", "macros edit",  "macros export", "macros import", "macros list",
+                "macros rename", "macros show",  "profile",       "remap",         "restore",
+                "slots"}));
+  EXPECT_GE(examples, 25);
+}
+
+// With --json a failure is one JSON object on standard output, the status unchanged, and the
+// message still on standard error.
+TEST_F(KeyloomctlTest, AFailureInJsonIsAnObjectWithTheMessage) {
+  Result result = Run({"--simulate", "--json", "remap", "Hyper", "B"});
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_THAT(result.err, HasSubstr("KEY \"Hyper\""));
+  auto json = nlohmann::json::parse(result.out);
+  EXPECT_THAT(json["error"].get<std::string>(),
+              ::testing::StartsWith("KEY \"Hyper\" is neither a key name"));
+  EXPECT_EQ(json["status"], kExitUsage);
+  EXPECT_EQ(json["result"], nullptr);
+
+  result = Run({"--json", "light", "12"});
+  EXPECT_EQ(result.status, kExitUsage);
+  json = nlohmann::json::parse(result.out);
+  EXPECT_THAT(json["error"].get<std::string>(), HasSubstr("\"12\" is no effect"));
+
+  result = Run({"profile", "7", "--json"});
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_THAT(nlohmann::json::parse(result.out)["error"].get<std::string>(), HasSubstr("7"));
+
+  // A traced run keeps the trace out of the message.
+  result = RunFailing("get:2", {"--json", "--trace", "remap", "A", "B"});
+  EXPECT_EQ(result.status, kExitNotDone);
+  json = nlohmann::json::parse(result.out);
+  EXPECT_THAT(json["error"].get<std::string>(), HasSubstr("did not arrive whole"));
+  EXPECT_THAT(json["error"].get<std::string>(), Not(HasSubstr("get 07")));
+  EXPECT_THAT(result.err, HasSubstr("get 07"));
 }
 
 TEST_F(KeyloomctlTest, AWordThatIsNoCommandIsNamedWithTheCommandsThereAre) {
