@@ -59,6 +59,7 @@ enum class Command {
   kMacrosRename,
   kMacrosEdit,
   kAutoProfile,
+  kComplete,
 };
 
 struct Arguments {
@@ -78,6 +79,7 @@ struct Arguments {
   MacroEventArguments macroEvents;
   MacroEditArguments macroEdit;
   std::string file;
+  std::string names;
   std::optional<int> restoreProfile;
   int from = 1;
   int to = 1;
@@ -311,6 +313,14 @@ void DefineCommands(CLI::App& app, Arguments& a) {
   DefineKeyboardFiles(app, a);
   DefineMacros(app, a);
   DefineAutoProfile(app, a.autoProfile, [&a] { a.command = Command::kAutoProfile; });
+
+  // For the shell completions; not shown in the help.
+  auto* complete = app.add_subcommand("complete", "The names a shell completes, one a line");
+  complete->group("");
+  complete->add_option("KIND", a.names)
+      ->required()
+      ->check(CLI::IsMember({"keys", "groups", "media", "chords", "effects"}));
+  complete->callback([&a] { a.command = Command::kComplete; });
 }
 
 int Dispatch(const Arguments& a, Context& context) {
@@ -357,6 +367,8 @@ int Dispatch(const Arguments& a, Context& context) {
       return RunMacrosDelete(context, a.group);
     case Command::kAutoProfile:
       return RunAutoProfile(context, a.autoProfile);
+    case Command::kComplete:
+      return RunComplete(context, a.names);
     case Command::kNone:
       break;
   }
@@ -412,6 +424,7 @@ bool UsesConfiguration(Command command) {
     case Command::kMacrosRename:
     case Command::kMacrosEdit:
     case Command::kAutoProfile:
+    case Command::kComplete:
       return false;
     default:
       return true;

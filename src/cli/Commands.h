@@ -88,6 +88,10 @@ struct MacroEditArguments {
   std::int32_t delay = 10;            // of the events that give none
 };
 
+// The names of `kind` ("keys", "groups", "media", "chords", "effects") that the shell
+// completions offer, one a line; reads the library without changing any file.
+int RunComplete(Context& context, const std::string& kind);
+
 // The macro library in the data folder (MacroCommands.cpp).
 int RunMacrosList(Context& context);
 int RunMacrosShow(Context& context, const std::string& group);

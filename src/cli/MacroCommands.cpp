@@ -7,11 +7,14 @@
 #include "cli/MacroEventText.h"
 #include "cli/UserData.h"
 #include "macro/KeyNameTable.h"
+#include "protocol/LightingEffects.h"
 #include "settings/AppPaths.h"
 
 namespace keyloom::cli {
 
 namespace {
+
+constexpr std::uint8_t kApostropheUsage = 0x34;
 
 // The library cannot be written: the user hears why, and nothing was done.
 int SaveFailed(Context& context, const macro::FileResult& saved) {
@@ -336,6 +339,33 @@ int RunMacrosDelete(Context& context, const std::string& group) {
     return SaveFailed(context, removed.saved);
   }
   context.output.MacroGroupDeleted(*index, name);
+  return kExitOk;
+}
+
+int RunComplete(Context& context, const std::string& kind) {
+  auto& out = context.console.out;
+  if (kind == "keys") {
+    for (const macro::KeyNameEntry& entry : macro::kKeyNameTable) {
+      // The table's apostrophe is a typographic quote; the command line takes the plain one.
+      out << (entry.usage == kApostropheUsage ? std::string_view("'") : entry.name) << '\n';
+    }
+  } else if (kind == "groups") {
+    macro::MacroLibrary library;
+    if (library.Load(context.dataDir / settings::PathFromUtf8(macro::kMacroLibraryFileName)).ok()) {
+      for (int i = 0; i < library.GroupCount(); ++i) {
+        out << Printable(library.GroupAt(i)->Attribute(macro::kNameAttribute).value_or("")) << '\n';
+      }
+    }
+  } else if (kind == "effects") {
+    for (const protocol::LightingEffect& effect : protocol::kLightingEffects) {
+      out << effect.identifier << '\n';
+    }
+  } else {
+    for (const auto& entry :
+         kind == "media" ? context.config.mediaKeys : context.config.functionKeys) {
+      out << Printable(entry.name) << '\n';
+    }
+  }
   return kExitOk;
 }
 
