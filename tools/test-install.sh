@@ -64,7 +64,10 @@ for file in /usr/bin/keyloomctl /usr/bin/keyloom /usr/share/keyloom/config.xml \
   /usr/share/keyloom/uires/uires.idx "$rule" "$desktop_entry" \
   /usr/share/metainfo/org.keyloom.Keyloom.metainfo.xml \
   /usr/share/icons/hicolor/scalable/apps/org.keyloom.Keyloom.svg \
-  /usr/share/man/man1/keyloomctl.1.gz /usr/share/man/man1/keyloom.1.gz; do
+  /usr/share/man/man1/keyloomctl.1.gz /usr/share/man/man1/keyloom.1.gz \
+  /usr/share/bash-completion/completions/keyloomctl \
+  /usr/share/zsh/vendor-completions/_keyloomctl \
+  /usr/share/fish/vendor_completions.d/keyloomctl.fish; do
   check "package holds $file" grep -qE " \\.$file\$" <<< "$contents"
 done
 check "no file of the package is writable for every user" \

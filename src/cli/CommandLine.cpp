@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <istream>
 #include <ostream>
+#include <sstream>
+#include <streambuf>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -12,7 +14,9 @@
 
 #include "cli/AutoProfileCommands.h"
 #include "cli/Commands.h"
+#include "cli/MacroEventText.h"
 #include "cli/Output.h"
+#include "protocol/LightingEffects.h"
 #include "settings/AppConfig.h"
 #include "settings/AppPaths.h"
 
@@ -28,6 +32,9 @@ constexpr const char* kDescription =
     "matter) or given as key codes (\"0x04\"; a single digit names the digit key).\n"
     "Exit status: 0 done, 1 keyboard absent or not accessible, 2 bad arguments, 3 not done "
     "(no free slot on the keyboard, or declined).";
+
+constexpr const char* kKeyProfileHelp =
+    "Profile 1-3 (default: the active one, which the key map keeps; made active first)";
 
 enum class Command {
   kNone,
@@ -49,7 +56,10 @@ enum class Command {
   kMacrosExport,
   kMacrosAdd,
   kMacrosDelete,
+  kMacrosRename,
+  kMacrosEdit,
   kAutoProfile,
+  kComplete,
 };
 
 struct Arguments {
@@ -58,18 +68,37 @@ struct Arguments {
   bool all = false;
   int profile = 1;
   std::optional<int> slotsProfile;
+  std::optional<int> keyProfile;
   LightArguments light;
   std::string key;
   std::string target;
   bool yes = false;
   AssignArguments assign;
   std::string group;
+  std::string newName;
+  MacroEventArguments macroEvents;
+  MacroEditArguments macroEdit;
   std::string file;
+  std::string names;
   std::optional<int> restoreProfile;
   int from = 1;
   int to = 1;
   AutoProfileArguments autoProfile;
 };
+
+// The effects that `light` takes, with the parameters each one uses.
+std::string EffectsHelp() {
+  std::string text = "Effects (MODE is the number, the name or the identifier, in any case):\n";
+  for (std::size_t mode = 0; mode < protocol::kLightingEffects.size(); ++mode) {
+    const protocol::LightingEffect& effect = protocol::kLightingEffects[mode];
+    std::string line = "  " + std::to_string(mode) + "  " + std::string(effect.identifier);
+    line.resize(22, ' ');
+    line += effect.name;
+    line.resize(40, ' ');
+    text += line + LightingParameterOptions(effect.panels) + '\n';
+  }
+  return text;
+}
 
 void DefineAssign(CLI::App& app, Arguments& a) {
   auto* assign = app.add_subcommand(
@@ -90,7 +119,7 @@ void DefineAssign(CLI::App& app, Arguments& a) {
   assign->add_option("--chord", args.chord, "A function key of the configuration, by name")
       ->type_name("NAME");
   assign->add_option("--key", args.target, "The key it sends instead")->type_name("TARGET");
-  assign->add_option("--profile", args.profile, "Profile 1-3 (default 1)")
+  assign->add_option("--profile", args.profile, kKeyProfileHelp)
       ->type_name("N")
       ->check(CLI::Range(1, 3));
   assign->callback([&a] { a.command = Command::kAssign; });
@@ -116,10 +145,46 @@ void DefineKeyboardFiles(CLI::App& app, Arguments& a) {
   copy->callback([&a] { a.command = Command::kCopyProfile; });
 }
 
+constexpr const char* kEventsHelp =
+    "Events separated by commas, each KEY [down|up] [DELAY]: a key name (quoted when it has "
+    "blanks) or code, down or up (neither: both), the ms after it";
+constexpr const char* kDelayHelp = "The delay after each event that gives none, in ms (default 10)";
+
+void DefineMacrosEdit(CLI::App& macros, Arguments& a) {
+  auto* edit = macros.add_subcommand(
+      "edit", "Change the events of GROUP: append, insert, delete or move one, or set a delay");
+  MacroEditArguments& e = a.macroEdit;
+  edit->add_option("GROUP", a.group, "By name, or as #N (from 0)")->required();
+  auto* append = edit->add_option("--append", e.append, "Append EVENTS")->type_name("EVENTS");
+  auto* insert = edit->add_option("--insert", e.insert,
+                                  "Insert EVENTS before event INDEX (from 0; the count: last)")
+                     ->type_name("INDEX EVENTS")
+                     ->expected(2);
+  auto* remove = edit->add_option("--delete", e.remove, "Delete event INDEX")->type_name("INDEX");
+  auto* move = edit->add_option("--move", e.move, "Move event FROM to position TO")
+                   ->type_name("FROM TO")
+                   ->expected(2);
+  auto* delay = edit->add_option("--set-delay", e.setDelay, "Give event INDEX the delay MS")
+                    ->type_name("INDEX MS")
+                    ->expected(2);
+  const std::vector<CLI::Option*> operations = {append, insert, remove, move, delay};
+  for (CLI::Option* operation : operations) {
+    for (CLI::Option* other : operations) {
+      if (other != operation) {
+        operation->excludes(other);
+      }
+    }
+  }
+  edit->add_option("--delay", e.delay, kDelayHelp)
+      ->type_name("MS")
+      ->check(CLI::Range(0, kMaxEventDelay));
+  edit->callback([&a] { a.command = Command::kMacrosEdit; });
+}
+
 void DefineMacros(CLI::App& app, Arguments& a) {
   auto* macros = app.add_subcommand("macros",
-                                    "List, show, import, export, add and delete the "
-                                    "groups of the macro library (macro.xml)");
+                                    "List, show, import, export, add, rename, edit and "
+                                    "delete the groups of the macro library (macro.xml)");
   macros->require_subcommand(1);
 
   macros->add_subcommand("list", "List the groups")->callback([&a] {
@@ -141,9 +206,25 @@ void DefineMacros(CLI::App& app, Arguments& a) {
   exported->add_option("FILE", a.file, "A .mcr file")->required();
   exported->callback([&a] { a.command = Command::kMacrosExport; });
 
-  auto* add = macros->add_subcommand("add", "Add an empty group named NAME");
+  auto* add = macros->add_subcommand(
+      "add", "Add a group named NAME with the events given, or the keys that type --text");
   add->add_option("NAME", a.group, "The group's name")->required();
+  add->add_option("EVENTS", a.macroEvents.events, kEventsHelp);
+  add->add_option("--text", a.macroEvents.text,
+                  "Type TEXT: its characters as key events, with Shift where a US layout needs "
+                  "it")
+      ->type_name("TEXT");
+  add->add_option("--delay", a.macroEvents.delay, kDelayHelp)
+      ->type_name("MS")
+      ->check(CLI::Range(0, kMaxEventDelay));
   add->callback([&a] { a.command = Command::kMacrosAdd; });
+
+  auto* rename = macros->add_subcommand("rename", "Give GROUP the name NEW");
+  rename->add_option("GROUP", a.group, "By name, or as #N (from 0)")->required();
+  rename->add_option("NEW", a.newName, "The new name")->required();
+  rename->callback([&a] { a.command = Command::kMacrosRename; });
+
+  DefineMacrosEdit(*macros, a);
 
   auto* remove = macros->add_subcommand("delete", "Delete GROUP with its events");
   remove->add_option("GROUP", a.group, "By name, or as #N (from 0)")->required();
@@ -184,15 +265,18 @@ void DefineCommands(CLI::App& app, Arguments& a) {
   profile->add_option("N", a.profile, "Profile 1-3")->required()->check(CLI::Range(1, 3));
   profile->callback([&a] { a.command = Command::kProfile; });
 
-  auto* slots = app.add_subcommand("slots", "Show which keys carry macros and remaps");
+  auto* slots = app.add_subcommand(
+      "slots", "Show the active profile and which of its keys carry macros and remaps");
   slots->add_option("--profile", a.slotsProfile, "Make profile N active first (1-3)")
       ->type_name("N")
       ->check(CLI::Range(1, 3));
   slots->callback([&a] { a.command = Command::kSlots; });
 
   auto* light = app.add_subcommand(
-      "light", "Set LED mode MODE (0-9); parameters left out take the mode's defaults");
-  light->add_option("MODE", a.light.mode, "LED mode 0-9")->required()->check(CLI::Range(0, 9));
+      "light",
+      "Set the lighting effect MODE; parameters left out take the effect's defaults. Without "
+      "MODE, show the lighting last sent");
+  light->add_option("MODE", a.light.mode, "An effect: its number 0-9, name or identifier");
   light->add_option("--brightness", a.light.brightness, "0-3")->check(CLI::Range(0, 3));
   light->add_option("--speed", a.light.speed, "0-3")->check(CLI::Range(0, 3));
   light->add_option("--colour,--color", a.light.colour, "0-7 (0: none of the seven colours)")
@@ -200,21 +284,23 @@ void DefineCommands(CLI::App& app, Arguments& a) {
   light->add_option("--direction", a.light.direction, "left or right")
       ->check(CLI::IsMember({"left", "right"}, CLI::ignore_case));
   light
-      ->add_option("--areas", a.light.areas, "Mode 8: six area colours A1,...,A6, each 0-6 or none")
+      ->add_option("--areas", a.light.areas,
+                   "custom-areas: six area colours A1,...,A6, each 0-6 or none")
       ->type_name("A1,A2,A3,A4,A5,A6");
+  light->footer(EffectsHelp());
   light->callback([&a] { a.command = Command::kLight; });
 
   auto* remap = app.add_subcommand("remap", "Make KEY send TARGET");
   remap->add_option("KEY", a.key, "The physical key")->required();
   remap->add_option("TARGET", a.target, "The key it sends instead")->required();
-  remap->add_option("--profile", a.profile, "Profile 1-3 (default 1)")
+  remap->add_option("--profile", a.keyProfile, kKeyProfileHelp)
       ->type_name("N")
       ->check(CLI::Range(1, 3));
   remap->callback([&a] { a.command = Command::kRemap; });
 
   auto* clear = app.add_subcommand("clear", "Remove KEY's macro, or else its remap");
   clear->add_option("KEY", a.key, "The physical key")->required();
-  clear->add_option("--profile", a.profile, "Profile 1-3 (default 1)")
+  clear->add_option("--profile", a.keyProfile, kKeyProfileHelp)
       ->type_name("N")
       ->check(CLI::Range(1, 3));
   clear->callback([&a] { a.command = Command::kClear; });
@@ -227,6 +313,14 @@ void DefineCommands(CLI::App& app, Arguments& a) {
   DefineKeyboardFiles(app, a);
   DefineMacros(app, a);
   DefineAutoProfile(app, a.autoProfile, [&a] { a.command = Command::kAutoProfile; });
+
+  // For the shell completions; not shown in the help.
+  auto* complete = app.add_subcommand("complete", "The names a shell completes, one a line");
+  complete->group("");
+  complete->add_option("KIND", a.names)
+      ->required()
+      ->check(CLI::IsMember({"keys", "groups", "media", "chords", "effects"}));
+  complete->callback([&a] { a.command = Command::kComplete; });
 }
 
 int Dispatch(const Arguments& a, Context& context) {
@@ -242,9 +336,9 @@ int Dispatch(const Arguments& a, Context& context) {
     case Command::kLight:
       return RunLight(context, a.light);
     case Command::kRemap:
-      return RunRemap(context, a.key, a.target, a.profile);
+      return RunRemap(context, a.key, a.target, a.keyProfile);
     case Command::kClear:
-      return RunClear(context, a.key, a.profile);
+      return RunClear(context, a.key, a.keyProfile);
     case Command::kFactory:
       return RunFactoryReset(context, a.yes);
     case Command::kAssign:
@@ -264,11 +358,17 @@ int Dispatch(const Arguments& a, Context& context) {
     case Command::kMacrosExport:
       return RunMacrosExport(context, a.file);
     case Command::kMacrosAdd:
-      return RunMacrosAdd(context, a.group);
+      return RunMacrosAdd(context, a.group, a.macroEvents);
+    case Command::kMacrosRename:
+      return RunMacrosRename(context, a.group, a.newName);
+    case Command::kMacrosEdit:
+      return RunMacrosEdit(context, a.group, a.macroEdit);
     case Command::kMacrosDelete:
       return RunMacrosDelete(context, a.group);
     case Command::kAutoProfile:
       return RunAutoProfile(context, a.autoProfile);
+    case Command::kComplete:
+      return RunComplete(context, a.names);
     case Command::kNone:
       break;
   }
@@ -321,7 +421,10 @@ bool UsesConfiguration(Command command) {
     case Command::kMacrosExport:
     case Command::kMacrosAdd:
     case Command::kMacrosDelete:
+    case Command::kMacrosRename:
+    case Command::kMacrosEdit:
     case Command::kAutoProfile:
+    case Command::kComplete:
       return false;
     default:
       return true;
@@ -334,9 +437,71 @@ bool UsesDataFolder(const Arguments& a) {
   return a.global.simulate || (a.command != Command::kConfig && a.command != Command::kDevices);
 }
 
+// Passes what is written to two stream buffers.
+class TeeBuffer : public std::streambuf {
+ public:
+  TeeBuffer(std::streambuf& first, std::streambuf& second) : first_(first), second_(second) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+      return traits_type::not_eof(c);
+    }
+    const bool written =
+        !traits_type::eq_int_type(first_.sputc(traits_type::to_char_type(c)), traits_type::eof()) &&
+        !traits_type::eq_int_type(second_.sputc(traits_type::to_char_type(c)), traits_type::eof());
+    return written ? c : traits_type::eof();
+  }
+  std::streamsize xsputn(const char* text, std::streamsize count) override {
+    const std::streamsize written = first_.sputn(text, count);
+    return std::min(written, second_.sputn(text, count));
+  }
+  int sync() override { return first_.pubsync() == 0 && second_.pubsync() == 0 ? 0 : -1; }
+
+ private:
+  std::streambuf& first_;
+  std::streambuf& second_;
+};
+
+int RunCommand(const std::vector<std::string>& args, Console& console);
+
+// --json: the command's output is held back; when it fails, standard output gets one JSON object
+// instead, with what the command told on standard error.
+int RunForJson(const std::vector<std::string>& args, Console& console) {
+  std::ostringstream out;
+  std::ostringstream told;
+  TeeBuffer both(*console.err.rdbuf(), *told.rdbuf());
+  std::ostream err(&both);
+  Console held{console.in,
+               out,
+               err,
+               console.interactive,
+               console.clock,
+               console.systemBackend,
+               console.progress,
+               console.diagnostics != nullptr ? console.diagnostics : &console.err};
+  const int status = RunCommand(args, held);
+  err.flush();
+  if (status == kExitOk) {
+    console.out << out.str();
+  } else {
+    PrintJsonError(console.out, status, told.str(), out.str());
+  }
+  return status;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, Console& console) {
+  if (std::ranges::find(args, "--json") != args.end()) {
+    return RunForJson(args, console);
+  }
+  return RunCommand(args, console);
+}
+
+namespace {
+
+int RunCommand(const std::vector<std::string>& args, Console& console) {
   CLI::App app{kDescription, "keyloomctl"};
   Arguments a;
   DefineCommands(app, a);
@@ -383,5 +548,7 @@ int Run(const std::vector<std::string>& args, Console& console) {
                   dataDir,        console,        Output(console.out, a.global.json)};
   return Dispatch(a, context);
 }
+
+}  // namespace
 
 }  // namespace keyloom::cli

@@ -45,9 +45,14 @@ struct Console {
   protocol::Clock* clock = nullptr;
   hid::HidBackend* systemBackend = nullptr;
   bool progress = false;
+  // Where --trace and --verbose write their lines; null: `err`.
+  std::ostream* diagnostics = nullptr;
 };
 
 // Runs keyloomctl with the arguments that follow the program name and returns its exit status.
+// With --json, a command that fails prints on standard output one JSON object with what it told
+// on standard error (which it still tells there), the status and what it printed before, if
+// anything (see docs/keyloomctl-json.md).
 int Run(const std::vector<std::string>& args, Console& console);
 
 }  // namespace keyloom::cli

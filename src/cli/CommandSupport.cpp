@@ -34,6 +34,36 @@ OpenedKeyboard OpenKeyboard(Context& context) {
   return {std::move(keyboard), kExitOk};
 }
 
+ActiveProfile FindActiveProfile(const connection::KeyboardConnection& keyboard) {
+  if (const auto selected = keyboard.KeyMap().SelectedProfile()) {
+    return {*selected + 1, {}};
+  }
+  if (const auto& problem = keyboard.KeyMapProblem()) {
+    return {std::nullopt, "the key map of what the keyboard holds could not be read (" +
+                              Printable(*problem) + ")"};
+  }
+  return {std::nullopt,
+          "neither keyloomctl nor the window has selected a profile since the key map began; "
+          "'keyloomctl profile N' selects one"};
+}
+
+int ProfileToChange(Context& context, const connection::KeyboardConnection& keyboard,
+                    std::optional<int> requested) {
+  const ActiveProfile active = FindActiveProfile(keyboard);
+  const int profile = requested.value_or(active.profile.value_or(1));
+  if (active.profile == profile) {
+    return profile;
+  }
+  auto& err = context.console.err;
+  err << "keyloomctl: profile " << profile << " is made active";
+  if (active.profile) {
+    err << " (profile " << *active.profile << " was active)\n";
+  } else {
+    err << " (which one was active is not known: " << active.unknownReason << ")\n";
+  }
+  return profile;
+}
+
 std::optional<std::uint8_t> KeyOrComplain(Context& context, const std::string& text,
                                           const char* role) {
   const auto code = ParseKeyArgument(text);

@@ -27,6 +27,20 @@ struct OpenedKeyboard {
 };
 OpenedKeyboard OpenKeyboard(Context& context);
 
+// The keyboard's active profile (1-3) as the key map knows it: the one that keyloomctl or the
+// window selected last. When it is not known, `unknownReason` says why.
+struct ActiveProfile {
+  std::optional<int> profile;
+  std::string unknownReason;
+};
+ActiveProfile FindActiveProfile(const connection::KeyboardConnection& keyboard);
+
+// The profile (1-3) that a key command changes, which it makes active first: `requested`, else
+// the active one, else profile 1. When that makes another profile active than the one known to
+// be active, or one while none is known, the user is told on standard error.
+int ProfileToChange(Context& context, const connection::KeyboardConnection& keyboard,
+                    std::optional<int> requested);
+
 // The key the user named for `role` ("KEY", "TARGET"), or nullopt, with the user told why.
 std::optional<std::uint8_t> KeyOrComplain(Context& context, const std::string& text,
                                           const char* role);

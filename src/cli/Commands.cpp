@@ -19,6 +19,7 @@
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/KeyboardState.h"
+#include "protocol/LightingEffects.h"
 #include "protocol/LightingPanels.h"
 #include "protocol/LightingSync.h"
 #include "protocol/LightingTable.h"
@@ -73,6 +74,35 @@ std::string UnusedParameters(const LightArguments& a, const protocol::LightingPa
   return unused;
 }
 
+// `light` without a mode: the lighting last sent, as the key map keeps it.
+int ShowLighting(Context& context, const LightArguments& a) {
+  if (a.brightness || a.speed || a.colour || a.direction || a.areas) {
+    context.console.err << "keyloomctl: light needs MODE, the effect, to set its parameters\n";
+    return kExitUsage;
+  }
+  const auto keyboard = MakeConnection(context.options, SelectorFrom(context.config),
+                                       context.dataDir, context.console);
+  if (!keyboard) {
+    return kExitUsage;
+  }
+  const keymap::KeyMap& map = keyboard->KeyMap();
+  const std::optional<int> mode = map.LedMode();
+  if (mode && map.Lighting(*mode)) {
+    context.output.Lighting(mode, map.Lighting(*mode), {});
+    return kExitOk;
+  }
+  std::string reason =
+      "the key map does not know the lighting last sent: none was sent through keyloomctl or "
+      "the window since it began, or the last one may not have arrived; 'keyloomctl light MODE' "
+      "sends one";
+  if (const auto& problem = keyboard->KeyMapProblem()) {
+    reason =
+        "the key map of what the keyboard holds could not be read (" + Printable(*problem) + ")";
+  }
+  context.output.Lighting(std::nullopt, std::nullopt, reason);
+  return kExitOk;
+}
+
 // Tells the user what an assignment or removal of `key` came to; true when it was done.
 bool ReportAssignment(Context& context, const protocol::AssignmentResult& result, int profile,
                       std::uint8_t key, protocol::KeySlotTable::Half half, const char* doing) {
@@ -114,20 +144,22 @@ bool ReportAssignment(Context& context, const protocol::AssignmentResult& result
 
 struct Applied {
   int status = kExitOk;
+  int profile = 1;       // 1-3
   std::size_t slot = 0;  // of the half the record went into
 };
 
-// Sends the record for `key` on the profile as the main window does after the dialog's OK: the
-// profile selected and its slots read, the record assigned, and the slot read that ends the
-// assignment checked, the keyboard's own word, for the key in the half it should be in: a
-// macro slot for a record with a repeat count, else a remap slot.
+// Sends the record for `key` as the main window does after the dialog's OK: the profile (the
+// requested one, else the active one) selected and its slots read, the record assigned, and the
+// slot read that ends the assignment checked, the keyboard's own word, for the key in the half
+// it should be in: a macro slot for a record with a repeat count, else a remap slot.
 // `label` is what the key map keeps of the user's choice.
-Applied ApplyToKey(Context& context, int profile, std::uint8_t key,
+Applied ApplyToKey(Context& context, std::optional<int> requested, std::uint8_t key,
                    protocol::KeyAssignmentRecord record, const keymap::ContentLabel& label) {
   auto [keyboard, failure] = OpenKeyboard(context);
   if (!keyboard) {
     return {failure};
   }
+  const int profile = ProfileToChange(context, *keyboard, requested);
   protocol::KeyboardState state;
   state.profileIndex = profile - 1;
   const auto result = keyboard->Assign(state, state.profileIndex, record, OneKey(key), label);
@@ -137,22 +169,23 @@ Applied ApplyToKey(Context& context, int profile, std::uint8_t key,
   const char* what = record.IsMacro() ? "macro" : "remap";
   if (!ReportAssignment(context, result, profile, key, half, what) || simulatorFailed ||
       !result.slot) {
-    return {kExitNotDone};
+    return {kExitNotDone, profile};
   }
-  return {kExitOk, *result.slot};
+  return {kExitOk, profile, *result.slot};
 }
 
-int RemapKey(Context& context, std::uint8_t key, std::uint8_t target, int profile) {
+int RemapKey(Context& context, std::uint8_t key, std::uint8_t target, std::optional<int> profile) {
   const Applied applied =
       ApplyToKey(context, profile, key, macro::BuildSingleKeyRecord(target).record,
                  {keymap::ContentKind::kSingleKey, {}, {}});
   if (applied.status == kExitOk) {
-    context.output.Remapped(profile, key, target, applied.slot);
+    context.output.Remapped(applied.profile, key, target, applied.slot);
   }
   return applied.status;
 }
 
-int AssignMediaKey(Context& context, std::uint8_t key, const std::string& name, int profile) {
+int AssignMediaKey(Context& context, std::uint8_t key, const std::string& name,
+                   std::optional<int> profile) {
   const auto& catalogue = context.config.mediaKeys;
   const auto entry = FindCatalogueEntryOrComplain(context, catalogue, name, "media key");
   if (!entry) {
@@ -169,12 +202,13 @@ int AssignMediaKey(Context& context, std::uint8_t key, const std::string& name, 
   const Applied applied = ApplyToKey(context, profile, key, built.record,
                                      {keymap::ContentKind::kMediaKey, entryName, {}});
   if (applied.status == kExitOk) {
-    context.output.MediaKeyAssigned(profile, key, entryName, code, applied.slot);
+    context.output.MediaKeyAssigned(applied.profile, key, entryName, code, applied.slot);
   }
   return applied.status;
 }
 
-int AssignChord(Context& context, std::uint8_t key, const std::string& name, int profile) {
+int AssignChord(Context& context, std::uint8_t key, const std::string& name,
+                std::optional<int> profile) {
   const auto& catalogue = context.config.functionKeys;
   const auto entry = FindCatalogueEntryOrComplain(context, catalogue, name, "function key");
   if (!entry) {
@@ -196,14 +230,14 @@ int AssignChord(Context& context, std::uint8_t key, const std::string& name, int
       context, profile, key, built.record,
       {keymap::ContentKind::kChord, entryName, catalogue[static_cast<std::size_t>(*entry)].codes});
   if (applied.status == kExitOk) {
-    context.output.MacroAssigned(profile, key, "chord", entryName, built.events,
+    context.output.MacroAssigned(applied.profile, key, "chord", entryName, built.events,
                                  built.record.repeatCount(), applied.slot);
   }
   return applied.status;
 }
 
 int AssignMacro(Context& context, std::uint8_t key, const std::string& group,
-                std::optional<int> repeat, int profile) {
+                std::optional<int> repeat, std::optional<int> profile) {
   const auto library = OpenMacroLibrary(context);
   const auto index = FindGroupOrComplain(context, *library, group);
   if (!index) {
@@ -243,13 +277,28 @@ int AssignMacro(Context& context, std::uint8_t key, const std::string& group,
   const Applied applied =
       ApplyToKey(context, profile, key, built.record, {keymap::ContentKind::kMacro, name, {}});
   if (applied.status == kExitOk) {
-    context.output.MacroAssigned(profile, key, "macro", name, built.events,
+    context.output.MacroAssigned(applied.profile, key, "macro", name, built.events,
                                  built.record.repeatCount(), applied.slot);
   }
   return applied.status;
 }
 
 }  // namespace
+
+std::string LightingParameterOptions(const protocol::LightingPanels& panels) {
+  std::string options;
+  auto add = [&options](bool used, const char* name) {
+    if (used) {
+      options += options.empty() ? name : std::string(" ") + name;
+    }
+  };
+  add(panels.brightness, "--brightness");
+  add(panels.speed, "--speed");
+  add(panels.colourBar, "--colour");
+  add(panels.direction, "--direction");
+  add(panels.userAreas, "--areas");
+  return options;
+}
 
 int RunDevices(Context& context, bool all) {
   const auto keyboard = MakeConnection(context.options, SelectorFrom(context.config),
@@ -296,20 +345,33 @@ int RunSlots(Context& context, std::optional<int> profile) {
   }
   // Without --profile the table is of the profile the key map saw selected last; when it knows
   // none, every key's content is unknown.
-  const keymap::KeyMap& keyMap = keyboard->KeyMap();
-  const int shown = profile ? *profile - 1 : keyMap.SelectedProfile().value_or(-1);
-  context.output.Slots(profile, keyMap.Assignments(shown, read.slots));
+  const ActiveProfile active = FindActiveProfile(*keyboard);
+  const int shown = active.profile.value_or(0) - 1;
+  context.output.Slots(active.profile, active.unknownReason,
+                       keyboard->KeyMap().Assignments(shown, read.slots));
   return simulatorFailed ? kExitNotDone : kExitOk;
 }
 
 int RunLight(Context& context, const LightArguments& a) {
-  const auto panels = protocol::LightingPanelsForMode(a.mode);
-  if (!panels) {
-    context.console.err << "keyloomctl: LED mode " << a.mode << " is not 0-9\n";
+  if (!a.mode) {
+    return ShowLighting(context, a);
+  }
+  const std::optional<int> mode = protocol::LedModeFromName(*a.mode);
+  if (!mode) {
+    context.console.err << "keyloomctl: MODE \"" << Printable(*a.mode)
+                        << "\" is no effect: give 0-9, an effect's name or its identifier:";
+    for (const protocol::LightingEffect& effect : protocol::kLightingEffects) {
+      context.console.err << (&effect == protocol::kLightingEffects.data() ? " " : ", ")
+                          << effect.identifier;
+    }
+    context.console.err << " ('keyloomctl light --help' lists them)\n";
     return kExitUsage;
   }
-  if (const std::string unused = UnusedParameters(a, *panels); !unused.empty()) {
-    context.console.err << "keyloomctl: LED mode " << a.mode << " does not use " << unused << '\n';
+  const auto& effect = protocol::kLightingEffects[static_cast<std::size_t>(*mode)];
+  if (const std::string unused = UnusedParameters(a, effect.panels); !unused.empty()) {
+    context.console.err << "keyloomctl: the effect " << effect.identifier << " (LED mode " << *mode
+                        << ") does not use " << unused << "; it uses "
+                        << LightingParameterOptions(effect.panels) << '\n';
     return kExitUsage;
   }
   std::optional<std::array<int, protocol::kLightingAreaCount>> areas;
@@ -325,7 +387,7 @@ int RunLight(Context& context, const LightArguments& a) {
   // Start from what the controls would show for the mode's default record and change only what
   // the user gave, so that the parameters left out keep their defaults.
   protocol::LightingTable table;
-  const auto shown = protocol::SyncLightingToControls(table, a.mode);
+  const auto shown = protocol::SyncLightingToControls(table, *mode);
   protocol::LightingControlValues controls;
   controls.brightness = a.brightness.value_or(shown->brightness);
   controls.speed = a.speed.value_or(shown->speed.value_or(0));
@@ -340,13 +402,13 @@ int RunLight(Context& context, const LightArguments& a) {
       controls.areas[i] = value == 15 ? -1 : value;
     }
   }
-  protocol::SyncLightingFromControls(table, a.mode, controls);
+  protocol::SyncLightingFromControls(table, *mode, controls);
 
   auto [keyboard, failure] = OpenKeyboard(context);
   if (!keyboard) {
     return failure;
   }
-  const protocol::Transfers sent = keyboard->SendLighting(a.mode, table);
+  const protocol::Transfers sent = keyboard->SendLighting(*mode, table);
   const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
   if (!sent.ok()) {
     context.console.err << "keyloomctl: the keyboard did not take the lighting ("
@@ -355,12 +417,12 @@ int RunLight(Context& context, const LightArguments& a) {
   if (!sent.ok() || simulatorFailed) {
     return kExitNotDone;
   }
-  context.output.Lighting(a.mode, table[a.mode]);
+  context.output.Lighting(*mode, table[*mode], {});
   return kExitOk;
 }
 
 int RunRemap(Context& context, const std::string& keyText, const std::string& targetText,
-             int profile) {
+             std::optional<int> profile) {
   const auto key = KeyOrComplain(context, keyText, "KEY");
   const auto target = KeyOrComplain(context, targetText, "TARGET");
   if (!key || !target) {
@@ -369,7 +431,7 @@ int RunRemap(Context& context, const std::string& keyText, const std::string& ta
   return RemapKey(context, *key, *target, profile);
 }
 
-int RunClear(Context& context, const std::string& keyText, int profile) {
+int RunClear(Context& context, const std::string& keyText, std::optional<int> requested) {
   const auto key = KeyOrComplain(context, keyText, "KEY");
   if (!key) {
     return kExitUsage;
@@ -378,6 +440,7 @@ int RunClear(Context& context, const std::string& keyText, int profile) {
   if (!keyboard) {
     return failure;
   }
+  const int profile = ProfileToChange(context, *keyboard, requested);
   protocol::KeyboardState state;
   state.profileIndex = profile - 1;
   protocol::KeyAssignmentRecord record;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/CommandLine.h"
 #include "cli/Output.h"
+#include "protocol/LightingPanels.h"
 #include "settings/AppConfig.h"
 
 namespace keyloom::cli {
@@ -26,7 +29,7 @@ struct Context {
 };
 
 struct LightArguments {
-  int mode = 0;
+  std::optional<std::string> mode;  // an effect's number, name or identifier; none: show
   std::optional<int> brightness;
   std::optional<int> speed;
   std::optional<int> colour;
@@ -42,16 +45,21 @@ struct AssignArguments {
   std::optional<std::string> media;   // an entry of the configuration's media keys
   std::optional<std::string> chord;   // an entry of the configuration's function keys
   std::optional<std::string> target;  // a single key
-  int profile = 1;
+  std::optional<int> profile;         // 1-3; none: the active one
 };
+
+// The options of the parameters that an effect uses: "--brightness --speed --colour".
+std::string LightingParameterOptions(const protocol::LightingPanels& panels);
 
 int RunDevices(Context& context, bool all);
 int RunConfig(Context& context);
 int RunProfile(Context& context, int profile);
 int RunSlots(Context& context, std::optional<int> profile);
 int RunLight(Context& context, const LightArguments& arguments);
-int RunRemap(Context& context, const std::string& key, const std::string& target, int profile);
-int RunClear(Context& context, const std::string& key, int profile);
+// Without a profile (1-3) the key commands change the active one, as the key map knows it.
+int RunRemap(Context& context, const std::string& key, const std::string& target,
+             std::optional<int> profile);
+int RunClear(Context& context, const std::string& key, std::optional<int> profile);
 int RunFactoryReset(Context& context, bool confirmed);
 int RunAssign(Context& context, const AssignArguments& arguments);
 
@@ -61,12 +69,37 @@ int RunBackup(Context& context, const std::string& file);
 int RunRestore(Context& context, const std::string& file, std::optional<int> profile);
 int RunCopyProfile(Context& context, int from, int to);
 
+// Key events for a macro group: `events` words that ParseEventText reads (joined by blanks), or
+// `text` to type (EventsTypingText); `delay` is the delay of the events that give none.
+struct MacroEventArguments {
+  std::vector<std::string> events;
+  std::optional<std::string> text;
+  std::int32_t delay = 10;
+};
+
+// One change of a group's events: exactly one of these. Event indices count from 0, as
+// `macros show` shows them.
+struct MacroEditArguments {
+  std::optional<std::string> append;  // events
+  std::vector<std::string> insert;    // INDEX EVENTS: before the event at INDEX (the count: last)
+  std::optional<int> remove;          // INDEX
+  std::vector<int> move;              // FROM TO
+  std::vector<std::string> setDelay;  // INDEX MS
+  std::int32_t delay = 10;            // of the events that give none
+};
+
+// The names of `kind` ("keys", "groups", "media", "chords", "effects") that the shell
+// completions offer, one a line; reads the library without changing any file.
+int RunComplete(Context& context, const std::string& kind);
+
 // The macro library in the data folder (MacroCommands.cpp).
 int RunMacrosList(Context& context);
 int RunMacrosShow(Context& context, const std::string& group);
 int RunMacrosImport(Context& context, const std::string& file);
 int RunMacrosExport(Context& context, const std::string& file);
-int RunMacrosAdd(Context& context, const std::string& name);
+int RunMacrosAdd(Context& context, const std::string& name, const MacroEventArguments& events);
+int RunMacrosRename(Context& context, const std::string& group, const std::string& name);
+int RunMacrosEdit(Context& context, const std::string& group, const MacroEditArguments& edit);
 int RunMacrosDelete(Context& context, const std::string& group);
 
 }  // namespace keyloom::cli

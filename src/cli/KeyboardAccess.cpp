@@ -44,13 +44,12 @@ std::unique_ptr<connection::KeyboardConnection> MakeConnection(const GlobalOptio
   settings.selector = selector;
   settings.clock = console.clock;
   settings.backend = console.systemBackend;
+  std::ostream& lines = console.diagnostics != nullptr ? *console.diagnostics : console.err;
   if (options.verbose) {
-    settings.diagnostics = [&err = console.err](std::string_view line) { err << line << '\n'; };
+    settings.diagnostics = [&err = lines](std::string_view line) { err << line << '\n'; };
   }
   if (options.trace) {
-    settings.transferTrace = [&err = console.err](std::string_view line) {
-      err << line << std::endl;
-    };
+    settings.transferTrace = [&err = lines](std::string_view line) { err << line << std::endl; };
   }
   if (const char* failures = std::getenv(sim::kSimulateFailVariable);
       options.simulate && failures != nullptr) {

@@ -10,6 +10,7 @@
 #include "cli/KeyArgument.h"
 #include "keymap/AssignmentWords.h"
 #include "macro/MacroEventList.h"
+#include "protocol/LightingEffects.h"
 #include "protocol/LightingSync.h"
 #include "protocol/LightingTable.h"
 #include "settings/Utf8Text.h"
@@ -166,6 +167,40 @@ std::string Printable(std::string_view text) {
   return shown;
 }
 
+void PrintJsonError(std::ostream& out, int status, std::string_view told,
+                    std::string_view printed) {
+  constexpr std::string_view kPrefix = "keyloomctl: ";
+  constexpr std::string_view kWarning = "warning: ";
+  constexpr std::string_view kError = "error: ";
+  std::string error;
+  Json warnings = Json::array();
+  std::size_t start = 0;
+  while (start < told.size()) {
+    const std::size_t end = std::min(told.find('\n', start), told.size());
+    std::string_view line = told.substr(start, end - start);
+    start = end + 1;
+    if (line.starts_with(kPrefix)) {
+      line.remove_prefix(kPrefix.size());
+    }
+    if (line.starts_with(kWarning)) {
+      warnings.push_back(std::string(line.substr(kWarning.size())));
+      continue;
+    }
+    if (line.starts_with(kError)) {
+      line.remove_prefix(kError.size());
+    }
+    if (!line.empty()) {
+      error += (error.empty() ? "" : "\n") + std::string(line);
+    }
+  }
+  Json result = Json::parse(printed, nullptr, false);
+  if (result.is_discarded()) {
+    result = nullptr;
+  }
+  PrintJson(out,
+            {{"error", error}, {"warnings", warnings}, {"status", status}, {"result", result}});
+}
+
 void Output::Devices(const std::vector<hid::HidInterfaceInfo>& interfaces,
                      std::optional<std::size_t> selectedIndex) {
   if (json_) {
@@ -214,8 +249,8 @@ void Output::Devices(const std::vector<hid::HidInterfaceInfo>& interfaces,
 void Output::Config(const settings::AppConfig& config, const ConfigFile& file,
                     const ConfigFile& userFile) {
   if (json_) {
-    PrintJson(out_, {{"isChinese", config.isChinese ? 1 : 0},
-                     {"languageSet", config.languageSet ? 1 : 0},
+    PrintJson(out_, {{"isChinese", config.isChinese},
+                     {"languageSet", config.languageSet},
                      {"vendorId", config.vendorId},
                      {"productId", config.productId},
                      {"interfaceNumber", config.interfaceNumber},
@@ -242,59 +277,80 @@ void Output::Config(const settings::AppConfig& config, const ConfigFile& file,
   PrintCatalogue(out_, "Function keys", config.functionKeys);
 }
 
-void Output::Slots(std::optional<int> profile,
+void Output::Slots(std::optional<int> profile, std::string_view unknownReason,
                    const std::vector<keymap::SlotAssignment>& assignments) {
   if (json_) {
-    PrintJson(out_, {{"profile", profile ? Json(*profile) : Json(nullptr)},
-                     {"macroSlots", SlotsJson(assignments, Half::kMacro)},
-                     {"remapSlots", SlotsJson(assignments, Half::kRemap)}});
+    PrintJson(out_,
+              {{"profile", profile ? Json(*profile) : Json(nullptr)},
+               {"profileUnknownReason", profile ? Json(nullptr) : Json(std::string(unknownReason))},
+               {"macroSlots", SlotsJson(assignments, Half::kMacro)},
+               {"remapSlots", SlotsJson(assignments, Half::kRemap)}});
     return;
   }
   if (profile) {
-    out_ << "Profile " << *profile << '\n';
+    out_ << "Active profile: " << *profile << '\n';
   } else {
-    out_ << "Active profile\n";
+    out_ << "Active profile: unknown (" << unknownReason << ")\n";
   }
   PrintHalf(out_, assignments, Half::kMacro, "Macro slots");
   PrintHalf(out_, assignments, Half::kRemap, "Remap slots");
 }
 
-void Output::Lighting(int mode, const protocol::LightingRecord& record) {
+void Output::Lighting(std::optional<int> mode,
+                      const std::optional<protocol::LightingRecord>& record,
+                      std::string_view unknownReason) {
+  if (!mode || !record || !protocol::LightingTable::IsLedMode(*mode)) {
+    if (json_) {
+      PrintJson(out_, {{"mode", nullptr},
+                       {"effect", nullptr},
+                       {"name", nullptr},
+                       {"record", nullptr},
+                       {"brightness", nullptr},
+                       {"speed", nullptr},
+                       {"colour", nullptr},
+                       {"direction", nullptr},
+                       {"areas", nullptr},
+                       {"unknownReason", std::string(unknownReason)}});
+      return;
+    }
+    out_ << "Lighting: unknown (" << unknownReason << ")\n";
+    return;
+  }
   protocol::LightingTable table;
-  table[mode] = record;
-  const auto shown = protocol::SyncLightingToControls(table, mode);
+  table[*mode] = *record;
+  const auto shown = protocol::SyncLightingToControls(table, *mode);
   const auto& panels = shown->panels;
+  const auto& effect = protocol::kLightingEffects[static_cast<std::size_t>(*mode)];
   const int colour = shown->colourIndex ? *shown->colourIndex + 1 : 0;
   const char* direction = shown->directionIndex == 1 ? "right" : "left";
   std::string recordHex;
-  for (const std::uint8_t byte : record.bytes) {
+  for (const std::uint8_t byte : record->bytes) {
     char pair[3];
     std::snprintf(pair, sizeof pair, "%02x", byte);
     recordHex += pair;
   }
 
   if (json_) {
-    Json result = {{"mode", mode}, {"record", recordHex}, {"brightness", shown->brightness}};
-    if (panels.speed) {
-      result["speed"] = shown->speed.value_or(0);
-    }
-    if (panels.colourBar) {
-      result["colour"] = colour;
-    }
-    if (panels.direction) {
-      result["direction"] = direction;
-    }
+    Json areas = nullptr;
     if (panels.userAreas && shown->areaValues) {
-      Json areas = Json::array();
+      areas = Json::array();
       for (const int value : *shown->areaValues) {
         areas.push_back(value == 15 ? Json(nullptr) : Json(value));
       }
-      result["areas"] = areas;
     }
-    PrintJson(out_, result);
+    PrintJson(out_, {{"mode", *mode},
+                     {"effect", effect.identifier},
+                     {"name", effect.name},
+                     {"record", recordHex},
+                     {"brightness", shown->brightness},
+                     {"speed", panels.speed ? Json(shown->speed.value_or(0)) : Json(nullptr)},
+                     {"colour", panels.colourBar ? Json(colour) : Json(nullptr)},
+                     {"direction", panels.direction ? Json(direction) : Json(nullptr)},
+                     {"areas", areas},
+                     {"unknownReason", nullptr}});
     return;
   }
-  out_ << "LED mode " << mode << ": brightness " << shown->brightness;
+  out_ << "LED mode " << *mode << " (" << effect.name << "): brightness " << shown->brightness;
   if (panels.speed) {
     out_ << ", speed " << shown->speed.value_or(0);
   }
@@ -565,12 +621,22 @@ void Output::MacrosExported(const std::filesystem::path& file, const macro::Macr
   out_ << "Exported " << library.GroupCount() << " group(s) to " << file.string() << ".\n";
 }
 
-void Output::MacroGroupAdded(int index, std::string_view name) {
+void Output::MacroGroupAdded(int index, std::string_view name, std::size_t events) {
   if (json_) {
-    PrintJson(out_, {{"added", std::string(name)}, {"index", index}});
+    PrintJson(out_, {{"added", std::string(name)}, {"index", index}, {"events", events}});
     return;
   }
-  out_ << "Added the group \"" << Printable(name) << "\" as #" << index << ".\n";
+  out_ << "Added the group \"" << Printable(name) << "\" as #" << index << " with "
+       << EventCount(static_cast<int>(events)) << ".\n";
+}
+
+void Output::MacroGroupRenamed(int index, std::string_view from, std::string_view to) {
+  if (json_) {
+    PrintJson(out_, {{"renamed", std::string(from)}, {"name", std::string(to)}, {"index", index}});
+    return;
+  }
+  out_ << "Renamed the group #" << index << " \"" << Printable(from) << "\" to \"" << Printable(to)
+       << "\".\n";
 }
 
 void Output::MacroGroupDeleted(int index, std::string_view name) {

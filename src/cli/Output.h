@@ -24,6 +24,11 @@ namespace keyloom::cli {
 // ill-formed UTF-8 sequence as U+FFFD. Other text comes back unchanged.
 [[nodiscard]] std::string Printable(std::string_view text);
 
+// A command that failed with --json: prints {"error": the lines it told on standard error but its
+// warnings, "warnings": those, "status": its exit status, "result": the JSON it printed before,
+// or null}.
+void PrintJsonError(std::ostream& out, int status, std::string_view told, std::string_view printed);
+
 // What keyloomctl prints on standard output, as text for people or as JSON for scripts.
 class Output {
  public:
@@ -41,10 +46,14 @@ class Output {
   // path: none).
   void Config(const settings::AppConfig& config, const ConfigFile& file,
               const ConfigFile& userFile);
-  // The occupied slots of a profile with what each key does; `profile` is 1-3, or nullopt when
-  // the table is the keyboard's active profile, not chosen.
-  void Slots(std::optional<int> profile, const std::vector<keymap::SlotAssignment>& assignments);
-  void Lighting(int mode, const protocol::LightingRecord& record);
+  // The occupied slots of the active profile with what each key does; `profile` is 1-3, or
+  // nullopt when which one is active is not known, for `unknownReason`.
+  void Slots(std::optional<int> profile, std::string_view unknownReason,
+             const std::vector<keymap::SlotAssignment>& assignments);
+  // The lighting of an LED mode: as sent, or as the key map keeps it; without mode and record it
+  // is not known, for `unknownReason`.
+  void Lighting(std::optional<int> mode, const std::optional<protocol::LightingRecord>& record,
+                std::string_view unknownReason);
   // `remapSlot` is 0-11.
   void Remapped(int profile, std::uint8_t key, std::uint8_t target, std::size_t remapSlot);
   // `removed` names the half the key left, nullopt when it held nothing.
@@ -65,7 +74,8 @@ class Output {
   void MacrosImported(const std::filesystem::path& file, const macro::MacroLibrary& library,
                       const std::optional<std::filesystem::path>& previousKeptAs);
   void MacrosExported(const std::filesystem::path& file, const macro::MacroLibrary& library);
-  void MacroGroupAdded(int index, std::string_view name);
+  void MacroGroupAdded(int index, std::string_view name, std::size_t events);
+  void MacroGroupRenamed(int index, std::string_view from, std::string_view to);
   void MacroGroupDeleted(int index, std::string_view name);
   // A media key assigned as the key's remap: the catalogue entry and the code it sends.
   void MediaKeyAssigned(int profile, std::uint8_t key, std::string_view entry, std::uint8_t code,

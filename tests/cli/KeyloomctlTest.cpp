@@ -3,6 +3,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -16,6 +17,8 @@
 #include "cli/CommandLine.h"
 #include "hid/HidBackend.h"
 #include "keymap/KeyMapFile.h"
+#include "macro/MacroEventList.h"
+#include "macro/MacroLibrary.h"
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/VirtualClock.h"
@@ -29,6 +32,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 constexpr const char* kConfig = R"(<?xml version="1.0" encoding="utf-8"?>
 <local language="cn"/>
@@ -179,7 +183,8 @@ TEST_F(KeyloomctlTest, TheUsersConfigurationComesOverTheProgramsOne) {
   Result result = Run({"config", "--json"}, {}, user);
   ASSERT_EQ(result.status, kExitOk) << result.err;
   const auto json = nlohmann::json::parse(result.out);
-  EXPECT_EQ(json["isChinese"], 0);
+  EXPECT_EQ(json["isChinese"], nlohmann::json(false));
+  EXPECT_EQ(json["languageSet"], nlohmann::json(true));
   // A whole element: the user's "usb" names no interface, so interface 0 must match.
   EXPECT_EQ(json["vendorId"], 0x1234);
   EXPECT_EQ(json["productId"], 0x5678);
@@ -195,7 +200,7 @@ TEST_F(KeyloomctlTest, ConfigAsJsonUsesTheFieldNames) {
   const Result result = Run({"config", "--json"});
   ASSERT_EQ(result.status, kExitOk) << result.err;
   const auto json = nlohmann::json::parse(result.out);
-  EXPECT_EQ(json["isChinese"], 1);
+  EXPECT_EQ(json["isChinese"], nlohmann::json(true));
   EXPECT_EQ(json["vendorId"], 0x258a);
   EXPECT_EQ(json["productId"], 0x2a);
   EXPECT_EQ(json["interfaceNumber"], 1);
@@ -208,7 +213,12 @@ TEST_F(KeyloomctlTest, RemapTracesEveryFrameAndPause) {
   const Result result = Run({"--simulate", "--trace", "remap", "A", "B"});
   ASSERT_EQ(result.status, kExitOk) << result.err;
 
-  std::vector<std::string> expected = {"set 07fc010000000000 ok", "pause 50"};
+  // No program selected a profile yet: the change goes to profile 1, which it says.
+  std::vector<std::string> expected = {
+      "keyloomctl: profile 1 is made active (which one was active is not known: neither "
+      "keyloomctl nor the window has selected a profile since the key map began; 'keyloomctl "
+      "profile N' selects one)",
+      "set 07fc010000000000 ok", "pause 50"};
   expected.insert(expected.end(), kReadOfEmptyProfile.begin(), kReadOfEmptyProfile.end());
   expected.insert(
       expected.end(),
@@ -228,7 +238,7 @@ TEST_F(KeyloomctlTest, SlotsShowWhatEarlierRunsAssigned) {
   Result result = Run({"--simulate", "slots"});
   ASSERT_EQ(result.status, kExitOk) << result.err;
   EXPECT_EQ(result.out,
-            "Active profile\n"
+            "Active profile: 2\n"
             "Macro slots (0 of 12 used)\n"
             "Remap slots (1 of 12 used):\n"
             "   1  Ctrl Left (0xe0) → CapsLock\n");
@@ -251,6 +261,39 @@ TEST_F(KeyloomctlTest, SlotsShowWhatEarlierRunsAssigned) {
   EXPECT_EQ(state.profiles[0].remaps[0].targetKeyCode, 0x05);
   EXPECT_EQ(state.profiles[1].remaps[0].keyCode, 0xE0);
   EXPECT_EQ(state.profiles[1].remaps[0].targetKeyCode, 0x39);
+}
+
+// The key commands change the profile that keyloomctl or the window selected last, and say so
+// whenever they make another one active.
+TEST_F(KeyloomctlTest, KeyCommandsKeepTheActiveProfileAndSayWhenTheyChangeIt) {
+  Result result = Run({"--simulate", "--json", "slots"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  auto json = nlohmann::json::parse(result.out);
+  EXPECT_EQ(json["profile"], nullptr);
+  EXPECT_THAT(json["profileUnknownReason"].get<std::string>(),
+              HasSubstr("'keyloomctl profile N' selects one"));
+  EXPECT_THAT(Run({"--simulate", "slots"}).out, ::testing::StartsWith("Active profile: unknown ("));
+
+  ASSERT_EQ(Run({"--simulate", "profile", "2"}).status, kExitOk);
+  result = Run({"--simulate", "--trace", "remap", "A", "B"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.ErrLines().front(), "set 07fc020000000000 ok");
+  EXPECT_THAT(result.err, Not(HasSubstr("07fc01")));
+  EXPECT_THAT(result.err, Not(HasSubstr("made active")));
+  EXPECT_EQ(result.out, "A now sends B on profile 2 (remap slot 1).\n");
+  result = Run({"--simulate", "clear", "C"});
+  EXPECT_EQ(result.out, "C had no macro or remap on profile 2.\n");
+  EXPECT_EQ(SimulatedState().activeProfile, 1U);
+  EXPECT_EQ(SimulatedState().profiles[1].remaps[0].keyCode, 0x04);
+  EXPECT_THAT(Run({"--simulate", "slots"}).out, ::testing::StartsWith("Active profile: 2\n"));
+
+  result = Run({"--simulate", "assign", "D", "--key", "E", "--profile", "3"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.err, "keyloomctl: profile 3 is made active (profile 2 was active)\n");
+  EXPECT_EQ(SimulatedState().activeProfile, 2U);
+  json = nlohmann::json::parse(Run({"--simulate", "--json", "slots"}).out);
+  EXPECT_EQ(json["profile"], 3);
+  EXPECT_EQ(json["profileUnknownReason"], nullptr);
 }
 
 TEST_F(KeyloomctlTest, ClearRemovesTheRemapAndSaysWhenThereWasNone) {
@@ -298,7 +341,7 @@ TEST_F(KeyloomctlTest, LightSendsTheModesDefaultsForWhatIsLeftOut) {
   Result result = Run({"--simulate", "--trace", "light", "3"});
   ASSERT_EQ(result.status, kExitOk) << result.err;
   EXPECT_THAT(result.ErrLines(), ElementsAre("pause 50", "set 07f7030101030300 ok"));
-  EXPECT_EQ(result.out, "LED mode 3: brightness 3, colour 1 (record 0101030300)\n");
+  EXPECT_EQ(result.out, "LED mode 3 (Static): brightness 3, colour 1 (record 0101030300)\n");
 
   result = Run({"--simulate", "--trace", "light", "1", "--colour", "5", "--direction", "right",
                 "--speed", "0", "--brightness", "2"});
@@ -312,10 +355,58 @@ TEST_F(KeyloomctlTest, LightSendsTheModesDefaultsForWhatIsLeftOut) {
   const auto json = nlohmann::json::parse(result.out);
   EXPECT_EQ(json["areas"], nlohmann::json::parse("[6,0,null,1,2,3]"));
   EXPECT_EQ(json["brightness"], 1);
-  EXPECT_FALSE(json.contains("speed"));
+  EXPECT_EQ(json["speed"], nullptr);
 
   const auto state = SimulatedState();
   EXPECT_EQ(state.ledMode, 8);
+}
+
+// The effects go by the names the window's list shows, or their identifiers, as well as by number;
+// without one, light shows the lighting last sent.
+TEST_F(KeyloomctlTest, LightTakesEffectNamesAndShowsTheLightingLastSent) {
+  Result result = Run({"--simulate", "light"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_THAT(result.out, ::testing::StartsWith("Lighting: unknown (the key map does not know"));
+  auto json = nlohmann::json::parse(Run({"--simulate", "--json", "light"}).out);
+  EXPECT_EQ(json["mode"], nullptr);
+  EXPECT_THAT(json["unknownReason"].get<std::string>(), HasSubstr("light MODE"));
+
+  const std::vector<std::vector<std::string>> same[] = {
+      {{"light", "rainbow-wave", "--speed", "1"},
+       {"light", "0", "--speed", "1"},
+       {"light", "Rainbow Wave", "--speed", "1"}},
+      {{"light", "breathing", "--colour", "6"},
+       {"light", "4", "--colour", "6"},
+       {"light", "BREATHING", "--colour", "6"}},
+  };
+  for (const auto& commands : same) {
+    std::vector<std::vector<std::string>> traces;
+    for (std::vector<std::string> args : commands) {
+      args.insert(args.begin(), {"--simulate", "--trace"});
+      result = Run(args);
+      ASSERT_EQ(result.status, kExitOk) << result.err;
+      traces.push_back(result.ErrLines());
+    }
+    EXPECT_THAT(traces[0], ElementsAre("pause 50", ::testing::StartsWith("set 07f7")));
+    EXPECT_EQ(traces[1], traces[0]);
+    EXPECT_EQ(traces[2], traces[0]);
+  }
+  EXPECT_EQ(Run({"--simulate", "light"}).out,
+            "LED mode 4 (Breathing): brightness 3, speed 3, colour 6 (record 0601030300)\n");
+  json = nlohmann::json::parse(Run({"--simulate", "--json", "light"}).out);
+  EXPECT_EQ(json["effect"], "breathing");
+  EXPECT_EQ(json["name"], "Breathing");
+  EXPECT_EQ(json["colour"], 6);
+  EXPECT_EQ(json["direction"], nullptr);
+
+  result = Run({"--simulate", "light", "rainbow"});
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_THAT(result.err, HasSubstr("rainbow-wave, color-wave, marquee"));
+  result = Run({"--simulate", "light", "--speed", "1"});
+  EXPECT_EQ(result.status, kExitUsage);
+  result = Run({"light", "--help"});
+  EXPECT_THAT(result.out, HasSubstr("  4  breathing        Breathing         --brightness --speed "
+                                    "--colour\n"));
 }
 
 TEST_F(KeyloomctlTest, FactoryResetAsksAndSendsOnlyOnYes) {
@@ -419,7 +510,9 @@ TEST_F(KeyloomctlTest, AssignMacroDownloadsTheRecordBuiltFromTheLibraryAndTheSto
             "(macro slot 1).\n");
 
   // Profile selection and slot read, 28 frames each followed by its pause, then the read-back.
-  const auto lines = result.ErrLines();
+  auto lines = result.ErrLines();
+  ASSERT_THAT(lines.front(), HasSubstr("profile 1 is made active"));
+  lines.erase(lines.begin());
   const std::size_t first = 2 + kReadOfEmptyProfile.size();
   ASSERT_EQ(lines.size(), first + 2 * 28 + 1 + kReadOfEmptyProfile.size());
   // Profile 1, slot 1, key A, 3 times; press A, 120 ms (unit 0, count 12).
@@ -443,7 +536,7 @@ TEST_F(KeyloomctlTest, AssignMacroDownloadsTheRecordBuiltFromTheLibraryAndTheSto
 
   const Result slots = Run({"--simulate", "slots"});
   EXPECT_EQ(slots.out,
-            "Active profile\n"
+            "Active profile: 1\n"
             "Macro slots (1 of 12 used):\n"
             "   1  A (0x04): macro “Group 0”, played 3 times\n"
             "Remap slots (0 of 12 used)\n");
@@ -614,7 +707,7 @@ TEST_F(KeyloomctlTest, MacrosAddListShowAndDeleteGroups) {
   EXPECT_EQ(Run({"macros", "list"}).out,
             "No macro groups in " + (folder_ / "macro.xml").string() + ".\n");
   EXPECT_EQ(Run({"macros", "add", "Copy & paste"}).out,
-            "Added the group \"Copy & paste\" as #0.\n");
+            "Added the group \"Copy & paste\" as #0 with 0 events.\n");
   EXPECT_EQ(Run({"macros", "add", "Second"}).status, kExitOk);
   EXPECT_EQ(Run({"macros", "add", ""}).status, kExitUsage);
 
@@ -642,6 +735,106 @@ TEST_F(KeyloomctlTest, MacrosAddListShowAndDeleteGroups) {
   EXPECT_EQ(result.out, "Deleted the group #0 \"Group 0\".\n");
   EXPECT_EQ(Run({"macros", "list"}).out, "#0  \"Group 1\"  (0 events)\n");
   EXPECT_EQ(Run({"macros", "delete", "Group 0"}).status, kExitUsage);
+}
+
+// A group made on the command line is what the dialog shows and what the key plays.
+TEST_F(KeyloomctlTest, AMacroAddedAsTextIsTypedByTheKeyItIsAssignedTo) {
+  Result result = Run({"macros", "add", "Hello", "--text", "Hi!"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.out, "Added the group \"Hello\" as #0 with 10 events.\n");
+  ASSERT_EQ(Run({"--simulate", "assign", "F6", "--macro", "Hello"}).status, kExitOk);
+
+  const auto& record = SimulatedState().profiles[0].macros[0].record;
+  const std::vector<protocol::KeyEvent> typed = {{0xE1, 0x01},
+                                                 {0x0B, 0x01},
+                                                 {0x0B, 0x81},
+                                                 {0xE1, 0x81},
+                                                 {0x0C, 0x01},
+                                                 {0x0C, 0x81},
+                                                 {0xE1, 0x01},
+                                                 {0x1E, 0x01},
+                                                 {0x1E, 0x81},
+                                                 {0xE1, 0x81},
+                                                 {}};
+  for (std::size_t i = 0; i < typed.size(); ++i) {
+    EXPECT_EQ(record.Event(i), typed[i]) << i;
+  }
+
+  // The dialog's events list over the library file.
+  macro::MacroLibrary library(folder_ / "macro.xml");
+  ASSERT_TRUE(library.Open().ok());
+  macro::MacroEventList list;
+  list.SetGroup(library.GroupAt(0));
+  ASSERT_EQ(list.Count(), 10);
+  EXPECT_EQ(
+      list.EventAt(1)->attributes(),
+      (macro::MacroAttributes{{"code", "11"}, {"delay", "10"}, {"name", "H"}, {"state", "0"}}));
+  EXPECT_EQ(macro::MacroEventList::StateText(*list.EventAt(3)), "key up");
+  EXPECT_EQ(list.EventAt(3)->Attribute("name"), "Shift Left");
+}
+
+// Each edit changes the group as the dialog's buttons would and saves it; input it cannot take
+// changes nothing.
+TEST_F(KeyloomctlTest, MacrosEditAppendsInsertsDeletesMovesAndSetsADelay) {
+  ASSERT_EQ(Run({"macros", "add", "G", "A", "down", "20,", "A", "up"}).status, kExitOk);
+  const auto codesAndDelays = [this] {
+    const auto json = nlohmann::json::parse(Run({"--json", "macros", "show", "G"}).out);
+    std::string shown;
+    for (const auto& event : json["events"]) {
+      shown += event["code"].get<std::string>() + (event["state"] == "0" ? "v" : "^") +
+               event["delay"].get<std::string>() + " ";
+    }
+    return shown;
+  };
+  ASSERT_EQ(codesAndDelays(), "4v20 4^10 ");
+  const struct {
+    std::vector<std::string> args;
+    std::string after;
+  } edits[] = {
+      {{"--append", "\"Ctrl Left\" down 5, B", "--delay", "7"}, "4v20 4^10 224v5 5v7 5^7 "},
+      {{"--insert", "0", "C up 3"}, "6^3 4v20 4^10 224v5 5v7 5^7 "},
+      {{"--insert", "6", "D up"}, "6^3 4v20 4^10 224v5 5v7 5^7 7^10 "},
+      {{"--delete", "3"}, "6^3 4v20 4^10 5v7 5^7 7^10 "},
+      {{"--move", "0", "5"}, "4v20 4^10 5v7 5^7 7^10 6^3 "},
+      {{"--move", "4", "1"}, "4v20 7^10 4^10 5v7 5^7 6^3 "},
+      {{"--set-delay", "1", "31000"}, "4v20 7^31000 4^10 5v7 5^7 6^3 "},
+  };
+  for (const auto& edit : edits) {
+    std::vector<std::string> args = {"macros", "edit", "G"};
+    args.insert(args.end(), edit.args.begin(), edit.args.end());
+    const Result result = Run(args);
+    ASSERT_EQ(result.status, kExitOk) << ::testing::PrintToString(args) << result.err;
+    EXPECT_EQ(codesAndDelays(), edit.after) << ::testing::PrintToString(args);
+  }
+
+  std::ifstream file(folder_ / "macro.xml");
+  const std::string before{std::istreambuf_iterator<char>(file), {}};
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"macros", "edit", "G"},
+           {"macros", "edit", "G", "--delete", "6"},
+           {"macros", "edit", "G", "--move", "0", "6"},
+           {"macros", "edit", "G", "--insert", "7", "A"},
+           {"macros", "edit", "G", "--insert", "x", "A"},
+           {"macros", "edit", "G", "--set-delay", "0", "31001"},
+           {"macros", "edit", "G", "--append", "A, Hyper"},
+           {"macros", "edit", "G", "--delete", "0", "--move", "0", "1"},
+           {"macros", "edit", "H", "--delete", "0"},
+           {"macros", "add", "T", "--text", "\xC3\xA9t\xC3\xA9"},
+           {"macros", "add", "T", "A", "--text", "a"},
+           {"macros", "rename", "G", ""},
+           {"macros", "rename", "H", "I"},
+       }) {
+    const Result result = Run(args);
+    EXPECT_EQ(result.status, kExitUsage) << ::testing::PrintToString(args);
+    EXPECT_FALSE(result.err.empty()) << ::testing::PrintToString(args);
+  }
+  std::ifstream again(folder_ / "macro.xml");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(again), {}), before);
+
+  Result result = Run({"macros", "rename", "G", "Greeting"});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.out, "Renamed the group #0 \"G\" to \"Greeting\".\n");
+  EXPECT_EQ(Run({"macros", "list"}).out, "#0  \"Greeting\"  (6 events)\n");
 }
 
 TEST_F(KeyloomctlTest, AnExportedLibraryEditedByHandComesBackWhole) {
@@ -891,7 +1084,7 @@ TEST_F(KeyloomctlTest, TheKeyboardComesBackWholeFromABackupAfterAFactoryReset) {
 TEST_F(KeyloomctlTest, SlotsTellWhatEachKeyDoesAndWithoutTheKeyMapOnlyThatItIsAssigned) {
   std::ofstream(folder_ / "macro.xml") << kTwoGroups;
   ConfigureEveryKind([this](std::vector<std::string> args) { return Run(std::move(args)); });
-  const std::string profile1 = "Profile 1\nMacro slots (2 of 12 used):\n";
+  const std::string profile1 = "Active profile: 1\nMacro slots (2 of 12 used):\n";
   EXPECT_EQ(Run({"--simulate", "slots", "--profile", "1"}).out,
             profile1 +
                 "   1  D (0x07): chord “Copy”\n"
@@ -986,6 +1179,126 @@ TEST_F(KeyloomctlTest, CopyProfileCopiesWhatIsKnownAndNamesWhatIsNot) {
   EXPECT_EQ(Run({"--simulate", "copy-profile", "2", "2"}).status, kExitUsage);
 }
 
+// Whether `actual` has the fields of `documented`, and no others: the same names in every object,
+// recursively (through the first element of arrays), booleans where the example has one. A
+// null on either side matches any value.
+bool SameFields(const nlohmann::json& documented, const nlohmann::json& actual, std::string path,
+                std::string& why) {
+  if (documented.is_null() || actual.is_null()) {
+    return true;
+  }
+  if (documented.type() != actual.type() && !(documented.is_number() && actual.is_number())) {
+    why = path + ": documented " + documented.type_name() + ", printed " + actual.type_name();
+    return false;
+  }
+  if (documented.is_object()) {
+    for (const auto& [name, value] : documented.items()) {
+      if (!actual.contains(name)) {
+        why = path + "." + name + ": documented, not printed";
+        return false;
+      }
+      if (!SameFields(value, actual[name], path + "." + name, why)) {
+        return false;
+      }
+    }
+    for (const auto& [name, value] : actual.items()) {
+      if (!documented.contains(name)) {
+        why = path + "." + name + ": printed, not documented";
+        return false;
+      }
+    }
+  }
+  if (documented.is_array() && !documented.empty() && !actual.empty()) {
+    return SameFields(documented[0], actual[0], path + "[0]", why);
+  }
+  return true;
+}
+
+// Every example of docs/keyloomctl-json.md, run in its order on the simulated keyboard, prints
+// the fields it documents; together they show every command.
+TEST_F(KeyloomctlTest, JsonOutputHasTheDocumentedFields) {
+  std::ifstream file(std::string(KEYLOOM_SOURCE_DIR) + "/docs/keyloomctl-json.md");
+  ASSERT_TRUE(file) << "docs/keyloomctl-json.md";
+  const std::string heading = "### `keyloomctl ";
+  std::vector<std::string> command;
+  std::string example;
+  bool inExample = false;
+  int examples = 0;
+  std::set<std::string> commands;
+  for (std::string line; std::getline(file, line);) {
+    if (line.starts_with(heading)) {
+      command.clear();
+      std::istringstream words(line.substr(heading.size(), line.rfind('`') - heading.size()));
+      for (std::string word; words >> word;) {
+        // Files are named without a folder: they go to this test's folder.
+        const bool isFile = word.ends_with(".xml") || word.ends_with(".mcr");
+        command.push_back(isFile ? (folder_ / word).string() : word);
+      }
+    } else if (line == "```json") {
+      inExample = true;
+      example.clear();
+    } else if (inExample && line == "```") {
+      inExample = false;
+      ASSERT_FALSE(command.empty()) << example;
+      std::vector<std::string> args = {"--simulate", "--json"};
+      args.insert(args.end(), command.begin(), command.end());
+      const Result result = Run(args);
+      const auto documented = nlohmann::json::parse(example, nullptr, false);
+      ASSERT_FALSE(documented.is_discarded()) << example;
+      const auto printed = nlohmann::json::parse(result.out, nullptr, false);
+      ASSERT_FALSE(printed.is_discarded()) << ::testing::PrintToString(command) << result.out;
+      EXPECT_EQ(result.status == kExitOk, !documented.contains("error"))
+          << ::testing::PrintToString(command) << result.err;
+      std::string why;
+      EXPECT_TRUE(SameFields(documented, printed, "", why))
+          << ::testing::PrintToString(command) << ": " << why;
+      ++examples;
+      commands.insert(command[0] == "macros" ? command[0] + " " + command[1] : command[0]);
+      command.clear();
+    } else if (inExample) {
+      example += line + '\n';
+    }
+  }
+  EXPECT_EQ(commands,
+            (std::set<std::string>{
+                "assign",        "auto-profile", "backup",        "clear",         "config",
+                "copy-profile",  "devices",      "factory-reset", "light",         "macros add",
+                "macros delete", "macros edit",  "macros export", "macros import", "macros list",
+                "macros rename", "macros show",  "profile",       "remap",         "restore",
+                "slots"}));
+  EXPECT_GE(examples, 25);
+}
+
+// With --json a failure is one JSON object on standard output, the status unchanged, and the
+// message still on standard error.
+TEST_F(KeyloomctlTest, AFailureInJsonIsAnObjectWithTheMessage) {
+  Result result = Run({"--simulate", "--json", "remap", "Hyper", "B"});
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_THAT(result.err, HasSubstr("KEY \"Hyper\""));
+  auto json = nlohmann::json::parse(result.out);
+  EXPECT_THAT(json["error"].get<std::string>(),
+              ::testing::StartsWith("KEY \"Hyper\" is neither a key name"));
+  EXPECT_EQ(json["status"], kExitUsage);
+  EXPECT_EQ(json["result"], nullptr);
+
+  result = Run({"--json", "light", "12"});
+  EXPECT_EQ(result.status, kExitUsage);
+  json = nlohmann::json::parse(result.out);
+  EXPECT_THAT(json["error"].get<std::string>(), HasSubstr("\"12\" is no effect"));
+
+  result = Run({"profile", "7", "--json"});
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_THAT(nlohmann::json::parse(result.out)["error"].get<std::string>(), HasSubstr("7"));
+
+  // A traced run keeps the trace out of the message.
+  result = RunFailing("get:2", {"--json", "--trace", "remap", "A", "B"});
+  EXPECT_EQ(result.status, kExitNotDone);
+  json = nlohmann::json::parse(result.out);
+  EXPECT_THAT(json["error"].get<std::string>(), HasSubstr("did not arrive whole"));
+  EXPECT_THAT(json["error"].get<std::string>(), Not(HasSubstr("get 07")));
+  EXPECT_THAT(result.err, HasSubstr("get 07"));
+}
+
 TEST_F(KeyloomctlTest, AWordThatIsNoCommandIsNamedWithTheCommandsThereAre) {
   Result result = Run({"bogus"});
   EXPECT_EQ(result.status, kExitUsage);
@@ -995,7 +1308,7 @@ TEST_F(KeyloomctlTest, AWordThatIsNoCommandIsNamedWithTheCommandsThereAre) {
   result = Run({"macros", "lst"});
   EXPECT_EQ(result.status, kExitUsage);
   EXPECT_THAT(result.err, HasSubstr("'lst' is not a macros command; the macros commands are: list, "
-                                    "show, import, export, add, delete"));
+                                    "show, import, export, add, rename, edit, delete"));
 }
 
 }  // namespace

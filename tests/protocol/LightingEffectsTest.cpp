@@ -1,0 +1,67 @@
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include "protocol/LightingEffects.h"
+
+namespace keyloom::protocol {
+namespace {
+
+TEST(LightingEffectsTest, AModeIsNamedByItsNumberNameOrIdentifierInAnyCase) {
+  const struct {
+    std::string_view text;
+    std::optional<int> mode;
+  } cases[] = {
+      {"", std::nullopt},
+      {"10", std::nullopt},
+      {"-1", std::nullopt},
+      {" 0", std::nullopt},
+      {"rainbow", std::nullopt},
+      {"rainbow_wave", std::nullopt},
+      {"Rainbow  wave", std::nullopt},
+      {"0", 0},
+      {"9", 9},
+      {"Rainbow wave", 0},
+      {"rainbow-wave", 0},
+      {"RAINBOW WAVE", 0},
+      {"Breathing", 4},
+      {"breathing", 4},
+      {"custom-areas", 8},
+      {"Static rainbow", 7},
+      {"static", 3},
+      {"Reactive", 9},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(LedModeFromName(c.text), c.mode) << '"' << c.text << '"';
+  }
+}
+
+// The window's effect list and the table of the command line name the same effects in the same
+// order.
+TEST(LightingEffectsTest, TheSkinsEffectListShowsTheTablesNamesInOrder) {
+  pugi::xml_document layout;
+  const std::string file = std::string(KEYLOOM_SOURCE_DIR) + "/skin/uires/layout/ledmode.xml";
+  ASSERT_TRUE(layout.load_file(file.c_str())) << file;
+  const pugi::xml_node combo = layout.find_node([](const pugi::xml_node& node) {
+    return std::string_view(node.name()) == "combobox" &&
+           std::string_view(node.attribute("name").value()) == "cmb_led_mode";
+  });
+  ASSERT_TRUE(combo) << file;
+  std::vector<std::string> shown;
+  for (const pugi::xml_node item : combo.child("items").children("item")) {
+    EXPECT_EQ(item.attribute("data").as_int(-1), static_cast<int>(shown.size()));
+    shown.emplace_back(item.attribute("text").value());
+  }
+  std::vector<std::string> table;
+  for (const LightingEffect& effect : kLightingEffects) {
+    table.emplace_back(effect.name);
+  }
+  EXPECT_EQ(shown, table);
+}
+
+}  // namespace
+}  // namespace keyloom::protocol
