@@ -12,6 +12,8 @@ namespace keyloom::app {
 
 FirstPaintWatcher::FirstPaintWatcher(QWidget& window, std::function<void()> then)
     : QObject(&window), then_(std::move(then)) {
+  afterPaint_.setSingleShot(true);
+  QObject::connect(&afterPaint_, &QTimer::timeout, this, [this] { then_(); });
   window.installEventFilter(this);
   // A scaled window paints through a view of its own, below its direct children.
   for (QWidget* child : window.findChildren<QWidget*>()) {
@@ -22,7 +24,7 @@ FirstPaintWatcher::FirstPaintWatcher(QWidget& window, std::function<void()> then
 bool FirstPaintWatcher::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Paint && !painted_) {
     painted_ = true;
-    QTimer::singleShot(0, this, [this] { then_(); });
+    afterPaint_.start(0);
   }
   return QObject::eventFilter(watched, event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <functional>
 
 class QEvent;
@@ -20,6 +21,8 @@ class FirstPaintWatcher : public QObject {
 
  private:
   std::function<void()> then_;
+  // Fires once, when the loop comes back after the first paint.
+  QTimer afterPaint_;
   bool painted_ = false;
 };
 
