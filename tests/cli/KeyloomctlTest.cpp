@@ -744,7 +744,8 @@ TEST_F(KeyloomctlTest, AMacroAddedAsTextIsTypedByTheKeyItIsAssignedTo) {
   EXPECT_EQ(result.out, "Added the group \"Hello\" as #0 with 10 events.\n");
   ASSERT_EQ(Run({"--simulate", "assign", "F6", "--macro", "Hello"}).status, kExitOk);
 
-  const auto& record = SimulatedState().profiles[0].macros[0].record;
+  const sim::SimulatedKeyboardState state = SimulatedState();
+  const auto& record = state.profiles[0].macros[0].record;
   const std::vector<protocol::KeyEvent> typed = {{0xE1, 0x01},
                                                  {0x0B, 0x01},
                                                  {0x0B, 0x81},
