@@ -1,8 +1,11 @@
 #include "controls/CoordButtonImage.h"
 
+#include <QFocusEvent>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QPointer>
 #include <QToolTip>
 #include <algorithm>
@@ -10,6 +13,7 @@
 
 #include "controls/CoordButtonFile.h"
 #include "controls/CoordButtonPainter.h"
+#include "controls/KeyNavigation.h"
 #include "controls/MouseKeyFlags.h"
 #include "ui/host/SApplication.h"
 #include "ui/layout/AttributeText.h"
@@ -20,6 +24,8 @@ namespace keyloom::controls {
 
 CoordButtonImage::CoordButtonImage() {
   setMouseTracking(true);
+  // Tab reaches the picture; a click gives it no focus, so that no mark appears for the mouse.
+  setFocusPolicy(Qt::TabFocus);
 }
 
 CoordButtonImage::~CoordButtonImage() = default;
@@ -40,12 +46,12 @@ ui::AttributeResult CoordButtonImage::SetAttribute(std::string_view name, const 
     update();
     return ui::AttributeResult::kHandled;
   }
-  if (is("colorFlag")) {
+  if (is("colorFlag") || is("colorFocus")) {
     const std::optional<QColor> color = ui::ParseColor(value);
     if (!color) {
       return ui::AttributeResult::kFailed;
     }
-    flagColor_ = *color;
+    (is("colorFlag") ? flagColor_ : focusColor_) = *color;
     update();
     return ui::AttributeResult::kHandled;
   }
@@ -139,6 +145,15 @@ void CoordButtonImage::OnPaint(QPainter& painter) {
   const PictureMapping mapping(target, PictureSize());
   PaintCoordButtons(painter, mapping, target, buttons_.Buttons(),
                     {background_.get(), hoverImage_.get(), checkedImage_.get()});
+  if (hasFocus() && focusedKey_ && *focusedKey_ < buttons_.Buttons().size()) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(focusColor_, 2));
+    painter.setBrush(Qt::NoBrush);
+    const QRectF key = mapping.ToTarget(buttons_.Buttons()[*focusedKey_].rect);
+    painter.drawRoundedRect(key.adjusted(-3, -3, 3, 3), 6, 6);
+    painter.restore();
+  }
   if (flagged_.isEmpty()) {
     return;
   }
@@ -256,6 +271,83 @@ void CoordButtonImage::mouseReleaseEvent(QMouseEvent* event) {
   }
   buttons_.ApplyRelease(*key);
   update();
+}
+
+void CoordButtonImage::ClickKey(std::size_t index) {
+  const QPointF centre = PictureToControl(buttons_.Buttons()[index].rect).center();
+  const QPointF global = mapToGlobal(centre);
+  const QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+  const QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+  // The listener may run a modal dialog, during which the control can be ended.
+  const QPointer<CoordButtonImage> alive(this);
+  const bool handled = Report(index, ICoordButtonClickListener::kEventPress, press);
+  if (alive == nullptr) {
+    return;
+  }
+  buttons_.ApplyPress(index, handled);
+  Report(index, ICoordButtonClickListener::kEventRelease, release);
+  if (alive == nullptr) {
+    return;
+  }
+  buttons_.ApplyRelease(index);
+  update();
+}
+
+void CoordButtonImage::keyPressEvent(QKeyEvent* event) {
+  std::optional<KeyDirection> direction;
+  switch (event->key()) {
+    case Qt::Key_Left:
+      direction = KeyDirection::kLeft;
+      break;
+    case Qt::Key_Right:
+      direction = KeyDirection::kRight;
+      break;
+    case Qt::Key_Up:
+      direction = KeyDirection::kUp;
+      break;
+    case Qt::Key_Down:
+      direction = KeyDirection::kDown;
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+      event->accept();
+      if (focusedKey_ && !event->isAutoRepeat()) {
+        ClickKey(*focusedKey_);
+      }
+      return;
+    default:
+      SWindow::keyPressEvent(event);
+      return;
+  }
+  event->accept();
+  if (focusedKey_) {
+    if (const std::optional<std::size_t> next =
+            NeighbourKey(buttons_.Buttons(), *focusedKey_, *direction)) {
+      focusedKey_ = next;
+      update();
+    }
+  }
+}
+
+void CoordButtonImage::focusInEvent(QFocusEvent* event) {
+  if (!focusedKey_) {
+    const std::vector<CoordButton>& keys = buttons_.Buttons();
+    const auto first = std::find_if(keys.begin(), keys.end(),
+                                    [](const CoordButton& key) { return !key.rect.isEmpty(); });
+    if (first != keys.end()) {
+      focusedKey_ = static_cast<std::size_t>(first - keys.begin());
+    }
+  }
+  update();
+  SWindow::focusInEvent(event);
+}
+
+void CoordButtonImage::focusOutEvent(QFocusEvent* event) {
+  update();
+  SWindow::focusOutEvent(event);
 }
 
 }  // namespace keyloom::controls

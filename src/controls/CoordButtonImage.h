@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -80,6 +81,11 @@ class CoordButtonImage : public ui::SWindow {
   [[nodiscard]] QString ButtonTip(int id) const;
   [[nodiscard]] bool IsButtonFlagged(int id) const { return flagged_.contains(id); }
 
+  // The key that the keyboard's focus mark is on (an index into GetButtons()); none before the
+  // picture first took the focus. The mark is drawn while the picture has the focus, in the
+  // colour of the attribute `colorFocus`. The picture takes the focus with Tab.
+  [[nodiscard]] std::optional<std::size_t> FocusedKey() const { return focusedKey_; }
+
   [[nodiscard]] int GetSelectionType() const { return buttons_.GetSelectionType(); }
 
   // The key rectangle `pictureRect` (picture pixels) in the control's coordinates, and a point
@@ -95,10 +101,17 @@ class CoordButtonImage : public ui::SWindow {
   void leaveEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  // From the keyboard: the arrows move the focus mark from key to key (NeighbourKey), Enter and
+  // Space press and release the marked key as a click does.
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   // The size the key rectangles are given in: the background picture's, else the control's.
   [[nodiscard]] QSizeF PictureSize() const;
+  // A press and a release of the key `index` at its centre, as a click makes them.
+  void ClickKey(std::size_t index);
   // What the tooltip of `button` says.
   [[nodiscard]] QString TipOf(const CoordButton& button) const;
   // Tells the listener about a press or release (ICoordButtonClickListener::kEvent...) on key
@@ -112,6 +125,8 @@ class CoordButtonImage : public ui::SWindow {
   CoordButtonSet buttons_;
   QHash<int, QString> tips_;
   QSet<int> flagged_;
+  std::optional<std::size_t> focusedKey_;
+  QColor focusColor_{0xF2, 0xF6, 0xFA};
   QColor flagColor_{0xF5, 0xB8, 0x3D};
   ICoordButtonClickListener* listener_ = nullptr;
 };

@@ -239,6 +239,46 @@ class AssignmentOutcomeTest : public QObject {
     QCOMPARE(main.window().GetKeyboardPicture()->ButtonTip(kF5), tip);
   }
 
+  // Tab to the picture, arrows to F5, Enter: the same frames as a click on F5, and the same
+  // dialog.
+  void aKeyChosenWithTheKeyboardSendsWhatAClickSends() {
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    const ui::SHostDialog::ExecHook previous =
+        ui::SHostDialog::SetExecHook([](ui::SHostDialog& dialog) {
+          SingleKey(Qt::Key_Escape)(dynamic_cast<MacroRecordDlg&>(dialog));
+        });
+    const auto journey = [](bool keyboard) {
+      test::MainWindowUnderTest main;
+      if (!main.ShowAndWait()) {
+        return test::TraceLines{};
+      }
+      (void)main.TakeTrace();
+      controls::CoordButtonImage& picture = *main.window().GetKeyboardPicture();
+      if (keyboard) {
+        main.window().activateWindow();
+        picture.setFocus(Qt::TabFocusReason);
+        for (int step = 0; step < 5; ++step) {
+          QTest::keyClick(&picture, Qt::Key_Right);
+        }
+        QTest::keyClick(&picture, Qt::Key_Return);
+      } else {
+        for (const controls::CoordButton& key : picture.GetButtons()) {
+          if (key.id == kF5) {
+            QTest::mouseClick(&picture, Qt::LeftButton, Qt::NoModifier,
+                              picture.PictureToControl(key.rect).center().toPoint());
+          }
+        }
+      }
+      return main.TakeTrace();
+    };
+    const test::TraceLines clicked = journey(false);
+    const test::TraceLines typed = journey(true);
+    ui::SHostDialog::SetExecHook(previous);
+
+    QVERIFY(!clicked.empty());
+    QCOMPARE(typed, clicked);
+  }
+
  private:
   QTemporaryDir userDir_;
 };

@@ -15,6 +15,7 @@
 #include "controls/CoordButtonImage.h"
 #include "controls/CoordButtonPainter.h"
 #include "controls/CoordButtonSet.h"
+#include "controls/KeyNavigation.h"
 #include "controls/MouseKeyFlags.h"
 #include "controls/PictureMapping.h"
 #include "ui/skin/Image.h"
@@ -96,6 +97,52 @@ class CoordButtonTest : public QObject {
   void cleanup() {
     image_.reset();
     app_.reset();
+  }
+
+  // The arrows move the focus mark by the keys' places: along the row, or to the nearest key of
+  // the nearest row above or below; nowhere past the edge.
+  void arrowsMoveByTheKeysPlaces_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<int>("to");
+    // Esc F1 .. F2          (row at y 0)
+    // Tab  Q   W            (row at y 50, Tab wide)
+    // Caps      A           (row at y 100)
+    const auto row = [](const char* title, int from, KeyDirection direction, int to) {
+      QTest::newRow(title) << from << int(direction) << to;
+    };
+    row("right along the row", 0, KeyDirection::kRight, 1);
+    row("right skips the gap", 1, KeyDirection::kRight, 2);
+    row("left along the row", 4, KeyDirection::kLeft, 3);
+    row("no key past the right edge", 2, KeyDirection::kRight, -1);
+    row("no key past the left edge", 3, KeyDirection::kLeft, -1);
+    row("down to the nearest across", 1, KeyDirection::kDown, 4);
+    row("down under a wide key", 3, KeyDirection::kDown, 6);
+    row("down to the key below", 2, KeyDirection::kDown, 5);
+    row("up from the last row", 7, KeyDirection::kUp, 5);
+    row("no key above the first row", 1, KeyDirection::kUp, -1);
+    row("no key below the last row", 6, KeyDirection::kDown, -1);
+    row("a key without a rectangle is never reached", 7, KeyDirection::kRight, -1);
+  }
+
+  void arrowsMoveByTheKeysPlaces() {
+    QFETCH(int, from);
+    QFETCH(int, direction);
+    QFETCH(int, to);
+    const auto key = [](int x, int y, int width) {
+      CoordButton button;
+      button.rect = QRect(x, y, width, 40);
+      return button;
+    };
+    const std::vector<CoordButton> keys = {
+        key(0, 0, 40),   key(60, 0, 40),    key(300, 0, 40),   // Esc, F1, F2
+        key(0, 50, 70),  key(75, 50, 40),   key(280, 50, 40),  // Tab, Q, W
+        key(0, 100, 80), key(290, 100, 40),                    // Caps, A
+        CoordButton{},                                         // no place
+    };
+    const std::optional<std::size_t> moved =
+        NeighbourKey(keys, static_cast<std::size_t>(from), static_cast<KeyDirection>(direction));
+    QCOMPARE(moved ? static_cast<int>(*moved) : -1, to);
   }
 
   void keyColoursReadAsHexadecimalAbgr_data() {
