@@ -26,10 +26,13 @@ class ConnectionFixture {
   using Half = protocol::KeySlotTable::Half;
 
   ConnectionFixture() {
+    // A new folder: one that a test running beside this one made already is not taken.
     std::random_device random;
-    folder_ = std::filesystem::temp_directory_path() /
-              ("keyloom-connection-test-" + std::to_string(random()));
-    std::filesystem::create_directories(folder_);
+    std::error_code error;
+    do {
+      folder_ = std::filesystem::temp_directory_path() /
+                ("keyloom-connection-test-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(folder_, error) && !error);
   }
   ~ConnectionFixture() {
     std::error_code ignored;

@@ -22,10 +22,13 @@ const KeyboardModel kModel{0x258A, 0x002A};
 class KeyMapFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // A new folder: one that a test running beside this one made already is not taken.
     std::random_device random;
-    folder_ = std::filesystem::temp_directory_path() /
-              ("keyloom-keymap-test-" + std::to_string(random()));
-    std::filesystem::create_directories(folder_);
+    std::error_code error;
+    do {
+      folder_ = std::filesystem::temp_directory_path() /
+                ("keyloom-keymap-test-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(folder_, error) && !error);
     path_ = folder_ / KeyMapFileName(kModel);
   }
   void TearDown() override {

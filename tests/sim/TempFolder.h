@@ -8,13 +8,21 @@
 namespace keyloom::sim::testing {
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
+// The folder is new: a name that another test (another process, as ctest runs them side by side)
+// made already is not taken.
 class TempFolder {
  public:
   TempFolder() {
     std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("keyloom-sim-test-" + std::to_string(random()) + std::to_string(random()));
-    std::filesystem::create_directories(path_);
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path candidate =
+          base / ("keyloom-sim-test-" + std::to_string(random()) + std::to_string(random()));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) {
+        path_ = candidate;
+      }
+    }
   }
   ~TempFolder() {
     std::error_code ignored;
