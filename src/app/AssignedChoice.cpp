@@ -68,12 +68,6 @@ keymap::ContentLabel EntryLabel(keymap::ContentKind kind,
           kind == keymap::ContentKind::kChord ? entry.codes : std::vector<std::int32_t>()};
 }
 
-QString KeyName(std::uint8_t usage) {
-  const std::optional<std::string_view> name = macro::NameFromUsage(usage);
-  return name ? QString::fromUtf8(name->data(), static_cast<qsizetype>(name->size()))
-              : QStringLiteral("0x%1").arg(usage, 2, 16, QLatin1Char('0'));
-}
-
 int CountOf(const std::vector<settings::KeyCatalogEntry>& catalogue) {
   return static_cast<int>(catalogue.size());
 }
@@ -136,7 +130,9 @@ Match FindKey(const protocol::KeyAssignmentRecord& record, const macro::Assignme
       return *media;
     }
   }
-  return {KeyName(record.keyCode()), false, {keymap::ContentKind::kSingleKey, {}, {}}};
+  return {QString::fromStdString(macro::UsageName(record.keyCode())),
+          false,
+          {keymap::ContentKind::kSingleKey, {}, {}}};
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "controls/CoordButtonImage.h"
 #include "hid/DeviceChangeMessage.h"
 #include "macro/AssignmentStore.h"
+#include "macro/KeyNameTable.h"
 #include "macro/MacroLibrary.h"
 #include "macro_dialog/FreeSlotsLine.h"
 #include "protocol/CommandFrame.h"
@@ -139,8 +140,7 @@ void CMainDlg::MarkAssignedKeys() {
         connection_->KeyMap().Assignments(keyboard_.profileIndex, keyboard_.slots),
         [this](std::uint8_t keyCode) {
           const QString shown = keyboardPicture_->ButtonName(keyCode);
-          return shown.isEmpty() ? QStringLiteral("0x%1").arg(keyCode, 2, 16, QLatin1Char('0'))
-                                 : shown;
+          return shown.isEmpty() ? QString::fromStdString(macro::UsageName(keyCode)) : shown;
         },
         [&library]() -> const macro::MacroLibrary* {
           const std::filesystem::path file = macro::AssignmentStore::Global().path().parent_path() /

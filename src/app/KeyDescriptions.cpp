@@ -15,17 +15,6 @@
 
 namespace keyloom::app {
 
-namespace {
-
-std::string TargetName(std::uint8_t usage) {
-  if (const std::optional<std::string_view> name = macro::NameFromUsage(usage)) {
-    return std::string(*name);
-  }
-  return QStringLiteral("0x%1").arg(usage, 2, 16, QLatin1Char('0')).toStdString();
-}
-
-}  // namespace
-
 QString DescribeAssignment(const QString& keyName, const keymap::KeyContent& content) {
   // The catalogues' names are shown translated, as the dialog shows them; a macro's is the
   // user's own.
@@ -34,7 +23,8 @@ QString DescribeAssignment(const QString& keyName, const keymap::KeyContent& con
       content.kind == keymap::ContentKind::kChord) {
     shown.name = ui::SApplication::Tr(QString::fromStdString(content.name)).toStdString();
   }
-  const keymap::AssignmentWords words = keymap::Describe(keyName.toStdString(), shown, TargetName);
+  const keymap::AssignmentWords words =
+      keymap::Describe(keyName.toStdString(), shown, macro::UsageName);
   // The places are filled in one pass, so that a name holding "%2" stays as it is.
   const std::string text = Translated(std::string(words.text).c_str()).toStdString();
   return QString::fromStdString(keymap::FillIn(text, words.arguments));

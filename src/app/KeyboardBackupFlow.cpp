@@ -38,16 +38,9 @@ std::optional<QString>& NextFileName() {
   return next;
 }
 
-QString KeyName(std::uint8_t keyCode) {
-  if (const std::optional<std::string_view> name = macro::NameFromUsage(keyCode)) {
-    return QString::fromUtf8(name->data(), static_cast<qsizetype>(name->size()));
-  }
-  return QStringLiteral("0x%1").arg(keyCode, 2, 16, QLatin1Char('0'));
-}
-
 QString KeyInProfile(std::uint8_t keyCode, int profileIndex) {
   return Translated(KeyboardBackupFlow::kKeyInProfileText)
-      .arg(KeyName(keyCode))
+      .arg(QString::fromStdString(macro::UsageName(keyCode)))
       .arg(profileIndex + 1);
 }
 
@@ -359,9 +352,13 @@ QString KeyboardBackupFlow::LedModeName(int ledMode) const {
 QString KeyboardBackupFlow::StepText(const RestoreStep& step) const {
   switch (step.kind) {
     case RestoreStep::Kind::kAssign:
-      return Translated(kStepKeyText).arg(step.profileIndex + 1).arg(KeyName(step.keyCode));
+      return Translated(kStepKeyText)
+          .arg(step.profileIndex + 1)
+          .arg(QString::fromStdString(macro::UsageName(step.keyCode)));
     case RestoreStep::Kind::kRemove:
-      return Translated(kStepFreeText).arg(step.profileIndex + 1).arg(KeyName(step.keyCode));
+      return Translated(kStepFreeText)
+          .arg(step.profileIndex + 1)
+          .arg(QString::fromStdString(macro::UsageName(step.keyCode)));
     case RestoreStep::Kind::kLighting:
       break;
   }

@@ -8,6 +8,7 @@
 #include "cli/KeyboardAccess.h"
 #include "cli/Output.h"
 #include "keymap/AssignmentWords.h"
+#include "macro/KeyNameTable.h"
 
 namespace keyloom::cli {
 
@@ -113,12 +114,12 @@ const char* HalfName(protocol::KeySlotTable::Half half) {
 std::string KeyWithCode(std::uint8_t keyCode) {
   char code[8];
   std::snprintf(code, sizeof code, " (0x%02x)", keyCode);
-  return KeyDisplayName(keyCode) + code;
+  return macro::UsageName(keyCode) + code;
 }
 
 std::string DescribeKey(std::uint8_t keyCode, const keymap::KeyContent& content) {
   const keymap::AssignmentWords words = keymap::Describe(
-      KeyWithCode(keyCode), content, [](std::uint8_t target) { return KeyDisplayName(target); });
+      KeyWithCode(keyCode), content, [](std::uint8_t target) { return macro::UsageName(target); });
   return Printable(keymap::FillIn(words.text, words.arguments));
 }
 

@@ -1,7 +1,6 @@
 #include "cli/KeyArgument.h"
 
 #include <charconv>
-#include <cstdio>
 
 #include "macro/KeyNameTable.h"
 
@@ -36,15 +35,6 @@ std::optional<std::uint8_t> ParseKeyArgument(std::string_view text) {
     return usage;
   }
   return ParseCode(text);
-}
-
-std::string KeyDisplayName(std::uint8_t code) {
-  if (const auto name = macro::NameFromUsage(code)) {
-    return std::string(*name);
-  }
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%02x", code);
-  return text;
 }
 
 }  // namespace keyloom::cli

@@ -12,7 +12,4 @@ namespace keyloom::cli {
 // from 1 to 255. Returns nullopt for anything else.
 std::optional<std::uint8_t> ParseKeyArgument(std::string_view text);
 
-// The key's name from the key name table, or its code as "0x87" when the table has none.
-std::string KeyDisplayName(std::uint8_t code);
-
 }  // namespace keyloom::cli

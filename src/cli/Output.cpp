@@ -9,6 +9,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/KeyArgument.h"
 #include "keymap/AssignmentWords.h"
+#include "macro/KeyNameTable.h"
 #include "macro/MacroEventList.h"
 #include "protocol/LightingEffects.h"
 #include "protocol/LightingSync.h"
@@ -61,7 +62,7 @@ Json ContentJson(std::uint8_t key, const keymap::KeyContent& content) {
       break;
     case keymap::ContentKind::kSingleKey:
       json = {{"kind", "key"},
-              {"target", KeyDisplayName(content.target)},
+              {"target", macro::UsageName(content.target)},
               {"targetCode", content.target}};
       break;
     case keymap::ContentKind::kMediaKey:
@@ -72,7 +73,7 @@ Json ContentJson(std::uint8_t key, const keymap::KeyContent& content) {
       break;
   }
   const keymap::AssignmentWords words = keymap::Describe(
-      KeyDisplayName(key), content, [](std::uint8_t target) { return KeyDisplayName(target); });
+      macro::UsageName(key), content, [](std::uint8_t target) { return macro::UsageName(target); });
   json["description"] = keymap::FillIn(words.text, words.arguments);
   return json;
 }
@@ -88,7 +89,7 @@ Json SlotsJson(const std::vector<keymap::SlotAssignment>& assignments, Half half
     } else {
       list.push_back({{"slot", i + 1},
                       {"code", held->keyCode},
-                      {"key", KeyDisplayName(held->keyCode)},
+                      {"key", macro::UsageName(held->keyCode)},
                       {"assignment", ContentJson(held->keyCode, held->content)}});
     }
   }
@@ -373,14 +374,14 @@ void Output::Lighting(std::optional<int> mode,
 void Output::Remapped(int profile, std::uint8_t key, std::uint8_t target, std::size_t remapSlot) {
   if (json_) {
     PrintJson(out_, {{"profile", profile},
-                     {"key", KeyDisplayName(key)},
+                     {"key", macro::UsageName(key)},
                      {"keyCode", key},
-                     {"target", KeyDisplayName(target)},
+                     {"target", macro::UsageName(target)},
                      {"targetCode", target},
                      {"remapSlot", remapSlot + 1}});
     return;
   }
-  out_ << KeyDisplayName(key) << " now sends " << KeyDisplayName(target) << " on profile "
+  out_ << macro::UsageName(key) << " now sends " << macro::UsageName(target) << " on profile "
        << profile << " (remap slot " << remapSlot + 1 << ").\n";
 }
 
@@ -388,15 +389,15 @@ void Output::Cleared(int profile, std::uint8_t key, std::optional<Half> removed)
   const char* what = !removed ? nullptr : *removed == Half::kMacro ? "macro" : "remap";
   if (json_) {
     PrintJson(out_, {{"profile", profile},
-                     {"key", KeyDisplayName(key)},
+                     {"key", macro::UsageName(key)},
                      {"keyCode", key},
                      {"removed", what != nullptr ? Json(what) : Json(nullptr)}});
     return;
   }
   if (what == nullptr) {
-    out_ << KeyDisplayName(key) << " had no macro or remap on profile " << profile << ".\n";
+    out_ << macro::UsageName(key) << " had no macro or remap on profile " << profile << ".\n";
   } else {
-    out_ << "Removed the " << what << " of " << KeyDisplayName(key) << " on profile " << profile
+    out_ << "Removed the " << what << " of " << macro::UsageName(key) << " on profile " << profile
          << ".\n";
   }
 }
@@ -427,7 +428,7 @@ std::pair<int, int> KeyCounts(const keymap::ProfileMap& profile) {
 }
 
 Json KeyJson(std::uint8_t key) {
-  return key == 0 ? Json(nullptr) : Json({{"code", key}, {"key", KeyDisplayName(key)}});
+  return key == 0 ? Json(nullptr) : Json({{"code", key}, {"key", macro::UsageName(key)}});
 }
 
 Json RestoreJson(const connection::RestoreReport& report) {
@@ -651,14 +652,14 @@ void Output::MediaKeyAssigned(int profile, std::uint8_t key, std::string_view en
                               std::uint8_t code, std::size_t remapSlot) {
   if (json_) {
     PrintJson(out_, {{"profile", profile},
-                     {"key", KeyDisplayName(key)},
+                     {"key", macro::UsageName(key)},
                      {"keyCode", key},
                      {"media", std::string(entry)},
                      {"targetCode", code},
                      {"remapSlot", remapSlot + 1}});
     return;
   }
-  out_ << KeyDisplayName(key) << " now sends the media key \"" << Printable(entry) << "\" ("
+  out_ << macro::UsageName(key) << " now sends the media key \"" << Printable(entry) << "\" ("
        << Hex(code, 2) << ") on profile " << profile << " (remap slot " << remapSlot + 1 << ").\n";
 }
 
@@ -667,7 +668,7 @@ void Output::MacroAssigned(int profile, std::uint8_t key, std::string_view kind,
                            std::size_t macroSlot) {
   if (json_) {
     PrintJson(out_, {{"profile", profile},
-                     {"key", KeyDisplayName(key)},
+                     {"key", macro::UsageName(key)},
                      {"keyCode", key},
                      {std::string(kind), std::string(name)},
                      {"events", events},
@@ -675,7 +676,7 @@ void Output::MacroAssigned(int profile, std::uint8_t key, std::string_view kind,
                      {"macroSlot", macroSlot + 1}});
     return;
   }
-  out_ << KeyDisplayName(key) << " now plays the " << kind << " \"" << Printable(name) << "\" ("
+  out_ << macro::UsageName(key) << " now plays the " << kind << " \"" << Printable(name) << "\" ("
        << EventCount(static_cast<int>(events)) << ", "
        << (repeat == 1 ? std::string("once") : std::to_string(repeat) + " times") << ") on profile "
        << profile << " (macro slot " << macroSlot + 1 << ").\n";

@@ -72,6 +72,15 @@ std::optional<std::uint8_t> UsageFromName(std::string_view name) {
   return entry->usage;
 }
 
+std::string UsageName(std::uint8_t usage) {
+  if (const auto name = NameFromUsage(usage)) {
+    return std::string(*name);
+  }
+  std::array<char, 8> hex{};
+  std::snprintf(hex.data(), hex.size(), "0x%02x", static_cast<unsigned>(usage));
+  return hex.data();
+}
+
 std::string ShortcutKeyName(std::int32_t code) {
   const auto usage = static_cast<std::uint8_t>(static_cast<std::uint32_t>(code) & kUsageMask);
   if (const auto shortName = std::ranges::find(kShortNames, usage, &ShortName::usage);

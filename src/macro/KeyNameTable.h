@@ -140,6 +140,9 @@ inline constexpr std::array<KeyNameEntry, kKeyNameCount> kKeyNameTable{{
 // The name of the entry with this usage.
 [[nodiscard]] std::optional<std::string_view> NameFromUsage(std::uint8_t usage);
 
+// The same, or the usage in hexadecimal ("0x87") when the table has no entry for it.
+[[nodiscard]] std::string UsageName(std::uint8_t usage);
+
 // The usage of the first entry whose name equals name, ignoring the case of ASCII letters
 // ("ctrl left", "f5" and "a" are found; other characters must match exactly).
 [[nodiscard]] std::optional<std::uint8_t> UsageFromName(std::string_view name);

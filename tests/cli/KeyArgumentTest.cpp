@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/KeyArgument.h"
+#include "macro/KeyNameTable.h"
 
 namespace keyloom::cli {
 namespace {
@@ -27,8 +28,8 @@ TEST(KeyArgumentTest, NamesComeBeforeNumbers) {
 }
 
 TEST(KeyArgumentTest, DisplayNameFallsBackToTheCode) {
-  EXPECT_EQ(KeyDisplayName(0x04), "A");
-  EXPECT_EQ(KeyDisplayName(0x87), "0x87");
+  EXPECT_EQ(macro::UsageName(0x04), "A");
+  EXPECT_EQ(macro::UsageName(0x87), "0x87");
 }
 
 }  // namespace
