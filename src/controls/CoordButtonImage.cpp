@@ -238,18 +238,10 @@ void CoordButtonImage::mousePressEvent(QMouseEvent* event) {
     return;
   }
   event->accept();
-  const std::optional<std::size_t> key = buttons_.HitTest(ControlToPicture(event->position()));
-  if (!key) {
-    return;
+  if (const std::optional<std::size_t> key =
+          buttons_.HitTest(ControlToPicture(event->position()))) {
+    PressKey(*key, *event);
   }
-  // The listener may run a modal dialog, during which the control can be ended.
-  const QPointer<CoordButtonImage> alive(this);
-  const bool handled = Report(*key, ICoordButtonClickListener::kEventPress, *event);
-  if (alive == nullptr) {
-    return;
-  }
-  buttons_.ApplyPress(*key, handled);
-  update();
 }
 
 void CoordButtonImage::mouseReleaseEvent(QMouseEvent* event) {
@@ -258,18 +250,33 @@ void CoordButtonImage::mouseReleaseEvent(QMouseEvent* event) {
     return;
   }
   event->accept();
-  const std::optional<std::size_t> key = buttons_.HitTest(ControlToPicture(event->position()));
-  if (!key) {
-    return;
+  if (const std::optional<std::size_t> key =
+          buttons_.HitTest(ControlToPicture(event->position()))) {
+    ReleaseKey(*key, *event);
   }
-  if (buttons_.IsPressed(*key)) {
+}
+
+bool CoordButtonImage::PressKey(std::size_t index, const QMouseEvent& event) {
+  // The listener may run a modal dialog, during which the control can be ended.
+  const QPointer<CoordButtonImage> alive(this);
+  const bool handled = Report(index, ICoordButtonClickListener::kEventPress, event);
+  if (alive == nullptr) {
+    return false;
+  }
+  buttons_.ApplyPress(index, handled);
+  update();
+  return true;
+}
+
+void CoordButtonImage::ReleaseKey(std::size_t index, const QMouseEvent& event) {
+  if (buttons_.IsPressed(index)) {
     const QPointer<CoordButtonImage> alive(this);
-    Report(*key, ICoordButtonClickListener::kEventRelease, *event);
+    Report(index, ICoordButtonClickListener::kEventRelease, event);
     if (alive == nullptr) {
       return;
     }
   }
-  buttons_.ApplyRelease(*key);
+  buttons_.ApplyRelease(index);
   update();
 }
 
@@ -280,19 +287,9 @@ void CoordButtonImage::ClickKey(std::size_t index) {
                           Qt::NoModifier);
   const QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton,
                             Qt::NoButton, Qt::NoModifier);
-  // The listener may run a modal dialog, during which the control can be ended.
-  const QPointer<CoordButtonImage> alive(this);
-  const bool handled = Report(index, ICoordButtonClickListener::kEventPress, press);
-  if (alive == nullptr) {
-    return;
+  if (PressKey(index, press)) {
+    ReleaseKey(index, release);
   }
-  buttons_.ApplyPress(index, handled);
-  Report(index, ICoordButtonClickListener::kEventRelease, release);
-  if (alive == nullptr) {
-    return;
-  }
-  buttons_.ApplyRelease(index);
-  update();
 }
 
 void CoordButtonImage::keyPressEvent(QKeyEvent* event) {

@@ -110,6 +110,11 @@ class CoordButtonImage : public ui::SWindow {
  private:
   // The size the key rectangles are given in: the background picture's, else the control's.
   [[nodiscard]] QSizeF PictureSize() const;
+  // A press on the key `index`, reported to the listener and applied; false when the control
+  // was ended meanwhile (the listener may run a modal dialog).
+  bool PressKey(std::size_t index, const QMouseEvent& event);
+  // A release on it: reported when the key was pressed, then applied.
+  void ReleaseKey(std::size_t index, const QMouseEvent& event);
   // A press and a release of the key `index` at its centre, as a click makes them.
   void ClickKey(std::size_t index);
   // What the tooltip of `button` says.
