@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -10,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../sim/TempFolder.h"
 #include "connection/KeyboardConnection.h"
 #include "protocol/KeyboardState.h"
 #include "protocol/VirtualClock.h"
@@ -25,19 +25,7 @@ class ConnectionFixture {
  public:
   using Half = protocol::KeySlotTable::Half;
 
-  ConnectionFixture() {
-    // A new folder: one that a test running beside this one made already is not taken.
-    std::random_device random;
-    std::error_code error;
-    do {
-      folder_ = std::filesystem::temp_directory_path() /
-                ("keyloom-connection-test-" + std::to_string(random()));
-    } while (!std::filesystem::create_directory(folder_, error) && !error);
-  }
-  ~ConnectionFixture() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
+  ConnectionFixture() = default;
   ConnectionFixture(const ConnectionFixture&) = delete;
   ConnectionFixture& operator=(const ConnectionFixture&) = delete;
 
@@ -45,7 +33,7 @@ class ConnectionFixture {
                                               std::int32_t productId = 0x002A) {
     KeyboardConnection::Settings settings;
     settings.simulate = true;
-    settings.dataDir = folder_;
+    settings.dataDir = folder_.path();
     settings.selector = {0x258A, productId, -1, -1};
     settings.clock = &clock_;
     settings.transferTrace = [this](std::string_view line) { trace.emplace_back(line); };
@@ -57,7 +45,7 @@ class ConnectionFixture {
   }
 
   sim::SimulatedKeyboardState KeyboardState() {
-    sim::SimulatedKeyboard keyboard(folder_ / sim::kStateFileName);
+    sim::SimulatedKeyboard keyboard(folder_.path() / sim::kStateFileName);
     return keyboard.CurrentState();
   }
 
@@ -70,12 +58,12 @@ class ConnectionFixture {
     return count;
   }
 
-  [[nodiscard]] const std::filesystem::path& Folder() const { return folder_; }
+  [[nodiscard]] const std::filesystem::path& Folder() const { return folder_.path(); }
 
   std::vector<std::string> trace;
 
  private:
-  std::filesystem::path folder_;
+  sim::testing::TempFolder folder_;
   protocol::VirtualClock clock_;
 };
 

@@ -1,13 +1,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <system_error>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "../sim/TempFolder.h"
 #include "keymap/KeyMapFile.h"
 
 namespace keyloom::keymap {
@@ -21,20 +21,7 @@ const KeyboardModel kModel{0x258A, 0x002A};
 
 class KeyMapFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // A new folder: one that a test running beside this one made already is not taken.
-    std::random_device random;
-    std::error_code error;
-    do {
-      folder_ = std::filesystem::temp_directory_path() /
-                ("keyloom-keymap-test-" + std::to_string(random()));
-    } while (!std::filesystem::create_directory(folder_, error) && !error);
-    path_ = folder_ / KeyMapFileName(kModel);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
+  void SetUp() override { path_ = folder_.path() / KeyMapFileName(kModel); }
 
   [[nodiscard]] std::string Read(const std::filesystem::path& file) const {
     std::ifstream stream(file, std::ios::binary);
@@ -48,7 +35,7 @@ class KeyMapFileTest : public ::testing::Test {
     return content;
   }
 
-  std::filesystem::path folder_;
+  sim::testing::TempFolder folder_;
   std::filesystem::path path_;
 };
 
@@ -108,17 +95,18 @@ TEST_F(KeyMapFileTest, AFileThatIsNotAKeyMapIsKeptAsideAndTheMapStartsEmpty) {
 
 TEST_F(KeyMapFileTest, AChosenFileIsReadWholeOrRefusedWithItsName) {
   KeyMapDocument document;
-  EXPECT_EQ(ReadKeyMapFile(folder_ / "none.xml", document).status,
+  EXPECT_EQ(ReadKeyMapFile(folder_.path() / "none.xml", document).status,
             macro::LoadResult::Status::kMissing);
-  std::ofstream(folder_ / "cut.xml") << "<keymap version=\"1\"><profile";
-  const macro::LoadResult cut = ReadKeyMapFile(folder_ / "cut.xml", document);
+  std::ofstream(folder_.path() / "cut.xml") << "<keymap version=\"1\"><profile";
+  const macro::LoadResult cut = ReadKeyMapFile(folder_.path() / "cut.xml", document);
   EXPECT_EQ(cut.status, macro::LoadResult::Status::kMalformed);
-  EXPECT_THAT(cut.error, StartsWith((folder_ / "cut.xml").string() + " is not well-formed XML"));
+  EXPECT_THAT(cut.error,
+              StartsWith((folder_.path() / "cut.xml").string() + " is not well-formed XML"));
 
   KeyMap map;
   map.Record(2, Half::kRemap, 3, 4, Remap(5));
-  ASSERT_TRUE(WriteKeyMapFile(folder_ / "backup.xml", map, kModel).ok());
-  ASSERT_TRUE(ReadKeyMapFile(folder_ / "backup.xml", document).ok());
+  ASSERT_TRUE(WriteKeyMapFile(folder_.path() / "backup.xml", map, kModel).ok());
+  ASSERT_TRUE(ReadKeyMapFile(folder_.path() / "backup.xml", document).ok());
   EXPECT_EQ(document.map, map);
 }
 
