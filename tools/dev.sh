@@ -61,12 +61,14 @@ check_format() {
 # Runs each libFuzzer target (fuzz/: the XML readers and the simulated keyboard's frames) for
 # 15 seconds under ASan+UBSan, two at a time (one per core), from the seeds in
 # fuzz/corpus/<target>; what a run learns stays in build/fuzz, so do any crash files and each
-# target's output (build/fuzz/<target>.log).
+# target's output (build/fuzz/<target>.log). fuzz/lsan.supp names the leaks of system libraries
+# that are not the program's.
 fuzz_one() {
   local target=$1 dictionary=(-dict=fuzz/xml.dict)
   [ "$target" != sim_frames ] || dictionary=()
   mkdir -p "build/fuzz/corpus/$target"
-  "build/fuzz/bin/fuzz_$target" -max_total_time=15 "${dictionary[@]}" \
+  LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0" \
+    "build/fuzz/bin/fuzz_$target" -max_total_time=15 "${dictionary[@]}" \
     -artifact_prefix=build/fuzz/ "build/fuzz/corpus/$target" "fuzz/corpus/$target" \
     > "build/fuzz/$target.log" 2>&1
 }
