@@ -72,8 +72,10 @@ std::shared_ptr<const Image> SApplication::GetImage(const QString& name) const {
   if (found != images_.end()) {
     return found->second;
   }
+  const std::optional<QString> path = provider_ ? provider_->FilePath(resource) : std::nullopt;
   const std::optional<QByteArray> bytes = provider_ ? provider_->LoadBytes(resource) : std::nullopt;
-  std::shared_ptr<const Image> image = bytes ? Image::Decode(*bytes) : nullptr;
+  std::shared_ptr<const Image> image =
+      bytes ? Image::Decode(*bytes, path.value_or(QString())) : nullptr;
   if (image != nullptr) {
     images_.emplace(key, image);
   }

@@ -1,13 +1,15 @@
 #include "ui/skin/Image.h"
 
+#include <QFile>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPixmap>
-#include <QSvgRenderer>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+
+#include "ui/skin/VectorPicture.h"
 
 namespace keyloom::ui {
 
@@ -38,21 +40,47 @@ std::pair<qreal, qreal> DeviceScale(const QPainter& painter) {
           std::hypot(transform.m21(), transform.m22()) * ratio};
 }
 
-Image::Image(std::unique_ptr<QSvgRenderer> svg, QImage raster, QSize size)
-    : svg_(std::move(svg)), raster_(std::move(raster)), size_(size) {}
+Image::Image(QByteArray svg, QString svgFile, QImage raster, QSize size)
+    : isSvg_(!svg.isEmpty() || !svgFile.isEmpty()),
+      svg_(std::move(svg)),
+      svgFile_(std::move(svgFile)),
+      raster_(std::move(raster)),
+      size_(size) {}
 
 Image::~Image() = default;
 
-std::shared_ptr<const Image> Image::Decode(const QByteArray& bytes) {
-  if (LooksLikeSvg(bytes)) {
-    auto renderer = std::make_unique<QSvgRenderer>(bytes);
-    const QSize size = renderer->defaultSize();
-    if (!renderer->isValid() || size.isEmpty()) {
-      return nullptr;
-    }
-    return std::shared_ptr<const Image>(new Image(std::move(renderer), QImage(), size));
+std::shared_ptr<const Image> Image::Decode(const QByteArray& bytes, const QString& path) {
+  if (!LooksLikeSvg(bytes)) {
+    return FromImage(QImage::fromData(bytes));
   }
-  return FromImage(QImage::fromData(bytes));
+  std::vector<Prerendered> rasters;
+  QSize natural;
+  const QString stamp = path.isEmpty() ? QString() : SourceStamp(bytes);
+  for (const int scale : kPrerenderedScales) {
+    const QString file = PrerenderedPath(path, scale);
+    const std::optional<QSize> size = file.isEmpty() ? std::nullopt : PrerenderedSize(file, stamp);
+    if (!size || size->width() % scale != 0 || size->height() % scale != 0) {
+      continue;
+    }
+    if (natural.isEmpty()) {
+      natural = *size / scale;
+    }
+    if (*size == natural * scale) {
+      rasters.push_back(Prerendered{scale, file, QImage()});
+    }
+  }
+  if (!rasters.empty()) {
+    auto image = std::shared_ptr<Image>(new Image(QByteArray(), path, QImage(), natural));
+    image->prerendered_ = std::move(rasters);
+    return image;
+  }
+  auto image = std::shared_ptr<Image>(new Image(bytes, QString(), QImage(), QSize()));
+  const VectorPicture* vector = image->Vector();
+  if (vector == nullptr) {
+    return nullptr;
+  }
+  image->size_ = vector->DefaultSize();
+  return image;
 }
 
 std::shared_ptr<const Image> Image::FromImage(QImage image) {
@@ -60,8 +88,50 @@ std::shared_ptr<const Image> Image::FromImage(QImage image) {
     return nullptr;
   }
   const QSize size = image.size();
-  return std::shared_ptr<const Image>(
-      new Image(nullptr, image.convertToFormat(QImage::Format_ARGB32_Premultiplied), size));
+  return std::shared_ptr<const Image>(new Image(
+      QByteArray(), QString(), image.convertToFormat(QImage::Format_ARGB32_Premultiplied), size));
+}
+
+int Image::PrerenderedCount() const {
+  return static_cast<int>(prerendered_.size());
+}
+
+const VectorPicture* Image::Vector() const {
+  if (!parsed_) {
+    parsed_ = true;
+    if (svg_.isEmpty()) {
+      QFile file(svgFile_);
+      svg_ = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    vector_ = VectorPicture::Parse(svg_);
+    svg_ = QByteArray();
+  }
+  return vector_.get();
+}
+
+const QImage& Image::PrerenderedPixels(const Prerendered& raster) const {
+  if (raster.pixels.isNull()) {
+    raster.pixels = QImage(raster.file, "png").convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  }
+  return raster.pixels;
+}
+
+const Image::Prerendered* Image::NearestPrerendered(qreal scale) const {
+  const Prerendered* nearest = nullptr;
+  for (const Prerendered& raster : prerendered_) {
+    if (raster.scale >= scale && (nearest == nullptr || raster.scale < nearest->scale)) {
+      nearest = &raster;
+    }
+  }
+  if (nearest != nullptr) {
+    return nearest;
+  }
+  for (const Prerendered& raster : prerendered_) {
+    if (nearest == nullptr || raster.scale > nearest->scale) {
+      nearest = &raster;
+    }
+  }
+  return nearest;
 }
 
 const QImage& Image::RasterAt(qreal scale) const {
@@ -88,7 +158,7 @@ void Image::DrawRaster(QPainter& painter, const QRectF& target, const QRectF& so
   painter.save();
   painter.setOpacity(painter.opacity() * opacity);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  if (svg_ == nullptr) {
+  if (!IsVector()) {
     painter.drawImage(target, raster_, source);
   } else {
     const QImage& raster = RasterAt(scale);
@@ -119,19 +189,31 @@ void Image::DrawAtDeviceScale(QPainter& painter, const QRectF& target, const QRe
 }
 
 QImage Image::Render(const QSize& pixelSize) const {
-  if (svg_ == nullptr) {
+  if (!IsVector()) {
     return raster_.scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   }
-  QImage image(pixelSize, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  QPainter painter(&image);
-  painter.setRenderHint(QPainter::Antialiasing);
-  svg_->render(&painter, QRectF(QPointF(0, 0), QSizeF(pixelSize)));
-  return image;
+  for (const Prerendered& raster : prerendered_) {
+    if (size_ * raster.scale == pixelSize) {
+      return PrerenderedPixels(raster);
+    }
+  }
+  if (const VectorPicture* vector = Vector()) {
+    return vector->Render(pixelSize);
+  }
+  const Prerendered* nearest =
+      NearestPrerendered(pixelSize.width() / static_cast<qreal>(size_.width()));
+  return PrerenderedPixels(*nearest).scaled(pixelSize, Qt::IgnoreAspectRatio,
+                                            Qt::SmoothTransformation);
 }
 
 QIcon Image::ToIcon() const {
   QIcon icon;
+  if (!prerendered_.empty()) {
+    for (const Prerendered& raster : prerendered_) {
+      icon.addPixmap(QPixmap::fromImage(PrerenderedPixels(raster)));
+    }
+    return icon;
+  }
   for (const int side : kIconSizes) {
     const QSize pixels = size_.scaled(side, side, Qt::KeepAspectRatio);
     if (!pixels.isEmpty()) {

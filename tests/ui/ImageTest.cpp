@@ -1,0 +1,119 @@
+// The skin's pictures drawn from the rasters made ahead of time. Built twice: with the program's
+// SVG renderer, and as a build without Qt Svg draws them (rasters alone).
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ui/skin/Image.h"
+#include "ui/skin/Prerendered.h"
+#include "ui/skin/VectorPicture.h"
+
+namespace keyloom::ui {
+namespace {
+
+// A 10 x 8 picture, all blue; the rasters written beside it are red (1x) and green (2x), so that
+// a drawing tells where it came from.
+constexpr char kBlueSvg[] = R"(<svg xmlns="http://www.w3.org/2000/svg" width="10" height="8">)"
+                            R"(<rect width="10" height="8" fill="#0000ff"/></svg>)";
+
+QString ColourName(const std::shared_ptr<const Image>& image, qreal scale) {
+  if (image == nullptr) {
+    return QStringLiteral("nothing");
+  }
+  QImage drawn(image->Size() * scale, QImage::Format_ARGB32_Premultiplied);
+  drawn.fill(Qt::transparent);
+  QPainter painter(&drawn);
+  image->Draw(painter, QRectF(drawn.rect()), QRectF(QPointF(0, 0), QSizeF(image->Size())));
+  painter.end();
+  const QRgb centre = drawn.pixel(drawn.width() / 2, drawn.height() / 2);
+  return qRed(centre) > 200     ? QStringLiteral("red")
+         : qGreen(centre) > 200 ? QStringLiteral("green")
+         : qBlue(centre) > 200  ? QStringLiteral("blue")
+                                : QStringLiteral("other");
+}
+
+void WriteRaster(const QString& path, const QSize& size, Qt::GlobalColor colour,
+                 const QString& stamp) {
+  QImage raster(size, QImage::Format_ARGB32_Premultiplied);
+  raster.fill(colour);
+  raster.setText(QStringLiteral("Keyloom-Source"), stamp);
+  QVERIFY(raster.save(path, "png"));
+}
+
+}  // namespace
+
+class ImageTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void svgPicturesDrawFromTheRastersMadeFromThem_data() {
+    QTest::addColumn<QString>("rasters");
+    QTest::addColumn<int>("count");
+    // The colour drawn at 1x, 2x and 1.5x with an SVG renderer, then without one.
+    QTest::addColumn<QStringList>("withSvg");
+    QTest::addColumn<QStringList>("rastersOnly");
+    const QStringList blue{"blue", "blue", "blue"};
+    const QStringList nothing{"nothing", "nothing", "nothing"};
+    QTest::newRow("both") << "both" << 2 << QStringList{"red", "green", "blue"}
+                          << QStringList{"red", "green", "green"};
+    QTest::newRow("made from another picture") << "stale" << 0 << blue << nothing;
+    QTest::newRow("2x of the wrong size")
+        << "bad 2x" << 1 << QStringList{"red", "blue", "blue"} << QStringList{"red", "red", "red"};
+    QTest::newRow("none") << "none" << 0 << blue << nothing;
+  }
+  void svgPicturesDrawFromTheRastersMadeFromThem() {
+    QFETCH(QString, rasters);
+    QFETCH(int, count);
+    QFETCH(QStringList, withSvg);
+    QFETCH(QStringList, rastersOnly);
+    QTemporaryDir dir;
+    const QString svgPath = dir.filePath(QStringLiteral("blue.svg"));
+    const QByteArray svg(kBlueSvg);
+    QFile file(svgPath);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(svg) == svg.size());
+    file.close();
+    const QString stamp = SourceStamp(rasters == "stale" ? svg + ' ' : svg);
+    if (rasters != "none") {
+      WriteRaster(PrerenderedPath(svgPath, 1), QSize(10, 8), Qt::red, stamp);
+      WriteRaster(PrerenderedPath(svgPath, 2), rasters == "bad 2x" ? QSize(20, 20) : QSize(20, 16),
+                  Qt::green, stamp);
+    }
+
+    const std::shared_ptr<const Image> image = Image::Decode(svg, svgPath);
+    const bool drawsSvg = VectorPicture::Parse(svg) != nullptr;
+    const QStringList& expected = drawsSvg ? withSvg : rastersOnly;
+    QCOMPARE(QStringList({ColourName(image, 1.0), ColourName(image, 2.0), ColourName(image, 1.5)}),
+             expected);
+    if (image != nullptr) {
+      QCOMPARE(image->PrerenderedCount(), count);
+      QCOMPARE(image->Size(), QSize(10, 8));
+      QVERIFY(image->IsVector());
+    }
+  }
+
+  void everyPictureOfTheBuiltSkinHasItsRasters() {
+    const QDir source(QStringLiteral(KEYLOOM_SOURCE_SKIN_DIR));
+    const QDir built(QStringLiteral(KEYLOOM_BIN_DIR "/uires"));
+    QDirIterator pictures(source.path(), {QStringLiteral("*.svg")}, QDir::Files,
+                          QDirIterator::Subdirectories);
+    int checked = 0;
+    while (pictures.hasNext()) {
+      const QString path = built.filePath(source.relativeFilePath(pictures.next()));
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::ReadOnly));
+      const std::shared_ptr<const Image> image = Image::Decode(file.readAll(), path);
+      QVERIFY2(image != nullptr && image->PrerenderedCount() == 2, qPrintable(path));
+      ++checked;
+    }
+    QVERIFY(checked > 0);
+  }
+};
+
+}  // namespace keyloom::ui
+
+QTEST_GUILESS_MAIN(keyloom::ui::ImageTest)
+#include "ImageTest.moc"
