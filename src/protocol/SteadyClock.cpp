@@ -1,11 +1,11 @@
 #include "protocol/SteadyClock.h"
 
-#include <thread>
+#include "protocol/PreciseSleep.h"
 
 namespace keyloom::protocol {
 
 void SteadyClock::Pause(std::chrono::milliseconds duration) {
-  std::this_thread::sleep_for(duration);
+  SleepUntil(std::chrono::steady_clock::now() + duration);
 }
 
 std::int64_t SteadyClock::NowMs() const {

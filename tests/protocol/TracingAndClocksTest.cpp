@@ -82,6 +82,11 @@ TEST(VirtualClockTest, RecordsPausesInOrderAndAdvancesItsTime) {
 TEST(SteadyClockTest, APauseLetsAtLeastThatMuchTimePass) {
   SteadyClock clock;
   const auto before = clock.NowMs();
+  for (const milliseconds pause : {milliseconds(0), milliseconds(1), milliseconds(8)}) {
+    const auto start = std::chrono::steady_clock::now();
+    clock.Pause(pause);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, pause) << pause.count() << " ms";
+  }
   clock.Pause(milliseconds(15));
 
   EXPECT_GE(before, 0);
