@@ -22,6 +22,7 @@
 #include "app/DeviceChangeNotifier.h"
 #include "app/FirstPaintReporter.h"
 #include "app/Language.h"
+#include "app/ResponsiveClock.h"
 #include "app/SingleInstanceGuard.h"
 #include "app/UserSettings.h"
 #include "app/WindowActivation.h"
@@ -75,8 +76,9 @@ void ReportInstance(const char* what) {
 // keyboard's failure plan (KEYLOOM_SIMULATE_FAIL) is not understood.
 std::unique_ptr<connection::KeyboardConnection> MakeConnection(
     const LaunchOptions& options, const settings::AppConfig& config,
-    const std::filesystem::path& userDataDir) {
+    const std::filesystem::path& userDataDir, protocol::Clock& clock) {
   connection::KeyboardConnection::Settings connection;
+  connection.clock = &clock;
   connection.simulate = options.simulate;
   connection.dataDir = userDataDir;
   connection.selector = {config.vendorId, config.productId, config.interfaceNumber,
@@ -251,8 +253,10 @@ int AppShell::Run(char* programPath) {
   }
   ReportInstance("first");
 
+  // The window stays alive through the pauses of the keyboard's sequences.
+  ResponsiveClock sequenceClock;
   std::unique_ptr<connection::KeyboardConnection> keyboard =
-      MakeConnection(options_, config, userDataDir);
+      MakeConnection(options_, config, userDataDir, sequenceClock);
   if (!keyboard) {
     return kExitUsage;
   }
@@ -260,6 +264,7 @@ int AppShell::Run(char* programPath) {
   // in while the window starts is not missed: its change waits until the loop runs.
   std::unique_ptr<hid::DeviceMonitor> monitor = hid::OpenDeviceMonitor();
   CMainDlg mainDlg(std::move(keyboard), instanceName);
+  mainDlg.SetResponsiveClock(&sequenceClock);
   mainDlg.SetUserSettings(UserSettings(settingsFile));
   if (!mainDlg.Create()) {
     std::fprintf(stderr, "%s: the skin has no main window: %s cannot be loaded from %s\n",

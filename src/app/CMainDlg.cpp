@@ -58,6 +58,11 @@ QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Keys of the work put off while a sequence pauses: one of each kind waits.
+constexpr char kDeviceChangeWork = 0;
+constexpr char kShowProfileWork = 0;
+constexpr char kTrayCommandWork = 0;
+
 bool IsLightingSlider(const ui::EventArgs& args) {
   return args.sender != nullptr && args.sender->IsClass(ui::SSliderBar::kClassName) &&
          (args.senderName == QLatin1String(LightingPanel::kSpeedSlider) ||
@@ -105,9 +110,17 @@ bool CMainDlg::ConnectKeyboard() {
   return false;
 }
 
+bool CMainDlg::PutOffWhileBusy(const void* key, const std::function<void()>& work) {
+  if (responsiveClock_ == nullptr || !responsiveClock_->Busy()) {
+    return false;
+  }
+  responsiveClock_->RunWhenIdle(key, work);
+  return true;
+}
+
 void CMainDlg::OnDeviceChange() {
   // Before the start, StartKeyboard finds the keyboard as it is then.
-  if (!started_) {
+  if (!started_ || PutOffWhileBusy(&kDeviceChangeWork, [this] { OnDeviceChange(); })) {
     return;
   }
   if (!connection_->IsKeyboardPresent()) {
@@ -278,6 +291,9 @@ int CMainDlg::GetProfileEntry() const {
 }
 
 void CMainDlg::ShowProfile(int index) {
+  if (PutOffWhileBusy(&kShowProfileWork, [this, index] { ShowProfile(index); })) {
+    return;
+  }
   if (profileCombo_ != nullptr) {
     profileCombo_->SetCurSel(index, true);
   } else if (index != keyboard_.profileIndex) {
@@ -367,7 +383,7 @@ void CMainDlg::OnDestroy() {
 }
 
 void CMainDlg::OnCommand(int notifyCode, int id) {
-  if (notifyCode != 0) {
+  if (notifyCode != 0 || PutOffWhileBusy(&kTrayCommandWork, [this, id] { OnCommand(0, id); })) {
     return;
   }
   if (id == TrayCommands::kCommandUpgrade) {
@@ -378,6 +394,9 @@ void CMainDlg::OnCommand(int notifyCode, int id) {
 }
 
 void CMainDlg::OnEvent(ui::EventArgs& args) {
+  if (Pausing()) {
+    return;
+  }
   if (args.eventId == ui::kEventSliderPos && IsLightingSlider(args)) {
     args.handled = true;
     SyncLighting(false);

@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "app/KeyboardControls.h"
 #include "app/LightingPanel.h"
 #include "app/PermissionNotice.h"
+#include "app/ResponsiveClock.h"
 #include "app/TrayCommands.h"
 #include "app/UserSettings.h"
 #include "connection/KeyboardConnection.h"
@@ -145,6 +147,13 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   // Where the window keeps the language and its size for the next start; by default nowhere.
   void SetUserSettings(UserSettings settings) { userSettings_ = std::move(settings); }
 
+  // The clock of the connection's pauses, when it keeps the window alive through them (not
+  // owned): what would send frames while a sequence pauses then waits until it is over (device
+  // changes, profiles chosen for the focused window, tray commands) or is dropped (commands of
+  // the window's controls, which only input that the pause drops could start). By default none.
+  void SetResponsiveClock(ResponsiveClock* clock) { responsiveClock_ = clock; }
+  [[nodiscard]] ResponsiveClock* GetResponsiveClock() const { return responsiveClock_; }
+
   // What the key assignment path needs of the window.
   [[nodiscard]] protocol::KeyboardState& GetKeyboardState() { return keyboard_; }
   [[nodiscard]] protocol::SelectedKeys& GetSelectedKeys() { return selectedKeys_; }
@@ -181,6 +190,12 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
  private:
+  // Whether `work` (keyed by `key`) was put off until the sequences that keep the window busy
+  // now are over.
+  bool PutOffWhileBusy(const void* key, const std::function<void()>& work);
+  [[nodiscard]] bool Pausing() const {
+    return responsiveClock_ != nullptr && responsiveClock_->Pausing();
+  }
   // Selects the current profile and reads its key slots, when the profile index is at most 2.
   void ReloadProfile();
   // Tells the user what the simulated keyboard could not do with its state file, if anything.
@@ -222,6 +237,7 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   KeyboardBackupFlow backupFlow_;
   UserSettings userSettings_;
   AutoProfileDialog::Environment autoProfile_;
+  ResponsiveClock* responsiveClock_ = nullptr;
   // StartKeyboard has run.
   bool started_ = false;
   // The simulated keyboard's state file set aside that the user was told of.

@@ -8,6 +8,7 @@
 
 #include "app/CMainDlg.h"
 #include "app/Language.h"
+#include "app/ResponsiveClock.h"
 #include "app/RestoreProgressDialog.h"
 #include "keymap/KeyMapFile.h"
 #include "macro/KeyNameTable.h"
@@ -276,6 +277,8 @@ RestoreReport KeyboardBackupFlow::RunRestore(const connection::RestoreGoal& goal
                                              std::size_t& total) {
   RestoreReport report;
   {
+    // One busy stretch for every step: nothing put off runs between two of them.
+    const ResponsiveClock::Hold busy(window_.GetResponsiveClock());
     RestoreProgressDialog progress(window_.MessageBoxOwner(), Translated(caption),
                                    [this](const RestoreStep& step) { return StepText(step); });
     const connection::RestoreProgressCallback shown = progress.Callback();

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/Language.h"
+#include "app/ResponsiveClock.h"
 #include "ui/host/SApplication.h"
 #include "ui/skin/ColorText.h"
 
@@ -66,6 +67,8 @@ RestoreProgressDialog::RestoreProgressDialog(QWidget* owner, const QString& titl
   bar_ = new QProgressBar(this);
   bar_->setTextVisible(false);
   cancel_ = new QPushButton(Translated(kCancelText), this);
+  // Cancel takes its click even while a slot's sequence pauses.
+  cancel_->setProperty(ResponsiveClock::kUsableWhileBusy, true);
   connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
 
   auto* buttons = new QHBoxLayout;

@@ -44,13 +44,15 @@ MainWindowUnderTest::MainWindowUnderTest(const Options& options) {
   settings.simulate = options.backend == nullptr;
   settings.backend = options.backend;
   settings.dataDir = options.dataDir;
-  settings.clock = &clock_;
+  settings.clock =
+      options.clock != nullptr ? static_cast<protocol::Clock*>(options.clock) : &clock_;
   settings.transferTrace = [this](std::string_view line) { trace_.emplace_back(line); };
   auto keyboard = std::make_unique<connection::KeyboardConnection>(std::move(settings));
   if (keyboard->Simulator() != nullptr) {
     keyboard->Simulator()->SetPlugged(options.plugged);
   }
   window_ = std::make_unique<CMainDlg>(std::move(keyboard), kInstanceName);
+  window_->SetResponsiveClock(options.clock);
   if (!window_->Create()) {
     qFatal("the main window does not build");
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/CMainDlg.h"
+#include "app/ResponsiveClock.h"
 #include "hid/HidBackend.h"
 #include "protocol/VirtualClock.h"
 #include "sim/SimulatedKeyboard.h"
@@ -36,6 +37,9 @@ class MainWindowUnderTest {
     hid::HidBackend* backend = nullptr;
     // The folder of the simulated keyboard's state file; empty: in memory.
     std::filesystem::path dataDir;
+    // The clock of the pauses, which keeps the window alive through them, as keyloom's does (not
+    // owned); null: a virtual clock, whose pauses take no time.
+    ResponsiveClock* clock = nullptr;
   };
 
   MainWindowUnderTest();
