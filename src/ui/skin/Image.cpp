@@ -83,7 +83,7 @@ std::shared_ptr<const Image> Image::Decode(const QByteArray& bytes, const QStrin
   return image;
 }
 
-std::shared_ptr<const Image> Image::FromImage(QImage image) {
+std::shared_ptr<const Image> Image::FromImage(const QImage& image) {
   if (image.isNull()) {
     return nullptr;
   }

@@ -37,7 +37,7 @@ class Image {
   [[nodiscard]] static std::shared_ptr<const Image> Decode(const QByteArray& bytes,
                                                            const QString& path = {});
 
-  [[nodiscard]] static std::shared_ptr<const Image> FromImage(QImage image);
+  [[nodiscard]] static std::shared_ptr<const Image> FromImage(const QImage& image);
 
   [[nodiscard]] QSize Size() const { return size_; }
   [[nodiscard]] bool IsVector() const { return isSvg_; }
