@@ -93,7 +93,7 @@ void PictureCache::SetFolder(const QString& folder) {
 }
 
 QImage PictureCache::Decoded(const QString& png, const QString& stamp, QSize size) {
-  const bool kept = !Folder().isEmpty() && size.width() * size.height() >= kSmallestKept;
+  const bool kept = !Folder().isEmpty();
   const QDir folder(Folder());
   const QString name = kept ? EntryName(png, stamp, size) : QString();
   if (kept) {

