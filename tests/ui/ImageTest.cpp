@@ -47,6 +47,16 @@ QString ColourName(const std::shared_ptr<const Image>& image, qreal scale) {
                                 : QStringLiteral("other");
 }
 
+// The path of the file `name` in `dir`, written with `bytes`.
+QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+  const QString path = dir.filePath(name);
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+    qFatal("cannot write %s", qPrintable(path));
+  }
+  return path;
+}
+
 void WriteRaster(const QString& path, const QSize& size, Qt::GlobalColor colour,
                  const QString& stamp) {
   QImage raster(size, QImage::Format_ARGB32_Premultiplied);
@@ -83,11 +93,8 @@ class ImageTest : public QObject {
     QFETCH(QStringList, withSvg);
     QFETCH(QStringList, rastersOnly);
     QTemporaryDir dir;
-    const QString svgPath = dir.filePath(QStringLiteral("blue.svg"));
     const QByteArray svg(kBlueSvg);
-    QFile file(svgPath);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(svg) == svg.size());
-    file.close();
+    const QString svgPath = WriteFile(dir, QStringLiteral("blue.svg"), svg);
     const QString stamp = SourceStamp(rasters == "stale" ? svg + ' ' : svg);
     if (rasters != "none") {
       WriteRaster(PrerenderedPath(svgPath, 1), QSize(10, 8), Qt::red, stamp);
@@ -111,11 +118,8 @@ class ImageTest : public QObject {
   // changed shows the change, one cut short is decoded and written again.
   void largePicturesAreDecodedOnceIntoTheCache() {
     QTemporaryDir dir;
-    const QString svgPath = dir.filePath(QStringLiteral("wide.svg"));
     const QByteArray svg(kWideSvg);
-    QFile file(svgPath);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(svg) == svg.size());
-    file.close();
+    const QString svgPath = WriteFile(dir, QStringLiteral("wide.svg"), svg);
     WriteRaster(PrerenderedPath(svgPath, 1), QSize(200, 100), Qt::red, SourceStamp(svg));
     const QDir cache(dir.filePath(QStringLiteral("cache")));
     PictureCache::SetFolder(cache.path());
