@@ -7,9 +7,9 @@
 namespace keyloom::ui {
 
 // The skin's rasters, decoded once and kept as raw pixels in the user's cache folder, so that the
-// next start maps them from the files instead of decoding the PNGs again (a tenth of the time). An entry is
-// named after what it was decoded from (the SVG's stamp, the scale, the PNG file's size and
-// time), so a rebuilt or edited skin never meets an old entry; an entry that does not hold a
+// next start maps them from the files instead of decoding the PNGs again (a tenth of the time). An
+// entry is named after what it was decoded from (the SVG's stamp, the scale, the PNG file's size
+// and time), so a rebuilt or edited skin never meets an old entry; an entry that does not hold a
 // whole picture of the size asked for is ignored and written again. The folder keeps the most
 // recent entries only. Without a folder (the default) nothing is kept.
 class PictureCache {
