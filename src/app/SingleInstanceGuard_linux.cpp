@@ -74,7 +74,6 @@ constexpr qint64 kMaxRequestLength = 64;
 // connect for this long, with this pause between tries, and then waits this long for the answer.
 constexpr qint64 kReachTimeoutMs = 3000;
 constexpr unsigned long kRetryPauseMs = 50;
-constexpr int kConnectTimeoutMs = 500;
 constexpr int kAnswerTimeoutMs = 2000;
 
 QString RuntimeFolder() {
