@@ -231,8 +231,7 @@ SingleInstanceGuard::Role SingleInstanceGuard::Acquire() {
         return;
       }
       Request& request = platform.requests.emplace_back(fd);
-      QObject::connect(&request.notifier, &QSocketNotifier::activated, [this, &request] {
-        Request& current = request;
+      QObject::connect(&request.notifier, &QSocketNotifier::activated, [this, &current = request] {
         std::array<char, kMaxRequestLength> chunk{};
         const ssize_t got = ::recv(current.socket.get(), chunk.data(), chunk.size(), 0);
         if (got < 0 && (errno == EAGAIN || errno == EINTR)) {

@@ -94,10 +94,17 @@ int Image::PrerenderedCount() const {
                     [this](const Prerendered& raster) { return Pixels(raster) != nullptr; }));
 }
 
+QByteArray Image::SvgDocument() const {
+  if (!svg_.isEmpty()) {
+    return svg_;
+  }
+  QFile file(svgFile_);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 const QString& Image::Stamp() const {
   if (stamp_.isEmpty()) {
-    QFile file(svgFile_);
-    stamp_ = SourceStamp(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    stamp_ = SourceStamp(SvgDocument());
   }
   return stamp_;
 }
@@ -105,11 +112,7 @@ const QString& Image::Stamp() const {
 const VectorPicture* Image::Vector() const {
   if (!parsed_) {
     parsed_ = true;
-    if (svg_.isEmpty()) {
-      QFile file(svgFile_);
-      svg_ = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    vector_ = VectorPicture::Parse(svg_);
+    vector_ = VectorPicture::Parse(SvgDocument());
     svg_ = QByteArray();
   }
   return vector_.get();

@@ -77,6 +77,8 @@ class Image {
 
   // The SVG document, parsed at the first call; nothing when this build draws no SVG.
   const VectorPicture* Vector() const;
+  // The SVG document: kept until it is parsed, else read from its file.
+  QByteArray SvgDocument() const;
   // The stamp of the SVG file, computed at the first call.
   const QString& Stamp() const;
   // The pixels of `raster`, or null when it was not made from this picture's SVG.
