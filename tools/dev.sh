@@ -36,6 +36,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine googletest dpkg-dev file
   time strace xvfb x11-utils desktop-file-utils appstream python3
   qemu-system-x86 busybox-static cpio xz-utils zstd
+  xdotool dbus at-spi2-core python3-pyatspi
 )
 
 install_missing() {
