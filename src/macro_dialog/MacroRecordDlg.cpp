@@ -584,6 +584,13 @@ bool MacroRecordDlg::OnKeyboardEvent(int& hookCode, std::uint32_t& message,
     }
     return true;
   }
+  // The release of the key that started it (Space or Enter on the button) is not part of it.
+  if (page == kMacroPage && recording && awaitingFirstPress_) {
+    if (!IsKeyDown(message)) {
+      return true;
+    }
+    awaitingFirstPress_ = false;
+  }
   recorder_.SetPage(page);
   recorder_.SetRecording(recording);
   const int eventsBefore = eventsAdapter_->Events().Count();
@@ -650,6 +657,7 @@ void MacroRecordDlg::OnRecordClicked() {
     recordBox_->SetCheck(false);
   }
   const bool recording = recordBox_->IsChecked();
+  awaitingFirstPress_ = recording && WorkedFromKeyboard();
   recordBox_->SetText(QLatin1String(recording ? kStopRecordText : kStartRecordText));
   UpdateCapture();
 }

@@ -235,6 +235,8 @@ class MacroRecordDlg : public ui::SHostDialog,
   // worked from the keyboard ends with Escape.
   bool openedFromKeyboard_ = false;
   bool singleKeyTaken_ = false;
+  // A recording started from the keyboard records no key release before its first key press.
+  bool awaitingFirstPress_ = false;
   ui::SComboBox* mediaKeys_ = nullptr;
   ui::SComboBox* functionKeys_ = nullptr;
   ui::SStatic* fileProblem_ = nullptr;
