@@ -1,5 +1,6 @@
 // The skin's pictures drawn from the rasters made ahead of time. Built twice: with the program's
 // SVG renderer, and as a build without Qt Svg draws them (rasters alone).
+#include <QColor>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -57,7 +58,7 @@ QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArra
   return path;
 }
 
-void WriteRaster(const QString& path, const QSize& size, Qt::GlobalColor colour,
+void WriteRaster(const QString& path, const QSize& size, const QColor& colour,
                  const QString& stamp) {
   QImage raster(size, QImage::Format_ARGB32_Premultiplied);
   raster.fill(colour);
@@ -114,30 +115,49 @@ class ImageTest : public QObject {
     }
   }
 
-  // A large picture decoded once starts the next run from the cache: an entry whose pixels were
-  // changed shows the change, one cut short is decoded and written again.
+  // A large picture decoded once starts the next run from the cache, with three bytes a pixel
+  // where none is transparent: an entry whose pixels were changed shows the change, one cut short
+  // is decoded and written again, and translucency survives.
+  void largePicturesAreDecodedOnceIntoTheCache_data() {
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<int>("bytesPerPixel");
+    QTest::newRow("opaque") << QColor(Qt::red) << 3;
+    QTest::newRow("translucent") << QColor(255, 0, 0, 230) << 4;
+  }
   void largePicturesAreDecodedOnceIntoTheCache() {
+    QFETCH(QColor, colour);
+    QFETCH(int, bytesPerPixel);
     QTemporaryDir dir;
     const QByteArray svg(kWideSvg);
     const QString svgPath = WriteFile(dir, QStringLiteral("wide.svg"), svg);
-    WriteRaster(PrerenderedPath(svgPath, 1), QSize(200, 100), Qt::red, SourceStamp(svg));
+    WriteRaster(PrerenderedPath(svgPath, 1), QSize(200, 100), colour, SourceStamp(svg));
     const QDir cache(dir.filePath(QStringLiteral("cache")));
     PictureCache::SetFolder(cache.path());
     const auto entries = [&cache] {
       return cache.entryInfoList({QStringLiteral("*.argb")}, QDir::Files);
     };
+    const qint64 pixelBytes = qint64{200} * 100 * bytesPerPixel;
 
     QCOMPARE(ColourName(Image::Decode(svg, svgPath), 1.0), QStringLiteral("red"));
     QCOMPARE(entries().size(), 1);
+    QCOMPARE(entries().constFirst().size(), 16 + pixelBytes);
+    const std::shared_ptr<const Image> cached = Image::Decode(svg, svgPath);
+    QImage drawn(cached->Size(), QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    QPainter painter(&drawn);
+    cached->Draw(painter, QRectF(drawn.rect()), QRectF(drawn.rect()));
+    painter.end();
+    QCOMPARE(qAlpha(drawn.pixel(100, 50)), colour.alpha());
+
     QFile entry(entries().constFirst().filePath());
     QVERIFY(entry.open(QIODevice::ReadWrite));
     QVERIFY(entry.seek(16));
-    QVERIFY(entry.write(QByteArray(200 * 100 * 4, '\xff')) == 200 * 100 * 4);
+    QVERIFY(entry.write(QByteArray(pixelBytes, '\xff')) == pixelBytes);
     entry.close();
     QCOMPARE(ColourName(Image::Decode(svg, svgPath), 1.0), QStringLiteral("white"));
     QVERIFY(entry.resize(1000));
     QCOMPARE(ColourName(Image::Decode(svg, svgPath), 1.0), QStringLiteral("red"));
-    QCOMPARE(entries().constFirst().size(), 16 + 200 * 100 * 4);
+    QCOMPARE(entries().constFirst().size(), 16 + pixelBytes);
     PictureCache::SetFolder(QString());
   }
 

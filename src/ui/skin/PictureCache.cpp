@@ -14,22 +14,37 @@ namespace keyloom::ui {
 
 namespace {
 
-// An entry: this header (the tag, the version, the width and the height, 4 bytes each, in the
-// machine's order), then the rows of premultiplied ARGB32 pixels without padding.
-constexpr std::array<char, 8> kTag = {'K', 'L', 'P', 'X', 1, 0, 0, 0};
+// An entry: this header (the tag with the version and the pixel format, then the width and the
+// height, 4 bytes each, in the machine's order), then the rows of pixels as QImage lays them out
+// (each row padded to 4 bytes): premultiplied ARGB32, or RGB888 for a picture without a
+// transparent pixel, a quarter smaller.
+constexpr std::array<char, 5> kTag = {'K', 'L', 'P', 'X', 2};
 constexpr qint64 kHeaderSize = 16;
+constexpr qsizetype kFormatByte = kTag.size();
+
+enum class Pixels : char { kArgb = 0, kRgb = 1 };
+
+QImage::Format ImageFormat(Pixels format) {
+  return format == Pixels::kRgb ? QImage::Format_RGB888 : QImage::Format_ARGB32_Premultiplied;
+}
+
+qsizetype BytesPerLine(Pixels format, int width) {
+  const qsizetype bytes = qsizetype{format == Pixels::kRgb ? 3 : 4} * width;
+  return (bytes + 3) / 4 * 4;
+}
 
 QString& Folder() {
   static QString folder;
   return folder;
 }
 
-std::array<char, kHeaderSize> Header(QSize size) {
+std::array<char, kHeaderSize> Header(Pixels format, QSize size) {
   std::array<char, kHeaderSize> header{};
   const std::array<std::uint32_t, 2> sides = {static_cast<std::uint32_t>(size.width()),
                                               static_cast<std::uint32_t>(size.height())};
   std::memcpy(header.data(), kTag.data(), kTag.size());
-  std::memcpy(header.data() + kTag.size(), sides.data(), sizeof(sides));
+  header[kFormatByte] = static_cast<char>(format);
+  std::memcpy(header.data() + 8, sides.data(), sizeof(sides));
   return header;
 }
 
@@ -46,23 +61,28 @@ QString EntryName(const QString& png, const QString& stamp, QSize size) {
 // The entry mapped into memory, or a null image.
 QImage Load(const QString& path, QSize size) {
   auto file = std::make_unique<QFile>(path);
-  const qint64 bytes = kHeaderSize + qint64{4} * size.width() * size.height();
-  if (!file->open(QIODevice::ReadOnly) || file->size() != bytes) {
+  if (!file->open(QIODevice::ReadOnly) || file->size() < kHeaderSize) {
     return {};
   }
-  const uchar* data = file->map(0, bytes);
-  const std::array<char, kHeaderSize> header = Header(size);
-  if (data == nullptr || std::memcmp(data, header.data(), header.size()) != 0) {
+  const uchar* data = file->map(0, file->size());
+  if (data == nullptr) {
+    return {};
+  }
+  const auto format = static_cast<Pixels>(data[kFormatByte]);
+  const std::array<char, kHeaderSize> header = Header(format, size);
+  const qsizetype bytesPerLine = BytesPerLine(format, size.width());
+  if ((format != Pixels::kArgb && format != Pixels::kRgb) ||
+      std::memcmp(data, header.data(), header.size()) != 0 ||
+      file->size() != kHeaderSize + bytesPerLine * size.height()) {
     return {};
   }
   // The image owns the file, whose mapping ends with it.
   return QImage(
-      data + kHeaderSize, size.width(), size.height(), qsizetype{4} * size.width(),
-      QImage::Format_ARGB32_Premultiplied, [](void* owned) { delete static_cast<QFile*>(owned); },
-      file.release());
+      data + kHeaderSize, size.width(), size.height(), bytesPerLine, ImageFormat(format),
+      [](void* owned) { delete static_cast<QFile*>(owned); }, file.release());
 }
 
-void Store(const QDir& folder, const QString& name, const QImage& pixels) {
+void Store(const QDir& folder, const QString& name, Pixels format, const QImage& pixels) {
   if (!folder.mkpath(QStringLiteral("."))) {
     return;
   }
@@ -70,11 +90,15 @@ void Store(const QDir& folder, const QString& name, const QImage& pixels) {
   if (!file.open(QIODevice::WriteOnly)) {
     return;
   }
-  const std::array<char, kHeaderSize> header = Header(pixels.size());
+  const std::array<char, kHeaderSize> header = Header(format, pixels.size());
   file.write(header.data(), kHeaderSize);
+  // The padding at the end of a row is written as zeros, not as what the image's memory holds.
+  const qsizetype bytesPerLine = BytesPerLine(format, pixels.width());
+  const qsizetype used = qsizetype{format == Pixels::kRgb ? 3 : 4} * pixels.width();
+  const QByteArray padding(bytesPerLine - used, '\0');
   for (int row = 0; row < pixels.height(); ++row) {
-    file.write(reinterpret_cast<const char*>(pixels.constScanLine(row)),
-               qint64{4} * pixels.width());
+    file.write(reinterpret_cast<const char*>(pixels.constScanLine(row)), used);
+    file.write(padding);
   }
   if (!file.commit()) {
     return;
@@ -84,6 +108,18 @@ void Store(const QDir& folder, const QString& name, const QImage& pixels) {
   for (qsizetype i = PictureCache::kKeptEntries; i < entries.size(); ++i) {
     QFile::remove(entries[i].filePath());
   }
+}
+
+bool Opaque(const QImage& pixels) {
+  for (int row = 0; row < pixels.height(); ++row) {
+    const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(row));
+    for (int column = 0; column < pixels.width(); ++column) {
+      if (qAlpha(line[column]) != 255) {
+        return false;
+      }
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -108,8 +144,12 @@ QImage PictureCache::Decoded(const QString& png, const QString& stamp, QSize siz
   if (pixels.size() != size) {
     return {};
   }
+  const Pixels format = Opaque(pixels) ? Pixels::kRgb : Pixels::kArgb;
+  if (format == Pixels::kRgb) {
+    pixels = pixels.convertToFormat(ImageFormat(format));
+  }
   if (kept) {
-    Store(folder, name, pixels);
+    Store(folder, name, format, pixels);
   }
   return pixels;
 }
