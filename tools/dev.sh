@@ -37,6 +37,9 @@ packages=(
   time strace xvfb x11-utils desktop-file-utils appstream python3
   qemu-system-x86 busybox-static cpio xz-utils zstd
 )
+# The Windows GUI: Qt for MinGW-w64 built from Debian's source (tools/build-qt-mingw.sh), and
+# its tests under Wine on Xvfb (tools/test-windows-gui.sh).
+packages+=(qt6-base-dev-tools xdotool imagemagick)
 
 install_missing() {
   local missing=() p
