@@ -36,10 +36,11 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine googletest dpkg-dev file
   time strace xvfb x11-utils desktop-file-utils appstream python3
   qemu-system-x86 busybox-static cpio xz-utils zstd
+  xdotool dbus at-spi2-core python3-pyatspi
 )
 # The Windows GUI: Qt for MinGW-w64 built from Debian's source (tools/build-qt-mingw.sh), and
 # its tests under Wine on Xvfb (tools/test-windows-gui.sh).
-packages+=(qt6-base-dev-tools xdotool imagemagick)
+packages+=(qt6-base-dev-tools imagemagick)
 
 install_missing() {
   local missing=() p

@@ -8,8 +8,9 @@
 # dialog-cn-3.png). Then, in both languages, the window without a keyboard (disconnected-*.png)
 # and, under Xvfb where xvfb-run, xdotool and ImageMagick are installed, what the window says
 # after F5 was given a macro (outcome-*.png), F5's tooltip then (keys-*.png), the rules of
-# profiles that follow the application (rules-*.png) and the factory restore's question
-# (restore-*.png).
+# profiles that follow the application (rules-*.png), the factory restore's question
+# (restore-*.png), and the focus marks of the keyboard alone on F5 and on the dialog's tabs
+# (focus-*.png, focus-dialog-*.png).
 #
 #   tools/screenshots.sh [BUILD_DIR]      default build/release, configured and built here
 #
@@ -72,6 +73,32 @@ XML
   xdotool mousemove $((X + WIDTH - 244 + 110)) $((Y + HEIGHT - 54 + 16)) click 1
   sleep 1.5
   take restore
+  kill "$keyloom"
+  wait "$keyloom" 2>/dev/null || true
+  # From the keyboard alone, in a window just opened: Tab goes to the keyboard picture (after
+  # "Key list…", "Copy profile…" and the profile list) and the arrows to F5, whose focus mark
+  # shows (focus-*.png); Enter opens its dialog, Tab reaches its tabs and Right the single-key
+  # page, framed as the focused tab (focus-dialog-*.png); Escape cancels it. Each window gets the
+  # keyboard as a window manager would give it.
+  env -u QT_SCREEN_SCALE_FACTORS -u QT_AUTO_SCREEN_SCALE_FACTOR -u QT_QPA_PLATFORM \
+    XDG_RUNTIME_DIR="$scratch/run" "$build/bin/keyloom" --simulate \
+    --config "$scratch/config-$language.xml" --data-dir "$data" >/dev/null &
+  keyloom=$!
+  sleep 3
+  main=$(xdotool search --onlyvisible --pid "$keyloom" | head -1)
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  xdotool windowfocus --sync "$main"
+  xdotool key --delay 100 Tab Tab Tab Tab Right Right Right Right Right
+  sleep 0.5
+  take focus
+  xdotool key Return
+  sleep 1.5
+  xdotool windowfocus --sync "$(xdotool search --onlyvisible --pid "$keyloom" | grep -vx "$main" | tail -1)"
+  xdotool key --delay 100 Tab Right
+  sleep 1
+  take focus-dialog
+  xdotool key Escape
+  sleep 0.5
   kill "$keyloom"
   wait "$keyloom" 2>/dev/null || true
   exit 0
@@ -168,7 +195,8 @@ done
 # taken by ImageMagick's import. F5 is given the macro "Copy" (outcome-en.png, outcome-cn.png),
 # the mouse rests on F5 (keys-en.png, keys-cn.png), the rules page is opened from the "more" menu
 # (rules-en.png, rules-cn.png), then "Restore factory settings" is pressed (restore-en.png,
-# restore-cn.png). Positions are
+# restore-cn.png); then the keyboard alone moves the focus to F5 and into its dialog
+# (focus-*.png, focus-dialog-*.png). Positions are
 # those of the layouts: F5 at 410,180 of the main window, the dialog's OK 140 from its right edge
 # and 616 from its top, the factory restore 244 from the window's right and 54 from its bottom.
 if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null ||

@@ -1,7 +1,8 @@
 // A bare Qt window of the size of keyloom's main window: what start-up costs before any skin,
-// layout or control. With KEYLOOM_EXIT_AFTER_FIRST_PAINT=1 it reports its first paint as keyloom
-// does ("... first paint at N us", N: microseconds since the Unix epoch) and ends; otherwise it
-// stays open until closed.
+// layout or control. With KEYLOOM_BARE_WINDOW_TEXT=1 it also draws one line of text, which is
+// what loading the system's fonts costs on top. With KEYLOOM_EXIT_AFTER_FIRST_PAINT=1 it reports
+// its first paint as keyloom does ("... first paint at N us", N: microseconds since the Unix epoch)
+// and ends; otherwise it stays open until closed.
 #include <QApplication>
 #include <QPaintEvent>
 #include <QPainter>
@@ -21,7 +22,12 @@ class BareWindow : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override {
-    QPainter(this).fillRect(event->rect(), QColor(0x12, 0x16, 0x1c));
+    QPainter painter(this);
+    painter.fillRect(event->rect(), QColor(0x12, 0x16, 0x1c));
+    if (qEnvironmentVariableIntValue("KEYLOOM_BARE_WINDOW_TEXT") == 1) {
+      painter.setPen(Qt::white);
+      painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("Keyloom"));
+    }
     if (painted_ || qEnvironmentVariableIntValue("KEYLOOM_EXIT_AFTER_FIRST_PAINT") != 1) {
       return;
     }

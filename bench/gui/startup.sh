@@ -42,6 +42,8 @@ mkdir -m 700 "$scratch/run"
 export XDG_RUNTIME_DIR="$scratch/run"
 keyloom=("$build/bin/keyloom" --simulate --data-dir "$scratch/data")
 bare=("$build/bin/keyloom_bare_window")
+# The bare window with one line of text: the system's fonts loaded, as any window with text must.
+text=(env KEYLOOM_BARE_WINDOW_TEXT=1 "$build/bin/keyloom_bare_window")
 
 now_us() { date +%s%6N; }
 
@@ -106,16 +108,19 @@ idle_wakeups() {
 measure() {
   local platform=$1
   export QT_QPA_PLATFORM=$platform
-  local k b km bm kw bw pauses
+  local k b t km bm tm kw bw pauses
   k=$(start_times "${keyloom[@]}" | summary)
   pauses=$(keyboard_pauses "${keyloom[@]}")
   b=$(start_times "${bare[@]}" | summary)
+  t=$(start_times "${text[@]}" | summary)
   km=$(peak_kib "${keyloom[@]}")
   bm=$(peak_kib "${bare[@]}")
+  tm=$(peak_kib "${text[@]}")
   kw=$(idle_wakeups "${keyloom[@]}")
   bw=$(idle_wakeups "${bare[@]}")
   read -r kmed kmin kmax <<<"$k"
   read -r bmed bmin bmax <<<"$b"
+  read -r tmed _ _ <<<"$t"
   read -r ksw kpoll <<<"$kw"
   read -r bsw bpoll <<<"$bw"
   echo
@@ -129,6 +134,10 @@ measure() {
     "$(calc "$kmed - $pauses")" "$bmed" "$(calc "($kmed - $pauses) / $bmed" 2)"
   printf '%-42s %14s %14s %8s  (target 1.50)\n' "peak resident memory (MiB)" \
     "$(calc "$km / 1024")" "$(calc "$bm / 1024")" "$(calc "$km / $bm" 2)"
+  printf '%-42s %14s %14s %8s\n' "bare window with text: start (ms)" "$kmed" "$tmed" \
+    "$(calc "$kmed / $tmed" 2)"
+  printf '%-42s %14s %14s %8s\n' "bare window with text: memory (MiB)" "$(calc "$km / 1024")" \
+    "$(calc "$tm / 1024")" "$(calc "$km / $tm" 2)"
   printf '%-42s %14s %14s\n' "context switches while idle" "$ksw" "$bsw"
   printf '%-42s %14s %14s\n' "poll calls while idle (strace)" "$kpoll" "$bpoll"
 }

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPixmap>
+#include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
@@ -41,6 +42,7 @@
 #include "sim/TransferFailurePlan.h"
 #include "ui/host/SApplication.h"
 #include "ui/skin/Image.h"
+#include "ui/skin/PictureCache.h"
 #include "ui/skin/ResourceProvider.h"
 
 namespace keyloom::app {
@@ -217,6 +219,10 @@ int AppShell::Run(char* programPath) {
   // The toolkit with the skin; the names of the controls (NamedIdTable) are built into it, and it
   // draws what other toolkits take from system resources itself.
   ui::SApplication app;
+  // The skin's large pictures, once decoded, start the next run from the user's cache.
+  ui::PictureCache::SetFolder(
+      QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+      QStringLiteral("/keyloom/pictures"));
   std::optional<ui::ResourceProvider> skin =
       ui::ResourceProvider::OpenFolder(QLatin1String(kSkinFolder));
   if (!skin) {

@@ -227,8 +227,8 @@ void CMainDlg::SendLighting() {
   ReportSimulatorTrouble();
 }
 
-void CMainDlg::Tell(const QString& text) {
-  trayCommands_.Tell(text);
+void CMainDlg::Tell(const QString& text, const QString& replacing) {
+  trayCommands_.Tell(text, replacing);
 }
 
 const char* CMainDlg::RestoreOutcomeText(const protocol::RestoreResult& restored) {
@@ -489,6 +489,8 @@ void CMainDlg::RestoreFactorySettings() {
                             {QLatin1String(kRestoreButtonText)}) != ui::SMessageBox::kIdOk) {
     return;
   }
+  // The restore takes a second: the window says what it is doing meanwhile.
+  Tell(Translated(kRestoringText));
   const protocol::RestoreResult restored = connection_->RestoreFactory(keyboard_, [this] {
     // Each selection runs its handler when the entry changes: LED mode 0's default record is
     // sent, the first profile selected and read.
@@ -501,7 +503,7 @@ void CMainDlg::RestoreFactorySettings() {
     }
   });
   MarkAssignedKeys();
-  Tell(Translated(RestoreOutcomeText(restored)));
+  Tell(Translated(RestoreOutcomeText(restored)), Translated(kRestoringText));
   ReportSimulatorTrouble();
 }
 

@@ -75,6 +75,7 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
       "The keyboard did not take the lighting change";
   // The factory restore: the question's button, and what came of it.
   static constexpr const char* kRestoreButtonText = "Restore factory settings";
+  static constexpr const char* kRestoringText = "Restoring the factory settings…";
   static constexpr const char* kRestoredText = "The keyboard is back to its factory settings";
   static constexpr const char* kRestoreNotTakenText =
       "The keyboard did not take the factory restore";
@@ -124,8 +125,8 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   void SendLighting();
 
   // Tells the user `text` (translated) in the window, on its notice line: what came of what they
-  // just did there.
-  void Tell(const QString& text);
+  // just did there; in place of `replacing`, when that is shown (what was being done).
+  void Tell(const QString& text, const QString& replacing = QString());
 
   // What the window tells after a factory restore: done, not taken (the restore frame failed),
   // or not confirmed (the slot read after it was not whole).

@@ -24,7 +24,10 @@ void NoticeLine::Attach(ui::SWindow* line) {
   }
 }
 
-void NoticeLine::Show(const QString& text) {
+void NoticeLine::Show(const QString& text, const QString& replacing) {
+  if (!replacing.isEmpty()) {
+    messages_.removeAll(replacing);
+  }
   messages_.removeAll(text);
   messages_.append(text);
   while (messages_.size() > kMostMessages) {

@@ -24,8 +24,9 @@ class NoticeLine {
   // The text control that shows the messages (not owned); null detaches it.
   void Attach(ui::SWindow* line);
 
-  // `text` is shown as it is: translated by the caller.
-  void Show(const QString& text);
+  // `text` is shown as it is: translated by the caller. It takes the place of `replacing` (a
+  // message that said what was being done) when that is shown.
+  void Show(const QString& text, const QString& replacing = QString());
 
   [[nodiscard]] bool IsShown() const { return timer_.isActive(); }
   // The messages shown now, oldest first; empty while the line is hidden.

@@ -67,17 +67,21 @@ ResponsiveClock::~ResponsiveClock() {
 }
 
 void ResponsiveClock::Pause(std::chrono::milliseconds duration) {
-  const auto end = std::chrono::steady_clock::now() + duration;
+  const auto deadline = std::chrono::steady_clock::now() + duration;
   if (duration >= kShortestLivePause) {
     SetBusy(true);
     ++pausing_;
     QEventLoop loop;
-    QTimer::singleShot(duration - kSleptEnd, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    QTimer end;
+    end.setSingleShot(true);
+    end.setTimerType(Qt::PreciseTimer);
+    connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
+    end.start(duration - kSleptEnd);
     loop.exec();
     --pausing_;
     idle_.start();
   }
-  protocol::SleepUntil(end);
+  protocol::SleepUntil(deadline);
 }
 
 std::int64_t ResponsiveClock::NowMs() const {

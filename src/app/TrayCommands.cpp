@@ -70,8 +70,8 @@ void TrayCommands::ShowMessage(const char* text) {
   }
 }
 
-void TrayCommands::Tell(const QString& text) {
-  noticeLine_.Show(text);
+void TrayCommands::Tell(const QString& text, const QString& replacing) {
+  noticeLine_.Show(text, replacing);
 }
 
 void TrayCommands::ShowMoreMenu() {

@@ -48,8 +48,8 @@ class TrayCommands {
   // the notice line. Without a tray icon in the layout the message is dropped.
   void ShowMessage(const char* text);
   // Shows `text` (translated) on the notice line, tray or not: the answer to what the user just
-  // did in the window.
-  void Tell(const QString& text);
+  // did in the window; in place of `replacing`, when that is shown (see NoticeLine::Show).
+  void Tell(const QString& text, const QString& replacing = QString());
 
   // Pops up the "more" menu under "btn_more", its top-left corner at the button's bottom-left.
   void ShowMoreMenu();

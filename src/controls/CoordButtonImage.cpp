@@ -1,12 +1,13 @@
 #include "controls/CoordButtonImage.h"
 
-#include <QFocusEvent>
+#include <QAccessible>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
 #include <QPointer>
+#include <QTimer>
 #include <QToolTip>
 #include <algorithm>
 #include <utility>
@@ -26,6 +27,9 @@ CoordButtonImage::CoordButtonImage() {
   setMouseTracking(true);
   // Tab reaches the picture; a click gives it no focus, so that no mark appears for the mouse.
   setFocusPolicy(Qt::TabFocus);
+  tellFocusedKey_.setSingleShot(true);
+  tellFocusedKey_.setInterval(0);
+  QObject::connect(&tellFocusedKey_, &QTimer::timeout, this, [this] { TellFocusedKey(); });
 }
 
 CoordButtonImage::~CoordButtonImage() = default;
@@ -114,6 +118,23 @@ void CoordButtonImage::SetButtonTips(QHash<int, QString> tips, QSet<int> flagged
   update();
 }
 
+QString CoordButtonImage::KeyName(std::size_t index) const {
+  return ui::SApplication::Tr(ButtonAt(index).name);
+}
+
+QString CoordButtonImage::KeyDescription(std::size_t index) const {
+  const CoordButton& button = ButtonAt(index);
+  const auto tip = tips_.constFind(button.id);
+  if (tip != tips_.cend()) {
+    return *tip;
+  }
+  return button.checked ? ui::SApplication::Tr(QStringLiteral("assigned")) : QString();
+}
+
+std::optional<std::size_t> CoordButtonImage::KeyAt(const QPointF& point) const {
+  return buttons_.HitTest(ControlToPicture(point));
+}
+
 QString CoordButtonImage::ButtonTip(int id) const {
   const auto tip = tips_.constFind(id);
   return tip != tips_.cend() ? *tip : ButtonName(id);
@@ -145,15 +166,6 @@ void CoordButtonImage::OnPaint(QPainter& painter) {
   const PictureMapping mapping(target, PictureSize());
   PaintCoordButtons(painter, mapping, target, buttons_.Buttons(),
                     {background_.get(), hoverImage_.get(), checkedImage_.get()});
-  if (hasFocus() && focusedKey_ && *focusedKey_ < buttons_.Buttons().size()) {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(focusColor_, 2));
-    painter.setBrush(Qt::NoBrush);
-    const QRectF key = mapping.ToTarget(buttons_.Buttons()[*focusedKey_].rect);
-    painter.drawRoundedRect(key.adjusted(-3, -3, 3, 3), 6, 6);
-    painter.restore();
-  }
   if (flagged_.isEmpty()) {
     return;
   }
@@ -169,6 +181,25 @@ void CoordButtonImage::OnPaint(QPainter& painter) {
     }
   }
   painter.restore();
+}
+
+void CoordButtonImage::DrawFocusMark(QPainter& painter) {
+  if (!focusedKey_ || *focusedKey_ >= buttons_.Buttons().size()) {
+    return;
+  }
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(focusColor_, 2));
+  painter.setBrush(Qt::NoBrush);
+  const QRectF key = PictureToControl(buttons_.Buttons()[*focusedKey_].rect);
+  painter.drawRoundedRect(key.adjusted(-3, -3, 3, 3), 6, 6);
+}
+
+void CoordButtonImage::TellFocusedKey() {
+  if (focusedKey_ && hasFocus() && QAccessible::isActive()) {
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(static_cast<int>(*focusedKey_));
+    QAccessible::updateAccessibility(&event);
+  }
 }
 
 bool CoordButtonImage::event(QEvent* event) {
@@ -325,6 +356,7 @@ void CoordButtonImage::keyPressEvent(QKeyEvent* event) {
             NeighbourKey(buttons_.Buttons(), *focusedKey_, *direction)) {
       focusedKey_ = next;
       update();
+      TellFocusedKey();
     }
   }
 }
@@ -338,13 +370,9 @@ void CoordButtonImage::focusInEvent(QFocusEvent* event) {
       focusedKey_ = static_cast<std::size_t>(first - keys.begin());
     }
   }
-  update();
   SWindow::focusInEvent(event);
-}
-
-void CoordButtonImage::focusOutEvent(QFocusEvent* event) {
-  update();
-  SWindow::focusOutEvent(event);
+  // After Qt has told of the picture itself taking the focus.
+  tellFocusedKey_.start();
 }
 
 }  // namespace keyloom::controls

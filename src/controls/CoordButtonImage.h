@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QSizeF>
 #include <QString>
+#include <QTimer>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -71,6 +72,20 @@ class CoordButtonImage : public ui::SWindow {
   void SetButtonColor(int id, std::uint32_t color);
   // A copy of the key list, in file order.
   [[nodiscard]] std::vector<CoordButton> GetButtons() const { return buttons_.Buttons(); }
+  [[nodiscard]] std::size_t ButtonCount() const { return buttons_.Buttons().size(); }
+  // The key at `index` (below ButtonCount), in file order.
+  [[nodiscard]] const CoordButton& ButtonAt(std::size_t index) const {
+    return buttons_.Buttons().at(index);
+  }
+  // What a screen reader says of the key at `index`: its name, translated; and what it does as
+  // its tooltip says it, else "assigned" (translated) for a checked key, else nothing.
+  [[nodiscard]] QString KeyName(std::size_t index) const;
+  [[nodiscard]] QString KeyDescription(std::size_t index) const;
+  // The first key at `point` (in the control's coordinates); none off the keys.
+  [[nodiscard]] std::optional<std::size_t> KeyAt(const QPointF& point) const;
+  // A press and a release of the key at `index`, as a click on it makes them (for a screen
+  // reader's action).
+  void ClickButtonAt(std::size_t index) { ClickKey(index); }
   // The name of the first key with this id, translated; empty when there is none.
   [[nodiscard]] QString ButtonName(int id) const;
 
@@ -82,8 +97,9 @@ class CoordButtonImage : public ui::SWindow {
   [[nodiscard]] bool IsButtonFlagged(int id) const { return flagged_.contains(id); }
 
   // The key that the keyboard's focus mark is on (an index into GetButtons()); none before the
-  // picture first took the focus. The mark is drawn while the picture has the focus, in the
-  // colour of the attribute `colorFocus`. The picture takes the focus with Tab.
+  // picture first took the focus. The mark is drawn while the picture shows its focus mark, in
+  // the colour of the attribute `colorFocus`. The picture takes the focus with Tab; a screen
+  // reader hears of the key as the focused child of the picture.
   [[nodiscard]] std::optional<std::size_t> FocusedKey() const { return focusedKey_; }
 
   [[nodiscard]] int GetSelectionType() const { return buttons_.GetSelectionType(); }
@@ -105,7 +121,8 @@ class CoordButtonImage : public ui::SWindow {
   // Space press and release the marked key as a click does.
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
+  // The mark around the focused key.
+  void DrawFocusMark(QPainter& painter) override;
 
  private:
   // The size the key rectangles are given in: the background picture's, else the control's.
@@ -117,6 +134,8 @@ class CoordButtonImage : public ui::SWindow {
   void ReleaseKey(std::size_t index, const QMouseEvent& event);
   // A press and a release of the key `index` at its centre, as a click makes them.
   void ClickKey(std::size_t index);
+  // Tells a screen reader that the focus is on the marked key.
+  void TellFocusedKey();
   // What the tooltip of `button` says.
   [[nodiscard]] QString TipOf(const CoordButton& button) const;
   // Tells the listener about a press or release (ICoordButtonClickListener::kEvent...) on key
@@ -131,6 +150,8 @@ class CoordButtonImage : public ui::SWindow {
   QHash<int, QString> tips_;
   QSet<int> flagged_;
   std::optional<std::size_t> focusedKey_;
+  // Tells of the focused key once Qt has told of the picture taking the focus.
+  QTimer tellFocusedKey_;
   QColor focusColor_{0xF2, 0xF6, 0xFA};
   QColor flagColor_{0xF5, 0xB8, 0x3D};
   ICoordButtonClickListener* listener_ = nullptr;

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "controls/CoordButtonImage.h"
+#include "controls/CoordButtonImageAccessible.h"
 #include "controls/SAnimImg.h"
 #include "controls/SCheckBoxEx.h"
 #include "controls/SEditEx.h"
@@ -44,6 +45,7 @@ void RegisterControls(ui::SApplication& app) {
   RegisterControl<SRadioBoxEx, ui::SRadioBox>(factories);
   RegisterControl<SCheckBoxEx, ui::SCheckBox>(factories);
   RegisterControl<SKeyCaps, ui::SWindow>(factories);
+  InstallCoordButtonImageAccessibility();
 }
 
 }  // namespace keyloom::controls

@@ -1,6 +1,7 @@
 #include "controls/SCheckBoxEx.h"
 
 #include "ui/layout/AttributeText.h"
+#include "ui/skin/ISkinObj.h"
 
 namespace keyloom::controls {
 
@@ -24,6 +25,12 @@ QSize SCheckBoxEx::DesiredSize() const {
 void SCheckBoxEx::OnPaint(QPainter& painter) {
   FillBackgroundColor(painter);
   PaintToggleEx(*this, painter, look_);
+}
+
+void SCheckBoxEx::DrawFocusMark(QPainter& painter) {
+  if (const ui::ISkinObj* focus = GetFocusSkin()) {
+    focus->Draw(painter, ClientRect(), 0);
+  }
 }
 
 }  // namespace keyloom::controls

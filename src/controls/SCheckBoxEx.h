@@ -25,6 +25,9 @@ class SCheckBoxEx : public ui::SCheckBox {
 
  protected:
   void OnPaint(QPainter& painter) override;
+  // No focus rectangle: the focus mark is the base's `focusSkin` over the whole button, where the
+  // skin gives one.
+  void DrawFocusMark(QPainter& painter) override;
 
  private:
   ToggleExLook look_;

@@ -1,6 +1,7 @@
 #include "controls/SRadioBoxEx.h"
 
 #include "ui/layout/AttributeText.h"
+#include "ui/skin/ISkinObj.h"
 
 namespace keyloom::controls {
 
@@ -24,6 +25,12 @@ QSize SRadioBoxEx::DesiredSize() const {
 void SRadioBoxEx::OnPaint(QPainter& painter) {
   FillBackgroundColor(painter);
   PaintToggleEx(*this, painter, look_);
+}
+
+void SRadioBoxEx::DrawFocusMark(QPainter& painter) {
+  if (const ui::ISkinObj* focus = GetFocusSkin()) {
+    focus->Draw(painter, ClientRect(), 0);
+  }
 }
 
 }  // namespace keyloom::controls

@@ -24,6 +24,9 @@ class SRadioBoxEx : public ui::SRadioBox {
 
  protected:
   void OnPaint(QPainter& painter) override;
+  // No focus rectangle: the focus mark is the base's `focusSkin` over the whole button, where the
+  // skin gives one.
+  void DrawFocusMark(QPainter& painter) override;
 
  private:
   ToggleExLook look_;

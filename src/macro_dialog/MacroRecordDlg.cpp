@@ -112,6 +112,9 @@ std::filesystem::path LibraryFileBeside(const AssignmentStore& store) {
   return store.path().parent_path() / settings::PathFromUtf8(kMacroLibraryFileName);
 }
 
+// The Windows virtual-key code of Escape.
+constexpr std::uint32_t kEscapeVirtualKey = 0x1B;
+
 bool IsKeyDown(std::uint32_t message) {
   return message == kKeyDownMessage || message == kSystemKeyDownMessage;
 }
@@ -217,6 +220,8 @@ MacroRecordDlg::~MacroRecordDlg() {
 }
 
 void MacroRecordDlg::OnInitDialog() {
+  // A dialog opened from the keyboard (Enter on a key of the picture) is worked from it.
+  openedFromKeyboard_ = WorkedFromKeyboard();
   groupList_ = FindChildByName2<ui::SListView>(kGroupList);
   if (groupList_ != nullptr) {
     groupsAdapter_ = std::make_shared<CMacroGroupAdapter>(&library_, this);
@@ -553,9 +558,20 @@ void MacroRecordDlg::OnEvent(ui::EventArgs& args) {
   }
 }
 
+bool MacroRecordDlg::WorkedFromKeyboard() const {
+  const ui::SWindow* focused = ui::SWindow::FocusedControl();
+  return openedFromKeyboard_ || (focused != nullptr && focused->ShowsFocusMark());
+}
+
 bool MacroRecordDlg::OnKeyboardEvent(int& hookCode, std::uint32_t& message,
                                      KeyboardEventRecord& record) {
   const int page = pages_ != nullptr ? pages_->GetCurSel() : -1;
+  // Worked from the keyboard, Escape always cancels, and the key taken, the next keys do their
+  // usual work.
+  if (page == kSingleKeyPage && WorkedFromKeyboard() &&
+      (singleKeyTaken_ || record.vkCode == kEscapeVirtualKey)) {
+    return false;
+  }
   recorder_.SetPage(page);
   recorder_.SetRecording(recordBox_ != nullptr && recordBox_->IsChecked());
   const int eventsBefore = eventsAdapter_->Events().Count();
@@ -569,6 +585,7 @@ bool MacroRecordDlg::OnKeyboardEvent(int& hookCode, std::uint32_t& message,
       singleKeyText_->SetText(QString::fromStdString(recorder_.singleKeyName()));
     }
     singleKeyText_->SetUserData(usage);
+    singleKeyTaken_ = WorkedFromKeyboard();
   }
   return swallowed;
 }
@@ -581,6 +598,7 @@ void MacroRecordDlg::OnMacroGroupClicked(int row, std::string_view /*name*/) {
 }
 
 void MacroRecordDlg::OnPageChanged(int page) {
+  singleKeyTaken_ = false;
   store_.page = page;
   SaveStore();
   UpdateCapture();

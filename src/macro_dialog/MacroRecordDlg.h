@@ -150,6 +150,9 @@ class MacroRecordDlg : public ui::SHostDialog,
   [[nodiscard]] bool RepeatTaken() const;
 
   void OnPageChanged(int page);
+  // Whether the user works the dialog from the keyboard: the control that has the focus got it
+  // from the keyboard and shows its focus mark.
+  [[nodiscard]] bool WorkedFromKeyboard() const;
   // Captures keystrokes (installs the hook) only on the single-key page and while recording on
   // the macro page; elsewhere the keyboard is left to the desktop.
   void UpdateCapture();
@@ -223,6 +226,12 @@ class MacroRecordDlg : public ui::SHostDialog,
   ui::SWindow* recordBox_ = nullptr;
   ui::SWindow* singleRecordBox_ = nullptr;
   ui::SStatic* singleKeyText_ = nullptr;
+  // On the single-key page, worked from the keyboard (opened from it, or the focus moved with
+  // it), the capture takes one key press and never Escape, which cancels; the keys after it move
+  // the focus and press the buttons again (Tab to OK), until the page is shown again. With the
+  // mouse every key press is captured while the page is shown.
+  bool openedFromKeyboard_ = false;
+  bool singleKeyTaken_ = false;
   ui::SComboBox* mediaKeys_ = nullptr;
   ui::SComboBox* functionKeys_ = nullptr;
   ui::SStatic* fileProblem_ = nullptr;

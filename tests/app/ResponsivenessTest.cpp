@@ -55,8 +55,9 @@ class ResponsivenessTest : public QObject {
 
  private Q_SLOTS:
   // The restore's 850 ms of pauses: the picture asks for a repaint every 20 ms, and 300 ms in
-  // the user clicks F5 and the keyboard is plugged in again. The window repaints, opens no
-  // dialog, shows the busy cursor, and reads the keyboard again after the restore, not within it.
+  // the user clicks F5 and the keyboard is plugged in again. The window repaints, says what it
+  // does, opens no dialog, shows the busy cursor, and reads the keyboard again after the restore,
+  // not within it.
   void aFactoryRestoreKeepsTheWindowAliveAndAlone() {
     const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
     ResponsiveClock clock;
@@ -83,11 +84,13 @@ class ResponsivenessTest : public QObject {
     connect(&repaint, &QTimer::timeout, &picture, qOverload<>(&QWidget::update));
     repaint.start(20);
     bool busyCursor = false;
+    QStringList told;
     QTimer midway;
     midway.setSingleShot(true);
     connect(&midway, &QTimer::timeout, this, [&] {
       QTest::mouseClick(&picture, Qt::LeftButton, Qt::NoModifier, f5);
       main.window().OnDeviceChange();
+      told = main.Messages();
       busyCursor = QApplication::overrideCursor() != nullptr &&
                    QApplication::overrideCursor()->shape() == Qt::BusyCursor;
     });
@@ -105,6 +108,9 @@ class ResponsivenessTest : public QObject {
     QVERIFY2(paints.Count() >= 10, qPrintable(QString::number(paints.Count())));
     QCOMPARE(dialogs, 0);
     QVERIFY(busyCursor);
+    QCOMPARE(told, QStringList{QStringLiteral("Restoring the factory settings…")});
+    QCOMPARE(main.Messages(),
+             QStringList{QStringLiteral("The keyboard is back to its factory settings")});
     QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 };

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QHelpEvent>
@@ -13,6 +14,7 @@
 #include "ControlsTestSupport.h"
 #include "controls/CoordButtonFile.h"
 #include "controls/CoordButtonImage.h"
+#include "controls/CoordButtonImageAccessible.h"
 #include "controls/CoordButtonPainter.h"
 #include "controls/CoordButtonSet.h"
 #include "controls/KeyNavigation.h"
@@ -497,6 +499,53 @@ class CoordButtonTest : public QObject {
     image_->SetClickListener(nullptr);
     QTest::mouseRelease(image_.get(), Qt::LeftButton, {}, kOnD.toPoint());
     QVERIFY(!image_->GetButtons()[kD].pressed);
+  }
+
+  // A screen reader reads the keys as the picture's children: named, described by what they do
+  // (the tooltip the window gave, else "assigned" for a marked key), focused with the mark,
+  // pressed as a click presses them.
+  void theKeysAreThePicturesChildrenForAScreenReader() {
+    CreateImage(QStringLiteral("keys.xml"));
+    InstallCoordButtonImageAccessibility();
+    QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(image_.get());
+    QCOMPARE(picture->childCount(), static_cast<int>(image_->ButtonCount()));
+    QStringList names;
+    for (int index = 0; index < picture->childCount(); ++index) {
+      QCOMPARE(picture->indexOfChild(picture->child(index)), index);
+      QCOMPARE(picture->child(index)->role(), QAccessible::PushButton);
+      names.append(picture->child(index)->text(QAccessible::Name));
+    }
+    QCOMPARE(names, QStringList({"A", "B", "C", "D", "E"}));
+    QCOMPARE(picture->childAt(image_->mapToGlobal(kOnBOnly.toPoint()).x(),
+                              image_->mapToGlobal(kOnBOnly.toPoint()).y()),
+             picture->child(static_cast<int>(kB)));
+
+    image_->SetButtonChecked(5, true);
+    image_->SetButtonChecked(7, true);
+    image_->SetButtonTips({{7, QStringLiteral("E: Mute")}}, {});
+    QCOMPARE(picture->child(static_cast<int>(kA))->text(QAccessible::Description), QString());
+    QCOMPARE(picture->child(static_cast<int>(kB))->text(QAccessible::Description),
+             QStringLiteral("assigned"));
+    QCOMPARE(picture->child(4)->text(QAccessible::Description), QStringLiteral("E: Mute"));
+
+    image_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(image_.get()));
+    image_->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(image_.get(), Qt::Key_Right);
+    QCOMPARE(picture->focusChild(), picture->child(static_cast<int>(kB)));
+    QVERIFY(picture->child(static_cast<int>(kB))->state().focused);
+    QVERIFY(!picture->child(static_cast<int>(kA))->state().focused);
+
+    RecordingListener listener;
+    image_->SetClickListener(&listener);
+    QAccessibleActionInterface* press = picture->child(static_cast<int>(kC))->actionInterface();
+    QCOMPARE(press->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    press->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(listener.clicks.size(), std::size_t{2});
+    QCOMPARE(listener.clicks[0].name, QStringLiteral("C"));
+    QCOMPARE(listener.clicks[0].event, 0);
+    QCOMPARE(listener.clicks[1].event, 1);
+    image_->SetClickListener(nullptr);
   }
 
   void aControlLargerThanItsPictureScalesKeysAndMouse() {

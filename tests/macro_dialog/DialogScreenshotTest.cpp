@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,11 @@ struct KeyCase {
   std::uint8_t code;
   const char* name;
 };
+
+// Names the case in test listings by its key rather than by its bytes.
+void PrintTo(const KeyCase& key, std::ostream* out) {
+  *out << key.key;
+}
 
 class DialogScreenshotKey : public testing::TestWithParam<KeyCase> {};
 

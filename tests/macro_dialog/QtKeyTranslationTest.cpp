@@ -1,5 +1,6 @@
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -25,6 +26,11 @@ struct Case {
 QtKeyEvent Key(int key, std::uint32_t scanCode = 0, std::uint32_t keysym = 0,
                Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
   return {key, scanCode, keysym, modifiers, true};
+}
+
+// Names the case in test listings by what it is rather than by its bytes.
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.what;
 }
 
 class QtKeyTranslationTest : public testing::TestWithParam<Case> {};

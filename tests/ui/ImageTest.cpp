@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "ui/skin/Image.h"
+#include "ui/skin/PictureCache.h"
 #include "ui/skin/Prerendered.h"
 #include "ui/skin/VectorPicture.h"
 
@@ -20,6 +21,10 @@ namespace {
 constexpr char kBlueSvg[] = R"(<svg xmlns="http://www.w3.org/2000/svg" width="10" height="8">)"
                             R"(<rect width="10" height="8" fill="#0000ff"/></svg>)";
 
+// 200 x 100, large enough for the cache.
+constexpr char kWideSvg[] = R"(<svg xmlns="http://www.w3.org/2000/svg" width="200" height="100">)"
+                            R"(<rect width="200" height="100" fill="#0000ff"/></svg>)";
+
 QString ColourName(const std::shared_ptr<const Image>& image, qreal scale) {
   if (image == nullptr) {
     return QStringLiteral("nothing");
@@ -30,10 +35,26 @@ QString ColourName(const std::shared_ptr<const Image>& image, qreal scale) {
   image->Draw(painter, QRectF(drawn.rect()), QRectF(QPointF(0, 0), QSizeF(image->Size())));
   painter.end();
   const QRgb centre = drawn.pixel(drawn.width() / 2, drawn.height() / 2);
+  if (qAlpha(centre) == 0) {
+    return QStringLiteral("transparent");
+  }
+  if (qRed(centre) > 200 && qGreen(centre) > 200 && qBlue(centre) > 200) {
+    return QStringLiteral("white");
+  }
   return qRed(centre) > 200     ? QStringLiteral("red")
          : qGreen(centre) > 200 ? QStringLiteral("green")
          : qBlue(centre) > 200  ? QStringLiteral("blue")
                                 : QStringLiteral("other");
+}
+
+// The path of the file `name` in `dir`, written with `bytes`.
+QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+  const QString path = dir.filePath(name);
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+    qFatal("cannot write %s", qPrintable(path));
+  }
+  return path;
 }
 
 void WriteRaster(const QString& path, const QSize& size, Qt::GlobalColor colour,
@@ -60,7 +81,8 @@ class ImageTest : public QObject {
     const QStringList nothing{"nothing", "nothing", "nothing"};
     QTest::newRow("both") << "both" << 2 << QStringList{"red", "green", "blue"}
                           << QStringList{"red", "green", "green"};
-    QTest::newRow("made from another picture") << "stale" << 0 << blue << nothing;
+    QTest::newRow("made from another picture")
+        << "stale" << 0 << blue << QStringList{"transparent", "transparent", "transparent"};
     QTest::newRow("2x of the wrong size")
         << "bad 2x" << 1 << QStringList{"red", "blue", "blue"} << QStringList{"red", "red", "red"};
     QTest::newRow("none") << "none" << 0 << blue << nothing;
@@ -71,11 +93,8 @@ class ImageTest : public QObject {
     QFETCH(QStringList, withSvg);
     QFETCH(QStringList, rastersOnly);
     QTemporaryDir dir;
-    const QString svgPath = dir.filePath(QStringLiteral("blue.svg"));
     const QByteArray svg(kBlueSvg);
-    QFile file(svgPath);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(svg) == svg.size());
-    file.close();
+    const QString svgPath = WriteFile(dir, QStringLiteral("blue.svg"), svg);
     const QString stamp = SourceStamp(rasters == "stale" ? svg + ' ' : svg);
     if (rasters != "none") {
       WriteRaster(PrerenderedPath(svgPath, 1), QSize(10, 8), Qt::red, stamp);
@@ -93,6 +112,33 @@ class ImageTest : public QObject {
       QCOMPARE(image->Size(), QSize(10, 8));
       QVERIFY(image->IsVector());
     }
+  }
+
+  // A large picture decoded once starts the next run from the cache: an entry whose pixels were
+  // changed shows the change, one cut short is decoded and written again.
+  void largePicturesAreDecodedOnceIntoTheCache() {
+    QTemporaryDir dir;
+    const QByteArray svg(kWideSvg);
+    const QString svgPath = WriteFile(dir, QStringLiteral("wide.svg"), svg);
+    WriteRaster(PrerenderedPath(svgPath, 1), QSize(200, 100), Qt::red, SourceStamp(svg));
+    const QDir cache(dir.filePath(QStringLiteral("cache")));
+    PictureCache::SetFolder(cache.path());
+    const auto entries = [&cache] {
+      return cache.entryInfoList({QStringLiteral("*.argb")}, QDir::Files);
+    };
+
+    QCOMPARE(ColourName(Image::Decode(svg, svgPath), 1.0), QStringLiteral("red"));
+    QCOMPARE(entries().size(), 1);
+    QFile entry(entries().constFirst().filePath());
+    QVERIFY(entry.open(QIODevice::ReadWrite));
+    QVERIFY(entry.seek(16));
+    QVERIFY(entry.write(QByteArray(200 * 100 * 4, '\xff')) == 200 * 100 * 4);
+    entry.close();
+    QCOMPARE(ColourName(Image::Decode(svg, svgPath), 1.0), QStringLiteral("white"));
+    QVERIFY(entry.resize(1000));
+    QCOMPARE(ColourName(Image::Decode(svg, svgPath), 1.0), QStringLiteral("red"));
+    QCOMPARE(entries().constFirst().size(), 16 + 200 * 100 * 4);
+    PictureCache::SetFolder(QString());
   }
 
   void everyPictureOfTheBuiltSkinHasItsRasters() {

@@ -458,8 +458,10 @@ class Layout:
             text = (element.text or "").strip() or attrs.get("text", "")
             if text:
                 self.texts.append((text, child, "text"))
-            if attrs.get("tip"):
-                self.texts.append((attrs["tip"], child, "tip"))
+            # Tooltips and what a screen reader says are not drawn: no room to check.
+            for attribute in ("tip", "accname", "accdesc"):
+                if attrs.get(attribute):
+                    self.texts.append((attrs[attribute], child, "tip"))
             self._walk(child, skin, values, report)
 
     def _check_references(self, control: Control, skin: Skin, values: Values, report: Report,

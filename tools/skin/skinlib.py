@@ -43,6 +43,8 @@ PALETTE = {
     "danger_hover": "#fb7185",
     "danger_pressed": "#e11d48",
     "warning": "#fbbf24",
+    # The ring around the control that has the keyboard's focus: light on every background.
+    "focus": "#f2f6fa",
 }
 
 # The seven colours of the lighting panel, in the order of their controls (colour 1 to 7).

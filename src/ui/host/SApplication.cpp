@@ -6,6 +6,7 @@
 
 #include <pugixml.hpp>
 
+#include "ui/host/AccessibleFactory.h"
 #include "ui/layout/StandardControls.h"
 #include "ui/skin/ISkinObj.h"
 #include "ui/skin/Image.h"
@@ -26,6 +27,7 @@ SApplication*& CurrentApplication() {
 SApplication::SApplication() : previous_(CurrentApplication()) {
   CurrentApplication() = this;
   RegisterStandardControls(factories_);
+  InstallAccessibleFactory();
   QApplication::setQuitOnLastWindowClosed(false);
 }
 

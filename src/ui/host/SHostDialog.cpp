@@ -1,6 +1,7 @@
 #include "ui/host/SHostDialog.h"
 
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <utility>
 
 namespace keyloom::ui {
@@ -55,6 +56,15 @@ void SHostDialog::EndDialog(int result) {
 
 void SHostDialog::OnClose() {
   EndDialog(kIdCancel);
+}
+
+void SHostDialog::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    event->accept();
+    OnClose();
+    return;
+  }
+  SHostWnd::keyPressEvent(event);
 }
 
 void SHostDialog::OnDestroy() {

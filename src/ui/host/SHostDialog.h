@@ -11,7 +11,8 @@ class QEventLoop;
 namespace keyloom::ui {
 
 // A modal host window: Exec creates it, shows it modal to its owner and runs a nested event loop
-// until EndDialog, whose result it answers. A close request ends it with kIdCancel.
+// until EndDialog, whose result it answers. A close request, or Escape that no control took,
+// ends it with kIdCancel (through OnClose).
 class SHostDialog : public SHostWnd {
  public:
   static constexpr int kIdOk = 1;
@@ -39,6 +40,9 @@ class SHostDialog : public SHostWnd {
   void OnClose() override;
   // A dialog destroyed without EndDialog ends its loop with kIdCancel.
   void OnDestroy() override;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QEventLoop* loop_ = nullptr;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -16,6 +17,7 @@
 #include "ui/layout/AttributeText.h"
 #include "ui/layout/LayoutBuilder.h"
 #include "ui/layout/XmlAttribute.h"
+#include "ui/widgets/SCaption.h"
 
 namespace keyloom::ui {
 
@@ -23,6 +25,20 @@ namespace {
 
 // Closing the main window is the normal way to end the program.
 constexpr int kMainWindowExitCode = 0;
+
+// The title bar's controls come last in the Tab order, after the window's content in the order
+// of the layout, so that the first Tab in a new window reaches its content. A widget given a
+// parent joins the end of its window's focus chain, with its children.
+void PutTitleBarLast(SWindow& root) {
+  for (SWindow* child : root.GetChildWindows()) {
+    if (child->IsClass(SCaption::kClassName)) {
+      const bool hidden = child->isHidden();
+      child->setParent(nullptr);
+      child->setParent(&root);
+      child->setHidden(hidden);
+    }
+  }
+}
 
 }  // namespace
 
@@ -72,7 +88,11 @@ bool SHostWnd::Create(QWidget* owner) {
   LayoutBuilder::ApplyAttributes(*root, rootElement);
   root->OnCreate();
   root->CreateChildren(rootElement);
+  PutTitleBarLast(*root);
   root->LayoutTree();
+  // The window itself holds the focus when it first becomes active, so that the first Tab
+  // reaches the first control.
+  setFocus(Qt::OtherFocusReason);
   OnInitDialog();
   return true;
 }
@@ -165,8 +185,8 @@ void SHostWnd::DestroyWindow() {
 }
 
 void SHostWnd::PostCloseRequest() {
-  QMetaObject::invokeMethod(
-      this, [this] { OnClose(); }, Qt::QueuedConnection);
+  // Comes back as a close request (closeEvent).
+  QCoreApplication::postEvent(this, new QCloseEvent);
 }
 
 void SHostWnd::SendSysCommand(int command) {

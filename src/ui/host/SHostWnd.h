@@ -77,7 +77,8 @@ class SHostWnd : public QWidget {
   // Destroys the window: hides it, calls OnDestroy, then ends its controls (SWindow::Destroy).
   // Once; the object itself stays until its owner deletes it.
   void DestroyWindow();
-  // OnClose, called from the event loop.
+  // A close request (closeEvent, hence OnClose while the window is not destroyed), from the
+  // event loop.
   void PostCloseRequest();
   // Minimise, maximise or restore (kSysCommand...); other commands do nothing.
   void SendSysCommand(int command);

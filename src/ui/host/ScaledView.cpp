@@ -36,6 +36,12 @@ ScaledView::ScaledView(QWidget& window, SWindow& root) : QGraphicsView(&window) 
   auto* scene = new QGraphicsScene(this);
   setScene(scene);
   proxy_ = scene->addWidget(&root);
+  // Tab passes through the scene into the root's controls.
+  proxy_->setFocusPolicy(Qt::StrongFocus);
+}
+
+QWidget* ScaledView::Content() const {
+  return proxy_->widget();
 }
 
 void ScaledView::SetScale(qreal scale, const QSize& rootSize) {

@@ -23,6 +23,8 @@ class ScaledView : public QGraphicsView {
   // Draws the root at `scale`; the root is `rootSize` at 100 %.
   void SetScale(qreal scale, const QSize& rootSize);
   [[nodiscard]] qreal Scale() const { return scale_; }
+  // The root control shown.
+  [[nodiscard]] QWidget* Content() const;
 
   // The edges of the window that a press at `pos` (in the view) resizes; none away from the
   // edges, and none while the window is maximised or full screen.

@@ -1,6 +1,7 @@
 #include "ui/skin/Image.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPixmap>
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "ui/skin/PictureCache.h"
 #include "ui/skin/VectorPicture.h"
 
 namespace keyloom::ui {
@@ -53,24 +55,18 @@ std::shared_ptr<const Image> Image::Decode(const QByteArray& bytes, const QStrin
   if (!LooksLikeSvg(bytes)) {
     return FromImage(QImage::fromData(bytes));
   }
+  // The rasters made ahead of time stand for a document that declares its size; each is checked
+  // against the document at its first use, so that the start reads no more than it draws.
+  const std::optional<QSize> declared = path.isEmpty() ? std::nullopt : DeclaredSize(bytes);
   std::vector<Prerendered> rasters;
-  QSize natural;
-  const QString stamp = path.isEmpty() ? QString() : SourceStamp(bytes);
   for (const int scale : kPrerenderedScales) {
-    const QString file = PrerenderedPath(path, scale);
-    const std::optional<QSize> size = file.isEmpty() ? std::nullopt : PrerenderedSize(file, stamp);
-    if (!size || size->width() % scale != 0 || size->height() % scale != 0) {
-      continue;
-    }
-    if (natural.isEmpty()) {
-      natural = *size / scale;
-    }
-    if (*size == natural * scale) {
-      rasters.push_back(Prerendered{scale, file, QImage()});
+    const QString file = declared ? PrerenderedPath(path, scale) : QString();
+    if (!file.isEmpty() && QFileInfo::exists(file)) {
+      rasters.push_back(Prerendered{scale, file, false, QImage()});
     }
   }
   if (!rasters.empty()) {
-    auto image = std::shared_ptr<Image>(new Image(QByteArray(), path, QImage(), natural));
+    auto image = std::shared_ptr<Image>(new Image(QByteArray(), path, QImage(), *declared));
     image->prerendered_ = std::move(rasters);
     return image;
   }
@@ -83,7 +79,7 @@ std::shared_ptr<const Image> Image::Decode(const QByteArray& bytes, const QStrin
   return image;
 }
 
-std::shared_ptr<const Image> Image::FromImage(QImage image) {
+std::shared_ptr<const Image> Image::FromImage(const QImage& image) {
   if (image.isNull()) {
     return nullptr;
   }
@@ -93,45 +89,60 @@ std::shared_ptr<const Image> Image::FromImage(QImage image) {
 }
 
 int Image::PrerenderedCount() const {
-  return static_cast<int>(prerendered_.size());
+  return static_cast<int>(
+      std::count_if(prerendered_.begin(), prerendered_.end(),
+                    [this](const Prerendered& raster) { return Pixels(raster) != nullptr; }));
+}
+
+QByteArray Image::SvgDocument() const {
+  if (!svg_.isEmpty()) {
+    return svg_;
+  }
+  QFile file(svgFile_);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QString& Image::Stamp() const {
+  if (stamp_.isEmpty()) {
+    stamp_ = SourceStamp(SvgDocument());
+  }
+  return stamp_;
 }
 
 const VectorPicture* Image::Vector() const {
   if (!parsed_) {
     parsed_ = true;
-    if (svg_.isEmpty()) {
-      QFile file(svgFile_);
-      svg_ = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    vector_ = VectorPicture::Parse(svg_);
+    vector_ = VectorPicture::Parse(SvgDocument());
     svg_ = QByteArray();
   }
   return vector_.get();
 }
 
-const QImage& Image::PrerenderedPixels(const Prerendered& raster) const {
-  if (raster.pixels.isNull()) {
-    raster.pixels = QImage(raster.file, "png").convertToFormat(QImage::Format_ARGB32_Premultiplied);
+const QImage* Image::Pixels(const Prerendered& raster) const {
+  if (!raster.checked) {
+    raster.checked = true;
+    raster.pixels = PictureCache::Decoded(raster.file, Stamp(), size_ * raster.scale);
   }
-  return raster.pixels;
+  return raster.pixels.isNull() ? nullptr : &raster.pixels;
 }
 
-const Image::Prerendered* Image::NearestPrerendered(qreal scale) const {
+const QImage* Image::NearestPixels(qreal scale) const {
   const Prerendered* nearest = nullptr;
   for (const Prerendered& raster : prerendered_) {
-    if (raster.scale >= scale && (nearest == nullptr || raster.scale < nearest->scale)) {
+    if (raster.scale >= scale && (nearest == nullptr || raster.scale < nearest->scale) &&
+        Pixels(raster) != nullptr) {
       nearest = &raster;
     }
   }
   if (nearest != nullptr) {
-    return nearest;
+    return Pixels(*nearest);
   }
   for (const Prerendered& raster : prerendered_) {
-    if (nearest == nullptr || raster.scale > nearest->scale) {
+    if ((nearest == nullptr || raster.scale > nearest->scale) && Pixels(raster) != nullptr) {
       nearest = &raster;
     }
   }
-  return nearest;
+  return nearest != nullptr ? Pixels(*nearest) : nullptr;
 }
 
 const QImage& Image::RasterAt(qreal scale) const {
@@ -194,30 +205,34 @@ QImage Image::Render(const QSize& pixelSize) const {
   }
   for (const Prerendered& raster : prerendered_) {
     if (size_ * raster.scale == pixelSize) {
-      return PrerenderedPixels(raster);
+      if (const QImage* pixels = Pixels(raster)) {
+        return *pixels;
+      }
     }
   }
   if (const VectorPicture* vector = Vector()) {
     return vector->Render(pixelSize);
   }
-  const Prerendered* nearest =
-      NearestPrerendered(pixelSize.width() / static_cast<qreal>(size_.width()));
-  return PrerenderedPixels(*nearest).scaled(pixelSize, Qt::IgnoreAspectRatio,
-                                            Qt::SmoothTransformation);
+  const QImage* nearest = NearestPixels(pixelSize.width() / static_cast<qreal>(size_.width()));
+  return nearest != nullptr
+             ? nearest->scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+             : QImage();
 }
 
 QIcon Image::ToIcon() const {
   QIcon icon;
-  if (!prerendered_.empty()) {
-    for (const Prerendered& raster : prerendered_) {
-      icon.addPixmap(QPixmap::fromImage(PrerenderedPixels(raster)));
+  for (const Prerendered& raster : prerendered_) {
+    if (const QImage* pixels = Pixels(raster)) {
+      icon.addPixmap(QPixmap::fromImage(*pixels));
     }
+  }
+  if (!icon.isNull()) {
     return icon;
   }
   for (const int side : kIconSizes) {
     const QSize pixels = size_.scaled(side, side, Qt::KeepAspectRatio);
-    if (!pixels.isEmpty()) {
-      icon.addPixmap(QPixmap::fromImage(Render(pixels)));
+    if (const QImage rendered = Render(pixels); !rendered.isNull()) {
+      icon.addPixmap(QPixmap::fromImage(rendered));
     }
   }
   return icon;

@@ -37,11 +37,12 @@ class Image {
   [[nodiscard]] static std::shared_ptr<const Image> Decode(const QByteArray& bytes,
                                                            const QString& path = {});
 
-  [[nodiscard]] static std::shared_ptr<const Image> FromImage(QImage image);
+  [[nodiscard]] static std::shared_ptr<const Image> FromImage(const QImage& image);
 
   [[nodiscard]] QSize Size() const { return size_; }
   [[nodiscard]] bool IsVector() const { return isSvg_; }
-  // How many of the rasters made ahead of time this picture draws from.
+  // How many of the rasters made ahead of time this picture draws from (each is checked, and
+  // decoded, on the way).
   [[nodiscard]] int PrerenderedCount() const;
 
   // Draws the part `source` of the picture stretched into `target`, with the constant opacity
@@ -63,10 +64,12 @@ class Image {
   [[nodiscard]] QIcon ToIcon() const;
 
  private:
-  // A raster made ahead of time: its scale and file, and its pixels once first used.
+  // A raster made ahead of time: its scale and file, and, from its first use, whether it was
+  // made from this picture's SVG and its pixels if so.
   struct Prerendered {
     int scale;
     QString file;
+    mutable bool checked;
     mutable QImage pixels;
   };
 
@@ -74,10 +77,15 @@ class Image {
 
   // The SVG document, parsed at the first call; nothing when this build draws no SVG.
   const VectorPicture* Vector() const;
-  const QImage& PrerenderedPixels(const Prerendered& raster) const;
-  // The raster made ahead of time that suits `scale` best: the smallest at least as large, else
-  // the largest.
-  const Prerendered* NearestPrerendered(qreal scale) const;
+  // The SVG document: kept until it is parsed, else read from its file.
+  QByteArray SvgDocument() const;
+  // The stamp of the SVG file, computed at the first call.
+  const QString& Stamp() const;
+  // The pixels of `raster`, or null when it was not made from this picture's SVG.
+  const QImage* Pixels(const Prerendered& raster) const;
+  // The pixels of the raster made ahead of time that suits `scale` best: the smallest at least as
+  // large, else the largest; null when none can be used.
+  const QImage* NearestPixels(qreal scale) const;
   // The picture at `scale` times its natural size; the last few renderings are kept.
   const QImage& RasterAt(qreal scale) const;
   void DrawRaster(QPainter& painter, const QRectF& target, const QRectF& source, qreal opacity,
@@ -88,6 +96,7 @@ class Image {
   // ahead of time stand for it until it is needed.
   mutable QByteArray svg_;
   QString svgFile_;
+  mutable QString stamp_;
   QImage raster_;
   QSize size_;
   std::vector<Prerendered> prerendered_;

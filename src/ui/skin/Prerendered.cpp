@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QXmlStreamReader>
 
 #include "ui/skin/VectorPicture.h"
 
@@ -25,6 +26,24 @@ QString PrerenderedPath(const QString& svgPath, int scale) {
 
 QString SourceStamp(const QByteArray& svg) {
   return QString::fromLatin1(QCryptographicHash::hash(svg, QCryptographicHash::Sha1).toHex());
+}
+
+std::optional<QSize> DeclaredSize(const QByteArray& svg) {
+  QXmlStreamReader reader(svg);
+  if (!reader.readNextStartElement() || reader.name() != QLatin1StringView("svg")) {
+    return std::nullopt;
+  }
+  const auto side = [&reader](QLatin1StringView name) {
+    QStringView text = reader.attributes().value(name).trimmed();
+    if (text.endsWith(QLatin1StringView("px"))) {
+      text.chop(2);
+    }
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok && value > 0 ? value : 0;
+  };
+  const QSize size(side(QLatin1StringView("width")), side(QLatin1StringView("height")));
+  return size.isEmpty() ? std::nullopt : std::optional<QSize>(size);
 }
 
 std::optional<QSize> PrerenderedSize(const QString& pngPath, const QString& stamp) {

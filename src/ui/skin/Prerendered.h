@@ -23,6 +23,10 @@ inline constexpr std::array<int, 2> kPrerenderedScales = {1, 2};
 // The stamp that ties a raster to the SVG bytes it was made from.
 [[nodiscard]] QString SourceStamp(const QByteArray& svg);
 
+// The size an SVG document declares with whole-pixel "width" and "height" attributes on its root
+// element ("px" or no unit), read without parsing the document; nothing for any other.
+[[nodiscard]] std::optional<QSize> DeclaredSize(const QByteArray& svg);
+
 // The size of the PNG file `pngPath` when it was made from the SVG with `stamp`; read from the
 // file's header alone, without decoding its pixels. Nothing for a missing file or any other.
 [[nodiscard]] std::optional<QSize> PrerenderedSize(const QString& pngPath, const QString& stamp);

@@ -7,6 +7,8 @@ namespace keyloom::ui {
 SButton::SButton() {
   SetClickable(true);
   SetTextAlignment(Qt::AlignCenter);
+  // Tab reaches every button; a click leaves the focus where it was.
+  setFocusPolicy(Qt::TabFocus);
 }
 
 bool SButton::IsClass(std::string_view className) const {

@@ -5,7 +5,8 @@
 namespace keyloom::ui {
 
 // Tag "button": a push button, its skin drawn in the four states (normal, hover, pushed,
-// disabled) with its text centred. A click fires the command event (kEventCommand).
+// disabled) with its text centred. A click, or Space or Enter while it has the focus, fires the
+// command event (kEventCommand). Tab reaches it; a click does not focus it.
 class SButton : public SWindow {
  public:
   static constexpr std::string_view kClassName = "button";

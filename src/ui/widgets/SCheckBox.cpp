@@ -54,4 +54,10 @@ void SCheckBox::keyPressEvent(QKeyEvent* event) {
   SWindow::keyPressEvent(event);
 }
 
+void SCheckBox::DrawFocusMark(QPainter& painter) {
+  if (focusSkin_ == nullptr) {
+    SWindow::DrawFocusMark(painter);
+  }
+}
+
 }  // namespace keyloom::ui

@@ -21,10 +21,14 @@ class SCheckBox : public SWindow {
 
   AttributeResult SetAttribute(std::string_view name, const QString& value) override;
   [[nodiscard]] QSize DesiredSize() const override;
+  // Drawn while the control shows its focus mark; null without `focusSkin`.
+  [[nodiscard]] const ISkinObj* GetFocusSkin() const { return focusSkin_.get(); }
 
  protected:
   void OnPaint(QPainter& painter) override;
   void OnClick() override;
+  // With `focusSkin` the mark is that skin over the box (drawn with it); else the frame.
+  void DrawFocusMark(QPainter& painter) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:

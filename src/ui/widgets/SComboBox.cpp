@@ -261,6 +261,12 @@ void SComboBox::keyPressEvent(QKeyEvent* event) {
     SetCurSel(curSel_ - 1, true);
     return;
   }
+  // F4 and Alt+Down open the list, as Space and Enter do.
+  if (event->key() == Qt::Key_F4 ||
+      (event->key() == Qt::Key_Down && event->modifiers() == Qt::AltModifier)) {
+    Click();
+    return;
+  }
   if (event->key() == Qt::Key_Down && curSel_ + 1 < GetCount()) {
     SetCurSel(curSel_ + 1, true);
     return;

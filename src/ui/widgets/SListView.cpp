@@ -1,6 +1,7 @@
 #include "ui/widgets/SListView.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -43,6 +44,10 @@ SListView::SListView()
   scroll_->viewport()->setAutoFillBackground(false);
   content_->setAutoFillBackground(false);
   scroll_->viewport()->installEventFilter(this);
+  // The list takes the focus itself; its scroll area and the controls of its rows are not
+  // reached with Tab (see keyPressEvent).
+  scroll_->setFocusPolicy(Qt::NoFocus);
+  setFocusPolicy(Qt::StrongFocus);
 }
 
 SListView::~SListView() {
@@ -159,7 +164,48 @@ void SListView::WatchRow(SItemPanel& row) {
   row.installEventFilter(this);
   for (QWidget* widget : row.findChildren<QWidget*>()) {
     widget->installEventFilter(this);
+    if ((widget->focusPolicy() & Qt::TabFocus) != 0) {
+      widget->setFocusPolicy(Qt::ClickFocus);
+    }
   }
+}
+
+void SListView::keyPressEvent(QKeyEvent* event) {
+  const int count = GetRowCount();
+  const int key = event->key();
+  int row = -1;
+  if (key == Qt::Key_Up) {
+    row = std::max(0, selection_ - 1);
+  } else if (key == Qt::Key_Down) {
+    row = std::min(count - 1, selection_ + 1);
+  } else if (key == Qt::Key_Home) {
+    row = 0;
+  } else if (key == Qt::Key_End) {
+    row = count - 1;
+  } else if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
+             selection_ >= 0) {
+    event->accept();
+    if (!event->isAutoRepeat()) {
+      ClickRow(selection_);
+    }
+    return;
+  } else if (key == Qt::Key_F2 && selection_ >= 0 && selection_ < count) {
+    // The first control of the row that takes the focus, as a rename in place.
+    for (QWidget* widget : rows_[static_cast<std::size_t>(selection_)]->findChildren<QWidget*>()) {
+      if ((widget->focusPolicy() & Qt::ClickFocus) != 0 && widget->isEnabled()) {
+        widget->setFocus(Qt::ShortcutFocusReason);
+        event->accept();
+        return;
+      }
+    }
+  }
+  if (row < 0 || count == 0) {
+    SWindow::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  SetSel(row, true);
+  scroll_->ensureWidgetVisible(rows_[static_cast<std::size_t>(row)], 0, 0);
 }
 
 void SListView::PlaceRows() {

@@ -32,6 +32,11 @@ class IListAdapter;
 // A press anywhere in a row (also on a control in it) selects the row, firing
 // kEventListSelectionChanged from the list when the row changes, and then fires
 // kEventListItemClick from the row view (index: the row).
+//
+// Keyboard: the list takes the focus (Tab, or a click); the controls of its rows take it only
+// from a click, or from F2, which focuses the first of the selected row's. Up, Down, Home and End
+// select a row (the selection change fires); Enter and Space click the selected row as a press
+// does.
 class SListView : public SWindow, private IDataSetObserver {
  public:
   static constexpr std::string_view kClassName = "listview";
@@ -73,6 +78,7 @@ class SListView : public SWindow, private IDataSetObserver {
   virtual void OnRowFilled(SItemPanel& row);
 
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void OnDataSetChanged() override;

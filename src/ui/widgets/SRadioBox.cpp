@@ -100,4 +100,10 @@ void SRadioBox::keyPressEvent(QKeyEvent* event) {
   SWindow::keyPressEvent(event);
 }
 
+void SRadioBox::DrawFocusMark(QPainter& painter) {
+  if (focusSkin_ == nullptr) {
+    SWindow::DrawFocusMark(painter);
+  }
+}
+
 }  // namespace keyloom::ui

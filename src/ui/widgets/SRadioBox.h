@@ -22,10 +22,14 @@ class SRadioBox : public SWindow {
   AttributeResult SetAttribute(std::string_view name, const QString& value) override;
   void SetCheck(bool checked) override;
   [[nodiscard]] QSize DesiredSize() const override;
+  // Drawn while the control shows its focus mark; null without `focusSkin`.
+  [[nodiscard]] const ISkinObj* GetFocusSkin() const { return focusSkin_.get(); }
 
  protected:
   void OnPaint(QPainter& painter) override;
   void OnClick() override;
+  // With `focusSkin` the mark is that skin over the box (drawn with it); else the frame.
+  void DrawFocusMark(QPainter& painter) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:

@@ -28,6 +28,9 @@ class SSliderBar : public SWindow {
   void SetValue(int value);
   [[nodiscard]] int GetMin() const { return minimum_; }
   [[nodiscard]] int GetMax() const { return maximum_; }
+  // Sets the value (kept within the range) as the user did, from the keyboard or a screen
+  // reader; fires the position event when it changed.
+  void MoveTo(long long value);
   // A maximum below the minimum is taken as the minimum; the value is kept within the range.
   void SetRange(int minimum, int maximum);
 
@@ -42,9 +45,6 @@ class SSliderBar : public SWindow {
 
  private:
   [[nodiscard]] QSize ThumbSize() const;
-  // Sets the value (kept within the range) as the user did; fires the position event when it
-  // changed.
-  void MoveTo(long long value);
 
   int minimum_ = 0;
   int maximum_ = 100;

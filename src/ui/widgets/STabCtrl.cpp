@@ -1,8 +1,11 @@
 #include "ui/widgets/STabCtrl.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <algorithm>
 
 #include "ui/events/EventArgs.h"
@@ -47,6 +50,7 @@ std::optional<TabAlign> ParseTabAlign(const QString& value) {
 STabCtrl::STabCtrl() {
   setMouseTracking(true);
   SetTextAlignment(Qt::AlignCenter);
+  setFocusPolicy(Qt::TabFocus);
 }
 
 bool STabCtrl::IsClass(std::string_view className) const {
@@ -83,6 +87,15 @@ AttributeResult STabCtrl::SetAttribute(std::string_view name, const QString& val
      : is("iconSkin")     ? iconSkin_
      : is("tabInterSkin") ? interSkin_
                           : frameSkin_) = std::move(*skin);
+    update();
+    return AttributeResult::kHandled;
+  }
+  if (is("focusRect")) {
+    const std::optional<bool> flag = ParseBool(value);
+    if (!flag) {
+      return AttributeResult::kFailed;
+    }
+    focusRect_ = *flag;
     update();
     return AttributeResult::kHandled;
   }
@@ -164,6 +177,11 @@ bool STabCtrl::SetCurSel(int index, bool notify) {
     pages[page]->setVisible(static_cast<int>(page) == index);
   }
   update();
+  // A screen reader hears of the tab now shown, as of the focus moving onto it.
+  if (hasFocus() && previous != index && QAccessible::isActive()) {
+    QAccessibleEvent event(pages[static_cast<std::size_t>(index)], QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
+  }
   if (notify && previous != index) {
     EventArgs args;
     args.eventId = kEventTabSelectionChanged;
@@ -252,6 +270,41 @@ void STabCtrl::OnPaint(QPainter& painter) {
   if (frameSkin_ != nullptr) {
     frameSkin_->Draw(painter, layout.PageRect(client), 0);
   }
+}
+
+void STabCtrl::DrawFocusMark(QPainter& painter) {
+  if (!focusRect_ || curSel_ < 0 || curSel_ >= GetItemCount()) {
+    return;
+  }
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(FocusColor(), 2));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRoundedRect(QRectF(ItemRect(curSel_).adjusted(2, 2, -2, -2)), 4, 4);
+}
+
+void STabCtrl::keyPressEvent(QKeyEvent* event) {
+  const int count = GetItemCount();
+  const int key = event->key();
+  const bool control = (event->modifiers() & Qt::ControlModifier) != 0;
+  int next = -1;
+  if (count > 0 && control && (key == Qt::Key_Tab || key == Qt::Key_Backtab)) {
+    // Ctrl+Tab and Ctrl+Shift+Tab go round, from anywhere on the pages too.
+    next = (curSel_ + (key == Qt::Key_Tab ? 1 : count - 1)) % count;
+  } else if (hasFocus() && !control && (key == Qt::Key_Left || key == Qt::Key_Up)) {
+    next = std::max(0, curSel_ - 1);
+  } else if (hasFocus() && !control && (key == Qt::Key_Right || key == Qt::Key_Down)) {
+    next = std::min(count - 1, curSel_ + 1);
+  } else if (hasFocus() && key == Qt::Key_Home && count > 0) {
+    next = 0;
+  } else if (hasFocus() && key == Qt::Key_End) {
+    next = count - 1;
+  }
+  if (next < 0) {
+    SWindow::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  SetCurSel(next, true);
 }
 
 void STabCtrl::DrawHeaderBackground(QPainter& /*painter*/, const QRect& /*header*/) {}

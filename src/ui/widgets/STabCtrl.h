@@ -24,6 +24,13 @@ class STabPage;
 // Events: a press on a tab selects it and fires kEventTabSelectionChanged; the mouse coming over
 // a tab fires kEventTabItemHover and leaving it kEventTabItemLeave, each with the tab's index.
 //
+// Keyboard: Tab reaches the control (a click does not focus it). While it has the focus, the
+// arrow keys select the previous or next tab, Home and End the first and last; Ctrl+Tab and
+// Ctrl+Shift+Tab select the next and previous tab, going round, also while the focus is on a
+// page. Each fires the selection change as a press on the tab does. While the focus mark shows,
+// the selected tab's rectangle less 2 pixels on each side gets the focus rectangle, unless
+// `focusRect="0"`.
+//
 // Painting goes through DrawHeaderBackground, DrawItem and DrawItemIcon, which a tab control of
 // the program may replace.
 class STabCtrl : public SWindow {
@@ -79,6 +86,9 @@ class STabCtrl : public SWindow {
   // page's icon index, or in the tab's index when that is -1.
   virtual void DrawItemIcon(QPainter& painter, const QRect& rect, int index, int stateIndex);
 
+  void DrawFocusMark(QPainter& painter) override;
+
+  void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
@@ -92,6 +102,7 @@ class STabCtrl : public SWindow {
 
   int curSel_ = 0;
   int hoverItem_ = -1;
+  bool focusRect_ = true;
   TabLayout layout_;
   std::shared_ptr<const ISkinObj> tabSkin_;
   std::shared_ptr<const ISkinObj> iconSkin_;

@@ -1,12 +1,17 @@
 #include "ui/widgets/SWindow.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QEnterEvent>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QGraphicsProxyWidget>
 #include <QGraphicsScene>
 #include <QGraphicsView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QPointer>
 
 #include "ui/events/EventArgs.h"
@@ -100,6 +105,30 @@ AttributeResult SWindow::SetAttribute(std::string_view name, const QString& valu
   }
   if (is("tip")) {
     SetToolTipText(value);
+    return AttributeResult::kHandled;
+  }
+  if (is("accName") || is("accDesc")) {
+    SetAccessibleText(is("accName") ? value : accessibleName_,
+                      is("accDesc") ? value : accessibleDescription_);
+    return AttributeResult::kHandled;
+  }
+  if (is("accRole")) {
+    if (value.compare(QLatin1String("status"), Qt::CaseInsensitive) == 0) {
+      accessibleRole_ = QAccessible::StatusBar;
+    } else if (value.compare(QLatin1String("alert"), Qt::CaseInsensitive) == 0) {
+      accessibleRole_ = QAccessible::AlertMessage;
+    } else {
+      return AttributeResult::kFailed;
+    }
+    return AttributeResult::kHandled;
+  }
+  if (is("colorFocus")) {
+    const std::optional<QColor> color = ParseColor(value);
+    if (!color) {
+      return AttributeResult::kFailed;
+    }
+    focusColor_ = *color;
+    update();
     return AttributeResult::kHandled;
   }
   if (is("id") || is("data") || is("width") || is("height")) {
@@ -331,9 +360,23 @@ SWindow* SWindow::FindChildByID2(int id, std::string_view className, int depth) 
 
 void SWindow::SetText(const QString& text) {
   text_ = text;
-  displayText_ = SApplication::Tr(text_);
+  const QString shown = SApplication::Tr(text_);
+  const bool changed = shown != displayText_;
+  displayText_ = shown;
   update();
   NaturalSizeChanged();
+  // A screen reader hears of a line that changes (the connection status, the notice line).
+  if (changed && QAccessible::isActive()) {
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+  }
+}
+
+void SWindow::SetAccessibleText(const QString& name, const QString& description) {
+  accessibleName_ = name;
+  accessibleDescription_ = description;
+  setAccessibleName(SApplication::Tr(accessibleName_));
+  setAccessibleDescription(SApplication::Tr(accessibleDescription_));
 }
 
 void SWindow::SetToolTipText(const QString& text) {
@@ -344,6 +387,7 @@ void SWindow::SetToolTipText(const QString& text) {
 void SWindow::OnLanguageChanged() {
   displayText_ = SApplication::Tr(text_);
   setToolTip(SApplication::Tr(tip_));
+  SetAccessibleText(accessibleName_, accessibleDescription_);
   update();
   NaturalSizeChanged();
 }
@@ -533,6 +577,91 @@ void SWindow::DrawBackground(QPainter& painter, int skinState) const {
 void SWindow::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   OnPaint(painter);
+  if (ShowsFocusMark()) {
+    painter.save();
+    DrawFocusMark(painter);
+    painter.restore();
+  }
+}
+
+bool SWindow::ShowsFocusMark() const {
+  return focusFromKeyboard_ && hasFocus();
+}
+
+SWindow* SWindow::FocusedControl() {
+  QWidget* focus = QApplication::focusWidget();
+  // A scaled window's controls have the focus inside the view that draws them.
+  if (const auto* view = qobject_cast<const QGraphicsView*>(focus);
+      view != nullptr && view->scene() != nullptr) {
+    const auto* proxy = dynamic_cast<const QGraphicsProxyWidget*>(view->scene()->focusItem());
+    focus =
+        proxy != nullptr && proxy->widget() != nullptr ? proxy->widget()->focusWidget() : nullptr;
+  }
+  for (QWidget* widget = focus; widget != nullptr; widget = widget->parentWidget()) {
+    if (auto* control = dynamic_cast<SWindow*>(widget)) {
+      return control;
+    }
+  }
+  return nullptr;
+}
+
+QColor SWindow::FocusColor() const {
+  if (focusColor_) {
+    return *focusColor_;
+  }
+  const SApplication* app = SApplication::Instance();
+  const std::optional<QColor> named =
+      app != nullptr ? app->GetColor(QStringLiteral("focus")) : std::nullopt;
+  return named.value_or(palette().color(QPalette::Highlight));
+}
+
+void SWindow::DrawFocusMark(QPainter& painter) {
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(FocusColor(), 2));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
+}
+
+void SWindow::Click() {
+  if (clickable_ && isEnabled()) {
+    OnClick();
+  }
+}
+
+void SWindow::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (clickable_ && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    event->accept();
+    if (!event->isAutoRepeat()) {
+      Click();
+    }
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void SWindow::focusInEvent(QFocusEvent* event) {
+  switch (event->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+      focusFromKeyboard_ = true;
+      break;
+    case Qt::MouseFocusReason:
+      focusFromKeyboard_ = false;
+      break;
+    default:
+      // The window coming back, a popup closing, the program: as it was.
+      break;
+  }
+  update();
+  QWidget::focusInEvent(event);
+}
+
+void SWindow::focusOutEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusOutEvent(event);
 }
 
 void SWindow::resizeEvent(QResizeEvent* /*event*/) {

@@ -131,6 +131,13 @@ class SWindow : public QWidget {
   [[nodiscard]] const QString& GetDisplayText() const { return displayText_; }
   void SetToolTipText(const QString& text);
   [[nodiscard]] const QString& GetToolTipText() const { return tip_; }
+  // What a screen reader says of the control, where its text and tooltip do not tell it
+  // (attributes `accName` and `accDesc`); raw, shown translated like the text.
+  void SetAccessibleText(const QString& name, const QString& description);
+  // What the control is to a screen reader where its class does not tell it (attribute
+  // `accRole`: "status" for a line that tells the state of things, "alert" for one that says
+  // what just happened); std::nullopt: as the class says.
+  [[nodiscard]] std::optional<int> GetAccessibleRole() const { return accessibleRole_; }
 
   // Translates the control's texts again. Controls with more texts (items, titles, column
   // headers) override it and call the base.
@@ -184,6 +191,18 @@ class SWindow : public QWidget {
   bool FireEvent(EventArgs& args);
   // Fires a command event (kEventCommand).
   bool FireCommand();
+  // A click from the keyboard or from a screen reader: OnClick, as a mouse click on an enabled
+  // clickable control makes it; nothing otherwise.
+  void Click();
+  [[nodiscard]] bool IsClickable() const { return clickable_; }
+
+  // Whether the control shows its focus mark: it has the focus, and it last got it from the
+  // keyboard (Tab, Shift+Tab, a shortcut), not from the mouse, so that the mark follows the
+  // keyboard only. Getting it back with its window, or from the program, changes nothing.
+  [[nodiscard]] bool ShowsFocusMark() const;
+  // The control that has the keyboard focus (the nearest control around the focused widget),
+  // also in a window drawn at a scale; null when no control has it.
+  [[nodiscard]] static SWindow* FocusedControl();
   // A muted control fires nothing (FireEvent answers false); layouts mute a control while they
   // give it its attributes, so that no handler sees a window that is half built.
   void SetEventsMuted(bool muted) { eventsMuted_ = muted; }
@@ -192,6 +211,11 @@ class SWindow : public QWidget {
   // Paints the control: background colour, skin in StateIndex4, then the text in the client
   // area. Controls override it for their own look.
   virtual void OnPaint(QPainter& painter);
+  // Draws the focus mark while ShowsFocusMark, after OnPaint: a rounded frame inside the
+  // control in the colour of the attribute `colorFocus`, else the skin's named colour "focus",
+  // else the palette's highlight. Controls with a mark of their own override it.
+  virtual void DrawFocusMark(QPainter& painter);
+  [[nodiscard]] QColor FocusColor() const;
   // The background colour, then the skin in `skinState` over the whole control.
   void DrawBackground(QPainter& painter, int skinState) const;
   void FillBackgroundColor(QPainter& painter) const;
@@ -207,6 +231,10 @@ class SWindow : public QWidget {
   void leaveEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  // Space and Enter click a clickable control, as the mouse does.
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
@@ -220,7 +248,12 @@ class SWindow : public QWidget {
   QString text_;
   QString displayText_;
   QString tip_;
+  QString accessibleName_;
+  QString accessibleDescription_;
+  std::optional<int> accessibleRole_;
+  std::optional<QColor> focusColor_;
   bool checked_ = false;
+  bool focusFromKeyboard_ = false;
   bool hover_ = false;
   bool pressed_ = false;
   bool clickable_ = false;

@@ -79,7 +79,7 @@ QRect PaintToggle(const SWindow& control, QPainter& painter, Qt::Alignment iconA
         radio ? QStyle::PE_IndicatorRadioButton : QStyle::PE_IndicatorCheckBox, &option, &painter,
         &control);
   }
-  if (focusSkin != nullptr && control.hasFocus()) {
+  if (focusSkin != nullptr && control.ShowsFocusMark()) {
     focusSkin->Draw(painter, icon, 0);
   }
   control.DrawTextIn(painter, ToggleTextRect(client, icon, iconAlign), control.GetDisplayText());

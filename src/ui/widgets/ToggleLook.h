@@ -30,7 +30,7 @@ inline constexpr int kToggleTextGap = 4;
 
 // Paints the box and the text of a check-style control: its skin in the box with the eight-state
 // index (or the platform indicator, round when `radio`), then `focusSkin` over the box while the
-// control has the focus. Answers the box.
+// control shows its focus mark. Answers the box.
 QRect PaintToggle(const SWindow& control, QPainter& painter, Qt::Alignment iconAlign, bool radio,
                   const ISkinObj* focusSkin);
 
