@@ -1,5 +1,6 @@
 #include "macro_dialog/MacroRecordDlg.h"
 
+#include <QMetaObject>
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -572,8 +573,26 @@ bool MacroRecordDlg::OnKeyboardEvent(int& hookCode, std::uint32_t& message,
       (singleKeyTaken_ || record.vkCode == kEscapeVirtualKey)) {
     return false;
   }
+  const bool recording = recordBox_ != nullptr && recordBox_->IsChecked();
+  // Worked from the keyboard, Escape ends a recording instead of being recorded: the one way out
+  // of a capture that takes every other key. The box is cleared after the hook has answered,
+  // since clearing it takes the hook away.
+  if (page == kMacroPage && recording && WorkedFromKeyboard() &&
+      record.vkCode == kEscapeVirtualKey) {
+    if (IsKeyDown(message)) {
+      QMetaObject::invokeMethod(this, &MacroRecordDlg::StopRecording, Qt::QueuedConnection);
+    }
+    return true;
+  }
+  // The release of the key that started it (Space or Enter on the button) is not part of it.
+  if (page == kMacroPage && recording && awaitingFirstPress_) {
+    if (!IsKeyDown(message)) {
+      return true;
+    }
+    awaitingFirstPress_ = false;
+  }
   recorder_.SetPage(page);
-  recorder_.SetRecording(recordBox_ != nullptr && recordBox_->IsChecked());
+  recorder_.SetRecording(recording);
   const int eventsBefore = eventsAdapter_->Events().Count();
   const bool swallowed = recorder_.OnKeyboardEvent(hookCode, message, record);
   if (eventsAdapter_->Events().Count() != eventsBefore) {
@@ -638,8 +657,16 @@ void MacroRecordDlg::OnRecordClicked() {
     recordBox_->SetCheck(false);
   }
   const bool recording = recordBox_->IsChecked();
+  awaitingFirstPress_ = recording && WorkedFromKeyboard();
   recordBox_->SetText(QLatin1String(recording ? kStopRecordText : kStartRecordText));
   UpdateCapture();
+}
+
+void MacroRecordDlg::StopRecording() {
+  if (recordBox_ != nullptr && recordBox_->IsChecked()) {
+    recordBox_->SetCheck(false);
+    OnRecordClicked();
+  }
 }
 
 void MacroRecordDlg::OnDelayModeClicked(int mode) {

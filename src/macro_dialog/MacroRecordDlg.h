@@ -150,6 +150,8 @@ class MacroRecordDlg : public ui::SHostDialog,
   [[nodiscard]] bool RepeatTaken() const;
 
   void OnPageChanged(int page);
+  // Clears "chk_macro_record", as a click on it would.
+  void StopRecording();
   // Whether the user works the dialog from the keyboard: the control that has the focus got it
   // from the keyboard and shows its focus mark.
   [[nodiscard]] bool WorkedFromKeyboard() const;
@@ -229,9 +231,12 @@ class MacroRecordDlg : public ui::SHostDialog,
   // On the single-key page, worked from the keyboard (opened from it, or the focus moved with
   // it), the capture takes one key press and never Escape, which cancels; the keys after it move
   // the focus and press the buttons again (Tab to OK), until the page is shown again. With the
-  // mouse every key press is captured while the page is shown.
+  // mouse every key press is captured while the page is shown. A recording on the macro page
+  // worked from the keyboard ends with Escape.
   bool openedFromKeyboard_ = false;
   bool singleKeyTaken_ = false;
+  // A recording started from the keyboard records no key release before its first key press.
+  bool awaitingFirstPress_ = false;
   ui::SComboBox* mediaKeys_ = nullptr;
   ui::SComboBox* functionKeys_ = nullptr;
   ui::SStatic* fileProblem_ = nullptr;

@@ -58,6 +58,8 @@ constexpr std::string_view kLibrary = R"(<?xml version="1.0" encoding="UTF-8"?>
 constexpr std::uint32_t kVkA = 0x41;
 constexpr std::uint32_t kVkB = 0x42;
 constexpr std::uint32_t kVkF5 = 0x74;
+constexpr std::uint32_t kVkEscape = 0x1B;
+constexpr std::uint32_t kVkSpace = 0x20;
 // F13: a key the key name table does not know.
 constexpr std::uint32_t kVkF13 = 0x7C;
 
@@ -510,6 +512,40 @@ class MacroRecordDlgTest : public QObject {
     // The first keystroke since the dialog opened measures from the program's start.
     QCOMPARE(EventTexts(h.Saved()->GroupAt(0)),
              (std::vector<std::string>{"4 A 0 2000", "4 A 1 5001", "5 B 0 0"}));
+  }
+
+  // Worked from the keyboard, a recording leaves out the release of the key that started it, and
+  // Escape is the way out of it, as it takes every other key; with the mouse both are recorded.
+  void escapeEndsARecordingWorkedFromTheKeyboard_data() {
+    QTest::addColumn<bool>("fromKeyboard");
+    QTest::addColumn<std::vector<std::string>>("events");
+    QTest::newRow("keyboard") << true << std::vector<std::string>{"4 A 0 2000", "4 A 1 400"};
+    QTest::newRow("mouse") << false
+                           << std::vector<std::string>{"4 A 0 2000", "4 A 1 1001",
+                                                       "44 SpaceBar 1 0", "41 Esc 0 0",
+                                                       "41 Esc 1 0"};
+  }
+  void escapeEndsARecordingWorkedFromTheKeyboard() {
+    QFETCH(bool, fromKeyboard);
+    QFETCH(std::vector<std::string>, events);
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    h.SelectGroup(0);
+    if (fromKeyboard) {
+      h.RecordBox().setFocus(Qt::TabFocusReason);
+      h.RecordBox().Click();
+    } else {
+      Click(h.RecordBox());
+    }
+    QVERIFY(h.RecordBox().IsChecked());
+    h.clock.SetNowMs(1000);
+    QVERIFY(h.Key(kKeyUpMessage, kVkSpace));
+    QVERIFY(h.Key(kKeyDownMessage, kVkEscape));
+    QVERIFY(h.Key(kKeyUpMessage, kVkEscape));
+    QCoreApplication::processEvents();
+    QCOMPARE(h.RecordBox().IsChecked(), !fromKeyboard);
+    QCOMPARE(EventTexts(h.Saved()->GroupAt(0)), events);
   }
 
   void recordingNeedsAGroup() {
