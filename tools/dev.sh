@@ -38,6 +38,9 @@ packages=(
   qemu-system-x86 busybox-static cpio xz-utils zstd
   xdotool dbus at-spi2-core python3-pyatspi
 )
+# The Windows GUI: Qt for MinGW-w64 built from Debian's source (tools/build-qt-mingw.sh), and
+# its tests under Wine on Xvfb (tools/test-windows-gui.sh).
+packages+=(qt6-base-dev-tools imagemagick)
 
 install_missing() {
   local missing=() p

@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# The Windows build: cross-compiles every Qt-free library, keyloomctl and the test suites with
-# MinGW-w64 (preset "windows", build/windows) and runs the tests under Wine. tools/dev.sh test
-# runs it; it needs the packages that dev.sh installs (g++-mingw-w64-x86-64-posix,
-# mingw-w64-x86-64-dev, wine64, wine, googletest, dpkg-dev).
+# The Windows build: cross-compiles keyloom.exe, keyloomctl.exe and the test suites with
+# MinGW-w64 (preset "windows", build/windows), runs the tests under Wine, then packs the portable
+# zip and tests keyloom.exe from it under Wine on Xvfb (tools/test-windows-gui.sh, which compares
+# with the Linux program of build/dev). tools/dev.sh test runs it; it needs the packages that
+# dev.sh installs (g++-mingw-w64-x86-64-posix, mingw-w64-x86-64-dev, wine64, wine, googletest,
+# dpkg-dev, xvfb, xdotool, imagemagick).
 #
-# The first configure fetches the pugixml source package (tools/fetch-debian-source.sh) and sets
-# up Wine's prefix in build/windows/wine.
+# Qt for MinGW-w64 is built first when its cache folder does not hold it yet
+# (tools/build-qt-mingw.sh: 15-30 minutes once). The first configure fetches the pugixml source
+# package (tools/fetch-debian-source.sh) and sets up Wine's prefix in build/windows/wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+echo "==== Windows: Qt for MinGW-w64 ===="
+tools/build-qt-mingw.sh
 echo "==== Windows: MinGW-w64 cross build, tests under Wine ===="
 cmake --preset windows
 cmake --build --preset windows
@@ -35,3 +40,8 @@ if ! "$wine" cmd /c exit < /dev/null > build/windows/wine-start.log 2>&1; then
   exit 1
 fi
 ctest --preset windows
+"$wineserver" -k 2> /dev/null || true
+trap - EXIT
+
+echo "==== Windows: the package's keyloom.exe under Wine on Xvfb ===="
+tools/test-windows-gui.sh build/windows build/dev

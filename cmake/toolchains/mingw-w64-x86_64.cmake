@@ -2,7 +2,8 @@
 # and mingw-w64-x86-64-dev), and runs the built programs under Wine (package wine64).
 #
 # The posix thread model gives std::thread and std::mutex. Programs are linked statically, so
-# that they run on a Windows machine, and under Wine, without the MinGW runtime DLLs.
+# that they run on a Windows machine, and under Wine, without the MinGW runtime DLLs; keyloom.exe
+# finds those that Qt's DLLs load beside it (cmake/KeyloomWindowsRuntime.cmake).
 
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
@@ -31,4 +32,21 @@ if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
     set(CMAKE_CROSSCOMPILING_EMULATOR
       ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDEBUG=-all ${KEYLOOM_WINE})
   endif()
+endif()
+
+# Qt for the GUI: Debian ships no MinGW build of it, tools/build-qt-mingw.sh builds one into a
+# cache folder outside the checkout ($KEYLOOM_QT_MINGW_DIR, else under ~/.cache/keyloom), which
+# is searched like the MinGW tree. Its build tools (moc, rcc, uic) are the host's, of the same
+# version.
+if(NOT KEYLOOM_QT_MINGW_DIR)
+  execute_process(
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/../../tools/build-qt-mingw.sh --print
+    OUTPUT_VARIABLE KEYLOOM_QT_MINGW_DIR
+    OUTPUT_STRIP_TRAILING_WHITESPACE
+    ERROR_QUIET)
+endif()
+if(KEYLOOM_QT_MINGW_DIR)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${KEYLOOM_QT_MINGW_DIR})
+  set(QT_HOST_PATH /usr)
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
 endif()
