@@ -1,6 +1,5 @@
 #include "macro_dialog/MacroRecordDlg.h"
 
-#include <QMetaObject>
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -214,6 +213,9 @@ MacroRecordDlg::MacroRecordDlg(const protocol::SelectedKeys& keys,
       recorder_(store_, eventsAdapter_->Events(),
                 environment.clock != nullptr ? *environment.clock : ProgramClock()) {
   libraryReport_ = library_.Open();
+  stopRecording_.setSingleShot(true);
+  stopRecording_.setInterval(0);
+  QObject::connect(&stopRecording_, &QTimer::timeout, this, &MacroRecordDlg::StopRecording);
 }
 
 MacroRecordDlg::~MacroRecordDlg() {
@@ -580,7 +582,7 @@ bool MacroRecordDlg::OnKeyboardEvent(int& hookCode, std::uint32_t& message,
   if (page == kMacroPage && recording && WorkedFromKeyboard() &&
       record.vkCode == kEscapeVirtualKey) {
     if (IsKeyDown(message)) {
-      QMetaObject::invokeMethod(this, &MacroRecordDlg::StopRecording, Qt::QueuedConnection);
+      stopRecording_.start();
     }
     return true;
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -237,6 +238,8 @@ class MacroRecordDlg : public ui::SHostDialog,
   bool singleKeyTaken_ = false;
   // A recording started from the keyboard records no key release before its first key press.
   bool awaitingFirstPress_ = false;
+  // Ends a recording once the hook has answered for the Escape that asked for it.
+  QTimer stopRecording_;
   ui::SComboBox* mediaKeys_ = nullptr;
   ui::SComboBox* functionKeys_ = nullptr;
   ui::SStatic* fileProblem_ = nullptr;

@@ -77,9 +77,10 @@ QImage Load(const QString& path, QSize size) {
     return {};
   }
   // The image owns the file, whose mapping ends with it.
-  return QImage(
-      data + kHeaderSize, size.width(), size.height(), bytesPerLine, ImageFormat(format),
-      [](void* owned) { delete static_cast<QFile*>(owned); }, file.release());
+  return {data + kHeaderSize,  size.width(),
+          size.height(),       bytesPerLine,
+          ImageFormat(format), [](void* owned) { delete static_cast<QFile*>(owned); },
+          file.release()};
 }
 
 void Store(const QDir& folder, const QString& name, Pixels format, const QImage& pixels) {
