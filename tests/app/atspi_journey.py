@@ -5,10 +5,11 @@ Runs under an X server and a D-Bus session of its own (atspi_test.sh starts both
 `keyloom --simulate --trace` with Qt's accessibility bridge always on and reads its tree as Orca
 would: the main window, the 104 keys of the keyboard picture with their names, the connection
 status, the focus moving with Tab and the arrow keys, and the key assignment dialog opened with
-Enter. The journey "Tab to the keyboard picture, arrows to F5, Enter, the single-key page, F5,
-Tab to OK, Enter" is made with key presses only (xdotool), then once more with the mouse on a
-fresh simulated keyboard; both must send the same frames, with the same pauses. Escape cancels
-the dialog and sends nothing. In Chinese the picture and the status line keep their names.
+Enter, whose event list is a table. The journey "Tab to the keyboard picture, arrows to F5,
+Enter, the single-key page, F5, Tab to OK, Enter" is made with key presses only (xdotool), then
+once more with the mouse on a fresh simulated keyboard; both must send the same frames, with the
+same pauses. Escape cancels the dialog and sends nothing. In Chinese the picture and the status
+line keep their names.
 
     atspi_journey.py BIN_DIR      (the folder of keyloom, its config.xml and uires)
 
@@ -27,6 +28,7 @@ import pyatspi
 
 BIN_DIR = os.path.abspath(sys.argv[1])
 TRACE_PREFIXES = ("set ", "get ", "pause ")
+EVENT_COLUMNS = ["Code", "Key", "Action", "Delay (ms)"]
 results = {"passed": 0, "failed": 0}
 
 
@@ -239,6 +241,13 @@ def keyboard_journey(keyloom):
     if dialog is None:
         return []
     keyloom.focus_window("Key assignment")
+    events = wait_for(lambda: keyloom.find(keyloom.dialog(), "table"), 5)
+    table = events.queryTable() if events is not None else None
+    titles = [table.getColumnDescription(i) for i in range(table.nColumns)] if table else []
+    headers = [events.getChildAtIndex(i).name for i in range(len(titles))] if table else []
+    check(titles == EVENT_COLUMNS and headers == EVENT_COLUMNS,
+          "the event list is a table whose column headers are named by their titles",
+          f"{titles} {headers}")
     keys("Tab")
     check(focus_is(keyloom, "Macro", "page tab"), "Tab reaches the dialog's tabs first",
           focused_name(keyloom))

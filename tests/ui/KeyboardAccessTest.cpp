@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "UiTestSupport.h"
@@ -13,6 +14,9 @@
 #include "ui/host/SHostWnd.h"
 #include "ui/skin/Translator.h"
 #include "ui/skin/TranslatorManager.h"
+#include "ui/widgets/AdapterBase.h"
+#include "ui/widgets/SMcListView.h"
+#include "ui/widgets/SMcListViewAccessible.h"
 #include "ui/widgets/SSliderBar.h"
 #include "ui/widgets/STabCtrl.h"
 #include "ui/widgets/STabPage.h"
@@ -43,6 +47,54 @@ QString ControlName(const QWidget* widget) {
   }
   return {};
 }
+
+// Rows of the event list "key_info": code, name, state and delay.
+class EventRows : public McAdapterBase {
+ public:
+  // `count` rows whose texts start with `prefix`: "A0 code", "A0 name", ...
+  EventRows(const QString& prefix, int count) { Fill(prefix, count); }
+
+  void Fill(const QString& prefix, int count) {
+    rows.clear();
+    for (int row = 0; row < count; ++row) {
+      rows.push_back(QStringList{QStringLiteral("%1%2 code").arg(prefix).arg(row),
+                                 QStringLiteral("%1%2 name").arg(prefix).arg(row),
+                                 QStringLiteral("%1%2 state").arg(prefix).arg(row),
+                                 QStringLiteral("%1%2 delay").arg(prefix).arg(row)});
+    }
+  }
+
+  [[nodiscard]] int GetCount() const override { return static_cast<int>(rows.size()); }
+  void GetView(int position, SWindow& rowView, const pugi::xml_node& itemTemplate) override {
+    if (rowView.GetChildWindows().empty()) {
+      rowView.CreateChildren(itemTemplate);
+    }
+    const QStringList& row = rows[static_cast<std::size_t>(position)];
+    const QStringList children{QStringLiteral("key_code"), QStringLiteral("key_name"),
+                               QStringLiteral("key_state"), QStringLiteral("key_delay")};
+    for (int column = 0; column < children.size(); ++column) {
+      rowView.FindChildByName(children[column])->SetText(row[column]);
+    }
+  }
+  [[nodiscard]] QString GetColumnName(int column) const override {
+    return QStringLiteral("col%1").arg(column + 1);
+  }
+  bool OnSort(int /*column*/, std::vector<SortMark>& /*marks*/) override { return false; }
+
+  std::vector<QStringList> rows;
+};
+
+// A window with the lists of the fixture's layout "lists" that keeps the selection changes.
+class ListsHost : public SHostWnd {
+ public:
+  ListsHost() : SHostWnd(QStringLiteral("LAYOUT:lists")) {}
+  void OnEvent(EventArgs& args) override {
+    if (args.eventId == kEventListSelectionChanged) {
+      selections.push_back(args.index);
+    }
+  }
+  std::vector<int> selections;
+};
 
 }  // namespace
 
@@ -273,6 +325,145 @@ class KeyboardAccessTest : public QObject {
     host_->SendLanguageChanged();
     QCOMPARE(told->text(QAccessible::Name), QStringLiteral("未连接"));
     QCOMPARE(told->text(QAccessible::Description), QStringLiteral("关闭"));
+  }
+
+  // The event list is a table: its column headers, then its cells row by row, each cell named
+  // by what it shows and placed under its header. The single-column list stays a list.
+  void theEventListIsATable() {
+    ListsHost lists;
+    QVERIFY(lists.Create());
+    lists.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&lists));
+    auto* events = lists.FindChildByName2<SMcListView>(QStringLiteral("key_info"));
+    events->SetAdapter(std::make_shared<EventRows>(QStringLiteral("A"), 2));
+    QAccessibleInterface* told = QAccessible::queryAccessibleInterface(events);
+    QAccessibleTableInterface* table = told->tableInterface();
+    QCOMPARE(int(told->role()), int(QAccessible::Table));
+    QVERIFY(table != nullptr);
+    QCOMPARE(table->rowCount(), 2);
+    QCOMPARE(table->columnCount(), 4);
+    QCOMPARE(told->childCount(), 12);
+    const QStringList titles{QStringLiteral("Key code"), QStringLiteral("Key name"),
+                             QStringLiteral("State"), QStringLiteral("Delay")};
+    const QStringList fields{QStringLiteral("code"), QStringLiteral("name"),
+                             QStringLiteral("state"), QStringLiteral("delay")};
+    for (int column = 0; column < 4; ++column) {
+      QCOMPARE(table->columnDescription(column), titles[column]);
+      QAccessibleInterface* header = told->child(column);
+      QCOMPARE(int(header->role()), int(QAccessible::ColumnHeader));
+      QCOMPARE(header->text(QAccessible::Name), titles[column]);
+      for (int row = 0; row < 2; ++row) {
+        QAccessibleInterface* cell = table->cellAt(row, column);
+        QCOMPARE(int(cell->role()), int(QAccessible::Cell));
+        QCOMPARE(cell->text(QAccessible::Name),
+                 QStringLiteral("A%1 %2").arg(row).arg(fields[column]));
+        QAccessibleTableCellInterface* place = cell->tableCellInterface();
+        QCOMPARE(std::make_pair(place->rowIndex(), place->columnIndex()),
+                 std::make_pair(row, column));
+        QCOMPARE(place->columnHeaderCells().value(0), header);
+        QCOMPARE(cell->parent(), told);
+        QCOMPARE(told->child(told->indexOfChild(cell)), cell);
+        QCOMPARE(told->childAt(cell->rect().center().x(), cell->rect().center().y()), cell);
+      }
+    }
+    QCOMPARE(table->cellAt(2, 0), nullptr);
+    QCOMPARE(table->cellAt(0, 4), nullptr);
+    QAccessibleInterface* groups =
+        QAccessible::queryAccessibleInterface(lists.FindChildByName(QStringLiteral("macro_group")));
+    QCOMPARE(int(groups->role()), int(QAccessible::List));
+    QCOMPARE(groups->tableInterface(), nullptr);
+  }
+
+  // A row selected with the keyboard or by a screen reader is the table's selected row, its
+  // first cell has the focus as the list has it, and the list's selection change fires.
+  void aSelectedRowIsTheTablesSelection_data() {
+    QTest::addColumn<bool>("byScreenReader");
+    QTest::newRow("the keyboard") << false;
+    QTest::newRow("a screen reader") << true;
+  }
+  void aSelectedRowIsTheTablesSelection() {
+    QFETCH(bool, byScreenReader);
+    ListsHost lists;
+    QVERIFY(lists.Create());
+    lists.show();
+    lists.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&lists));
+    auto* events = lists.FindChildByName2<SMcListView>(QStringLiteral("key_info"));
+    events->SetAdapter(std::make_shared<EventRows>(QStringLiteral("A"), 3));
+    events->setFocus(Qt::TabFocusReason);
+    QAccessibleInterface* told = QAccessible::queryAccessibleInterface(events);
+    QAccessibleTableInterface* table = told->tableInterface();
+    for (int row = 0; row < 2; ++row) {
+      if (byScreenReader) {
+        QVERIFY(table->selectRow(row));
+      } else {
+        QTest::keyClick(events, Qt::Key_Down);
+      }
+    }
+    QCOMPARE(lists.selections, (std::vector<int>{0, 1}));
+    QCOMPARE(table->selectedRows(), QList<int>{1});
+    QCOMPARE(table->selectedCellCount(), 4);
+    QVERIFY(table->isRowSelected(1) && !table->isRowSelected(0));
+    QVERIFY(table->cellAt(1, 3)->state().selected && !table->cellAt(0, 3)->state().selected);
+    QVERIFY(table->cellAt(1, 3)->tableCellInterface()->isSelected());
+    QCOMPARE(told->focusChild(), table->cellAt(1, 0));
+    QVERIFY(table->cellAt(1, 0)->state().focused && !table->cellAt(1, 1)->state().focused);
+    QVERIFY(!table->selectRow(3));
+  }
+
+  // After the rows were built again screen readers hear which rows went, came and may show
+  // other data; on that the table drops the cells of the rows that went and keeps the others,
+  // which read the new rows.
+  void cellsFollowTheRows_data() {
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("after");
+    QTest::addColumn<QStringList>("changes");
+    QTest::addColumn<bool>("lastKept");
+    QTest::newRow("rows go") << 3 << 1 << QStringList{"removed 1-2", "changed 0-0"} << false;
+    QTest::newRow("all rows go") << 2 << 0 << QStringList{"removed 0-1"} << false;
+    QTest::newRow("rows come") << 1 << 3 << QStringList{"inserted 1-2", "changed 0-0"} << true;
+    QTest::newRow("the same rows") << 2 << 2 << QStringList{"changed 0-1"} << true;
+  }
+  void cellsFollowTheRows() {
+    QFETCH(int, before);
+    QFETCH(int, after);
+    QFETCH(QStringList, changes);
+    QFETCH(bool, lastKept);
+    ListsHost lists;
+    QVERIFY(lists.Create());
+    auto* events = lists.FindChildByName2<SMcListView>(QStringLiteral("key_info"));
+    auto adapter = std::make_shared<EventRows>(QStringLiteral("A"), before);
+    events->SetAdapter(adapter);
+    QAccessibleInterface* told = QAccessible::queryAccessibleInterface(events);
+    QAccessibleTableInterface* table = told->tableInterface();
+    QAccessibleInterface* header = told->child(1);
+    const QAccessible::Id first = QAccessible::uniqueId(table->cellAt(0, 1));
+    const QAccessible::Id last = QAccessible::uniqueId(table->cellAt(before - 1, 1));
+    adapter->Fill(QStringLiteral("B"), after);
+    adapter->NotifyDataSetChanged();
+    // What the list tells, and what Qt hands the table on each change.
+    QStringList toldChanges;
+    for (const RowsChange& change : RowsChanges(before, after)) {
+      static const char* const kNames[] = {"reset",         "changed", "inserted",
+                                           "columns added", "removed", "columns removed"};
+      toldChanges.append(QStringLiteral("%1 %2-%3")
+                             .arg(QLatin1String(kNames[change.type]))
+                             .arg(change.firstRow)
+                             .arg(change.lastRow));
+      QAccessibleTableModelChangeEvent event(events, change.type);
+      event.setFirstRow(change.firstRow);
+      event.setLastRow(change.lastRow);
+      table->modelChange(&event);
+    }
+    QCOMPARE(toldChanges, changes);
+    QCOMPARE(QAccessible::accessibleInterface(first) != nullptr, after > 0);
+    QCOMPARE(QAccessible::accessibleInterface(last) != nullptr, lastKept);
+    QCOMPARE(told->child(1), header);
+    QCOMPARE(told->childCount(), (after + 1) * 4);
+    for (int row = 0; row < after; ++row) {
+      QCOMPARE(table->cellAt(row, 1)->text(QAccessible::Name), QStringLiteral("B%1 name").arg(row));
+    }
+    QCOMPARE(table->cellAt(after, 1), nullptr);
   }
 
   // A screen reader moves a slider as the arrow keys do, and presses a button as a click.

@@ -11,6 +11,8 @@
 #include "ui/host/SHostDialog.h"
 #include "ui/host/SHostWnd.h"
 #include "ui/host/ScaledView.h"
+#include "ui/widgets/SMcListView.h"
+#include "ui/widgets/SMcListViewAccessible.h"
 #include "ui/widgets/SWindow.h"
 #include "ui/widgets/SWindowAccessible.h"
 
@@ -103,6 +105,9 @@ QAccessibleInterface* CreateAccessible(const QString& className, QObject* object
     return new QAccessibleWidget(host, dynamic_cast<SHostDialog*>(host) != nullptr
                                            ? QAccessible::Dialog
                                            : QAccessible::Window);
+  }
+  if (auto* list = dynamic_cast<SMcListView*>(object)) {
+    return new SMcListViewAccessible(list);
   }
   if (auto* control = dynamic_cast<SWindow*>(object)) {
     return new SWindowAccessible(control);

@@ -113,11 +113,15 @@ void SListView::SetAdapter(std::shared_ptr<IListAdapter> adapter) {
   }
   // The row views go with the adapter that filled them: their controls may hold subscriptions
   // of the old adapter.
+  const int previousCount = GetRowCount();
   for (SItemPanel* row : rows_) {
     row->Destroy();
   }
   rows_.clear();
   selection_ = -1;
+  if (previousCount > 0) {
+    OnRowsChanged(previousCount);
+  }
   adapter_ = std::move(adapter);
   if (adapter_ != nullptr) {
     adapter_->RegisterObserver(this);
@@ -130,6 +134,7 @@ void SListView::OnDataSetChanged() {
 }
 
 void SListView::Refresh() {
+  const int previousCount = GetRowCount();
   const int count = adapter_ != nullptr ? std::max(0, adapter_->GetCount()) : 0;
   while (GetRowCount() > count) {
     rows_.back()->Destroy();
@@ -158,6 +163,7 @@ void SListView::Refresh() {
     OnRowFilled(row);
     row.LayoutTree();
   }
+  OnRowsChanged(previousCount);
 }
 
 void SListView::WatchRow(SItemPanel& row) {
@@ -229,6 +235,10 @@ QRect SListView::RowsArea() const {
 
 void SListView::OnRowFilled(SItemPanel& /*row*/) {}
 
+void SListView::OnRowsChanged(int /*previousCount*/) {}
+
+void SListView::OnSelChanged(int /*previous*/) {}
+
 SItemPanel* SListView::GetRowView(int row) const {
   return (row >= 0 && row < GetRowCount()) ? rows_[static_cast<std::size_t>(row)] : nullptr;
 }
@@ -241,6 +251,9 @@ bool SListView::SetSel(int row, bool notify) {
   selection_ = row;
   for (int index = 0; index < GetRowCount(); ++index) {
     rows_[static_cast<std::size_t>(index)]->SetCheck(index == row);
+  }
+  if (previous != row) {
+    OnSelChanged(previous);
   }
   if (notify && previous != row) {
     EventArgs args;

@@ -76,6 +76,11 @@ class SListView : public SWindow, private IDataSetObserver {
   [[nodiscard]] virtual QRect RowsArea() const;
   // Called after the adapter filled a row view.
   virtual void OnRowFilled(SItemPanel& row);
+  // Called when the rows were built again (`previousCount` rows before; the rows that stay may
+  // show other data) and when the row views of an old adapter are gone (no rows).
+  virtual void OnRowsChanged(int previousCount);
+  // Called when the selected row changed, from `previous` (-1: none) to GetSel().
+  virtual void OnSelChanged(int previous);
 
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;

@@ -16,6 +16,7 @@
 #include "ui/skin/ISkinObj.h"
 #include "ui/widgets/HeaderLayout.h"
 #include "ui/widgets/IMcAdapter.h"
+#include "ui/widgets/SMcListViewAccessible.h"
 
 namespace keyloom::ui {
 
@@ -116,6 +117,14 @@ std::vector<QRect> SMcListView::ColumnRects() const {
   return HeaderColumnRects(HeaderRect(), widths);
 }
 
+SWindow* SMcListView::GetCellView(int row, int column) const {
+  const SItemPanel* view = GetRowView(row);
+  if (view == nullptr || mcAdapter_ == nullptr || column < 0 || column >= GetColumnCount()) {
+    return nullptr;
+  }
+  return view->FindChildByName(mcAdapter_->GetColumnName(column), 1);
+}
+
 QRect SMcListView::RowsArea() const {
   return ClientRect().adjusted(0, headerHeight_, 0, 0);
 }
@@ -132,6 +141,14 @@ void SMcListView::OnRowFilled(SItemPanel& row) {
                                          rects[column].left() - left, rects[column].width()});
   }
   row.SetColumns(std::move(columns));
+}
+
+void SMcListView::OnRowsChanged(int previousCount) {
+  TellRowsChanged(*this, previousCount);
+}
+
+void SMcListView::OnSelChanged(int previous) {
+  TellSelectionChanged(*this, previous);
 }
 
 void SMcListView::ClickHeader(int column) {

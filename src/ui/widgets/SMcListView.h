@@ -41,6 +41,8 @@ class SMcListView : public SListView {
   [[nodiscard]] SortMark GetSortMark(int column) const;
   [[nodiscard]] QRect HeaderRect() const;
   [[nodiscard]] std::vector<QRect> ColumnRects() const;
+  // The child of row view `row` that shows column `column`; null for none.
+  [[nodiscard]] SWindow* GetCellView(int row, int column) const;
 
   // What a click on the header of `column` does.
   void ClickHeader(int column);
@@ -48,6 +50,9 @@ class SMcListView : public SListView {
  protected:
   [[nodiscard]] QRect RowsArea() const override;
   void OnRowFilled(SItemPanel& row) override;
+  // Screen readers hear of rows that come and go and of the selection.
+  void OnRowsChanged(int previousCount) override;
+  void OnSelChanged(int previous) override;
   void OnPaint(QPainter& painter) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

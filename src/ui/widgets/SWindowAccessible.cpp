@@ -37,23 +37,6 @@ T* Nearest(const QWidget* widget) {
   return nullptr;
 }
 
-// The texts of a list row, in the order of its controls: its cells and its edit boxes.
-QString RowText(const SItemPanel& row) {
-  QStringList parts;
-  for (const QWidget* widget : row.findChildren<QWidget*>()) {
-    QString text;
-    if (const auto* edit = dynamic_cast<const QLineEdit*>(widget)) {
-      text = edit->text();
-    } else if (const auto* control = dynamic_cast<const SStatic*>(widget)) {
-      text = control->GetDisplayText();
-    }
-    if (!text.isEmpty()) {
-      parts.append(text);
-    }
-  }
-  return parts.join(QStringLiteral(", "));
-}
-
 int RowIndex(const SItemPanel& row) {
   const SListView* list = Nearest<SListView>(&row);
   if (list == nullptr) {
@@ -68,6 +51,26 @@ int RowIndex(const SItemPanel& row) {
 }
 
 }  // namespace
+
+QString ShownTexts(const QWidget& control) {
+  QStringList parts;
+  QList<const QWidget*> widgets{&control};
+  for (const QWidget* widget : control.findChildren<QWidget*>()) {
+    widgets.append(widget);
+  }
+  for (const QWidget* widget : widgets) {
+    QString text;
+    if (const auto* edit = dynamic_cast<const QLineEdit*>(widget)) {
+      text = edit->text();
+    } else if (const auto* shown = dynamic_cast<const SStatic*>(widget)) {
+      text = shown->GetDisplayText();
+    }
+    if (!text.isEmpty()) {
+      parts.append(text);
+    }
+  }
+  return parts.join(QStringLiteral(", "));
+}
 
 QAccessible::Role AccessibleRoleOf(const SWindow& control) {
   if (const std::optional<int> role = control.GetAccessibleRole()) {
@@ -130,7 +133,7 @@ QString SWindowAccessible::text(QAccessible::Text type) const {
   if (const auto* page = dynamic_cast<const STabPage*>(control)) {
     own = page->GetDisplayTitle();
   } else if (const auto* row = dynamic_cast<const SItemPanel*>(control)) {
-    own = RowText(*row);
+    own = ShownTexts(*row);
   } else if (!control->IsClass(SComboBox::kClassName)) {
     own = control->GetDisplayText();
   }

@@ -51,4 +51,8 @@ class SWindowAccessible : public QAccessibleWidget, public QAccessibleValueInter
 // The role that a control of this class has for a screen reader.
 [[nodiscard]] QAccessible::Role AccessibleRoleOf(const SWindow& control);
 
+// The texts that `control` and the controls below it show, in their order: texts and edit
+// boxes, joined by ", ". A list row and a cell of a multi-column list are read so.
+[[nodiscard]] QString ShownTexts(const QWidget& control);
+
 }  // namespace keyloom::ui
