@@ -25,6 +25,7 @@ import time
 import xml.etree.ElementTree as ElementTree
 
 import pyatspi
+from gi.repository import GLib
 
 BIN_DIR = os.path.abspath(sys.argv[1])
 TRACE_PREFIXES = ("set ", "get ", "pause ")
@@ -259,6 +260,13 @@ def keyboard_journey(keyloom):
           "the single-key page shows the key pressed")
     keys("Tab", "Tab", "Tab")
     check(focus_is(keyloom, "OK", "push button"), "Tab goes on to OK", focused_name(keyloom))
+    # What a screen reader is told when a text changes: the new name of the object.
+    renamed = []
+
+    def on_renamed(event):
+        renamed.append((event.source.getRoleName(), str(event.any_data)))
+
+    pyatspi.Registry.registerEventListener(on_renamed, "object:property-change:accessible-name")
     keys("Return")
     check(wait_for(lambda: keyloom.dialog() is None, 10), "Enter on OK closes the dialog")
     frames = keyloom.settled_frames()
@@ -267,6 +275,14 @@ def keyboard_journey(keyloom):
     notice = wait_for(lambda: keyloom.find(keyloom.app, "alert"), 5)
     check(notice is not None and "F5" in notice.name,
           "the notice line, an alert, says what F5 does now", notice.name if notice else "none")
+
+    def told():
+        while GLib.MainContext.default().iteration(False):
+            pass
+        return any(role == "alert" and "F5" in name for role, name in renamed)
+
+    check(wait_for(told, 5), "a screen reader is told the notice line's new text", renamed)
+    pyatspi.Registry.deregisterEventListener(on_renamed, "object:property-change:accessible-name")
     picture = keyloom.find(keyloom.app, "panel", "Keyboard")
     f5 = next((picture.getChildAtIndex(i) for i in range(picture.childCount)
                if picture.getChildAtIndex(i).name == "F5"), None) if picture else None
