@@ -15,9 +15,9 @@ namespace keyloom::ui {
 namespace {
 
 // An entry: this header (the tag with the version and the pixel format, then the width and the
-// height, 4 bytes each, in the machine's order), then the rows of pixels as QImage lays them out
-// (each row padded to 4 bytes): premultiplied ARGB32, or RGB888 for a picture without a
-// transparent pixel, a quarter smaller.
+// height, 4 bytes each, in the machine's order), then the rows of 32-bit pixels: premultiplied
+// ARGB, or RGB for a picture without a transparent pixel, which is drawn by copying its rows
+// rather than blending each pixel.
 constexpr std::array<char, 5> kTag = {'K', 'L', 'P', 'X', 2};
 constexpr qint64 kHeaderSize = 16;
 constexpr qsizetype kFormatByte = kTag.size();
@@ -25,12 +25,11 @@ constexpr qsizetype kFormatByte = kTag.size();
 enum class Pixels : char { kArgb = 0, kRgb = 1 };
 
 QImage::Format ImageFormat(Pixels format) {
-  return format == Pixels::kRgb ? QImage::Format_RGB888 : QImage::Format_ARGB32_Premultiplied;
+  return format == Pixels::kRgb ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied;
 }
 
-qsizetype BytesPerLine(Pixels format, int width) {
-  const qsizetype bytes = qsizetype{format == Pixels::kRgb ? 3 : 4} * width;
-  return (bytes + 3) / 4 * 4;
+qsizetype BytesPerLine(int width) {
+  return qsizetype{4} * width;
 }
 
 QString& Folder() {
@@ -70,7 +69,7 @@ QImage Load(const QString& path, QSize size) {
   }
   const auto format = static_cast<Pixels>(data[kFormatByte]);
   const std::array<char, kHeaderSize> header = Header(format, size);
-  const qsizetype bytesPerLine = BytesPerLine(format, size.width());
+  const qsizetype bytesPerLine = BytesPerLine(size.width());
   if ((format != Pixels::kArgb && format != Pixels::kRgb) ||
       std::memcmp(data, header.data(), header.size()) != 0 ||
       file->size() != kHeaderSize + bytesPerLine * size.height()) {
@@ -93,13 +92,9 @@ void Store(const QDir& folder, const QString& name, Pixels format, const QImage&
   }
   const std::array<char, kHeaderSize> header = Header(format, pixels.size());
   file.write(header.data(), kHeaderSize);
-  // The padding at the end of a row is written as zeros, not as what the image's memory holds.
-  const qsizetype bytesPerLine = BytesPerLine(format, pixels.width());
-  const qsizetype used = qsizetype{format == Pixels::kRgb ? 3 : 4} * pixels.width();
-  const QByteArray padding(bytesPerLine - used, '\0');
   for (int row = 0; row < pixels.height(); ++row) {
-    file.write(reinterpret_cast<const char*>(pixels.constScanLine(row)), used);
-    file.write(padding);
+    file.write(reinterpret_cast<const char*>(pixels.constScanLine(row)),
+               BytesPerLine(pixels.width()));
   }
   if (!file.commit()) {
     return;
