@@ -1,40 +1,24 @@
 #include "controls/CoordButtonImageAccessible.h"
 
-#include <QPointer>
-#include <QWindow>
 #include <cstddef>
 #include <optional>
 
 #include "controls/CoordButtonImage.h"
+#include "ui/widgets/SPartAccessible.h"
 
 namespace keyloom::controls {
 
 namespace {
 
 // One key of the picture.
-class CoordButtonAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class CoordButtonAccessible : public ui::SPartAccessible<CoordButtonImage>,
+                              public QAccessibleActionInterface {
  public:
   CoordButtonAccessible(CoordButtonImage* picture, std::size_t index)
-      : picture_(picture), index_(index) {}
+      : SPartAccessible(picture), index_(index) {}
 
   [[nodiscard]] bool isValid() const override {
-    return picture_ != nullptr && index_ < picture_->ButtonCount();
-  }
-  [[nodiscard]] QObject* object() const override { return nullptr; }
-  [[nodiscard]] QWindow* window() const override {
-    const QAccessibleInterface* parent = this->parent();
-    return parent != nullptr ? parent->window() : nullptr;
-  }
-  [[nodiscard]] QAccessibleInterface* parent() const override {
-    return picture_ != nullptr ? QAccessible::queryAccessibleInterface(picture_.data()) : nullptr;
-  }
-  [[nodiscard]] QAccessibleInterface* child(int /*index*/) const override { return nullptr; }
-  [[nodiscard]] int childCount() const override { return 0; }
-  [[nodiscard]] int indexOfChild(const QAccessibleInterface* /*child*/) const override {
-    return -1;
-  }
-  [[nodiscard]] QAccessibleInterface* childAt(int /*x*/, int /*y*/) const override {
-    return nullptr;
+    return Owner() != nullptr && index_ < Owner()->ButtonCount();
   }
 
   [[nodiscard]] QString text(QAccessible::Text type) const override {
@@ -42,9 +26,9 @@ class CoordButtonAccessible : public QAccessibleInterface, public QAccessibleAct
       return {};
     }
     if (type == QAccessible::Name) {
-      return picture_->KeyName(index_);
+      return Owner()->KeyName(index_);
     }
-    return type == QAccessible::Description ? picture_->KeyDescription(index_) : QString();
+    return type == QAccessible::Description ? Owner()->KeyDescription(index_) : QString();
   }
   void setText(QAccessible::Text /*type*/, const QString& /*text*/) override {}
 
@@ -52,8 +36,8 @@ class CoordButtonAccessible : public QAccessibleInterface, public QAccessibleAct
     if (!isValid()) {
       return {};
     }
-    const QRect local = picture_->PictureToControl(picture_->ButtonAt(index_).rect).toRect();
-    return {picture_->mapToGlobal(local.topLeft()), picture_->mapToGlobal(local.bottomRight())};
+    const QRect local = Owner()->PictureToControl(Owner()->ButtonAt(index_).rect).toRect();
+    return {Owner()->mapToGlobal(local.topLeft()), Owner()->mapToGlobal(local.bottomRight())};
   }
   [[nodiscard]] QAccessible::Role role() const override { return QAccessible::PushButton; }
   [[nodiscard]] QAccessible::State state() const override {
@@ -63,9 +47,9 @@ class CoordButtonAccessible : public QAccessibleInterface, public QAccessibleAct
       return state;
     }
     state.focusable = true;
-    state.focused = picture_->hasFocus() && picture_->FocusedKey() == index_;
-    state.disabled = !picture_->isEnabled();
-    state.invisible = !picture_->isVisible() || picture_->ButtonAt(index_).rect.isEmpty();
+    state.focused = Owner()->hasFocus() && Owner()->FocusedKey() == index_;
+    state.disabled = !Owner()->isEnabled();
+    state.invisible = !Owner()->isVisible() || Owner()->ButtonAt(index_).rect.isEmpty();
     return state;
   }
   void* interface_cast(QAccessible::InterfaceType type) override {
@@ -74,11 +58,11 @@ class CoordButtonAccessible : public QAccessibleInterface, public QAccessibleAct
   }
 
   [[nodiscard]] QStringList actionNames() const override {
-    return isValid() && picture_->isEnabled() ? QStringList{pressAction()} : QStringList();
+    return isValid() && Owner()->isEnabled() ? QStringList{pressAction()} : QStringList();
   }
   void doAction(const QString& actionName) override {
-    if (actionName == pressAction() && isValid() && picture_->isEnabled()) {
-      picture_->ClickButtonAt(index_);
+    if (actionName == pressAction() && isValid() && Owner()->isEnabled()) {
+      Owner()->ClickButtonAt(index_);
     }
   }
   [[nodiscard]] QStringList keyBindingsForAction(const QString& /*actionName*/) const override {
@@ -86,7 +70,6 @@ class CoordButtonAccessible : public QAccessibleInterface, public QAccessibleAct
   }
 
  private:
-  QPointer<CoordButtonImage> picture_;
   std::size_t index_;
 };
 

@@ -1,6 +1,5 @@
 #include "ui/widgets/SMcListViewAccessible.h"
 
-#include <QPointer>
 #include <algorithm>
 #include <cstddef>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "ui/widgets/HeaderLayout.h"
 #include "ui/widgets/SItemPanel.h"
 #include "ui/widgets/SMcListView.h"
+#include "ui/widgets/SPartAccessible.h"
 
 namespace keyloom::ui {
 
@@ -16,33 +16,19 @@ namespace {
 
 // A cell of the table, or with row -1 the header of its column. It reads the list as it is now;
 // a cell whose row or column is gone is no longer valid.
-class ListCellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface {
+class ListCellAccessible : public SPartAccessible<SMcListView>,
+                           public QAccessibleTableCellInterface {
  public:
   ListCellAccessible(SMcListView* list, int row, int column)
-      : list_(list), row_(row), column_(column) {}
+      : SPartAccessible(list), row_(row), column_(column) {}
 
-  [[nodiscard]] SMcListView* List() const { return list_; }
+  [[nodiscard]] SMcListView* List() const { return Owner(); }
   [[nodiscard]] int Row() const { return row_; }
   [[nodiscard]] int Column() const { return column_; }
 
   [[nodiscard]] bool isValid() const override {
-    return list_ != nullptr && column_ < list_->GetColumnCount() && row_ < list_->GetRowCount();
-  }
-  [[nodiscard]] QObject* object() const override { return nullptr; }
-  [[nodiscard]] QWindow* window() const override {
-    const QAccessibleInterface* table = parent();
-    return table != nullptr ? table->window() : nullptr;
-  }
-  [[nodiscard]] QAccessibleInterface* parent() const override {
-    return list_ != nullptr ? QAccessible::queryAccessibleInterface(list_.data()) : nullptr;
-  }
-  [[nodiscard]] QAccessibleInterface* child(int /*index*/) const override { return nullptr; }
-  [[nodiscard]] int childCount() const override { return 0; }
-  [[nodiscard]] int indexOfChild(const QAccessibleInterface* /*child*/) const override {
-    return -1;
-  }
-  [[nodiscard]] QAccessibleInterface* childAt(int /*x*/, int /*y*/) const override {
-    return nullptr;
+    return Owner() != nullptr && column_ < Owner()->GetColumnCount() &&
+           row_ < Owner()->GetRowCount();
   }
 
   [[nodiscard]] QString text(QAccessible::Text type) const override {
@@ -50,9 +36,9 @@ class ListCellAccessible : public QAccessibleInterface, public QAccessibleTableC
       return {};
     }
     if (IsHeader()) {
-      return SApplication::Tr(list_->GetColumnTitle(column_));
+      return SApplication::Tr(Owner()->GetColumnTitle(column_));
     }
-    const SWindow* view = list_->GetCellView(row_, column_);
+    const SWindow* view = Owner()->GetCellView(row_, column_);
     return view != nullptr ? ShownTexts(*view) : QString();
   }
   void setText(QAccessible::Text /*type*/, const QString& /*text*/) override {}
@@ -61,12 +47,12 @@ class ListCellAccessible : public QAccessibleInterface, public QAccessibleTableC
     if (!isValid()) {
       return {};
     }
-    const QRect column = list_->ColumnRects()[static_cast<std::size_t>(column_)];
+    const QRect column = Owner()->ColumnRects()[static_cast<std::size_t>(column_)];
     if (IsHeader()) {
-      return {list_->mapToGlobal(column.topLeft()), column.size()};
+      return {Owner()->mapToGlobal(column.topLeft()), column.size()};
     }
-    const SItemPanel* row = list_->GetRowView(row_);
-    const QPoint origin = row->mapToGlobal(QPoint(column.left() - list_->HeaderRect().left(), 0));
+    const SItemPanel* row = Owner()->GetRowView(row_);
+    const QPoint origin = row->mapToGlobal(QPoint(column.left() - Owner()->HeaderRect().left(), 0));
     return {origin, QSize(column.width(), row->height())};
   }
 
@@ -81,14 +67,14 @@ class ListCellAccessible : public QAccessibleInterface, public QAccessibleTableC
       return state;
     }
     const QWidget* shown =
-        IsHeader() ? static_cast<const QWidget*>(list_.data()) : list_->GetRowView(row_);
+        IsHeader() ? static_cast<const QWidget*>(Owner()) : Owner()->GetRowView(row_);
     state.invisible = !shown->isVisible();
     state.offscreen = shown->visibleRegion().isEmpty();
     if (!IsHeader()) {
       state.selectable = true;
       state.selected = isSelected();
-      state.focusable = list_->focusPolicy() != Qt::NoFocus;
-      state.focused = state.selected && column_ == 0 && list_->hasFocus();
+      state.focusable = Owner()->focusPolicy() != Qt::NoFocus;
+      state.focused = state.selected && column_ == 0 && Owner()->hasFocus();
     }
     return state;
   }
@@ -100,7 +86,7 @@ class ListCellAccessible : public QAccessibleInterface, public QAccessibleTableC
   }
 
   [[nodiscard]] bool isSelected() const override {
-    return isValid() && !IsHeader() && list_->GetSel() == row_;
+    return isValid() && !IsHeader() && Owner()->GetSel() == row_;
   }
   [[nodiscard]] QList<QAccessibleInterface*> columnHeaderCells() const override {
     QAccessibleInterface* table = parent();
@@ -118,7 +104,6 @@ class ListCellAccessible : public QAccessibleInterface, public QAccessibleTableC
  private:
   [[nodiscard]] bool IsHeader() const { return row_ < 0; }
 
-  QPointer<SMcListView> list_;
   int row_;
   int column_;
 };
