@@ -14,6 +14,7 @@
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <utility>
 #include <variant>
 
@@ -25,6 +26,7 @@
 #include "app/Language.h"
 #include "app/ResponsiveClock.h"
 #include "app/SingleInstanceGuard.h"
+#include "app/SystemFonts.h"
 #include "app/UserSettings.h"
 #include "app/WindowActivation.h"
 #include "autoprofile/AutoProfileFile.h"
@@ -162,6 +164,7 @@ void ScheduleDialogScreenshot(CMainDlg& mainDlg, const LaunchOptions::DialogScre
 AppShell::AppShell(LaunchOptions options) : options_(std::move(options)) {}
 
 int AppShell::Run(char* programPath) {
+  std::jthread systemFonts = ReadSystemFontsAhead();
   // Files named on the command line are relative to the folder the program was started in, which
   // it leaves below.
   if (options_.configFile) {
@@ -272,6 +275,10 @@ int AppShell::Run(char* programPath) {
   CMainDlg mainDlg(std::move(keyboard), instanceName);
   mainDlg.SetResponsiveClock(&sequenceClock);
   mainDlg.SetUserSettings(UserSettings(settingsFile));
+  // The window's layout measures its texts from here on.
+  if (systemFonts.joinable()) {
+    systemFonts.join();
+  }
   if (!mainDlg.Create()) {
     std::fprintf(stderr, "%s: the skin has no main window: %s cannot be loaded from %s\n",
                  kProgramName, CMainDlg::kLayoutName, qPrintable(ToQString(dataDir / kSkinFolder)));
