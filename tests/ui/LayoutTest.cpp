@@ -55,6 +55,16 @@ class ProbeCheck : public SCheckBox {
   std::vector<std::pair<std::string, AttributeResult>> results;
 };
 
+// Counts how often it places its children.
+class CountingWindow : public SWindow {
+ public:
+  void LayoutChildren() override {
+    ++layouts;
+    SWindow::LayoutChildren();
+  }
+  int layouts = 0;
+};
+
 namespace {
 
 std::unique_ptr<SWindow> BuildFromText(const char* xml) {
@@ -266,6 +276,26 @@ class LayoutTest : public QObject {
     QCOMPARE(filling->geometry(), QRect(0, 0, 200, 100));
     parent.resize(300, 50);
     QCOMPARE(child->geometry(), QRect(250, 20, 40, 20));
+  }
+
+  void aLayoutBatchPlacesTheControlsOnceAfterItEnds() {
+    CountingWindow parent;
+    parent.resize(200, 100);
+    SWindow* last = nullptr;
+    {
+      const SWindow::LayoutBatch batch;
+      for (const char* pos : {"0,0,@50,@20", "60,0,@50,@20", "120,10,@50,@20"}) {
+        last = new SWindow(&parent);
+        last->SetAttribute("pos", QString::fromLatin1(pos));
+      }
+      QCOMPARE(parent.layouts, 0);
+    }
+    parent.LayoutTree();
+    QCOMPARE(parent.layouts, 1);
+    QCOMPARE(last->geometry(), QRect(120, 10, 50, 20));
+    last->SetAttribute("pos", QStringLiteral("0,50,@10,@10"));
+    QCOMPARE(parent.layouts, 2);
+    QCOMPARE(last->geometry(), QRect(0, 50, 10, 10));
   }
 
   void unknownAttributesReachTheBaseClass() {

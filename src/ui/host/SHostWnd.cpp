@@ -85,9 +85,13 @@ bool SHostWnd::Create(QWidget* owner) {
     CreateScaledView(*root);
   }
   const pugi::xml_node rootElement = layout.child("root");
-  LayoutBuilder::ApplyAttributes(*root, rootElement);
-  root->OnCreate();
-  root->CreateChildren(rootElement);
+  {
+    // Laid out once, below, when every control and its texts are there.
+    const SWindow::LayoutBatch batch;
+    LayoutBuilder::ApplyAttributes(*root, rootElement);
+    root->OnCreate();
+    root->CreateChildren(rootElement);
+  }
   PutTitleBarLast(*root);
   root->LayoutTree();
   // The window itself holds the focus when it first becomes active, so that the first Tab

@@ -174,7 +174,7 @@ AttributeResult SWindow::SetAttribute(std::string_view name, const QString& valu
       return AttributeResult::kFailed;
     }
     margins_ = *margins;
-    LayoutChildren();
+    LayoutChildrenUnlessBatched();
     return AttributeResult::kHandled;
   }
   if (is("skin")) {
@@ -424,7 +424,7 @@ WindowState SWindow::GetState() const {
 void SWindow::SetPos(const LayoutPos& pos) {
   pos_ = pos;
   if (SWindow* parent = GetParentWindow()) {
-    parent->LayoutChildren();
+    parent->LayoutChildrenUnlessBatched();
   }
 }
 
@@ -470,8 +470,28 @@ void SWindow::LayoutTree() {
 void SWindow::NaturalSizeChanged() {
   if (pos_ && !pos_->HasSize()) {
     if (SWindow* parent = GetParentWindow()) {
-      parent->LayoutChildren();
+      parent->LayoutChildrenUnlessBatched();
     }
+  }
+}
+
+namespace {
+
+int openLayoutBatches = 0;
+
+}  // namespace
+
+SWindow::LayoutBatch::LayoutBatch() {
+  ++openLayoutBatches;
+}
+
+SWindow::LayoutBatch::~LayoutBatch() {
+  --openLayoutBatches;
+}
+
+void SWindow::LayoutChildrenUnlessBatched() {
+  if (openLayoutBatches == 0) {
+    LayoutChildren();
   }
 }
 

@@ -168,6 +168,18 @@ class SWindow : public QWidget {
   // LayoutChildren for this control and every control below it.
   void LayoutTree();
 
+  // While one lives, the layouts that positions, margins, texts, fonts and skins ask for are put
+  // off: a window that builds its controls lays out its tree once, with LayoutTree, after the last
+  // batch ends, instead of placing every control's siblings again at each of its attributes (and
+  // measuring their texts each time). For the thread that builds windows.
+  class LayoutBatch {
+   public:
+    LayoutBatch();
+    ~LayoutBatch();
+    LayoutBatch(const LayoutBatch&) = delete;
+    LayoutBatch& operator=(const LayoutBatch&) = delete;
+  };
+
   [[nodiscard]] const std::shared_ptr<const ISkinObj>& GetSkin() const { return skin_; }
   void SetSkin(std::shared_ptr<const ISkinObj> skin);
   // The text colour for a four-state index (StateIndex4): the colour set for that state, else
@@ -240,6 +252,8 @@ class SWindow : public QWidget {
  private:
   // Asks the parent to place this control again after its natural size changed.
   void NaturalSizeChanged();
+  // LayoutChildren, unless a LayoutBatch puts it off.
+  void LayoutChildrenUnlessBatched();
 
   QString name_;
   int id_ = 0;
