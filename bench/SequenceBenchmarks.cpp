@@ -2,8 +2,8 @@
 // simulated keyboard behind the real HidDevice and gate, with the real clock; and the time that
 // discovery takes. Each sequence runs twice: with the simulated keyboard's state file, as
 // keyloomctl --simulate runs it (argument 1), and with its state in memory (argument 0), which
-// leaves the program's own overhead: the transfers through HidDevice, the gate, the pauses'
-// lateness.
+// leaves the program's own overhead: the transfers through HidDevice, the gate (held for the
+// whole sequence, as the program holds it), the pauses' lateness.
 //
 // Counters: pauses_ms is the sum of the pauses the sequence asked for, wall_ms its measured
 // time, overhead_pct = (wall - pauses) / pauses. Target: overhead under 1 %.
@@ -72,6 +72,7 @@ class SimulatedSetup {
 
   protocol::Link& link() { return link_; }
   PauseCountingClock& clock() { return clock_; }
+  hid::DeviceGate& gate() { return *gate_; }
 
  private:
   std::filesystem::path folder_;
@@ -84,7 +85,8 @@ class SimulatedSetup {
   protocol::Link link_;
 };
 
-// Runs `sequence` once per iteration and reports its overhead over the pauses it made.
+// Runs `sequence` once per iteration, holding the device gate as the program holds it for a
+// whole command sequence, and reports its overhead over the pauses it made.
 template <typename Sequence>
 void MeasureOverPauses(benchmark::State& state, Sequence sequence) {
   SimulatedSetup setup(state.range(0) == 1);
@@ -93,7 +95,10 @@ void MeasureOverPauses(benchmark::State& state, Sequence sequence) {
   for (auto _ : state) {
     setup.clock().Reset();
     const auto start = std::chrono::steady_clock::now();
-    sequence(setup.link());
+    {
+      const hid::GateHold hold(setup.gate());
+      sequence(setup.link());
+    }
     const auto wall = std::chrono::steady_clock::now() - start;
     wallMs += std::chrono::duration<double, std::milli>(wall).count();
     pausesMs += static_cast<double>(setup.clock().asked().count());
