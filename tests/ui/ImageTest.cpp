@@ -115,6 +115,29 @@ class ImageTest : public QObject {
     }
   }
 
+  void svgDocumentsDeclareTheirSizeOnTheirRoot_data() {
+    QTest::addColumn<QByteArray>("svg");
+    QTest::addColumn<QSize>("size");
+    const QByteArray root = R"(<svg xmlns="http://www.w3.org/2000/svg" width="30px" height="20">)";
+    const QByteArray body = "<rect width=\"30\" height=\"20\"/></svg>";
+    QTest::newRow("px and no unit") << root + body << QSize(30, 20);
+    QTest::newRow("after a long comment")
+        << "<?xml version=\"1.0\"?><!--" + QByteArray(3000, '-').replace("--", "- ") + "-->" +
+               root + body
+        << QSize(30, 20);
+    QTest::newRow("another root") << QByteArray(R"(<html width="30" height="20"/>)") << QSize();
+    QTest::newRow("no height") << QByteArray(R"(<svg width="30"/>)") << QSize();
+    QTest::newRow("percent") << QByteArray(R"(<svg width="100%" height="20"/>)") << QSize();
+    QTest::newRow("cut short") << QByteArray(R"(<svg width="30" hei)") << QSize();
+    QTest::newRow("not XML") << QByteArray("\x89PNG\r\n") << QSize();
+    QTest::newRow("empty") << QByteArray() << QSize();
+  }
+  void svgDocumentsDeclareTheirSizeOnTheirRoot() {
+    QFETCH(QByteArray, svg);
+    QFETCH(QSize, size);
+    QCOMPARE(DeclaredSize(svg).value_or(QSize()), size);
+  }
+
   // A large picture decoded once starts the next run from the cache: an entry whose pixels were
   // changed shows the change, one cut short is decoded and written again, and translucency
   // survives (an opaque picture is kept without it).
