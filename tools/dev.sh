@@ -29,7 +29,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libpugixml-dev libudev-dev libxcb1-dev libfontconfig-dev libcli11-dev nlohmann-json3-dev
+  libpugixml-dev libudev-dev libxcb1-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-format clang-tidy
   clang libclang-rt-14-dev
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-noto-core fonts-noto-cjk

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPixmap>
@@ -26,7 +27,6 @@
 #include "app/Language.h"
 #include "app/ResponsiveClock.h"
 #include "app/SingleInstanceGuard.h"
-#include "app/SystemFonts.h"
 #include "app/UserSettings.h"
 #include "app/WindowActivation.h"
 #include "autoprofile/AutoProfileFile.h"
@@ -164,7 +164,6 @@ void ScheduleDialogScreenshot(CMainDlg& mainDlg, const LaunchOptions::DialogScre
 AppShell::AppShell(LaunchOptions options) : options_(std::move(options)) {}
 
 int AppShell::Run(char* programPath) {
-  std::jthread systemFonts = ReadSystemFontsAhead();
   // Files named on the command line are relative to the folder the program was started in, which
   // it leaves below.
   if (options_.configFile) {
@@ -206,6 +205,11 @@ int AppShell::Run(char* programPath) {
   int qtArgc = 1;
   char* qtArgv[] = {programPath, nullptr};
   QApplication qtApplication(qtArgc, qtArgv);
+  // Qt's list of the system's fonts is filled on a thread of its own while the skin is read and
+  // the window's controls are made: on Linux, fontconfig's files are a third of the work before a
+  // window with text can paint. The window's first text waits for it (Qt's font list is locked
+  // meanwhile); the thread ends before the application object.
+  const std::jthread systemFonts([] { static_cast<void>(QFontDatabase::families()); });
   QCoreApplication::setApplicationName(QLatin1String(kProgramName));
   QCoreApplication::setApplicationVersion(QLatin1String(KEYLOOM_VERSION));
 
@@ -275,10 +279,6 @@ int AppShell::Run(char* programPath) {
   CMainDlg mainDlg(std::move(keyboard), instanceName);
   mainDlg.SetResponsiveClock(&sequenceClock);
   mainDlg.SetUserSettings(UserSettings(settingsFile));
-  // The window's layout measures its texts from here on.
-  if (systemFonts.joinable()) {
-    systemFonts.join();
-  }
   if (!mainDlg.Create()) {
     std::fprintf(stderr, "%s: the skin has no main window: %s cannot be loaded from %s\n",
                  kProgramName, CMainDlg::kLayoutName, qPrintable(ToQString(dataDir / kSkinFolder)));
