@@ -34,6 +34,7 @@ ScaledView::ScaledView(QWidget& window, SWindow& root) : QGraphicsView(&window) 
   setOptimizationFlag(QGraphicsView::DontSavePainterState);
   setMouseTracking(true);
   auto* scene = new QGraphicsScene(this);
+  scene->setItemIndexMethod(QGraphicsScene::NoIndex);
   setScene(scene);
   proxy_ = scene->addWidget(&root);
   // Tab passes through the scene into the root's controls.
