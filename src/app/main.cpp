@@ -4,8 +4,10 @@
 
 #include "app/AppShell.h"
 #include "app/CommandLine.h"
+#include "app/HeapArenas.h"
 
 int main(int argc, char** argv) {
+  keyloom::app::UseOneHeapArena();
   QStringList arguments;
   for (int i = 0; i < argc; ++i) {
     arguments.append(QString::fromLocal8Bit(argv[i]));

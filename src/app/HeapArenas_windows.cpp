@@ -1,0 +1,7 @@
+#include "app/HeapArenas.h"
+
+namespace keyloom::app {
+
+void UseOneHeapArena() {}
+
+}  // namespace keyloom::app
