@@ -144,10 +144,12 @@ if command -v valgrind > /dev/null && command -v callgrind_annotate > /dev/null;
   }
   keyloom_total=$(instructions "$profile/keyloom.out" "PROGRAM TOTALS")
   parts=(
-    "the system's fonts: font database and font engines|QFontDatabasePrivate::findFont"
+    "Qt's list of the system's fonts (fontconfig), on a second thread|QFontDatabase::families"
+    "the font engines of the skin's sizes and weights|QFontDatabasePrivate::findFont"
     "loading and linking the shared libraries|rtld.c:_dl_start"
     "the skin's definition, its skins and pictures' sizes|UiDefinition::Load"
-    "building the windows from the layouts (with text measured)|LayoutBuilder::CreateChildren\\(keyloom::ui::SWindow&, pugi::xml_node const&\\) "
+    "making the windows' controls from the layouts|LayoutBuilder::CreateChildren\\(keyloom::ui::SWindow&, pugi::xml_node const&\\) "
+    "laying the windows out (texts measured, with the font engines)|SWindow::LayoutTree\\(\\) "
     "the pictures' pixels (picture cache or PNG)|PictureCache::Decoded"
     "parsing and rendering SVG|VectorPicture::(Parse|Render)"
     "painting the first frame|SWindow::paintEvent"
@@ -241,16 +243,21 @@ $(cat "$startup_log")
 
 ## Where the start goes
 
-Instructions from keyloom's start to its first paint on the offscreen platform (callgrind), the
-skin's pictures cached by a start before; each part counts what it calls, so parts overlap (the
-layouts measure their text with the fonts). The fonts are what any window with text pays: see the
-bare window with one line of text above.
+Instructions from keyloom's start to its first paint on the offscreen platform (callgrind, both
+threads), the skin's pictures cached by a start before; each part counts what it calls, so parts
+overlap (the layout measures the texts with the font engines). Qt's font list is filled on a
+second thread while the window's thread reads the skin and makes the controls, which are laid
+out once they are all there; their first text waits for the list. The font list is what any
+window with text pays: see the bare window with one line of text above.
 
 | part | instructions | share |
 |---|---|---|
 ${profile_rows}
 Before the skin's pictures were made at build time (commit d550417, same machine): 407.1 M
 instructions to the first paint, of which parsing the skin's SVG 92.0 M (22.6 %), rendering it
-146.0 M (35.9 %), and the fonts 72.4 M (17.8 %).
+146.0 M (35.9 %), and the fonts 72.4 M (17.8 %). Before the layout was done once per window and
+the font list filled on its own thread (commit b624ae6): 147.7 M, all on the window's thread, of
+which the fonts 65.0 M (the font list 45.2 M) and making the windows 84.8 M (every control's
+siblings placed again, their texts measured, at each of its attributes; the fonts included).
 EOF
 echo "performance-report: wrote $report" >&2
