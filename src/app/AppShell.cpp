@@ -206,9 +206,10 @@ int AppShell::Run(char* programPath) {
   char* qtArgv[] = {programPath, nullptr};
   QApplication qtApplication(qtArgc, qtArgv);
   // Qt's list of the system's fonts is filled on a thread of its own while the skin is read and
-  // the window's controls are made: on Linux, fontconfig's files are a third of the work before a
-  // window with text can paint. The window's first text waits for it (Qt's font list is locked
-  // meanwhile); the thread ends before the application object.
+  // the window's controls are made: on Linux, fontconfig's configuration and font list are more
+  // than half the work before a window with one line of text can paint. The window's first text
+  // waits for it (Qt's font list is locked meanwhile); the thread ends before the application
+  // object.
   const std::jthread systemFonts([] { static_cast<void>(QFontDatabase::families()); });
   QCoreApplication::setApplicationName(QLatin1String(kProgramName));
   QCoreApplication::setApplicationVersion(QLatin1String(KEYLOOM_VERSION));
