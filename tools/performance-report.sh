@@ -159,6 +159,9 @@ if command -v valgrind > /dev/null && command -v callgrind_annotate > /dev/null;
     profile_rows+="| ${part%%|*} | $count M | $(calc "100 * $count / $keyloom_total") % |"$'\n'
   done
   profile_rows+="| the whole start of keyloom | $keyloom_total M | 100 % |"$'\n'
+  font_list=$(instructions "$profile/keyloom.out" "QFontDatabase::families")
+  window_thread=$(calc "$keyloom_total - $font_list")
+  profile_rows+="| of which on the window's thread (the whole less the font list) | $window_thread M | $(calc "100 * $window_thread / $keyloom_total") % |"$'\n'
   profile_rows+="| the whole start of the bare window | $(instructions "$profile/bare.out" "PROGRAM TOTALS") M | |"$'\n'
   profile_rows+="| the whole start of the bare window with one line of text | $(instructions "$profile/text.out" "PROGRAM TOTALS") M | |"$'\n'
   rm -rf "$profile"
