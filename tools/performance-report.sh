@@ -152,7 +152,7 @@ if command -v valgrind > /dev/null && command -v callgrind_annotate > /dev/null;
     "the skin's definition, its skins and pictures' sizes|UiDefinition::Load"
     "making the windows' controls from the layouts|LayoutBuilder::CreateChildren\\(keyloom::ui::SWindow&, pugi::xml_node const&\\) "
     "laying the windows out (texts measured, with the font engines)|SWindow::LayoutTree\\(\\) "
-    "the pictures' pixels (picture cache or PNG)|PictureCache::Decoded"
+    "the pictures' pixels (picture cache or PNG, and the stamp of their SVG)|Image::Pixels\\("
     "parsing and rendering SVG|VectorPicture::(Parse|Render)"
     "painting the first frame|SWindow::paintEvent"
   )
