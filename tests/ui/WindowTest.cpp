@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -21,7 +22,6 @@
 #include "ui/host/SHostDialog.h"
 #include "ui/host/SHostWnd.h"
 #include "ui/host/SMessageBox.h"
-#include "ui/host/ScaledView.h"
 #include "ui/layout/AttributeResult.h"
 #include "ui/skin/Translator.h"
 #include "ui/widgets/SCheckBox.h"
@@ -543,33 +543,69 @@ class WindowTest : public QObject {
              (std::vector<std::pair<int, QString>>{{kEventCommand, QStringLiteral("btn_corner")}}));
   }
 
-  // The window has no frame: its edges resize it, within a few pixels, corners included; not
-  // while it is maximised.
+  // The window has no frame: its edges resize it, within a few pixels, corners included, at
+  // any scale; not while it is maximised. Over an edge the cursor shows the resize arrows.
+  void scaledWindowsResizeFromTheirEdges_data() {
+    QTest::addColumn<QSize>("window");
+    QTest::newRow("the layout's size") << QSize(400, 300);
+    QTest::newRow("half") << QSize(200, 150);
+  }
   void scaledWindowsResizeFromTheirEdges() {
+    QFETCH(QSize, window);
     CountingHost host(QStringLiteral("LAYOUT:scaled"));
     QVERIFY(host.Create());
     host.show();
-    host.resize(400, 300);
-    const auto* view = host.findChild<ScaledView*>();
-    QVERIFY(view != nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    host.resize(window);
+    const int w = window.width();
+    const int h = window.height();
     const struct {
       QPoint at;
       Qt::Edges edges;
     } cases[] = {
-        {{200, 150}, {}},
-        {{0, 150}, Qt::LeftEdge},
-        {{399, 150}, Qt::RightEdge},
-        {{200, 2}, Qt::TopEdge},
-        {{200, 299 - ScaledView::kEdgeWidth}, {}},
-        {{200, 300 - ScaledView::kEdgeWidth}, Qt::BottomEdge},
+        {{w / 2, h / 2}, {}},
+        {{0, h / 2}, Qt::LeftEdge},
+        {{w - 1, h / 2}, Qt::RightEdge},
+        {{w / 2, 2}, Qt::TopEdge},
+        {{w / 2, h - 1 - SHostWnd::kEdgeWidth}, {}},
+        {{w / 2, h - SHostWnd::kEdgeWidth}, Qt::BottomEdge},
         {{1, 1}, Qt::TopEdge | Qt::LeftEdge},
-        {{398, 297}, Qt::BottomEdge | Qt::RightEdge},
+        {{w - 2, h - 3}, Qt::BottomEdge | Qt::RightEdge},
     };
     for (const auto& c : cases) {
-      QCOMPARE(view->EdgesAt(c.at), c.edges);
+      QCOMPARE(host.EdgesAt(c.at), c.edges);
     }
+    QWindow* handle = host.windowHandle();
+    QTest::mouseMove(handle, QPoint(w / 2, h / 2));
+    QTest::mouseMove(handle, QPoint(w - 1, h / 2));
+    QCOMPARE(handle->cursor().shape(), Qt::SizeHorCursor);
+    QTest::mouseMove(handle, QPoint(w / 2, h / 2));
+    QCOMPARE(handle->cursor().shape(), Qt::ArrowCursor);
     host.showMaximized();
-    QCOMPARE(view->EdgesAt(QPoint(0, 0)), Qt::Edges());
+    QCOMPARE(host.EdgesAt(QPoint(0, 0)), Qt::Edges());
+  }
+
+  // The first scale other than 1 moves the content into a view: the control that had the focus
+  // keeps it, and its mark; Tab goes on through the same controls.
+  void aScaledWindowKeepsItsFocusWhenItFirstScales() {
+    CountingHost host(QStringLiteral("LAYOUT:scaled"));
+    QVERIFY(host.Create());
+    host.show();
+    host.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&host));
+    SWindow* button = host.FindChildByName(QStringLiteral("btn_corner"));
+    button->setFocus(Qt::TabFocusReason);
+    QVERIFY(button->ShowsFocusMark());
+
+    host.resize(200, 150);
+
+    QCOMPARE(host.ContentScale(), 0.5);
+    QVERIFY(button->hasFocus());
+    QVERIFY(button->ShowsFocusMark());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    SWindow* combo = host.FindChildByName(QStringLiteral("cmb_profile"));
+    QVERIFY(combo->hasFocus());
+    QVERIFY(combo->ShowsFocusMark());
   }
 
   // The size a scaled window opens at on a screen of the available size: the size it had last,

@@ -1,9 +1,12 @@
 #include "ui/host/SHostWnd.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -40,6 +43,17 @@ void PutTitleBarLast(SWindow& root) {
   }
 }
 
+Qt::CursorShape ResizeCursor(Qt::Edges edges) {
+  const bool horizontal = (edges & (Qt::LeftEdge | Qt::RightEdge)) != 0;
+  const bool vertical = (edges & (Qt::TopEdge | Qt::BottomEdge)) != 0;
+  if (horizontal && vertical) {
+    const bool falling =
+        edges == (Qt::TopEdge | Qt::LeftEdge) || edges == (Qt::BottomEdge | Qt::RightEdge);
+    return falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
+  }
+  return horizontal ? Qt::SizeHorCursor : Qt::SizeVerCursor;
+}
+
 }  // namespace
 
 SHostWnd::SHostWnd(QString layoutName) : layoutName_(std::move(layoutName)) {
@@ -69,6 +83,7 @@ bool SHostWnd::Create(QWidget* owner) {
   const QSize size(ParseInt(resolved("width")).value_or(0),
                    ParseInt(resolved("height")).value_or(0));
   const bool scaled = !size.isEmpty() && ParseBool(resolved("scale")).value_or(false);
+  scaled_ = scaled;
   designSize_ = size;
   if (!size.isEmpty()) {
     resize(size);
@@ -78,12 +93,9 @@ bool SHostWnd::Create(QWidget* owner) {
       setFixedSize(size);
     }
   }
-  auto* root = new SWindow(scaled ? nullptr : this);
+  auto* root = new SWindow(this);
   root_ = root;
   root->setGeometry(rect());
-  if (scaled) {
-    CreateScaledView(*root);
-  }
   const pugi::xml_node rootElement = layout.child("root");
   {
     // Laid out once, below, when every control and its texts are there.
@@ -101,20 +113,38 @@ bool SHostWnd::Create(QWidget* owner) {
   return true;
 }
 
-void SHostWnd::CreateScaledView(SWindow& root) {
-  view_ = new ScaledView(*this, root);
-  ApplyScale();
+void SHostWnd::CreateScaledView() {
+  QWidget* focus = QApplication::focusWidget();
+  if (focus == nullptr || !root_->isAncestorOf(focus)) {
+    focus = nullptr;
+  }
+  root_->setParent(nullptr);
+  view_ = new ScaledView(*this, *root_);
+  root_->show();
+  view_->show();
+  if (focus != nullptr) {
+    // Neither from the keyboard nor from the mouse: the focus mark stays as it was.
+    view_->setFocus(Qt::OtherFocusReason);
+    focus->setFocus(Qt::OtherFocusReason);
+  }
 }
 
 void SHostWnd::ApplyScale() {
-  if (view_ == nullptr || root_ == nullptr || designSize_.isEmpty()) {
+  if (!scaled_ || root_ == nullptr) {
     return;
   }
-  view_->setGeometry(rect());
   const qreal scale = ContentScale();
   if (scale <= 0) {
     return;
   }
+  if (view_ == nullptr) {
+    if (scale == 1.0) {
+      root_->setGeometry(rect());
+      return;
+    }
+    CreateScaledView();
+  }
+  view_->setGeometry(rect());
   // The root covers the whole window, whatever its proportions.
   const QSize rootSize(static_cast<int>(std::ceil(width() / scale)),
                        static_cast<int>(std::ceil(height() / scale)));
@@ -123,7 +153,7 @@ void SHostWnd::ApplyScale() {
 }
 
 qreal SHostWnd::ContentScale() const {
-  if (view_ == nullptr || designSize_.isEmpty()) {
+  if (!scaled_) {
     return 1.0;
   }
   return std::min(width() / static_cast<qreal>(designSize_.width()),
@@ -146,7 +176,7 @@ QSize SHostWnd::FittedSize(const QSize& design, const QSize& preferred, const QS
 
 void SHostWnd::FitToScreen(const QSize& preferred) {
   const QScreen* current = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-  if (view_ == nullptr || current == nullptr) {
+  if (!scaled_ || current == nullptr) {
     return;
   }
   resize(FittedSize(designSize_, preferred, current->availableGeometry().size()));
@@ -282,11 +312,68 @@ void SHostWnd::closeEvent(QCloseEvent* event) {
 }
 
 void SHostWnd::resizeEvent(QResizeEvent* /*event*/) {
-  if (view_ != nullptr) {
+  if (scaled_) {
     ApplyScale();
   } else if (root_ != nullptr) {
     root_->setGeometry(rect());
   }
+}
+
+void SHostWnd::showEvent(QShowEvent* event) {
+  // The system window sees the mouse before any control or view does. Installed again at every
+  // show, as the system window may be a new one.
+  if (QWindow* handle = windowHandle(); scaled_ && handle != nullptr) {
+    handle->installEventFilter(this);
+  }
+  QWidget::showEvent(event);
+}
+
+bool SHostWnd::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == windowHandle() &&
+      (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonPress)) {
+    return HandleEdgeEvent(*static_cast<const QMouseEvent*>(event));
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+Qt::Edges SHostWnd::EdgesAt(const QPoint& pos) const {
+  if (!scaled_ || isMaximized() || isFullScreen()) {
+    return {};
+  }
+  Qt::Edges edges;
+  if (pos.x() < kEdgeWidth) {
+    edges |= Qt::LeftEdge;
+  } else if (pos.x() >= width() - kEdgeWidth) {
+    edges |= Qt::RightEdge;
+  }
+  if (pos.y() < kEdgeWidth) {
+    edges |= Qt::TopEdge;
+  } else if (pos.y() >= height() - kEdgeWidth) {
+    edges |= Qt::BottomEdge;
+  }
+  return edges;
+}
+
+bool SHostWnd::HandleEdgeEvent(const QMouseEvent& event) {
+  QWindow* handle = windowHandle();
+  const QPoint pos = event.position().toPoint();
+  if (event.type() == QEvent::MouseButtonPress) {
+    const Qt::Edges edges = event.button() == Qt::LeftButton ? EdgesAt(pos) : Qt::Edges();
+    return edges != Qt::Edges() && handle->startSystemResize(edges);
+  }
+  const Qt::Edges edges = event.buttons() == Qt::NoButton ? EdgesAt(pos) : Qt::Edges();
+  if (edges != Qt::Edges()) {
+    handle->setCursor(ResizeCursor(edges));
+    edgeCursor_ = true;
+    return true;
+  }
+  if (edgeCursor_) {
+    // Back to the cursor of what the mouse is over.
+    const QWidget* under = childAt(pos);
+    handle->setCursor(under != nullptr ? under->cursor() : cursor());
+    edgeCursor_ = false;
+  }
+  return false;
 }
 
 }  // namespace keyloom::ui

@@ -24,11 +24,14 @@ class ScaledView;
 // and `scale` (1: a window whose whole content is scaled to its size); its child `root` is the
 // client area, a control of class "window".
 //
-// A scaled window takes any size from half its layout's size on; its edges resize it. The
-// content is drawn at the largest scale at which the layout's size fits the window, and the
-// root fills the whole window at that scale: where the window's proportions differ from the
-// layout's, the root is that much wider or taller, and its controls are placed by their `pos`
-// as usual.
+// A scaled window takes any size from half its layout's size on; its edges resize it: within
+// kEdgeWidth pixels of an edge the cursor shows the resize arrows and a press of the left button
+// hands the resize to the window system. The content is drawn at the largest scale at which the
+// layout's size fits the window, and the root fills the whole window at that scale: where the
+// window's proportions differ from the layout's, the root is that much wider or taller, and its
+// controls are placed by their `pos` as usual. At a scale of 1 the root is an ordinary child of
+// the window; the first other scale puts it into a view that draws it scaled (ScaledView), where
+// it stays.
 //
 // The window messages of the program arrive as virtual calls: OnInitDialog once after creation,
 // OnClose for a close request, OnDestroy when the window is destroyed, OnDeviceChange (called by
@@ -91,7 +94,7 @@ class SHostWnd : public QWidget {
   // The layout's size: the window's size at 100 %.
   [[nodiscard]] QSize DesignSize() const { return designSize_; }
   // Whether the content is scaled to the window (the layout's `scale`).
-  [[nodiscard]] bool IsScaled() const { return view_ != nullptr; }
+  [[nodiscard]] bool IsScaled() const { return scaled_; }
   // The scale the content is drawn at: 1 for a window that is not scaled.
   [[nodiscard]] qreal ContentScale() const;
   // Gives a scaled window the size FittedSize chooses for `preferred` (empty: the layout's size)
@@ -104,6 +107,12 @@ class SHostWnd : public QWidget {
                                         const QSize& available);
   // A scaled window is never smaller than the layout's size times this.
   static constexpr qreal kSmallestScale = 0.5;
+  // How far from its edges a scaled window's edges resize it, in pixels.
+  static constexpr int kEdgeWidth = 6;
+  // The edges of a scaled window that a press at `pos` (in the window) resizes; none away from
+  // the edges, none while the window is maximised or full screen, and none for a window that is
+  // not scaled.
+  [[nodiscard]] Qt::Edges EdgesAt(const QPoint& pos) const;
 
   // Named integer properties of the window.
   void SetWindowProperty(const QString& name, int value);
@@ -134,18 +143,27 @@ class SHostWnd : public QWidget {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  // The mouse over the edges of a scaled window's system window (see EdgesAt).
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Builds the scaled view and puts `root` into it.
-  void CreateScaledView(SWindow& root);
+  // Builds the scaled view and moves the root into it, keeping the focus where it was.
+  void CreateScaledView();
   // Scales the content to the window's size.
   void ApplyScale();
+  // The resize arrows over the edges, the resize on a press there; true for an event taken.
+  bool HandleEdgeEvent(const QMouseEvent& event);
 
   QString layoutName_;
   QString title_;
   QSize designSize_;
   QPointer<SWindow> root_;
+  bool scaled_ = false;
+  // Made the first time the content is drawn at a scale other than 1.
   ScaledView* view_ = nullptr;
+  // The resize arrows are shown.
+  bool edgeCursor_ = false;
   bool destroyed_ = false;
   std::map<QString, int> properties_;
   Timeline timeline_;
