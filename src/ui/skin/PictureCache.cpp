@@ -15,21 +15,23 @@ namespace keyloom::ui {
 namespace {
 
 // An entry: this header (the tag with the version and the pixel format, then the width and the
-// height, 4 bytes each, in the machine's order), then the rows of 32-bit pixels: premultiplied
-// ARGB, or RGB for a picture without a transparent pixel, which is drawn by copying its rows
-// rather than blending each pixel.
-constexpr std::array<char, 5> kTag = {'K', 'L', 'P', 'X', 2};
+// height, 4 bytes each, in the machine's order), then the rows of pixels, each padded to whole
+// 32-bit words as the image's rows are: premultiplied ARGB, or, for a picture without a
+// transparent pixel, 24-bit RGB, a quarter less memory for the largest pictures (the window's
+// background), which are opaque.
+constexpr std::array<char, 5> kTag = {'K', 'L', 'P', 'X', 3};
 constexpr qint64 kHeaderSize = 16;
 constexpr qsizetype kFormatByte = kTag.size();
 
 enum class Pixels : char { kArgb = 0, kRgb = 1 };
 
 QImage::Format ImageFormat(Pixels format) {
-  return format == Pixels::kRgb ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied;
+  return format == Pixels::kRgb ? QImage::Format_RGB888 : QImage::Format_ARGB32_Premultiplied;
 }
 
-qsizetype BytesPerLine(int width) {
-  return qsizetype{4} * width;
+qsizetype BytesPerLine(Pixels format, int width) {
+  const qsizetype bytesPerPixel = format == Pixels::kRgb ? 3 : 4;
+  return (bytesPerPixel * width + 3) / 4 * 4;
 }
 
 QString& Folder() {
@@ -69,7 +71,7 @@ QImage Load(const QString& path, QSize size) {
   }
   const auto format = static_cast<Pixels>(data[kFormatByte]);
   const std::array<char, kHeaderSize> header = Header(format, size);
-  const qsizetype bytesPerLine = BytesPerLine(size.width());
+  const qsizetype bytesPerLine = BytesPerLine(format, size.width());
   if ((format != Pixels::kArgb && format != Pixels::kRgb) ||
       std::memcmp(data, header.data(), header.size()) != 0 ||
       file->size() != kHeaderSize + bytesPerLine * size.height()) {
@@ -94,7 +96,7 @@ void Store(const QDir& folder, const QString& name, Pixels format, const QImage&
   file.write(header.data(), kHeaderSize);
   for (int row = 0; row < pixels.height(); ++row) {
     file.write(reinterpret_cast<const char*>(pixels.constScanLine(row)),
-               BytesPerLine(pixels.width()));
+               BytesPerLine(format, pixels.width()));
   }
   if (!file.commit()) {
     return;

@@ -21,7 +21,7 @@ class PictureCache {
   static void SetFolder(const QString& folder);
 
   // The picture decoded from `png`, made ahead of time from the SVG with `stamp`, at `size`
-  // (premultiplied ARGB, or RGB32 where no pixel is transparent): from the cache where it is
+  // (premultiplied ARGB, or 24-bit RGB where no pixel is transparent): from the cache where it is
   // there, else decoded and then kept; a null image when the PNG was made from another SVG or
   // does not decode to that size.
   [[nodiscard]] static QImage Decoded(const QString& png, const QString& stamp, QSize size);
