@@ -118,18 +118,20 @@ void ResponsiveClock::RunWhenIdle(const void* key, std::function<void()> work) {
 }
 
 bool ResponsiveClock::eventFilter(QObject* watched, QEvent* event) {
-  if (!busy_ || !watched->isWidgetType() || UsableWhileBusy(watched)) {
+  // Every event of the program passes here while it is busy: the parents are asked only about
+  // the few that it holds back.
+  const bool close = event->type() == QEvent::Close;
+  if (!busy_ || !watched->isWidgetType() || (!close && !IsUserInput(event->type())) ||
+      UsableWhileBusy(watched)) {
     return QObject::eventFilter(watched, event);
   }
-  if (event->type() == QEvent::Close) {
+  if (close) {
     // A window closed meanwhile (by the user, or by the tray's Exit) closes afterwards.
     RunWhenIdle(watched, [widget = QPointer<QWidget>(qobject_cast<QWidget*>(watched))] {
       if (widget != nullptr) {
         widget->close();
       }
     });
-  } else if (!IsUserInput(event->type())) {
-    return QObject::eventFilter(watched, event);
   }
   event->ignore();
   return true;
