@@ -13,9 +13,13 @@ namespace keyloom::app {
 FirstPaintWatcher::FirstPaintWatcher(QWidget& window, std::function<void()> then)
     : QObject(&window), then_(std::move(then)) {
   afterPaint_.setSingleShot(true);
-  QObject::connect(&afterPaint_, &QTimer::timeout, this, [this] { then_(); });
+  QObject::connect(&afterPaint_, &QTimer::timeout, this, [this] {
+    then_();
+    deleteLater();
+  });
   window.installEventFilter(this);
-  // A scaled window paints through a view of its own, below its direct children.
+  // A scaled window paints through a view of its own, below its direct children; a window drawn
+  // directly paints its controls.
   for (QWidget* child : window.findChildren<QWidget*>()) {
     child->installEventFilter(this);
   }

@@ -11,7 +11,8 @@ namespace keyloom::app {
 
 // Runs `then` once, after `window` (or a widget below it when the watcher is made) has been
 // painted for the first time: when the event loop comes back to it, by which time the rest of the
-// window has painted and the picture has reached the screen. It lives as long as the window.
+// window has painted and the picture has reached the screen. It watches every control that the
+// window has when it is made, so it goes once `then` has run.
 class FirstPaintWatcher : public QObject {
  public:
   FirstPaintWatcher(QWidget& window, std::function<void()> then);

@@ -29,7 +29,6 @@ QWidget* ScaledView::Content() const {
 }
 
 void ScaledView::SetScale(qreal scale, const QSize& rootSize) {
-  scale_ = scale;
   scene()->setSceneRect(QRectF(QPointF(0, 0), QSizeF(rootSize)));
   setTransform(QTransform::fromScale(scale, scale));
 }

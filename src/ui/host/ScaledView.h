@@ -18,13 +18,11 @@ class ScaledView : public QGraphicsView {
 
   // Draws the root at `scale`; the root is `rootSize` at 100 %.
   void SetScale(qreal scale, const QSize& rootSize);
-  [[nodiscard]] qreal Scale() const { return scale_; }
   // The root control shown.
   [[nodiscard]] QWidget* Content() const;
 
  private:
   QGraphicsProxyWidget* proxy_ = nullptr;
-  qreal scale_ = 1.0;
 };
 
 }  // namespace keyloom::ui
