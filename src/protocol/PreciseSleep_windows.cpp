@@ -35,7 +35,7 @@ class ThreadTimer {
 
 }  // namespace
 
-void SleepUntil(std::chrono::steady_clock::time_point end) {
+void detail::SystemSleepUntil(std::chrono::steady_clock::time_point end) {
   thread_local const ThreadTimer timer;
   const auto left = end - std::chrono::steady_clock::now();
   if (left <= std::chrono::steady_clock::duration::zero()) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeTransport.h"
+#include "protocol/PreciseSleep.h"
 #include "protocol/SteadyClock.h"
 #include "protocol/TracingClock.h"
 #include "protocol/TracingTransport.h"
@@ -82,7 +83,9 @@ TEST(VirtualClockTest, RecordsPausesInOrderAndAdvancesItsTime) {
 TEST(SteadyClockTest, APauseLetsAtLeastThatMuchTimePass) {
   SteadyClock clock;
   const auto before = clock.NowMs();
-  for (const milliseconds pause : {milliseconds(0), milliseconds(1), milliseconds(8)}) {
+  // Enough pauses in a row for the wake-ups to be asked for early.
+  for (int round = 0; round < 24; ++round) {
+    const milliseconds pause(round % 3 == 0 ? 0 : round % 3 == 1 ? 1 : 8);
     const auto start = std::chrono::steady_clock::now();
     clock.Pause(pause);
     EXPECT_GE(std::chrono::steady_clock::now() - start, pause) << pause.count() << " ms";
@@ -91,6 +94,34 @@ TEST(SteadyClockTest, APauseLetsAtLeastThatMuchTimePass) {
 
   EXPECT_GE(before, 0);
   EXPECT_GE(clock.NowMs() - before, 15);
+}
+
+TEST(WakeUpMarginTest, IsTheSmallestOfTheRecentLatenessesWithinItsBound) {
+  using std::chrono::microseconds;
+  struct Case {
+    const char* name;
+    std::vector<microseconds> latenesses;
+    microseconds margin;
+  };
+  const std::vector<microseconds> seventeen = [] {
+    std::vector<microseconds> all{microseconds(5)};
+    all.insert(all.end(), 16, microseconds(90));
+    return all;
+  }();
+  const Case cases[] = {
+      {"nothing seen", {}, microseconds(0)},
+      {"smallest", {microseconds(80), microseconds(35), microseconds(120)}, microseconds(35)},
+      {"early counts as on time", {microseconds(60), microseconds(-20)}, microseconds(0)},
+      {"the oldest is forgotten", seventeen, microseconds(90)},
+      {"bounded", {microseconds(3000), microseconds(2500)}, microseconds(1000)},
+  };
+  for (const Case& c : cases) {
+    WakeUpMargin margin;
+    for (const microseconds lateness : c.latenesses) {
+      margin.Observe(lateness);
+    }
+    EXPECT_EQ(margin.Get(), c.margin) << c.name;
+  }
 }
 
 }  // namespace
