@@ -157,6 +157,11 @@ QPointF CoordButtonImage::ControlToPicture(const QPointF& point) const {
   return PictureMapping(QRectF(rect()), PictureSize()).ToPicture(point);
 }
 
+bool CoordButtonImage::HoverChangesLook() const {
+  // The key under the pointer is marked as the pointer moves (mouseMoveEvent).
+  return false;
+}
+
 void CoordButtonImage::OnPaint(QPainter& painter) {
   FillBackgroundColor(painter);
   if (!isEnabled()) {

@@ -111,6 +111,7 @@ class CoordButtonImage : public ui::SWindow {
 
  protected:
   void OnPaint(QPainter& painter) override;
+  [[nodiscard]] bool HoverChangesLook() const override;
   // Shows the tooltip of the key under the mouse, for as long as the mouse stays on that key.
   bool event(QEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;

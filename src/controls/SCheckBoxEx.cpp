@@ -22,6 +22,10 @@ QSize SCheckBoxEx::DesiredSize() const {
   return ToggleExDesiredSize(*this, SCheckBox::DesiredSize());
 }
 
+bool SCheckBoxEx::HoverChangesLook() const {
+  return ui::SWindow::HoverChangesLook() || HasHoverState(look_.iconSkin.get());
+}
+
 void SCheckBoxEx::OnPaint(QPainter& painter) {
   FillBackgroundColor(painter);
   PaintToggleEx(*this, painter, look_);

@@ -25,6 +25,7 @@ class SCheckBoxEx : public ui::SCheckBox {
 
  protected:
   void OnPaint(QPainter& painter) override;
+  [[nodiscard]] bool HoverChangesLook() const override;
   // No focus rectangle: the focus mark is the base's `focusSkin` over the whole button, where the
   // skin gives one.
   void DrawFocusMark(QPainter& painter) override;

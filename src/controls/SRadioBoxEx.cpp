@@ -22,6 +22,10 @@ QSize SRadioBoxEx::DesiredSize() const {
   return ToggleExDesiredSize(*this, SRadioBox::DesiredSize());
 }
 
+bool SRadioBoxEx::HoverChangesLook() const {
+  return ui::SWindow::HoverChangesLook() || HasHoverState(look_.iconSkin.get());
+}
+
 void SRadioBoxEx::OnPaint(QPainter& painter) {
   FillBackgroundColor(painter);
   PaintToggleEx(*this, painter, look_);

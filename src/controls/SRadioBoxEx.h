@@ -24,6 +24,7 @@ class SRadioBoxEx : public ui::SRadioBox {
 
  protected:
   void OnPaint(QPainter& painter) override;
+  [[nodiscard]] bool HoverChangesLook() const override;
   // No focus rectangle: the focus mark is the base's `focusSkin` over the whole button, where the
   // skin gives one.
   void DrawFocusMark(QPainter& painter) override;

@@ -1,3 +1,4 @@
+#include <QEnterEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -42,6 +43,20 @@ Seen SeenFrom(const EventArgs& args) {
               args.value,
               args.sender != nullptr && args.sender->IsChecked()};
 }
+
+// Counts the paint events of one widget.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    count += event->type() == QEvent::Paint ? 1 : 0;
+    return false;
+  }
+};
 
 // The main window's layout, recording the events that reach its handler.
 class RecordingHost : public SHostWnd {
@@ -362,6 +377,50 @@ class EventTest : public QObject {
     QVERIFY(!tabs->SetCurSel(2));
     QCOMPARE(host_->events.back().eventId, kEventTabSelectionChanged);
     QCOMPARE(host_->events.back().index, 0);
+  }
+
+  void onlyControlsThatShowTheHoverRepaintAsThePointerPasses_data() {
+    QTest::addColumn<QByteArray>("tag");
+    QTest::addColumn<QByteArray>("attribute");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("repaints");
+    QTest::newRow("a one-state skin")
+        << QByteArray("window") << QByteArray("skin") << QStringLiteral("skin_stripe") << false;
+    QTest::newRow("a skin with a hover state")
+        << QByteArray("window") << QByteArray("skin") << QStringLiteral("skin_states") << true;
+    QTest::newRow("a hover text colour")
+        << QByteArray("text") << QByteArray("colorTextHover") << QStringLiteral("#ff0000") << true;
+    QTest::newRow("a combo box with the style's arrow")
+        << QByteArray("combobox") << QByteArray("skin") << QStringLiteral("skin_stripe") << true;
+    QTest::newRow("a check box with the style's box")
+        << QByteArray("check") << QByteArray("text") << QStringLiteral("box") << true;
+  }
+
+  void onlyControlsThatShowTheHoverRepaintAsThePointerPasses() {
+    QFETCH(QByteArray, tag);
+    QFETCH(QByteArray, attribute);
+    QFETCH(QString, value);
+    QFETCH(bool, repaints);
+    std::unique_ptr<SWindow> made = app_->GetFactories().Create(tag.toStdString());
+    QVERIFY(made != nullptr);
+    SWindow* control = made.release();
+    control->setParent(host_->GetRoot());
+    QCOMPARE(control->SetAttribute(attribute.toStdString(), value), AttributeResult::kHandled);
+    control->setGeometry(0, 0, 80, 24);
+    PaintCounter paints(*control);
+    control->show();
+    QTRY_VERIFY(paints.count > 0);
+    QCoreApplication::processEvents();
+
+    paints.count = 0;
+    QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), QPointF(4, 4));
+    QCoreApplication::sendEvent(control, &enter);
+    QCoreApplication::processEvents();
+    QCOMPARE(paints.count > 0, repaints);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(control, &leave);
+    QCoreApplication::processEvents();
+    QCOMPARE(paints.count > 1, repaints);
   }
 
   void tabHeadersStackAlongTheirSide_data() {

@@ -36,6 +36,11 @@ QSize SCheckBox::DesiredSize() const {
   return ToggleDesiredSize(*this);
 }
 
+bool SCheckBox::HoverChangesLook() const {
+  // Without a skin the box is the style's, which may show the hover.
+  return GetSkin() == nullptr || SWindow::HoverChangesLook();
+}
+
 void SCheckBox::OnPaint(QPainter& painter) {
   FillBackgroundColor(painter);
   PaintToggle(*this, painter, Qt::AlignLeft | Qt::AlignVCenter, false, focusSkin_.get());

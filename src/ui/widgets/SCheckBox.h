@@ -26,6 +26,7 @@ class SCheckBox : public SWindow {
 
  protected:
   void OnPaint(QPainter& painter) override;
+  [[nodiscard]] bool HoverChangesLook() const override;
   void OnClick() override;
   // With `focusSkin` the mark is that skin over the box (drawn with it); else the frame.
   void DrawFocusMark(QPainter& painter) override;

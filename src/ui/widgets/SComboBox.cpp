@@ -234,6 +234,11 @@ QRect SComboBox::ButtonRect() const {
           side, height};
 }
 
+bool SComboBox::HoverChangesLook() const {
+  // Without a skin of its own the arrow is the style's, which may show the hover.
+  return SWindow::HoverChangesLook() || buttonSkin_ == nullptr || HasHoverState(buttonSkin_.get());
+}
+
 void SComboBox::OnPaint(QPainter& painter) {
   const int state = StateIndex4(GetState());
   DrawBackground(painter, state);

@@ -61,6 +61,7 @@ class SComboBox : public SWindow {
 
  protected:
   void OnPaint(QPainter& painter) override;
+  [[nodiscard]] bool HoverChangesLook() const override;
   void OnClick() override;
   void keyPressEvent(QKeyEvent* event) override;
 

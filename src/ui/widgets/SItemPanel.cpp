@@ -31,6 +31,11 @@ void SItemPanel::LayoutChildren() {
   }
 }
 
+bool SItemPanel::HoverChangesLook() const {
+  return SWindow::HoverChangesLook() ||
+         (look_.skin != nullptr ? HasHoverState(look_.skin.get()) : look_.hoverColor.has_value());
+}
+
 void SItemPanel::OnPaint(QPainter& painter) {
   const WindowState state = GetState();
   const int index = (state & kStateChecked) != 0 ? 2 : (state & kStateHover) != 0 ? 1 : 0;

@@ -45,6 +45,7 @@ class SItemPanel : public SWindow {
 
  protected:
   void OnPaint(QPainter& painter) override;
+  [[nodiscard]] bool HoverChangesLook() const override;
 
  private:
   int itemIndex_ = -1;

@@ -80,6 +80,11 @@ QSize SRadioBox::DesiredSize() const {
   return ToggleDesiredSize(*this);
 }
 
+bool SRadioBox::HoverChangesLook() const {
+  // Without a skin the box is the style's, which may show the hover.
+  return GetSkin() == nullptr || SWindow::HoverChangesLook();
+}
+
 void SRadioBox::OnPaint(QPainter& painter) {
   FillBackgroundColor(painter);
   PaintToggle(*this, painter, iconAlign_, true, focusSkin_.get());

@@ -92,6 +92,11 @@ void SSliderBar::MoveTo(long long value) {
   }
 }
 
+bool SSliderBar::HoverChangesLook() const {
+  return SWindow::HoverChangesLook() || HasHoverState(railSkin_.get()) ||
+         HasHoverState(posSkin_.get()) || HasHoverState(thumbSkin_.get());
+}
+
 void SSliderBar::OnPaint(QPainter& painter) {
   FillBackgroundColor(painter);
   const QRect client = ClientRect();

@@ -688,14 +688,26 @@ void SWindow::resizeEvent(QResizeEvent* /*event*/) {
   LayoutChildren();
 }
 
+bool SWindow::HoverChangesLook() const {
+  return HasHoverState(skin_.get()) || stateTextColors_[1].has_value();
+}
+
+bool SWindow::HasHoverState(const ISkinObj* skin) {
+  return skin != nullptr && skin->StateCount() > 1;
+}
+
 void SWindow::enterEvent(QEnterEvent* /*event*/) {
   hover_ = true;
-  update();
+  if (HoverChangesLook()) {
+    update();
+  }
 }
 
 void SWindow::leaveEvent(QEvent* /*event*/) {
   hover_ = false;
-  update();
+  if (HoverChangesLook()) {
+    update();
+  }
 }
 
 void SWindow::mousePressEvent(QMouseEvent* event) {

@@ -228,6 +228,13 @@ class SWindow : public QWidget {
   // else the palette's highlight. Controls with a mark of their own override it.
   virtual void DrawFocusMark(QPainter& painter);
   [[nodiscard]] QColor FocusColor() const;
+  // Whether the control looks different while the pointer is over it; the pointer entering and
+  // leaving repaints it only then (a window's background and the panels under it stay as they
+  // are). Here: a skin with a state of its own for it, or a text colour for it. Controls whose
+  // OnPaint shows the hover state in other ways say so.
+  [[nodiscard]] virtual bool HoverChangesLook() const;
+  // Whether `skin` draws the hover state differently from the normal one.
+  [[nodiscard]] static bool HasHoverState(const ISkinObj* skin);
   // The background colour, then the skin in `skinState` over the whole control.
   void DrawBackground(QPainter& painter, int skinState) const;
   void FillBackgroundColor(QPainter& painter) const;
