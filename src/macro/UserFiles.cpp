@@ -127,8 +127,8 @@ FileBytes ReadUserFile(const std::filesystem::path& file) {
     read.error = tooLarge;
     return read;
   }
-  // The reader grows the bytes a 64 KiB piece at a time; kept files (the key map, the simulated
-  // keyboard's state) hold only what they read.
+  // The reader grows the bytes a 64 KiB piece at a time where a file grew while it was read;
+  // kept files (the key map, the simulated keyboard's state) hold only what they read.
   read.bytes.shrink_to_fit();
   read.status = LoadResult::Status::kLoaded;
   return read;

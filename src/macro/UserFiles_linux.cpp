@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -54,12 +55,19 @@ bool ReadWholeFile(const std::filesystem::path& file, std::size_t limit, std::st
     return false;
   }
   bytes.clear();
+  // Room for the whole file and a byte more, so that the read after it finds the end without
+  // growing the string; a file that grows meanwhile, or tells no size, is read in pieces.
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    bytes.reserve(std::min(static_cast<std::size_t>(info.st_size), limit) + 1);
+  }
   constexpr std::size_t kPiece = 65536;
   int failure = 0;
   while (bytes.size() <= limit) {
     const std::size_t had = bytes.size();
-    bytes.resize(had + kPiece);
-    const ssize_t got = ::read(fd, bytes.data() + had, kPiece);
+    const std::size_t room = bytes.capacity() > had ? bytes.capacity() - had : kPiece;
+    bytes.resize(had + room);
+    const ssize_t got = ::read(fd, bytes.data() + had, room);
     if (got < 0 && errno == EINTR) {
       bytes.resize(had);
       continue;

@@ -100,5 +100,20 @@ TEST(ReadUserFile, TellsMissingFromUnreadable) {
   EXPECT_EQ(read.bytes, std::string("a\0b", 3));
 }
 
+TEST(ReadUserFile, ReadsFilesOfAnySizeWhole) {
+  TempFolder folder;
+  for (const std::size_t size : {std::size_t{1}, std::size_t{4096}, std::size_t{65536},
+                                 std::size_t{65537}, std::size_t{200000}}) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+      bytes[i] = static_cast<char>('a' + i % 26);
+    }
+    WriteBytes(folder / "file", bytes);
+    const FileBytes read = ReadUserFile(folder / "file");
+    EXPECT_EQ(read.status, LoadResult::Status::kLoaded) << size;
+    EXPECT_EQ(read.bytes, bytes) << size;
+  }
+}
+
 }  // namespace
 }  // namespace keyloom::macro

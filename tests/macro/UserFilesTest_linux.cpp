@@ -150,5 +150,12 @@ TEST(MacroLibraryUpdate, ConcurrentProcessesLoseNoAddition) {
   EXPECT_EQ(library.GroupCount(), kProcesses * kAdditions);
 }
 
+TEST(ReadUserFile, ReadsFilesThatTellNoSize) {
+  const FileBytes status = ReadUserFile("/proc/self/status");
+  EXPECT_EQ(status.status, LoadResult::Status::kLoaded);
+  EXPECT_EQ(status.bytes.rfind("Name:", 0), 0U);
+  EXPECT_EQ(status.bytes.back(), '\n');
+}
+
 }  // namespace
 }  // namespace keyloom::macro

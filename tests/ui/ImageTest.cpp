@@ -125,6 +125,9 @@ class ImageTest : public QObject {
         << "<?xml version=\"1.0\"?><!--" + QByteArray(3000, '-').replace("--", "- ") + "-->" +
                root + body
         << QSize(30, 20);
+    QTest::newRow("after a comment longer than the head")
+        << "<!--" + QByteArray(5000, 'c') + "-->" + root + body << QSize(30, 20);
+    QTest::newRow("a large document") << root + QByteArray(100000, ' ') + body << QSize(30, 20);
     QTest::newRow("another root") << QByteArray(R"(<html width="30" height="20"/>)") << QSize();
     QTest::newRow("no height") << QByteArray(R"(<svg width="30"/>)") << QSize();
     QTest::newRow("percent") << QByteArray(R"(<svg width="100%" height="20"/>)") << QSize();

@@ -5,6 +5,7 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QXmlStreamReader>
+#include <algorithm>
 
 #include "ui/skin/VectorPicture.h"
 
@@ -14,6 +15,8 @@ namespace {
 
 constexpr QLatin1StringView kSourceKey("Keyloom-Source");
 constexpr QLatin1StringView kSvgSuffix(".svg");
+// Where an SVG document's root element usually starts.
+constexpr qsizetype kHead = 4096;
 
 }  // namespace
 
@@ -29,8 +32,15 @@ QString SourceStamp(const QByteArray& svg) {
 }
 
 std::optional<QSize> DeclaredSize(const QByteArray& svg) {
-  QXmlStreamReader reader(svg);
-  if (!reader.readNextStartElement() || reader.name() != QLatin1StringView("svg")) {
+  // The root's start tag is read from the document's head where it is there: the reader decodes
+  // all it is given at once, and a keyboard picture is some 80 KB.
+  QXmlStreamReader reader(QByteArray::fromRawData(svg.constData(), std::min(svg.size(), kHead)));
+  if (!reader.readNextStartElement() && svg.size() > kHead) {
+    reader.clear();
+    reader.addData(svg);
+    reader.readNextStartElement();
+  }
+  if (!reader.isStartElement() || reader.name() != QLatin1StringView("svg")) {
     return std::nullopt;
   }
   const auto side = [&reader](QLatin1StringView name) {
