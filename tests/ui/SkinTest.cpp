@@ -3,12 +3,15 @@
 #include <QTest>
 #include <memory>
 
+#include <pugixml.hpp>
+
 #include "UiTestSupport.h"
 #include "ui/host/SApplication.h"
 #include "ui/skin/ColorRectSkin.h"
 #include "ui/skin/ISkinObj.h"
 #include "ui/skin/Image.h"
 #include "ui/skin/ImageFrameSkin.h"
+#include "ui/skin/SkinPool.h"
 #include "ui/widgets/WindowState.h"
 
 namespace keyloom::ui {
@@ -156,6 +159,42 @@ class SkinTest : public QObject {
     QVERIFY(qRed(image.pixel(0, 2)) < 8);
     QVERIFY(qRed(image.pixel(99, 2)) > 247);
     QVERIFY(qAbs(qRed(image.pixel(50, 2)) - 128) < 8);
+  }
+
+  void skinsAreMadeWhenFirstAskedFor() {
+    pugi::xml_document document;
+    QVERIFY(document.load_string(R"(<skin>
+        <imglist name="picture" src="present" states="2"/>
+        <imglist name="twice" src="absent"/>
+        <colorrect name="twice" normal="@color/ink"/>
+        <imglist name="never" src="absent"/>
+      </skin>)"));
+    int loads = 0;
+    const ImageLoader images = [&loads](const QString& name) -> std::shared_ptr<const Image> {
+      ++loads;
+      QImage picture(4, 2, QImage::Format_ARGB32_Premultiplied);
+      picture.fill(Qt::red);
+      return name == QLatin1String("present") ? Image::FromImage(picture) : nullptr;
+    };
+    SkinPool pool;
+    pool.Load(document.document_element(), images, [](const QString& value) {
+      return value == QLatin1String("@color/ink") ? QStringLiteral("#102030") : value;
+    });
+    QCOMPARE(loads, 0);
+
+    const std::shared_ptr<const ISkinObj> picture = pool.Get(QStringLiteral("picture"));
+    QVERIFY(picture != nullptr);
+    QCOMPARE(picture->StateCount(), 2);
+    QCOMPARE(pool.Get(QStringLiteral("picture")), picture);
+    QCOMPARE(loads, 1);
+    // The first of two with one name that can be made, its colour resolved when it was loaded.
+    const auto twice =
+        std::dynamic_pointer_cast<const ColorRectSkin>(pool.Get(QStringLiteral("twice")));
+    QVERIFY(twice != nullptr);
+    QCOMPARE(twice->ColorOf(0), QColor(0x10, 0x20, 0x30));
+    QVERIFY(pool.Get(QStringLiteral("never")) == nullptr);
+    QVERIFY(pool.Get(QStringLiteral("never")) == nullptr);
+    QCOMPARE(loads, 3);
   }
 
   void skinsThatCannotBeMadeAreLeftOut() {

@@ -116,22 +116,44 @@ std::shared_ptr<const ISkinObj> SkinPool::Create(const pugi::xml_node& element,
                                           MarginsOf(attributes));
 }
 
+SkinPool::SkinPool() : elements_(std::make_unique<pugi::xml_document>()) {}
+SkinPool::~SkinPool() = default;
+SkinPool::SkinPool(SkinPool&&) noexcept = default;
+SkinPool& SkinPool::operator=(SkinPool&&) noexcept = default;
+
 void SkinPool::Load(const pugi::xml_node& table, const ImageLoader& images,
                     const ValueResolver& resolve) {
+  images_ = images;
   for (const pugi::xml_node element : table.children()) {
     const QString name = QString::fromUtf8(element.attribute("name").value());
-    if (name.isEmpty() || skins_.contains(name)) {
+    if (element.type() != pugi::node_element || name.isEmpty()) {
       continue;
     }
-    if (std::shared_ptr<const ISkinObj> skin = Create(element, images, resolve)) {
-      skins_.emplace(name, std::move(skin));
+    pugi::xml_node kept = elements_->append_copy(element);
+    if (resolve) {
+      for (pugi::xml_attribute attribute : kept.attributes()) {
+        attribute.set_value(resolve(QString::fromUtf8(attribute.value())).toUtf8().constData());
+      }
     }
+    skins_[name].elements.push_back(kept);
   }
 }
 
 std::shared_ptr<const ISkinObj> SkinPool::Get(const QString& name) const {
   const auto found = skins_.find(name);
-  return found == skins_.end() ? nullptr : found->second;
+  if (found == skins_.end()) {
+    return nullptr;
+  }
+  Entry& entry = found->second;
+  if (!entry.made) {
+    entry.made.emplace();
+    for (const pugi::xml_node& element : entry.elements) {
+      if ((*entry.made = Create(element, images_, nullptr)) != nullptr) {
+        break;
+      }
+    }
+  }
+  return *entry.made;
 }
 
 }  // namespace keyloom::ui
