@@ -153,7 +153,7 @@ if command -v valgrind > /dev/null && command -v callgrind_annotate > /dev/null;
     "Qt's list of the system's fonts (fontconfig), on a second thread|$font_list_pattern"
     "the font engines of the skin's sizes and weights|QFontDatabasePrivate::findFont"
     "loading and linking the shared libraries|rtld.c:_dl_start"
-    "the skin's definition, its skins and pictures' sizes|UiDefinition::Load"
+    "the skins the controls use, made at their first use, and their pictures' sizes|SApplication::GetSkin\\("
     "making the windows' controls from the layouts|LayoutBuilder::CreateChildren\\(keyloom::ui::SWindow&, pugi::xml_node const&\\) "
     "laying the windows out (texts measured, with the font engines)|SWindow::LayoutTree\\(\\) "
     "the pictures' pixels (picture cache or PNG, and the stamp of their SVG)|Image::Pixels\\("
@@ -234,8 +234,10 @@ A library of 100 groups of 100 events ($(calc "$save_bytes / 1024" 0) KiB), in \
 
 ## keyloom's start beside a bare Qt 6 window
 
-\`bench/gui/startup.sh\`: $runs starts of each program to its first painted window, peak
-resident memory, and the wake-ups while the window sits idle for 10 s; on the offscreen platform,
+\`bench/gui/startup.sh\`: $runs starts of each program to its first painted window, the
+programs in turn and each start 0.3 s after the one before (so that a drift of the machine's speed
+favours none of them, and the X server has finished with the program before), peak resident
+memory, and the wake-ups while the window sits idle for 10 s; on the offscreen platform,
 and on X11 under Xvfb where \`xvfb-run\` is installed. Targets: a start at most 1.5 times the
 bare window's, and no wake-ups beyond the bare window's while idle. The main window paints
 first and then selects the profile and reads the key slots, with the pauses the keyboard needs
@@ -271,6 +273,13 @@ which the fonts 65.0 M (the font list 45.2 M) and making the windows 84.8 M (eve
 siblings placed again, their texts measured, at each of its attributes; the fonts included).
 Before the main window drew its content straight at its layout's size rather than always through
 a scaled view (commit 93dc5ea, on this screen): 93.5 M on the window's thread, the content
-painted twice, into a buffer of its own and then through the view.
+painted twice, into a buffer of its own and then through the view. Before the skins were made at
+their first use (commit 449765d): the skin's definition made all 74 of its skins at once, 6.1 M,
+reading the file of each of its 69 pictures and its declared size.
+
+Under X11 the instructions tell only part of it: there, until commit ac678f3, the window opened
+under the pointer repainted whole at once after its first paint (the pointer entering it), and
+that second paint waited for the X server to take in the first; with Xvfb on this machine, some
+40 ms of the start.
 EOF
 echo "performance-report: wrote $report" >&2

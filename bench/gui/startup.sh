@@ -12,8 +12,9 @@
 #             thread that sleeps in poll and is woken by a timer counts one), and the poll calls
 #             that strace counts in the same kind of 10 s (each return from poll is a wake-up)
 #
-# Each program runs RUNS times (default 20) on the offscreen platform and, when xvfb-run is
-# there, on X11 under Xvfb. keyloom runs with --simulate, a runtime and a data folder of its own.
+# Each program runs RUNS times (default 20), the three in turn, on the offscreen platform and, when
+# xvfb-run is there, on X11 under Xvfb. keyloom runs with --simulate, a runtime and a data folder
+# of its own.
 #
 #   bench/gui/startup.sh [BUILD_DIR] [RUNS]      BUILD_DIR default build/release, built if needed
 #
@@ -25,6 +26,7 @@ build=${1:-build/release}
 runs=${2:-20}
 idle_seconds=10
 settle_seconds=3
+between_starts=0.3
 
 if [ -z "${KEYLOOM_STARTUP_INNER:-}" ]; then
   if [ ! -x "$build/bin/keyloom" ] || [ ! -x "$build/bin/keyloom_bare_window" ]; then
@@ -50,16 +52,29 @@ now_us() { date +%s%6N; }
 # Arithmetic with decimals: calc EXPRESSION [DECIMALS].
 calc() { awk "BEGIN { printf \"%.${2:-1}f\", $1 }"; }
 
-# Milliseconds from start to first paint, one line per run.
+# Milliseconds from start to first paint of one start of the program.
+start_time() {
+  local start painted
+  start=$(now_us)
+  painted=$(KEYLOOM_EXIT_AFTER_FIRST_PAINT=1 "$@" 2>&1 >/dev/null |
+    sed -n 's/.*first paint at \([0-9]*\) us.*/\1/p')
+  [ -n "$painted" ] || { echo "startup.sh: $1 reported no first paint" >&2; exit 1; }
+  calc "($painted - $start) / 1000"
+}
+
+# The three programs' starts in turn (keyloom, the bare window, the bare window with text), RUNS
+# times, one line "keyloom bare text" (ms) per turn. Taking them in turn keeps a machine whose
+# speed drifts over a minute (a virtual machine's neighbours) from favouring whichever program
+# ran in the faster stretch; each start waits a moment first, so that the X server has finished
+# with the program before.
 start_times() {
-  local i start painted
+  local i
   for ((i = 0; i < runs; i++)); do
-    start=$(now_us)
-    painted=$(KEYLOOM_EXIT_AFTER_FIRST_PAINT=1 "$@" 2>&1 >/dev/null |
-      sed -n 's/.*first paint at \([0-9]*\) us.*/\1/p')
-    [ -n "$painted" ] || { echo "startup.sh: $1 reported no first paint" >&2; exit 1; }
-    calc "($painted - $start) / 1000"
-    echo
+    sleep "$between_starts"
+    echo "$(start_time "${keyloom[@]}") $(sleep "$between_starts"; start_time "${bare[@]}") $(
+      sleep "$between_starts"
+      start_time "${text[@]}"
+    )"
   done
 }
 
@@ -109,10 +124,12 @@ measure() {
   local platform=$1
   export QT_QPA_PLATFORM=$platform
   local k b t km bm tm kw bw pauses
-  k=$(start_times "${keyloom[@]}" | summary)
+  local times
+  times=$(start_times)
+  k=$(awk '{ print $1 }' <<<"$times" | summary)
+  b=$(awk '{ print $2 }' <<<"$times" | summary)
+  t=$(awk '{ print $3 }' <<<"$times" | summary)
   pauses=$(keyboard_pauses "${keyloom[@]}")
-  b=$(start_times "${bare[@]}" | summary)
-  t=$(start_times "${text[@]}" | summary)
   km=$(peak_kib "${keyloom[@]}")
   bm=$(peak_kib "${bare[@]}")
   tm=$(peak_kib "${text[@]}")
