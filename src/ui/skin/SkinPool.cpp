@@ -124,6 +124,10 @@ SkinPool& SkinPool::operator=(SkinPool&&) noexcept = default;
 void SkinPool::Load(const pugi::xml_node& table, const ImageLoader& images,
                     const ValueResolver& resolve) {
   images_ = images;
+  if (elements_ == nullptr) {
+    // A pool that was moved from.
+    elements_ = std::make_unique<pugi::xml_document>();
+  }
   for (const pugi::xml_node element : table.children()) {
     const QString name = QString::fromUtf8(element.attribute("name").value());
     if (element.type() != pugi::node_element || name.isEmpty()) {
