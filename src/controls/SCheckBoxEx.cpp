@@ -23,7 +23,7 @@ QSize SCheckBoxEx::DesiredSize() const {
 }
 
 bool SCheckBoxEx::HoverChangesLook() const {
-  return ui::SWindow::HoverChangesLook() || HasHoverState(look_.iconSkin.get());
+  return SkinOrTextShowsHover() || HasHoverState(look_.iconSkin.get());
 }
 
 void SCheckBoxEx::OnPaint(QPainter& painter) {

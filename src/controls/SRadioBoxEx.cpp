@@ -23,7 +23,7 @@ QSize SRadioBoxEx::DesiredSize() const {
 }
 
 bool SRadioBoxEx::HoverChangesLook() const {
-  return ui::SWindow::HoverChangesLook() || HasHoverState(look_.iconSkin.get());
+  return SkinOrTextShowsHover() || HasHoverState(look_.iconSkin.get());
 }
 
 void SRadioBoxEx::OnPaint(QPainter& painter) {

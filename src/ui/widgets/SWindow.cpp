@@ -689,6 +689,10 @@ void SWindow::resizeEvent(QResizeEvent* /*event*/) {
 }
 
 bool SWindow::HoverChangesLook() const {
+  return SkinOrTextShowsHover();
+}
+
+bool SWindow::SkinOrTextShowsHover() const {
   return HasHoverState(skin_.get()) || stateTextColors_[1].has_value();
 }
 

@@ -233,6 +233,9 @@ class SWindow : public QWidget {
   // are). Here: a skin with a state of its own for it, or a text colour for it. Controls whose
   // OnPaint shows the hover state in other ways say so.
   [[nodiscard]] virtual bool HoverChangesLook() const;
+  // What HoverChangesLook answers here, for controls that draw the control's skin and text
+  // themselves.
+  [[nodiscard]] bool SkinOrTextShowsHover() const;
   // Whether `skin` draws the hover state differently from the normal one.
   [[nodiscard]] static bool HasHoverState(const ISkinObj* skin);
   // The background colour, then the skin in `skinState` over the whole control.
