@@ -26,6 +26,7 @@
 #include "app/FirstPaintReporter.h"
 #include "app/Language.h"
 #include "app/ResponsiveClock.h"
+#include "app/SessionBus.h"
 #include "app/SingleInstanceGuard.h"
 #include "app/UserSettings.h"
 #include "app/WindowActivation.h"
@@ -205,11 +206,13 @@ int AppShell::Run(char* programPath) {
   int qtArgc = 1;
   char* qtArgv[] = {programPath, nullptr};
   QApplication qtApplication(qtArgc, qtArgv);
-  // Qt's list of the system's fonts is filled on a thread of its own while the skin is read and
-  // the window's controls are made: on Linux, fontconfig's configuration and font list are more
-  // than half the work before a window with one line of text can paint. The window's first text
-  // waits for it (Qt's font list is locked meanwhile); the thread ends before the application
-  // object.
+  // The session bus, which the accessibility bridge asks for at the first control's text, and
+  // Qt's list of the system's fonts are made ready on threads of their own while the skin is read
+  // and the window's controls are made: on Linux, fontconfig's configuration and font list are
+  // more than half the work before a window with one line of text can paint. The window's first
+  // text waits for the list (Qt's font list is locked meanwhile); both threads end before the
+  // application object.
+  const std::jthread sessionBus = ConnectSessionBusAside();
   const std::jthread systemFonts([] { static_cast<void>(QFontDatabase::families()); });
   QCoreApplication::setApplicationName(QLatin1String(kProgramName));
   QCoreApplication::setApplicationVersion(QLatin1String(KEYLOOM_VERSION));
