@@ -247,11 +247,8 @@ int AppShell::Run(char* programPath) {
                  ui::SApplication::kDefaultUiDefinition);
   }
 
-  // The logo stands for the program in task bars and window switchers; Wayland compositors
-  // find the icon through the name of the desktop entry.
-  if (const std::shared_ptr<const ui::Image> logo = app.GetImage(QLatin1String(kLogoIcon))) {
-    QApplication::setWindowIcon(logo->ToIcon());
-  }
+  // Wayland compositors find the program's icon through the name of its desktop entry, which
+  // the window must have when it is made.
   QGuiApplication::setDesktopFileName(QLatin1String(kDesktopEntryName));
 
   // The configuration, kept for the whole run, and the translation it asks for, else the one of
@@ -312,13 +309,21 @@ int AppShell::Run(char* programPath) {
       AutoProfileHooks(mainDlg, options_.trace));
   mainDlg.SetAutoProfileEnvironment(
       {rulesFile, [&autoProfile] { return autoProfile.Windows(); }, autoProfile.Limit()});
-  // The window first, the keyboard after: its start (about 150 ms of the protocol's pauses)
-  // follows the first paint. A picture of the window shows the keyboard as read.
+  // The window first; the logo and the keyboard after. The logo stands for the program in task
+  // bars and window switchers: under X11 the window's icon property holds it at every size the
+  // skin has, which took a third of the window's show. The keyboard's start (about 150 ms of the
+  // protocol's pauses) follows. A picture of the window shows the keyboard as read.
+  const auto startAfterPaint = [&app, &mainDlg] {
+    if (const std::shared_ptr<const ui::Image> logo = app.GetImage(QLatin1String(kLogoIcon))) {
+      QApplication::setWindowIcon(logo->ToIcon());
+    }
+    mainDlg.StartKeyboard();
+  };
   const bool screenshot = options_.screenshotFile || options_.dialogScreenshot;
   if (screenshot) {
-    mainDlg.StartKeyboard();
+    startAfterPaint();
   } else {
-    new FirstPaintWatcher(mainDlg, [&mainDlg] { mainDlg.StartKeyboard(); });
+    new FirstPaintWatcher(mainDlg, startAfterPaint);
   }
   mainDlg.CenterWindow();
   mainDlg.showNormal();
