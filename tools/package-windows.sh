@@ -25,7 +25,7 @@ for file in keyloom.exe keyloomctl.exe config.xml; do
   cp "$bin/$file" "$staging/"
 done
 cp "$bin"/*.dll "$staging/"
-cp -r "$bin/platforms" "$bin/styles" "$bin/uires" "$staging/"
+cp -rp "$bin/platforms" "$bin/styles" "$bin/uires" "$staging/"
 x86_64-w64-mingw32-strip "$staging"/*.exe
 sed 's/$/\r/' packaging/windows/README.txt > "$staging/README.txt"
 

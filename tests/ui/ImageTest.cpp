@@ -1,9 +1,11 @@
 // The skin's pictures drawn from the rasters made ahead of time. Built twice: with the program's
 // SVG renderer, and as a build without Qt Svg draws them (rasters alone).
 #include <QColor>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -187,9 +189,83 @@ class ImageTest : public QObject {
     PictureCache::SetFolder(QString());
   }
 
+  // The build's list of the skin's pictures stands for an SVG only while the file is as listed.
+  void theRasterListHoldsWhileTheSvgIsAsListed_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("holds");
+    QTest::newRow("as built") << "none" << true;
+    QTest::newRow("not listed") << "unlisted" << false;
+    QTest::newRow("bytes added, time kept") << "grown" << false;
+    QTest::newRow("same bytes, edited after the list") << "newer" << false;
+    QTest::newRow("a line that does not read") << "broken" << false;
+  }
+  void theRasterListHoldsWhileTheSvgIsAsListed() {
+    QFETCH(QString, change);
+    QFETCH(bool, holds);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("image")));
+    const QByteArray svg(kBlueSvg);
+    const QString svgPath = WriteFile(dir, QStringLiteral("image/blue.svg"), svg);
+    const QByteArray line = RasterIndex::Line(QStringLiteral("image/blue.svg"), svg);
+    const QString listPath =
+        WriteFile(dir, QString::fromLatin1(kRasterIndexName),
+                  change == "broken" ? QByteArray("x 10 8 stamp image/blue.svg\n") : line);
+    QFile file(svgPath);
+    const QDateTime listed = QFileInfo(listPath).lastModified();
+    if (change == "grown" || change == "newer") {
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(change == "grown" ? svg + ' ' : QByteArray(svg).replace("0000ff", "00ff00"));
+      QVERIFY(file.flush());
+      QVERIFY(file.setFileTime(change == "grown" ? listed.addSecs(-60) : listed.addSecs(60),
+                               QFileDevice::FileModificationTime));
+      file.close();
+    }
+    const QString asked =
+        change == "unlisted" ? QStringLiteral("image/red.svg") : QStringLiteral("image/blue.svg");
+    const std::optional<PictureFacts> facts = RasterIndex::Read(dir.path()).Find(asked);
+    QCOMPARE(facts.has_value(), holds);
+    if (facts) {
+      QCOMPARE(facts->declared, QSize(10, 8));
+      QCOMPARE(facts->stamp, SourceStamp(svg));
+    }
+  }
+
+  // A picture known from the list is drawn from its rasters unread, as long as they were made
+  // from the SVG the list names; it is nothing without rasters.
+  void picturesKnownAheadDrawFromTheirRasters_data() {
+    QTest::addColumn<QString>("rasters");
+    QTest::addColumn<QString>("withSvg");
+    QTest::addColumn<QString>("rastersOnly");
+    QTest::newRow("made from it") << "made from it"
+                                  << "red"
+                                  << "red";
+    QTest::newRow("made from another") << "stale"
+                                       << "blue"
+                                       << "transparent";
+    QTest::newRow("none") << "none"
+                          << "nothing"
+                          << "nothing";
+  }
+  void picturesKnownAheadDrawFromTheirRasters() {
+    QFETCH(QString, rasters);
+    QFETCH(QString, withSvg);
+    QFETCH(QString, rastersOnly);
+    QTemporaryDir dir;
+    const QByteArray svg(kBlueSvg);
+    const QString svgPath = WriteFile(dir, QStringLiteral("blue.svg"), svg);
+    if (rasters != "none") {
+      const QString stamp = rasters == "stale" ? SourceStamp("<svg/>") : SourceStamp(svg);
+      WriteRaster(PrerenderedPath(svgPath, 1), QSize(10, 8), Qt::red, stamp);
+    }
+    const std::shared_ptr<const Image> image =
+        Image::FromRasters(svgPath, PictureFacts{QSize(10, 8), SourceStamp(svg)});
+    QCOMPARE(ColourName(image, 1.0), VectorPicture::Parse(svg) != nullptr ? withSvg : rastersOnly);
+  }
+
   void everyPictureOfTheBuiltSkinHasItsRasters() {
     const QDir source(QStringLiteral(KEYLOOM_SOURCE_SKIN_DIR));
     const QDir built(QStringLiteral(KEYLOOM_BIN_DIR "/uires"));
+    const RasterIndex list = RasterIndex::Read(built.path());
     QDirIterator pictures(source.path(), {QStringLiteral("*.svg")}, QDir::Files,
                           QDirIterator::Subdirectories);
     int checked = 0;
@@ -197,8 +273,12 @@ class ImageTest : public QObject {
       const QString path = built.filePath(source.relativeFilePath(pictures.next()));
       QFile file(path);
       QVERIFY(file.open(QIODevice::ReadOnly));
-      const std::shared_ptr<const Image> image = Image::Decode(file.readAll(), path);
+      const QByteArray svg = file.readAll();
+      const std::shared_ptr<const Image> image = Image::Decode(svg, path);
       QVERIFY2(image != nullptr && image->PrerenderedCount() == 2, qPrintable(path));
+      const std::optional<PictureFacts> facts = list.Find(built.relativeFilePath(path));
+      QVERIFY2(facts && facts->declared == DeclaredSize(svg) && facts->stamp == SourceStamp(svg),
+               qPrintable(path));
       ++checked;
     }
     QVERIFY(checked > 0);

@@ -75,9 +75,14 @@ std::shared_ptr<const Image> SApplication::GetImage(const QString& name) const {
     return found->second;
   }
   const std::optional<QString> path = provider_ ? provider_->FilePath(resource) : std::nullopt;
-  const std::optional<QByteArray> bytes = provider_ ? provider_->LoadBytes(resource) : std::nullopt;
-  std::shared_ptr<const Image> image =
-      bytes ? Image::Decode(*bytes, path.value_or(QString())) : nullptr;
+  // A picture the build made rasters of is drawn from them without reading its SVG first.
+  const std::optional<PictureFacts> facts = path ? provider_->Facts(resource) : std::nullopt;
+  std::shared_ptr<const Image> image = facts ? Image::FromRasters(*path, *facts) : nullptr;
+  if (image == nullptr) {
+    const std::optional<QByteArray> bytes =
+        provider_ ? provider_->LoadBytes(resource) : std::nullopt;
+    image = bytes ? Image::Decode(*bytes, path.value_or(QString())) : nullptr;
+  }
   if (image != nullptr) {
     images_.emplace(key, image);
   }

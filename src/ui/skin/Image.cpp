@@ -58,17 +58,10 @@ std::shared_ptr<const Image> Image::Decode(const QByteArray& bytes, const QStrin
   // The rasters made ahead of time stand for a document that declares its size; each is checked
   // against the document at its first use, so that the start reads no more than it draws.
   const std::optional<QSize> declared = path.isEmpty() ? std::nullopt : DeclaredSize(bytes);
-  std::vector<Prerendered> rasters;
-  for (const int scale : kPrerenderedScales) {
-    const QString file = declared ? PrerenderedPath(path, scale) : QString();
-    if (!file.isEmpty() && QFileInfo::exists(file)) {
-      rasters.push_back(Prerendered{scale, file, false, QImage()});
+  if (declared) {
+    if (auto image = WithRasters(path, *declared)) {
+      return image;
     }
-  }
-  if (!rasters.empty()) {
-    auto image = std::shared_ptr<Image>(new Image(QByteArray(), path, QImage(), *declared));
-    image->prerendered_ = std::move(rasters);
-    return image;
   }
   auto image = std::shared_ptr<Image>(new Image(bytes, QString(), QImage(), QSize()));
   const VectorPicture* vector = image->Vector();
@@ -76,6 +69,30 @@ std::shared_ptr<const Image> Image::Decode(const QByteArray& bytes, const QStrin
     return nullptr;
   }
   image->size_ = vector->DefaultSize();
+  return image;
+}
+
+std::shared_ptr<const Image> Image::FromRasters(const QString& path, const PictureFacts& facts) {
+  std::shared_ptr<Image> image = WithRasters(path, facts.declared);
+  if (image != nullptr) {
+    image->stamp_ = facts.stamp;
+  }
+  return image;
+}
+
+std::shared_ptr<Image> Image::WithRasters(const QString& path, QSize declared) {
+  std::vector<Prerendered> rasters;
+  for (const int scale : kPrerenderedScales) {
+    const QString file = PrerenderedPath(path, scale);
+    if (!file.isEmpty() && QFileInfo::exists(file)) {
+      rasters.push_back(Prerendered{scale, file, false, QImage()});
+    }
+  }
+  if (rasters.empty()) {
+    return nullptr;
+  }
+  auto image = std::shared_ptr<Image>(new Image(QByteArray(), path, QImage(), declared));
+  image->prerendered_ = std::move(rasters);
   return image;
 }
 

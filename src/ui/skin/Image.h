@@ -37,6 +37,11 @@ class Image {
   [[nodiscard]] static std::shared_ptr<const Image> Decode(const QByteArray& bytes,
                                                            const QString& path = {});
 
+  // The SVG picture in the file `path` with `facts` known of it ahead of time, drawn from the
+  // rasters beside the file without reading it first; nothing when it has no such rasters.
+  [[nodiscard]] static std::shared_ptr<const Image> FromRasters(const QString& path,
+                                                                const PictureFacts& facts);
+
   [[nodiscard]] static std::shared_ptr<const Image> FromImage(const QImage& image);
 
   [[nodiscard]] QSize Size() const { return size_; }
@@ -74,6 +79,10 @@ class Image {
   };
 
   Image(QByteArray svg, QString svgFile, QImage raster, QSize size);
+
+  // The SVG picture in the file `path` that declares `declared`, drawn from the rasters beside
+  // the file; nothing when there are none.
+  static std::shared_ptr<Image> WithRasters(const QString& path, QSize declared);
 
   // The SVG document, parsed at the first call; nothing when this build draws no SVG.
   const VectorPicture* Vector() const;

@@ -1,6 +1,9 @@
 #include "ui/skin/Prerendered.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
@@ -78,6 +81,59 @@ std::optional<QString> WritePrerendered(const VectorPicture& picture, const QByt
     }
   }
   return std::nullopt;
+}
+
+RasterIndex RasterIndex::Read(const QString& folder) {
+  RasterIndex index;
+  QFile file(QDir(folder).filePath(QLatin1StringView(kRasterIndexName)));
+  if (!file.open(QIODevice::ReadOnly)) {
+    return index;
+  }
+  index.folder_ = folder;
+  index.written_ = QFileInfo(file).lastModified();
+  for (const QByteArray& line : file.readAll().split('\n')) {
+    const QList<QByteArray> fields = line.split(' ');
+    if (fields.size() < 5) {
+      continue;
+    }
+    bool bytesRead = false;
+    bool widthRead = false;
+    bool heightRead = false;
+    Entry entry{fields[0].toLongLong(&bytesRead),
+                {QSize(fields[1].toInt(&widthRead), fields[2].toInt(&heightRead)),
+                 QString::fromLatin1(fields[3])}};
+    // The path is the rest of the line, spaces and all.
+    const qsizetype pathStart =
+        fields[0].size() + fields[1].size() + fields[2].size() + fields[3].size() + 4;
+    const QString path = QString::fromUtf8(line.mid(pathStart));
+    if (bytesRead && widthRead && heightRead && !entry.facts.declared.isEmpty() &&
+        !path.isEmpty()) {
+      index.entries_.insert_or_assign(path, std::move(entry));
+    }
+  }
+  return index;
+}
+
+QByteArray RasterIndex::Line(const QString& path, const QByteArray& svg) {
+  const std::optional<QSize> declared = DeclaredSize(svg);
+  if (!declared) {
+    return {};
+  }
+  return QByteArray::number(svg.size()) + ' ' + QByteArray::number(declared->width()) + ' ' +
+         QByteArray::number(declared->height()) + ' ' + SourceStamp(svg).toLatin1() + ' ' +
+         path.toUtf8() + '\n';
+}
+
+std::optional<PictureFacts> RasterIndex::Find(const QString& path) const {
+  const auto found = entries_.find(path);
+  if (found == entries_.end()) {
+    return std::nullopt;
+  }
+  const QFileInfo svg(QDir(folder_).filePath(path));
+  if (svg.size() != found->second.bytes || svg.lastModified() > written_) {
+    return std::nullopt;
+  }
+  return found->second.facts;
 }
 
 }  // namespace keyloom::ui

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QSize>
 #include <QString>
 #include <array>
+#include <map>
 #include <optional>
 
 namespace keyloom::ui {
@@ -37,5 +39,41 @@ inline constexpr std::array<int, 2> kPrerenderedScales = {1, 2};
 [[nodiscard]] std::optional<QString> WritePrerendered(const VectorPicture& picture,
                                                       const QByteArray& svg,
                                                       const QString& svgPath);
+
+// What the build knows of the SVG pictures of a skin folder, in the file kRasterIndexName at the
+// folder's root, written with their rasters: one line per picture, "BYTES WIDTH HEIGHT STAMP
+// PATH" (the SVG's size in bytes, the size it declares, its stamp, and its path from the root,
+// with '/'). The start takes a picture's size and stamp from there instead of reading its SVG, as
+// long as the SVG still has as many bytes and is not newer than the list: a picture edited after
+// the build is read as before.
+inline constexpr char kRasterIndexName[] = "rasters.idx";
+
+struct PictureFacts {
+  QSize declared;
+  QString stamp;
+};
+
+class RasterIndex {
+ public:
+  // The list of the skin folder `folder`: empty when the folder has none or it does not read.
+  [[nodiscard]] static RasterIndex Read(const QString& folder);
+
+  // The line for the SVG document `svg`, at `path` from the folder's root; empty when it
+  // declares no size.
+  [[nodiscard]] static QByteArray Line(const QString& path, const QByteArray& svg);
+
+  // The facts of the picture at `path` from the folder's root, while they hold for its file.
+  [[nodiscard]] std::optional<PictureFacts> Find(const QString& path) const;
+
+ private:
+  struct Entry {
+    qint64 bytes = 0;
+    PictureFacts facts;
+  };
+
+  QString folder_;
+  QDateTime written_;
+  std::map<QString, Entry> entries_;
+};
 
 }  // namespace keyloom::ui

@@ -25,8 +25,9 @@ bool ParseXml(const QByteArray& bytes, pugi::xml_document& document) {
 
 }  // namespace
 
-ResourceProvider::ResourceProvider(QString folder, std::map<QString, QString> files)
-    : folder_(std::move(folder)), files_(std::move(files)) {}
+ResourceProvider::ResourceProvider(QString folder, std::map<QString, QString> files,
+                                   RasterIndex rasters)
+    : folder_(std::move(folder)), files_(std::move(files)), rasters_(std::move(rasters)) {}
 
 std::optional<ResourceProvider> ResourceProvider::OpenFolder(const QString& folder) {
   const std::optional<QByteArray> index =
@@ -47,7 +48,7 @@ std::optional<ResourceProvider> ResourceProvider::OpenFolder(const QString& fold
       files.emplace(resource.Key(), path);
     }
   }
-  return ResourceProvider(folder, std::move(files));
+  return ResourceProvider(folder, std::move(files), RasterIndex::Read(folder));
 }
 
 bool ResourceProvider::Has(const ResourceName& resource) const {
@@ -73,6 +74,11 @@ std::optional<QByteArray> ResourceProvider::LoadBytes(const ResourceName& resour
 bool ResourceProvider::LoadXml(const ResourceName& resource, pugi::xml_document& document) const {
   const std::optional<QByteArray> bytes = LoadBytes(resource);
   return bytes && ParseXml(*bytes, document);
+}
+
+std::optional<PictureFacts> ResourceProvider::Facts(const ResourceName& resource) const {
+  const auto found = files_.find(resource.Key());
+  return found != files_.end() ? rasters_.Find(found->second) : std::nullopt;
 }
 
 }  // namespace keyloom::ui

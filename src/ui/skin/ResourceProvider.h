@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "ui/skin/Prerendered.h"
 #include "ui/skin/ResourceName.h"
 
 namespace pugi {
@@ -37,11 +38,15 @@ class ResourceProvider {
   // is not well-formed.
   bool LoadXml(const ResourceName& resource, pugi::xml_document& document) const;
 
+  // What the folder's list of rasters (RasterIndex) knows of the SVG picture, while it holds.
+  [[nodiscard]] std::optional<PictureFacts> Facts(const ResourceName& resource) const;
+
  private:
-  ResourceProvider(QString folder, std::map<QString, QString> files);
+  ResourceProvider(QString folder, std::map<QString, QString> files, RasterIndex rasters);
 
   QString folder_;
   std::map<QString, QString> files_;  // ResourceName::Key() -> path relative to folder_
+  RasterIndex rasters_;
 };
 
 }  // namespace keyloom::ui
