@@ -9,7 +9,8 @@ namespace keyloom::app {
 // waits for it there: a few milliseconds on a desktop, more where no bus runs and D-Bus first
 // tries to start one. Begun right after the application object is made, the connection is ready
 // by the time the controls are, and the bridge takes it as it is (connected or not). The thread
-// ends with the connection made; Windows has no session bus, and no thread is started there.
+// ends with the connection made. Windows has no session bus, and Qt's platforms without a display
+// no bridge: no thread is started there.
 [[nodiscard]] std::jthread ConnectSessionBusAside();
 
 }  // namespace keyloom::app
