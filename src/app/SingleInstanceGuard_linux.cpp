@@ -2,7 +2,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLockFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
@@ -15,7 +14,9 @@
 #include <optional>
 #include <utility>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -28,7 +29,7 @@ namespace keyloom::app {
 // The instance's socket and the connections of later starts (the guard's Platform holds them).
 namespace instance_socket {
 
-// A socket descriptor, closed with the object.
+// A file or socket descriptor, closed with the object.
 class Descriptor {
  public:
   explicit Descriptor(int fd = -1) : fd_(fd) {}
@@ -169,7 +170,7 @@ struct SingleInstanceGuard::Platform {
     }
   }
 
-  std::unique_ptr<QLockFile> lock;
+  std::unique_ptr<Descriptor> lock;
   QString socketPath;
   std::unique_ptr<Descriptor> listening;
   std::unique_ptr<QSocketNotifier> incoming;
@@ -186,12 +187,19 @@ SingleInstanceGuard::Role SingleInstanceGuard::Acquire() {
   const QString lockPath = stem + QStringLiteral(".lock");
   const QString socketPath = stem + QStringLiteral(".socket");
 
-  platform_->lock = std::make_unique<QLockFile>(lockPath);
-  // Held for the whole run, so its age says nothing; it is stale only once its holder is gone,
-  // which QLockFile finds out from the process id it keeps in the file.
-  platform_->lock->setStaleLockTime(0);
-  if (!platform_->lock->tryLock(0)) {
-    if (platform_->lock->error() != QLockFile::LockFailedError) {
+  // The lock is the system's lock on the file, held for the whole run: the system lets it go when
+  // its holder ends, however it ends, so it is never stale. The file stays: removing it would let
+  // a start lock a file that the next start no longer finds.
+  auto lock = std::make_unique<Descriptor>(::open(QFile::encodeName(lockPath).constData(),
+                                                  O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR));
+  int locked = -1;
+  if (lock->get() >= 0) {
+    do {
+      locked = ::flock(lock->get(), LOCK_EX | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+  }
+  if (locked != 0) {
+    if (lock->get() < 0 || errno != EWOULDBLOCK) {
       std::fprintf(stderr,
                    "keyloom: cannot create the single-instance lock %s; running without it.\n",
                    qPrintable(QDir::toNativeSeparators(lockPath)));
@@ -203,6 +211,7 @@ SingleInstanceGuard::Role SingleInstanceGuard::Acquire() {
     }
     return Role::kSecond;
   }
+  platform_->lock = std::move(lock);
 
   // A socket file left by a first instance that died would keep the socket from listening; no
   // living instance uses it, as this process holds the lock.
