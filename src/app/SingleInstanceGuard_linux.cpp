@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLockFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
@@ -14,9 +15,7 @@
 #include <optional>
 #include <utility>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -29,7 +28,7 @@ namespace keyloom::app {
 // The instance's socket and the connections of later starts (the guard's Platform holds them).
 namespace instance_socket {
 
-// A file or socket descriptor, closed with the object.
+// A socket descriptor, closed with the object.
 class Descriptor {
  public:
   explicit Descriptor(int fd = -1) : fd_(fd) {}
@@ -170,7 +169,7 @@ struct SingleInstanceGuard::Platform {
     }
   }
 
-  std::unique_ptr<Descriptor> lock;
+  std::unique_ptr<QLockFile> lock;
   QString socketPath;
   std::unique_ptr<Descriptor> listening;
   std::unique_ptr<QSocketNotifier> incoming;
@@ -187,19 +186,12 @@ SingleInstanceGuard::Role SingleInstanceGuard::Acquire() {
   const QString lockPath = stem + QStringLiteral(".lock");
   const QString socketPath = stem + QStringLiteral(".socket");
 
-  // The lock is the system's lock on the file, held for the whole run: the system lets it go when
-  // its holder ends, however it ends, so it is never stale. The file stays: removing it would let
-  // a start lock a file that the next start no longer finds.
-  auto lock = std::make_unique<Descriptor>(::open(QFile::encodeName(lockPath).constData(),
-                                                  O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR));
-  int locked = -1;
-  if (lock->get() >= 0) {
-    do {
-      locked = ::flock(lock->get(), LOCK_EX | LOCK_NB);
-    } while (locked != 0 && errno == EINTR);
-  }
-  if (locked != 0) {
-    if (lock->get() < 0 || errno != EWOULDBLOCK) {
+  platform_->lock = std::make_unique<QLockFile>(lockPath);
+  // Held for the whole run, so its age says nothing; it is stale only once its holder is gone,
+  // which QLockFile finds out from the process id it keeps in the file.
+  platform_->lock->setStaleLockTime(0);
+  if (!platform_->lock->tryLock(0)) {
+    if (platform_->lock->error() != QLockFile::LockFailedError) {
       std::fprintf(stderr,
                    "keyloom: cannot create the single-instance lock %s; running without it.\n",
                    qPrintable(QDir::toNativeSeparators(lockPath)));
@@ -211,7 +203,6 @@ SingleInstanceGuard::Role SingleInstanceGuard::Acquire() {
     }
     return Role::kSecond;
   }
-  platform_->lock = std::move(lock);
 
   // A socket file left by a first instance that died would keep the socket from listening; no
   // living instance uses it, as this process holds the lock.
