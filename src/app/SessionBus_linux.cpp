@@ -1,8 +1,6 @@
 #include <QDBusConnection>
 #include <QGuiApplication>
 
-#include <QLatin1StringView>
-
 #include "app/SessionBus.h"
 
 namespace keyloom::app {
