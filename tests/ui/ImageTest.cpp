@@ -74,6 +74,47 @@ class ImageTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void picturesAreSmoothedOnlyWhereResampled_data() {
+    // Where the picture goes, its size on the painter and the painter's own scale.
+    QTest::addColumn<QPointF>("offset");
+    QTest::addColumn<qreal>("size");
+    QTest::addColumn<qreal>("painterScale");
+    QTest::addColumn<bool>("copied");
+    QTest::newRow("pixel for pixel") << QPointF(3.5, 2) << 1.0 << 1.0 << true;
+    QTest::newRow("twice the size") << QPointF(3, 2) << 2.0 << 1.0 << false;
+    QTest::newRow("scaled painter, whole pixels") << QPointF(1.5, 1) << 0.5 << 2.0 << true;
+  }
+  void picturesAreSmoothedOnlyWhereResampled() {
+    QFETCH(QPointF, offset);
+    QFETCH(qreal, size);
+    QFETCH(qreal, painterScale);
+    QFETCH(bool, copied);
+    // Black and white columns: copied, they stay black and white; smoothed, greys come between.
+    QImage stripes(8, 4, QImage::Format_ARGB32_Premultiplied);
+    for (int x = 0; x < stripes.width(); ++x) {
+      for (int y = 0; y < stripes.height(); ++y) {
+        stripes.setPixel(x, y, x % 2 == 0 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+      }
+    }
+    const std::shared_ptr<const Image> image = Image::FromImage(stripes);
+    QImage drawn(32, 16, QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    QPainter painter(&drawn);
+    painter.scale(painterScale, painterScale);
+    image->Draw(painter, QRectF(offset, QSizeF(image->Size()) * size),
+                QRectF(QPointF(0, 0), QSizeF(image->Size())));
+    painter.end();
+
+    bool greys = false;
+    for (int x = 0; x < drawn.width(); ++x) {
+      for (int y = 0; y < drawn.height(); ++y) {
+        const QRgb pixel = drawn.pixel(x, y);
+        greys = greys || (qAlpha(pixel) == 255 && qRed(pixel) > 0 && qRed(pixel) < 255);
+      }
+    }
+    QCOMPARE(!greys, copied);
+  }
+
   void svgPicturesDrawFromTheRastersMadeFromThem_data() {
     QTest::addColumn<QString>("rasters");
     QTest::addColumn<int>("count");

@@ -23,6 +23,19 @@ constexpr qreal kSmallestScale = 1.0 / 16.0;
 constexpr qreal kLargestScale = 16.0;
 constexpr std::size_t kCachedRenderings = 4;
 constexpr int kIconSizes[] = {16, 24, 32, 48, 64};
+// Sizes closer than this count as equal.
+constexpr qreal kPixelTolerance = 1.0 / 1024.0;
+
+// Whether `source`, in an image's pixels, lands on `target` through `transform` one device pixel
+// per image pixel (Qt puts such a drawing on whole device pixels).
+bool PixelForPixel(const QTransform& transform, const QRectF& target, const QRectF& source) {
+  if (transform.type() > QTransform::TxScale) {
+    return false;
+  }
+  const QRectF device = transform.mapRect(target);
+  return std::abs(device.width() - source.width()) < kPixelTolerance &&
+         std::abs(device.height() - source.height()) < kPixelTolerance;
+}
 
 qreal QuantizedScale(qreal scale) {
   const qreal bounded = std::clamp(scale, kSmallestScale, kLargestScale);
@@ -183,19 +196,18 @@ void Image::DrawRaster(QPainter& painter, const QRectF& target, const QRectF& so
   if (target.isEmpty() || source.isEmpty()) {
     return;
   }
+  const QImage& raster = IsVector() ? RasterAt(scale) : raster_;
+  const qreal sx = raster.width() / static_cast<qreal>(size_.width());
+  const qreal sy = raster.height() / static_cast<qreal>(size_.height());
+  const QRectF pixels(source.x() * sx, source.y() * sy, source.width() * sx, source.height() * sy);
   painter.save();
   painter.setOpacity(painter.opacity() * opacity);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  if (!IsVector()) {
-    painter.drawImage(target, raster_, source);
-  } else {
-    const QImage& raster = RasterAt(scale);
-    const qreal sx = raster.width() / static_cast<qreal>(size_.width());
-    const qreal sy = raster.height() / static_cast<qreal>(size_.height());
-    painter.drawImage(
-        target, raster,
-        QRectF(source.x() * sx, source.y() * sy, source.width() * sx, source.height() * sy));
-  }
+  // Smoothing only where the pixels are resampled: a picture drawn pixel for pixel is copied
+  // straight, which Qt does in one pass on this thread instead of filtering it in bands on its
+  // thread pool.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform,
+                        !PixelForPixel(painter.deviceTransform(), target, pixels));
+  painter.drawImage(target, raster, pixels);
   painter.restore();
 }
 
