@@ -205,6 +205,8 @@ int AppShell::Run(char* programPath) {
   // line, which keyloom has read already.
   int qtArgc = 1;
   char* qtArgv[] = {programPath, nullptr};
+  // Before Qt starts its threads: the environment is changed here if at all.
+  AvoidFutileSessionBusLaunch();
   QApplication qtApplication(qtArgc, qtArgv);
   // The session bus, which the accessibility bridge asks for at the first control's text, and
   // Qt's list of the system's fonts are made ready on threads of their own while the skin is read

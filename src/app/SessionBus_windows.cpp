@@ -6,4 +6,11 @@ std::jthread ConnectSessionBusAside() {
   return {};
 }
 
+bool SessionBusLaunchIsFutile(const QProcessEnvironment& /*environment*/,
+                              const QStringList& /*launcherFolders*/) {
+  return false;
+}
+
+void AvoidFutileSessionBusLaunch() {}
+
 }  // namespace keyloom::app
