@@ -230,6 +230,48 @@ class ImageTest : public QObject {
     PictureCache::SetFolder(QString());
   }
 
+  // Entries are named after their PNG's size and time as QFileInfo gives them, as they always were.
+  void fileStampsAreWhatQFileInfoTells() {
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, QStringLiteral("a.png"), QByteArray(1234, 'x'));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::fromMSecsSinceEpoch(1765432109876, Qt::UTC),
+                             QFileDevice::FileModificationTime));
+    file.close();
+    const std::optional<FileStamp> stamp = ReadFileStamp(path);
+    QVERIFY(stamp);
+    QCOMPARE(stamp->bytes, QFileInfo(path).size());
+    QCOMPARE(stamp->writtenMs, QFileInfo(path).lastModified().toMSecsSinceEpoch());
+    QCOMPARE(stamp->writtenMs, 1765432109876);
+    QVERIFY(!ReadFileStamp(dir.filePath(QStringLiteral("missing.png"))));
+  }
+
+  void aFullCacheLetsItsOldestEntriesGo() {
+    QTemporaryDir dir;
+    const QDir cache(dir.filePath(QStringLiteral("cache")));
+    QVERIFY(cache.mkpath(QStringLiteral(".")));
+    // A full folder, its entries a minute apart, "old-0" the newest.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (int i = 0; i < PictureCache::kKeptEntries; ++i) {
+      QFile entry(cache.filePath(QStringLiteral("old-%1.argb").arg(i)));
+      QVERIFY(entry.open(QIODevice::WriteOnly));
+      QVERIFY(entry.setFileTime(now.addSecs(-60 * (i + 1)), QFileDevice::FileModificationTime));
+    }
+    const QByteArray svg(kWideSvg);
+    const QString svgPath = WriteFile(dir, QStringLiteral("wide.svg"), svg);
+    WriteRaster(PrerenderedPath(svgPath, 1), QSize(200, 100), Qt::red, SourceStamp(svg));
+    PictureCache::SetFolder(cache.path());
+
+    QCOMPARE(ColourName(Image::Decode(svg, svgPath), 1.0), QStringLiteral("red"));
+    PictureCache::SetFolder(QString());
+
+    const QStringList kept = cache.entryList({QStringLiteral("*.argb")}, QDir::Files);
+    QCOMPARE(kept.size(), PictureCache::kKeptEntries);
+    QVERIFY(!kept.contains(QStringLiteral("old-%1.argb").arg(PictureCache::kKeptEntries - 1)));
+    QVERIFY(kept.contains(QStringLiteral("old-%1.argb").arg(PictureCache::kKeptEntries - 2)));
+  }
+
   // The build's list of the skin's pictures stands for an SVG only while the file is as listed.
   void theRasterListHoldsWhileTheSvgIsAsListed_data() {
     QTest::addColumn<QString>("change");

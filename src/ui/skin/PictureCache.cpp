@@ -2,11 +2,15 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "ui/skin/Prerendered.h"
 
@@ -49,14 +53,18 @@ std::array<char, kHeaderSize> Header(Pixels format, QSize size) {
   return header;
 }
 
+// Empty when the PNG cannot be read.
 QString EntryName(const QString& png, const QString& stamp, QSize size) {
-  const QFileInfo file(png);
+  const std::optional<FileStamp> file = ReadFileStamp(png);
+  if (!file) {
+    return {};
+  }
   return QStringLiteral("%1-%2x%3-%4-%5.argb")
       .arg(stamp)
       .arg(size.width())
       .arg(size.height())
-      .arg(file.size())
-      .arg(file.lastModified().toMSecsSinceEpoch());
+      .arg(file->bytes)
+      .arg(file->writtenMs);
 }
 
 // The entry mapped into memory, or a null image.
@@ -84,6 +92,27 @@ QImage Load(const QString& path, QSize size) {
           file.release()};
 }
 
+// Removes the oldest entries beyond PictureCache::kKeptEntries. Each entry's time is read once:
+// sorting by QFileInfo's times looks up the time zone at every comparison, tens of thousands of
+// times over a full folder.
+void Prune(const QDir& folder) {
+  const QStringList names = folder.entryList({QStringLiteral("*.argb")}, QDir::Files);
+  if (names.size() <= PictureCache::kKeptEntries) {
+    return;
+  }
+  std::vector<std::pair<qint64, QString>> entries;
+  for (const QString& name : names) {
+    const QString path = folder.filePath(name);
+    if (const std::optional<FileStamp> stamp = ReadFileStamp(path)) {
+      entries.emplace_back(stamp->writtenMs, path);
+    }
+  }
+  std::sort(entries.begin(), entries.end(), std::greater<>());
+  for (auto i = static_cast<std::size_t>(PictureCache::kKeptEntries); i < entries.size(); ++i) {
+    QFile::remove(entries[i].second);
+  }
+}
+
 void Store(const QDir& folder, const QString& name, Pixels format, const QImage& pixels) {
   if (!folder.mkpath(QStringLiteral("."))) {
     return;
@@ -101,11 +130,7 @@ void Store(const QDir& folder, const QString& name, Pixels format, const QImage&
   if (!file.commit()) {
     return;
   }
-  const QFileInfoList entries =
-      folder.entryInfoList({QStringLiteral("*.argb")}, QDir::Files, QDir::Time);
-  for (qsizetype i = PictureCache::kKeptEntries; i < entries.size(); ++i) {
-    QFile::remove(entries[i].filePath());
-  }
+  Prune(folder);
 }
 
 bool Opaque(const QImage& pixels) {
@@ -127,9 +152,9 @@ void PictureCache::SetFolder(const QString& folder) {
 }
 
 QImage PictureCache::Decoded(const QString& png, const QString& stamp, QSize size) {
-  const bool kept = !Folder().isEmpty();
   const QDir folder(Folder());
-  const QString name = kept ? EntryName(png, stamp, size) : QString();
+  const QString name = Folder().isEmpty() ? QString() : EntryName(png, stamp, size);
+  const bool kept = !name.isEmpty();
   if (kept) {
     if (QImage cached = Load(folder.filePath(name), size); !cached.isNull()) {
       return cached;

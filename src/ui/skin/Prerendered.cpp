@@ -3,12 +3,14 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <system_error>
 
 #include "ui/skin/VectorPicture.h"
 
@@ -83,14 +85,32 @@ std::optional<QString> WritePrerendered(const VectorPicture& picture, const QByt
   return std::nullopt;
 }
 
+std::optional<FileStamp> ReadFileStamp(const QString& path) {
+  const std::filesystem::path native(path.toStdU16String());
+  std::error_code error;
+  const std::uintmax_t bytes = std::filesystem::file_size(native, error);
+  if (error) {
+    return std::nullopt;
+  }
+  const std::filesystem::file_time_type written = std::filesystem::last_write_time(native, error);
+  if (error) {
+    return std::nullopt;
+  }
+  const auto sinceEpoch = std::chrono::file_clock::to_sys(written).time_since_epoch();
+  return FileStamp{static_cast<qint64>(bytes),
+                   std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count()};
+}
+
 RasterIndex RasterIndex::Read(const QString& folder) {
   RasterIndex index;
-  QFile file(QDir(folder).filePath(QLatin1StringView(kRasterIndexName)));
-  if (!file.open(QIODevice::ReadOnly)) {
+  const QString listPath = QDir(folder).filePath(QLatin1StringView(kRasterIndexName));
+  const std::optional<FileStamp> stamp = ReadFileStamp(listPath);
+  QFile file(listPath);
+  if (!stamp || !file.open(QIODevice::ReadOnly)) {
     return index;
   }
   index.folder_ = folder;
-  index.written_ = QFileInfo(file).lastModified();
+  index.writtenMs_ = stamp->writtenMs;
   for (const QByteArray& line : file.readAll().split('\n')) {
     const QList<QByteArray> fields = line.split(' ');
     if (fields.size() < 5) {
@@ -129,8 +149,8 @@ std::optional<PictureFacts> RasterIndex::Find(const QString& path) const {
   if (found == entries_.end()) {
     return std::nullopt;
   }
-  const QFileInfo svg(QDir(folder_).filePath(path));
-  if (svg.size() != found->second.bytes || svg.lastModified() > written_) {
+  const std::optional<FileStamp> svg = ReadFileStamp(QDir(folder_).filePath(path));
+  if (!svg || svg->bytes != found->second.bytes || svg->writtenMs > writtenMs_) {
     return std::nullopt;
   }
   return found->second.facts;

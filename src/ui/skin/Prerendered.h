@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QSize>
 #include <QString>
 #include <array>
@@ -40,6 +39,15 @@ inline constexpr std::array<int, 2> kPrerenderedScales = {1, 2};
                                                       const QByteArray& svg,
                                                       const QString& svgPath);
 
+// A file's size in bytes and the time it was last written, in milliseconds since the Unix epoch
+// (what QFileInfo tells, without the time zone it looks up for every file); nothing for a file
+// that cannot be read.
+struct FileStamp {
+  qint64 bytes = 0;
+  qint64 writtenMs = 0;
+};
+[[nodiscard]] std::optional<FileStamp> ReadFileStamp(const QString& path);
+
 // What the build knows of the SVG pictures of a skin folder, in the file kRasterIndexName at the
 // folder's root, written with their rasters: one line per picture, "BYTES WIDTH HEIGHT STAMP
 // PATH" (the SVG's size in bytes, the size it declares, its stamp, and its path from the root,
@@ -72,7 +80,7 @@ class RasterIndex {
   };
 
   QString folder_;
-  QDateTime written_;
+  qint64 writtenMs_ = 0;
   std::map<QString, Entry> entries_;
 };
 
