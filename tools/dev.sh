@@ -32,7 +32,7 @@ packages=(
   libpugixml-dev libudev-dev libxcb1-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-format clang-tidy
   clang libclang-rt-14-dev
-  qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-noto-core fonts-noto-cjk
+  qt6-base-dev qt6-svg-dev qt6-qpa-plugins libfontconfig-dev fonts-noto-core fonts-noto-cjk
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine googletest dpkg-dev file
   time strace xvfb x11-utils desktop-file-utils appstream python3
   qemu-system-x86 busybox-static cpio xz-utils zstd

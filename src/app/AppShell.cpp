@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
+#include <future>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -28,6 +29,7 @@
 #include "app/ResponsiveClock.h"
 #include "app/SessionBus.h"
 #include "app/SingleInstanceGuard.h"
+#include "app/SystemFonts.h"
 #include "app/UserSettings.h"
 #include "app/WindowActivation.h"
 #include "autoprofile/AutoProfileFile.h"
@@ -205,8 +207,10 @@ int AppShell::Run(char* programPath) {
   // line, which keyloom has read already.
   int qtArgc = 1;
   char* qtArgv[] = {programPath, nullptr};
-  // Before Qt starts its threads: the environment is changed here if at all.
+  // Before the first thread: the environment is changed here if at all. Then the fonts' part
+  // that needs nothing of Qt begins aside while Qt starts.
   AvoidFutileSessionBusLaunch();
+  std::future<void> fontConfiguration = ReadFontConfigurationAside();
   QApplication qtApplication(qtArgc, qtArgv);
   // The session bus, which the accessibility bridge asks for at the first control's text, and
   // Qt's list of the system's fonts are made ready on threads of their own while the skin is read
@@ -215,7 +219,12 @@ int AppShell::Run(char* programPath) {
   // text waits for the list (Qt's font list is locked meanwhile); both threads end before the
   // application object.
   const std::jthread sessionBus = ConnectSessionBusAside();
-  const std::jthread systemFonts([] { static_cast<void>(QFontDatabase::families()); });
+  const std::jthread systemFonts([&fontConfiguration] {
+    if (fontConfiguration.valid()) {
+      fontConfiguration.wait();
+    }
+    static_cast<void>(QFontDatabase::families());
+  });
   QCoreApplication::setApplicationName(QLatin1String(kProgramName));
   QCoreApplication::setApplicationVersion(QLatin1String(KEYLOOM_VERSION));
 
