@@ -210,7 +210,7 @@ int AppShell::Run(char* programPath) {
   // Before the first thread: the environment is changed here if at all. Then the fonts' part
   // that needs nothing of Qt begins aside while Qt starts.
   AvoidFutileSessionBusLaunch();
-  std::future<void> fontConfiguration = ReadFontConfigurationAside();
+  const std::shared_future<void> fontConfiguration = ReadFontConfigurationAside().share();
   QApplication qtApplication(qtArgc, qtArgv);
   // The session bus, which the accessibility bridge asks for at the first control's text, and
   // Qt's list of the system's fonts are made ready on threads of their own while the skin is read
@@ -219,7 +219,7 @@ int AppShell::Run(char* programPath) {
   // text waits for the list (Qt's font list is locked meanwhile); both threads end before the
   // application object.
   const std::jthread sessionBus = ConnectSessionBusAside();
-  const std::jthread systemFonts([&fontConfiguration] {
+  const std::jthread systemFonts([fontConfiguration] {
     if (fontConfiguration.valid()) {
       fontConfiguration.wait();
     }
@@ -288,6 +288,11 @@ int AppShell::Run(char* programPath) {
   // The device monitor listens before the keyboard is first opened, so that a keyboard plugged
   // in while the window starts is not missed: its change waits until the loop runs.
   std::unique_ptr<hid::DeviceMonitor> monitor = hid::OpenDeviceMonitor();
+  // The window's first text needs fontconfig ready: should it be slower than all the above, the
+  // window waits for it rather than have Qt read it a second time.
+  if (fontConfiguration.valid()) {
+    fontConfiguration.wait();
+  }
   CMainDlg mainDlg(std::move(keyboard), instanceName);
   mainDlg.SetResponsiveClock(&sequenceClock);
   mainDlg.SetUserSettings(UserSettings(settingsFile));
