@@ -147,10 +147,14 @@ if command -v valgrind > /dev/null && command -v callgrind_annotate > /dev/null;
         END { if (!found) printf "0.0" }'
   }
   keyloom_total=$(instructions "$profile/keyloom.out" "PROGRAM TOTALS")
-  # The part that runs on the second thread; the rest of the start is the window's thread's.
-  font_list_pattern="QFontDatabase::families"
+  # The parts that run on threads of their own; the rest of the start is the window's thread's.
+  font_configuration_pattern=":FcInit "
+  # The list is filled on its thread, or at the window's first text if that comes first (under
+  # callgrind the threads take turns).
+  font_list_pattern="QFontDatabasePrivate::ensureFontDatabase"
   parts=(
-    "Qt's list of the system's fonts (fontconfig), on a second thread|$font_list_pattern"
+    "fontconfig's configuration and caches, on a thread begun before the application object|$font_configuration_pattern"
+    "Qt's list of the system's fonts, on a thread of its own once fontconfig is ready|$font_list_pattern"
     "the font engines of the skin's sizes and weights|QFontDatabasePrivate::findFont"
     "loading and linking the shared libraries|rtld.c:_dl_start"
     "the skins the controls use, made at their first use, and their pictures' sizes|SApplication::GetSkin\\("
@@ -163,11 +167,12 @@ if command -v valgrind > /dev/null && command -v callgrind_annotate > /dev/null;
   for part in "${parts[@]}"; do
     count=$(instructions "$profile/keyloom.out" "${part#*|}")
     [ "${part#*|}" != "$font_list_pattern" ] || font_list=$count
+    [ "${part#*|}" != "$font_configuration_pattern" ] || font_configuration=$count
     profile_rows+="| ${part%%|*} | $count M | $(calc "100 * $count / $keyloom_total") % |"$'\n'
   done
   profile_rows+="| the whole start of keyloom | $keyloom_total M | 100 % |"$'\n'
-  window_thread=$(calc "$keyloom_total - $font_list")
-  profile_rows+="| of which on the window's thread (the whole less the font list) | $window_thread M | $(calc "100 * $window_thread / $keyloom_total") % |"$'\n'
+  window_thread=$(calc "$keyloom_total - $font_list - $font_configuration")
+  profile_rows+="| the rest, the window's thread's own (the whole less fontconfig and the font list) | $window_thread M | $(calc "100 * $window_thread / $keyloom_total") % |"$'\n'
   profile_rows+="| the whole start of the bare window | $(instructions "$profile/bare.out" "PROGRAM TOTALS") M | |"$'\n'
   profile_rows+="| the whole start of the bare window with one line of text | $(instructions "$profile/text.out" "PROGRAM TOTALS") M | |"$'\n'
   rm -rf "$profile"
@@ -241,7 +246,11 @@ memory, and the wake-ups while the window sits idle for 10 s; on the offscreen p
 and on X11 under Xvfb where \`xvfb-run\` is installed. Targets: a start at most 1.5 times the
 bare window's, and no wake-ups beyond the bare window's while idle. The main window paints
 first and then selects the profile and reads the key slots, with the pauses the keyboard needs
-between frames; pauses before the first paint, if any, are shown apart.
+between frames; pauses before the first paint, if any, are shown apart. keyloom's runtime
+folder, where its single-instance lock is written, is in memory (/dev/shm) as a desktop
+session's /run/user/UID is (before December 10, 2026 it was on the disk, and the lock
+file's sync to it took 1 to 3 ms of keyloom's start). On the offscreen platform's own 800x600
+screen keyloom's window opens scaled down to fit, which the bare window does not.
 
 | platform | figure | keyloom | bare window | target |
 |---|---|---|---|---|
@@ -257,10 +266,12 @@ $(cat "$startup_log")
 Instructions from keyloom's start to its first paint on the offscreen platform with a screen of
 Xvfb's size, where the window opens at its layout's size (callgrind, both threads), the skin's
 pictures cached by a start before; each part counts what it calls, so parts
-overlap (the layout measures the texts with the font engines). Qt's font list is filled on a
-second thread while the window's thread reads the skin and makes the controls, which are laid
-out once they are all there; their first text waits for the list. The font list is what any
-window with text pays: see the bare window with one line of text above.
+overlap (the layout measures the texts with the font engines). fontconfig reads its
+configuration and caches on a thread begun before the application object, while Qt starts; Qt's
+font list is then filled on a thread of its own while the window's thread reads the skin and
+makes the controls, which are laid out once they are all there; their first text waits for the
+list. The font list is what any window with text pays: see the bare window with one line of text
+above.
 
 | part | instructions | share |
 |---|---|---|
@@ -289,6 +300,18 @@ as soon as the application object is made. Until commit e268d7d the window's ico
 logo at 64 and 128 pixels) was made while the window was shown, a third of the show; the logo now
 follows the first paint. Until commit 6d8de50 the start opened 61 SVG files, to read the size
 each picture declares and, when first drawn, to hash it for the key of its cached pixels; the
-build now lists both in \`uires/rasters.idx\`.
+build now lists both in \`uires/rasters.idx\`. Until commit fc31a2f that D-Bus fork also ran
+where dbus-launch is nowhere to be found (as on this machine), so that it could only fail; a
+fork of a program with threads and a window's memory makes every page written afterwards fault
+again or be copied, on both threads: 7 to 9 ms of the start. Where no bus and no launcher can be
+found, keyloom now gives D-Bus, before Qt starts, an address it refuses at once; the bare window,
+a plain Qt program, still forks (some 5 ms of its show here). Until commit 0b7ba7f every picture
+was drawn with smoothing on, which sent even the keyboard picture, drawn pixel for pixel, through
+Qt's filtering path in bands on its thread pool (two threads started at the first paint, and the
+window's thread waiting for them): 1.2 ms of the first paint. Until commit f243439 the file times
+of the pictures were read as local times, and glibc looked at the time zone file twice for each
+(89 stats in a start). Until commit 5010d44 Qt's font list, begun once the application object
+existed, was the longest path of the start (15 to 19 ms on its thread, the window's thread
+waiting for it at the first text); fontconfig's half of it now runs while Qt starts.
 EOF
 echo "performance-report: wrote $report" >&2

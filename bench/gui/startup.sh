@@ -39,9 +39,14 @@ if [ -z "${KEYLOOM_STARTUP_INNER:-}" ]; then
 fi
 
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-mkdir -m 700 "$scratch/run"
-export XDG_RUNTIME_DIR="$scratch/run"
+# The runtime folder in memory where the machine has one (/dev/shm), as a desktop session's
+# /run/user/UID is: keyloom's single-instance lock file is written there, and synced to the disk
+# elsewhere.
+runtime=$(mktemp -d -p /dev/shm 2> /dev/null || echo "$scratch/run")
+trap 'rm -rf "$scratch" "$runtime"' EXIT
+mkdir -p -m 700 "$runtime"
+chmod 700 "$runtime"
+export XDG_RUNTIME_DIR="$runtime"
 keyloom=("$build/bin/keyloom" --simulate --data-dir "$scratch/data")
 bare=("$build/bin/keyloom_bare_window")
 # The bare window with one line of text: the system's fonts loaded, as any window with text must.
