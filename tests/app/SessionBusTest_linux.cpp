@@ -2,105 +2,60 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <tuple>
 
 #include "app/SessionBus.h"
 
 namespace keyloom::app {
-namespace {
-
-// A folder holding a file "name", executable or not.
-QString FolderWith(const QTemporaryDir& root, const QString& folder, const QString& name,
-                   bool executable) {
-  const QString path = root.filePath(folder);
-  QDir().mkpath(path);
-  QFile file(QDir(path).filePath(name));
-  if (!file.open(QIODevice::WriteOnly)) {
-    qFatal("cannot write %s", qPrintable(file.fileName()));
-  }
-  file.setPermissions(executable ? QFile::ReadOwner | QFile::ExeOwner : QFile::ReadOwner);
-  return path;
-}
 
 class SessionBusTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void aLaunchIsFutileOnlyWithoutBusAndLauncher_data() {
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<QString>("display");
-    QTest::addColumn<QString>("runtimeFolder");
-    QTest::addColumn<QString>("launcherFolder");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("futile");
-    // Folder names below the test's temporary folder; "-" for none.
-    QTest::newRow("no bus, no launcher") << ""
-                                         << ":1"
-                                         << "run"
-                                         << "-"
-                                         << "plain" << true;
-    QTest::newRow("a bus address") << "unix:path=/x"
-                                   << ":1"
-                                   << "run"
-                                   << "-"
-                                   << "plain" << false;
-    QTest::newRow("no display") << ""
-                                << ""
-                                << "run"
-                                << "-"
-                                << "plain" << false;
-    QTest::newRow("a bus in the runtime folder") << ""
-                                                 << ":1"
-                                                 << "run-bus"
-                                                 << "-"
-                                                 << "plain" << false;
-    QTest::newRow("the launcher in D-Bus's folder") << ""
-                                                    << ":1"
-                                                    << "run"
-                                                    << "launcher"
-                                                    << "plain" << false;
-    QTest::newRow("the launcher on the PATH") << ""
-                                              << ":1"
-                                              << "run"
-                                              << "-"
-                                              << "launcher" << false;
-    QTest::newRow("a launcher that does not run") << ""
-                                                  << ":1"
-                                                  << "run"
-                                                  << "not-runnable"
-                                                  << "not-runnable" << true;
-  }
   void aLaunchIsFutileOnlyWithoutBusAndLauncher() {
-    QFETCH(QString, address);
-    QFETCH(QString, display);
-    QFETCH(QString, runtimeFolder);
-    QFETCH(QString, launcherFolder);
-    QFETCH(QString, path);
-    QFETCH(bool, futile);
+    // Folders of a temporary one: "run" empty, "run-bus" with a bus, "launcher" with dbus-launch,
+    // "stale" with a dbus-launch that may not run.
     QTemporaryDir root;
-    QDir(root.path()).mkpath(QStringLiteral("run"));
-    FolderWith(root, QStringLiteral("run-bus"), QStringLiteral("bus"), false);
-    FolderWith(root, QStringLiteral("plain"), QStringLiteral("ls"), true);
-    FolderWith(root, QStringLiteral("launcher"), QStringLiteral("dbus-launch"), true);
-    FolderWith(root, QStringLiteral("not-runnable"), QStringLiteral("dbus-launch"), false);
-
-    QProcessEnvironment environment;
-    if (!address.isEmpty()) {
-      environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("run")));
+    for (const auto& [folder, file, runs] : {std::tuple{"run-bus", "bus", false},
+                                             {"launcher", "dbus-launch", true},
+                                             {"stale", "dbus-launch", false}}) {
+      QVERIFY(QDir(root.path()).mkpath(QLatin1String(folder)));
+      QFile made(root.filePath(QLatin1String(folder) + u'/' + QLatin1String(file)));
+      QVERIFY(made.open(QIODevice::WriteOnly));
+      QVERIFY(made.setPermissions(runs ? QFile::ReadOwner | QFile::ExeOwner : QFile::ReadOwner));
     }
-    if (!display.isEmpty()) {
-      environment.insert(QStringLiteral("DISPLAY"), display);
+    // The bus address and the display set or not; the runtime folder, D-Bus's own folder and the
+    // PATH ("" for none).
+    const std::tuple<const char*, bool, bool, const char*, const char*, const char*, bool> cases[] =
+        {
+            {"no bus, no launcher", false, true, "run", "", "run", true},
+            {"a bus address", true, true, "run", "", "run", false},
+            {"no display", false, false, "run", "", "run", false},
+            {"a bus in the runtime folder", false, true, "run-bus", "", "run", false},
+            {"the launcher in D-Bus's folder", false, true, "run", "launcher", "run", false},
+            {"the launcher on the PATH", false, true, "run", "", "launcher", false},
+            {"a launcher that does not run", false, true, "run", "stale", "stale", true},
+        };
+    for (const auto& [name, address, display, runtime, dbusFolder, path, futile] : cases) {
+      QProcessEnvironment environment;
+      if (address) {
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                           QStringLiteral("unix:path=/x"));
+      }
+      if (display) {
+        environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":1"));
+      }
+      environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root.filePath(QLatin1String(runtime)));
+      environment.insert(QStringLiteral("PATH"), root.filePath(QLatin1String(path)));
+      const QStringList dbusFolders = *dbusFolder == '\0'
+                                          ? QStringList()
+                                          : QStringList{root.filePath(QLatin1String(dbusFolder))};
+      QVERIFY2(SessionBusLaunchIsFutile(environment, dbusFolders) == futile, name);
     }
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root.filePath(runtimeFolder));
-    environment.insert(QStringLiteral("PATH"),
-                       root.filePath(QStringLiteral("plain")) + u':' + root.filePath(path));
-    const QStringList launcherFolders =
-        launcherFolder == u"-" ? QStringList() : QStringList{root.filePath(launcherFolder)};
-
-    QCOMPARE(SessionBusLaunchIsFutile(environment, launcherFolders), futile);
   }
 };
 
-}  // namespace
 }  // namespace keyloom::app
 
 QTEST_GUILESS_MAIN(keyloom::app::SessionBusTest)

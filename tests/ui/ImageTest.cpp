@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 #include "ui/skin/Image.h"
 #include "ui/skin/PictureCache.h"
@@ -74,45 +75,25 @@ class ImageTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void picturesAreSmoothedOnlyWhereResampled_data() {
-    // Where the picture goes, its size on the painter and the painter's own scale.
-    QTest::addColumn<QPointF>("offset");
-    QTest::addColumn<qreal>("size");
-    QTest::addColumn<qreal>("painterScale");
-    QTest::addColumn<bool>("copied");
-    QTest::newRow("pixel for pixel") << QPointF(3.5, 2) << 1.0 << 1.0 << true;
-    QTest::newRow("twice the size") << QPointF(3, 2) << 2.0 << 1.0 << false;
-    QTest::newRow("scaled painter, whole pixels") << QPointF(1.5, 1) << 0.5 << 2.0 << true;
-  }
   void picturesAreSmoothedOnlyWhereResampled() {
-    QFETCH(QPointF, offset);
-    QFETCH(qreal, size);
-    QFETCH(qreal, painterScale);
-    QFETCH(bool, copied);
-    // Black and white columns: copied, they stay black and white; smoothed, greys come between.
-    QImage stripes(8, 4, QImage::Format_ARGB32_Premultiplied);
-    for (int x = 0; x < stripes.width(); ++x) {
-      for (int y = 0; y < stripes.height(); ++y) {
-        stripes.setPixel(x, y, x % 2 == 0 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
-      }
-    }
+    // A black and a white column: copied, they stay black and white; smoothed, greys come between.
+    QImage stripes(2, 4, QImage::Format_ARGB32_Premultiplied);
+    stripes.fill(Qt::white);
+    stripes.setPixel(0, 0, qRgb(0, 0, 0));
     const std::shared_ptr<const Image> image = Image::FromImage(stripes);
-    QImage drawn(32, 16, QImage::Format_ARGB32_Premultiplied);
-    drawn.fill(Qt::transparent);
-    QPainter painter(&drawn);
-    painter.scale(painterScale, painterScale);
-    image->Draw(painter, QRectF(offset, QSizeF(image->Size()) * size),
-                QRectF(QPointF(0, 0), QSizeF(image->Size())));
-    painter.end();
-
-    bool greys = false;
-    for (int x = 0; x < drawn.width(); ++x) {
-      for (int y = 0; y < drawn.height(); ++y) {
-        const QRgb pixel = drawn.pixel(x, y);
-        greys = greys || (qAlpha(pixel) == 255 && qRed(pixel) > 0 && qRed(pixel) < 255);
-      }
-    }
-    QCOMPARE(!greys, copied);
+    const auto greysAt = [&image, &stripes](const QRectF& target) {
+      QImage drawn(16, 16, QImage::Format_ARGB32_Premultiplied);
+      drawn.fill(Qt::transparent);
+      QPainter painter(&drawn);
+      image->Draw(painter, target, QRectF(stripes.rect()));
+      painter.end();
+      const auto* pixels = reinterpret_cast<const QRgb*>(drawn.constBits());
+      return std::any_of(pixels, pixels + drawn.width() * drawn.height(), [](QRgb pixel) {
+        return qAlpha(pixel) == 255 && qRed(pixel) > 0 && qRed(pixel) < 255;
+      });
+    };
+    QVERIFY(!greysAt(QRectF(3.5, 2, 2, 4)));
+    QVERIFY(greysAt(QRectF(3, 2, 4, 8)));
   }
 
   void svgPicturesDrawFromTheRastersMadeFromThem_data() {
@@ -230,46 +211,35 @@ class ImageTest : public QObject {
     PictureCache::SetFolder(QString());
   }
 
-  // Entries are named after their PNG's size and time as QFileInfo gives them, as they always were.
-  void fileStampsAreWhatQFileInfoTells() {
-    QTemporaryDir dir;
-    const QString path = WriteFile(dir, QStringLiteral("a.png"), QByteArray(1234, 'x'));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(QDateTime::fromMSecsSinceEpoch(1765432109876, Qt::UTC),
-                             QFileDevice::FileModificationTime));
-    file.close();
-    const std::optional<FileStamp> stamp = ReadFileStamp(path);
-    QVERIFY(stamp);
-    QCOMPARE(stamp->bytes, QFileInfo(path).size());
-    QCOMPARE(stamp->writtenMs, QFileInfo(path).lastModified().toMSecsSinceEpoch());
-    QCOMPARE(stamp->writtenMs, 1765432109876);
-    QVERIFY(!ReadFileStamp(dir.filePath(QStringLiteral("missing.png"))));
-  }
-
-  void aFullCacheLetsItsOldestEntriesGo() {
+  // Entries are named after their PNG's size and time as QFileInfo gives them, as they always
+  // were; a full folder lets its oldest entries go.
+  void cacheEntriesKeepTheirNamesAndTheNewest() {
     QTemporaryDir dir;
     const QDir cache(dir.filePath(QStringLiteral("cache")));
     QVERIFY(cache.mkpath(QStringLiteral(".")));
-    // A full folder, its entries a minute apart, "old-0" the newest.
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (int i = 0; i < PictureCache::kKeptEntries; ++i) {
+    for (int i = 0; i < PictureCache::kKeptEntries; ++i) {  // "old-0" the newest
       QFile entry(cache.filePath(QStringLiteral("old-%1.argb").arg(i)));
       QVERIFY(entry.open(QIODevice::WriteOnly));
       QVERIFY(entry.setFileTime(now.addSecs(-60 * (i + 1)), QFileDevice::FileModificationTime));
     }
     const QByteArray svg(kWideSvg);
     const QString svgPath = WriteFile(dir, QStringLiteral("wide.svg"), svg);
-    WriteRaster(PrerenderedPath(svgPath, 1), QSize(200, 100), Qt::red, SourceStamp(svg));
+    const QString png = PrerenderedPath(svgPath, 1);
+    WriteRaster(png, QSize(200, 100), Qt::red, SourceStamp(svg));
     PictureCache::SetFolder(cache.path());
-
     QCOMPARE(ColourName(Image::Decode(svg, svgPath), 1.0), QStringLiteral("red"));
     PictureCache::SetFolder(QString());
 
     const QStringList kept = cache.entryList({QStringLiteral("*.argb")}, QDir::Files);
     QCOMPARE(kept.size(), PictureCache::kKeptEntries);
+    QVERIFY(kept.contains(QStringLiteral("%1-200x100-%2-%3.argb")
+                              .arg(SourceStamp(svg))
+                              .arg(QFileInfo(png).size())
+                              .arg(QFileInfo(png).lastModified().toMSecsSinceEpoch())));
     QVERIFY(!kept.contains(QStringLiteral("old-%1.argb").arg(PictureCache::kKeptEntries - 1)));
     QVERIFY(kept.contains(QStringLiteral("old-%1.argb").arg(PictureCache::kKeptEntries - 2)));
+    QVERIFY(!ReadFileStamp(dir.filePath(QStringLiteral("missing.png"))));
   }
 
   // The build's list of the skin's pictures stands for an SVG only while the file is as listed.
