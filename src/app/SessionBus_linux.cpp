@@ -23,9 +23,11 @@ constexpr QLatin1StringView kDefaultPath("/bin:/usr/bin");
 }  // namespace
 
 std::jthread ConnectSessionBusAside() {
-  // Without a display (Qt's offscreen and minimal platforms) no bridge asks for the bus.
+  // Without a display (Qt's offscreen and minimal platforms) no bridge asks for the bus, and
+  // with the address that D-Bus refuses the bridge's own connection fails at once.
   const QString platform = QGuiApplication::platformName();
-  if (platform == QLatin1StringView("offscreen") || platform == QLatin1StringView("minimal")) {
+  if (platform == QLatin1StringView("offscreen") || platform == QLatin1StringView("minimal") ||
+      qgetenv(kBusAddressVariable) == kNoBusAddress) {
     return {};
   }
   // Qt keeps the first connection to the session bus for every later asker, whatever its thread.
