@@ -61,7 +61,7 @@ void BM_SaveLibrary100x100(benchmark::State& state) {
   macro::MacroLibrary library(folder.path() / "macro.xml");
   Fill(library);
   for (auto _ : state) {
-    const macro::FileResult saved = library.SaveToOwnFile();
+    const storage::FileResult saved = library.SaveToOwnFile();
     if (!saved.ok()) {
       state.SkipWithError(saved.error().c_str());
       break;
@@ -80,7 +80,7 @@ void BM_RecordOneEvent100x100(benchmark::State& state) {
   macro::MacroLibrary library(folder.path() / "macro.xml");
   Fill(library);
   for (auto _ : state) {
-    const macro::EditResult added = library.Update([](macro::MacroLibrary& current) {
+    const storage::EditResult added = library.Update([](macro::MacroLibrary& current) {
       return current.GroupAt(0)->InsertChild(
                  macro::MacroNode::kLast,
                  {{"code", "4"}, {"name", "A"}, {"state", "0"}, {"delay", "0"}}) != nullptr;

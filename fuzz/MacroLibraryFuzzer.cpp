@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::string written = library.ToXml();
   macro::MacroLibrary reread;
-  const macro::LoadResult again = reread.LoadBuffer(written);
+  const storage::LoadResult again = reread.LoadBuffer(written);
   if (!again.ok() || again.partlyRead() || reread.GroupCount() != library.GroupCount() ||
       reread.ToXml() != written) {
     std::abort();

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "macro/KeyNameTable.h"
 #include "macro/MacroNode.h"
 #include "macro/RecordBuilder.h"
 #include "macro_dialog/MacroRecordDlg.h"
+#include "protocol/KeyNameTable.h"
 #include "protocol/KeyboardProtocol.h"
 #include "ui/host/SApplication.h"
 
@@ -130,7 +130,7 @@ Match FindKey(const protocol::KeyAssignmentRecord& record, const macro::Assignme
       return *media;
     }
   }
-  return {QString::fromStdString(macro::UsageName(record.keyCode())),
+  return {QString::fromStdString(protocol::UsageName(record.keyCode())),
           false,
           {keymap::ContentKind::kSingleKey, {}, {}}};
 }

@@ -10,10 +10,10 @@
 #include "controls/CoordButtonImage.h"
 #include "hid/DeviceChangeMessage.h"
 #include "macro/AssignmentStore.h"
-#include "macro/KeyNameTable.h"
 #include "macro/MacroLibrary.h"
 #include "macro_dialog/FreeSlotsLine.h"
 #include "protocol/CommandFrame.h"
+#include "protocol/KeyNameTable.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/UserTexts.h"
 #include "settings/AppPaths.h"
@@ -153,7 +153,7 @@ void CMainDlg::MarkAssignedKeys() {
         connection_->KeyMap().Assignments(keyboard_.profileIndex, keyboard_.slots),
         [this](std::uint8_t keyCode) {
           const QString shown = keyboardPicture_->ButtonName(keyCode);
-          return shown.isEmpty() ? QString::fromStdString(macro::UsageName(keyCode)) : shown;
+          return shown.isEmpty() ? QString::fromStdString(protocol::UsageName(keyCode)) : shown;
         },
         [&library]() -> const macro::MacroLibrary* {
           const std::filesystem::path file = macro::AssignmentStore::Global().path().parent_path() /

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "macro/KeyNameTable.h"
+#include "protocol/KeyNameTable.h"
 
 namespace keyloom::app {
 
@@ -50,7 +50,7 @@ constexpr int kLastDialogPage = 3;
 // decimal or hexadecimal ("0x04").
 std::optional<std::uint8_t> ParseKey(const QString& text) {
   const QByteArray name = text == QLatin1String("'") ? QByteArray("\xE2\x80\x98") : text.toUtf8();
-  if (const auto usage = macro::UsageFromName(
+  if (const auto usage = protocol::UsageFromName(
           std::string_view(name.constData(), static_cast<std::size_t>(name.size())))) {
     return usage;
   }
@@ -166,7 +166,7 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
     }
     LaunchOptions::DialogScreenshot shot;
     shot.keyCode = *key;
-    shot.keyName = QString::fromUtf8(macro::NameFromUsage(*key).value_or(std::string_view()));
+    shot.keyName = QString::fromUtf8(protocol::NameFromUsage(*key).value_or(std::string_view()));
     shot.file = *dialogFile;
     if (parser.isSet(dialogPage)) {
       bool isNumber = false;

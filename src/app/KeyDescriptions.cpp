@@ -7,9 +7,9 @@
 
 #include "app/Language.h"
 #include "keymap/AssignmentWords.h"
-#include "macro/KeyNameTable.h"
 #include "macro/MacroNode.h"
 #include "macro/RecordBuilder.h"
+#include "protocol/KeyNameTable.h"
 #include "protocol/SelectedKeys.h"
 #include "ui/host/SApplication.h"
 
@@ -24,7 +24,7 @@ QString DescribeAssignment(const QString& keyName, const keymap::KeyContent& con
     shown.name = ui::SApplication::Tr(QString::fromStdString(content.name)).toStdString();
   }
   const keymap::AssignmentWords words =
-      keymap::Describe(keyName.toStdString(), shown, macro::UsageName);
+      keymap::Describe(keyName.toStdString(), shown, protocol::UsageName);
   // The places are filled in one pass, so that a name holding "%2" stays as it is.
   const std::string text = Translated(std::string(words.text).c_str()).toStdString();
   return QString::fromStdString(keymap::FillIn(text, words.arguments));

@@ -11,8 +11,8 @@
 #include "app/ResponsiveClock.h"
 #include "app/RestoreProgressDialog.h"
 #include "keymap/KeyMapFile.h"
-#include "macro/KeyNameTable.h"
 #include "macro_dialog/FileDialogs.h"
+#include "protocol/KeyNameTable.h"
 #include "protocol/KeyboardState.h"
 #include "protocol/UserTexts.h"
 #include "ui/host/SMessageBox.h"
@@ -41,7 +41,7 @@ std::optional<QString>& NextFileName() {
 
 QString KeyInProfile(std::uint8_t keyCode, int profileIndex) {
   return Translated(KeyboardBackupFlow::kKeyInProfileText)
-      .arg(QString::fromStdString(macro::UsageName(keyCode)))
+      .arg(QString::fromStdString(protocol::UsageName(keyCode)))
       .arg(profileIndex + 1);
 }
 
@@ -154,7 +154,8 @@ void KeyboardBackupFlow::BackUp() {
     Say(Translated(kBackupNotReadText).arg(*reading.unreadProfile + 1), kBackupCaption, true);
     return;
   }
-  const macro::FileResult written = keymap::WriteKeyMapFile(*file, reading.map, connection.Model());
+  const storage::FileResult written =
+      keymap::WriteKeyMapFile(*file, reading.map, connection.Model());
   if (!written.ok()) {
     Say(Translated(kBackupNotWrittenText).arg(FromUtf8(written.error())), kBackupCaption, true);
     return;
@@ -178,8 +179,8 @@ void KeyboardBackupFlow::RestoreFromFile() {
     return;
   }
   keymap::KeyMapDocument backup;
-  const macro::LoadResult loaded = keymap::ReadKeyMapFile(*file, backup);
-  if (loaded.status == macro::LoadResult::Status::kMissing) {
+  const storage::LoadResult loaded = keymap::ReadKeyMapFile(*file, backup);
+  if (loaded.status == storage::LoadResult::Status::kMissing) {
     Say(Translated(kNoFileText).arg(FileText(*file)), kRestoreCaption, true);
     return;
   }
@@ -357,11 +358,11 @@ QString KeyboardBackupFlow::StepText(const RestoreStep& step) const {
     case RestoreStep::Kind::kAssign:
       return Translated(kStepKeyText)
           .arg(step.profileIndex + 1)
-          .arg(QString::fromStdString(macro::UsageName(step.keyCode)));
+          .arg(QString::fromStdString(protocol::UsageName(step.keyCode)));
     case RestoreStep::Kind::kRemove:
       return Translated(kStepFreeText)
           .arg(step.profileIndex + 1)
-          .arg(QString::fromStdString(macro::UsageName(step.keyCode)));
+          .arg(QString::fromStdString(protocol::UsageName(step.keyCode)));
     case RestoreStep::Kind::kLighting:
       break;
   }

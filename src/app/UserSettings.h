@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "macro/FileResult.h"
+#include "storage/FileResult.h"
 
 namespace keyloom::app {
 
@@ -21,14 +21,14 @@ class UserSettings {
   // Saves into `file`; an empty path saves nothing (and every save works).
   explicit UserSettings(std::filesystem::path file = {});
 
-  macro::FileResult SaveLanguage(bool chinese);
-  macro::FileResult SaveWindowSize(const QSize& size);
+  storage::FileResult SaveLanguage(bool chinese);
+  storage::FileResult SaveWindowSize(const QSize& size);
 
   [[nodiscard]] const std::filesystem::path& File() const { return file_; }
 
  private:
   using Edit = std::function<std::optional<std::string>(std::string_view bytes)>;
-  macro::FileResult Change(const Edit& edit);
+  storage::FileResult Change(const Edit& edit);
 
   std::filesystem::path file_;
 };

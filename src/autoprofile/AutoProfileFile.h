@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "autoprofile/AutoProfileRules.h"
-#include "macro/FileResult.h"
-#include "macro/OpenReport.h"
+#include "storage/FileResult.h"
+#include "storage/OpenReport.h"
 
 namespace keyloom::autoprofile {
 
@@ -20,9 +20,9 @@ inline constexpr std::string_view kAutoProfileFileName = "autoprofile.xml";
 inline constexpr std::string_view kPartlyReadLabel = "partly-read";
 
 // The rules in their file, which the window and keyloomctl may both change at once. Every read of
-// the file and every change happen under the data folder's lock (macro::DataFolderLock): a
+// the file and every change happen under the data folder's lock (storage::DataFolderLock): a
 // change reads the file again, is made on what the file holds then, and is saved atomically
-// (macro::WriteFileAtomically), so that no program writes back rules it read before another one
+// (storage::WriteFileAtomically), so that no program writes back rules it read before another one
 // saved. A file that is not well-formed is moved aside ("autoprofile.broken-<time>.xml") and
 // the rules start empty (switching off); one that cannot be opened is left where it is and
 // nothing is saved over it; one that was read only in part is copied aside
@@ -39,7 +39,7 @@ class AutoProfileFile {
   // What a read found, for the user: `file` says what was wrong with the file and where it was
   // kept; `partlyRead` that some of it was left out (and the file copied aside).
   struct ReadReport {
-    macro::OpenReport file;
+    storage::OpenReport file;
     bool partlyRead = false;
 
     [[nodiscard]] bool ok() const { return file.ok(); }
@@ -56,7 +56,7 @@ class AutoProfileFile {
   struct UpdateResult {
     // The change was made and saved; a change that could not be saved is not kept in rules().
     bool changed = false;
-    macro::FileResult saved;
+    storage::FileResult saved;
     // What reading the file again before the change found.
     ReadReport reread;
   };

@@ -6,8 +6,9 @@
 
 #include <pugixml.hpp>
 
-#include "macro/XmlFiles.h"
+#include "settings/AsciiText.h"
 #include "settings/NumberText.h"
+#include "storage/XmlFiles.h"
 
 namespace keyloom::autoprofile {
 
@@ -22,15 +23,6 @@ constexpr const char* kExecutableAttribute = "exe";
 constexpr const char* kProfileAttribute = "profile";
 // "default" for leaving the keyboard as it is.
 constexpr int kLeaveAsItIs = 0;
-
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringAsciiCase(std::string_view left, std::string_view right) {
-  return std::ranges::equal(left, right,
-                            [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
-}
 
 bool IsProfile(int profile) {
   return profile >= kFirstProfile && profile <= kLastProfile;
@@ -47,10 +39,10 @@ bool AppRule::Matches(const FocusedWindow& window) const {
     return false;
   }
   const bool classMatches = windowClass.empty() ||
-                            EqualIgnoringAsciiCase(windowClass, window.instance) ||
-                            EqualIgnoringAsciiCase(windowClass, window.windowClass);
+                            settings::EqualIgnoringAsciiCase(windowClass, window.instance) ||
+                            settings::EqualIgnoringAsciiCase(windowClass, window.windowClass);
   const bool executableMatches =
-      executable.empty() || EqualIgnoringAsciiCase(executable, window.executable);
+      executable.empty() || settings::EqualIgnoringAsciiCase(executable, window.executable);
   return classMatches && executableMatches;
 }
 
@@ -125,7 +117,7 @@ bool AutoProfileRules::SetEnabled(bool on) {
 
 RulesParse ParseRules(std::string_view bytes, AutoProfileRules& rules) {
   pugi::xml_document document;
-  const macro::LoadResult loaded = macro::xml::Parse(document, bytes, pugi::encoding_auto);
+  const storage::LoadResult loaded = storage::xml::Parse(document, bytes, pugi::encoding_auto);
   RulesParse parse;
   if (!loaded.ok()) {
     parse.error = loaded.error;
@@ -173,7 +165,7 @@ std::string RulesToXml(const AutoProfileRules& rules) {
     element.append_attribute(kExecutableAttribute).set_value(rule.executable.c_str());
     element.append_attribute(kProfileAttribute).set_value(rule.profile);
   }
-  return macro::xml::Write(document);
+  return storage::xml::Write(document);
 }
 
 }  // namespace keyloom::autoprofile

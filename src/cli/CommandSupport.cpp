@@ -8,7 +8,8 @@
 #include "cli/KeyboardAccess.h"
 #include "cli/Output.h"
 #include "keymap/AssignmentWords.h"
-#include "macro/KeyNameTable.h"
+#include "protocol/KeyNameTable.h"
+#include "settings/HexText.h"
 
 namespace keyloom::cli {
 
@@ -84,13 +85,7 @@ std::string DescribeFailure(const protocol::Transfers& transfers) {
   if (failure->kind == protocol::Transfers::Kind::kGet) {
     return "a reply was lost";
   }
-  std::string text = "set ";
-  char digits[3];
-  for (const std::uint8_t byte : failure->frame) {
-    std::snprintf(digits, sizeof digits, "%02x", byte);
-    text += digits;
-  }
-  return text + " failed";
+  return "set " + settings::HexBytes(failure->frame) + " failed";
 }
 
 void ComplainSlotsUnknown(Context& context, const protocol::Transfers& transfers,
@@ -114,12 +109,13 @@ const char* HalfName(protocol::KeySlotTable::Half half) {
 std::string KeyWithCode(std::uint8_t keyCode) {
   char code[8];
   std::snprintf(code, sizeof code, " (0x%02x)", keyCode);
-  return macro::UsageName(keyCode) + code;
+  return protocol::UsageName(keyCode) + code;
 }
 
 std::string DescribeKey(std::uint8_t keyCode, const keymap::KeyContent& content) {
-  const keymap::AssignmentWords words = keymap::Describe(
-      KeyWithCode(keyCode), content, [](std::uint8_t target) { return macro::UsageName(target); });
+  const keymap::AssignmentWords words =
+      keymap::Describe(KeyWithCode(keyCode), content,
+                       [](std::uint8_t target) { return protocol::UsageName(target); });
   return Printable(keymap::FillIn(words.text, words.arguments));
 }
 

@@ -14,10 +14,10 @@
 #include "cli/UserData.h"
 #include "hid/DeviceSelector.h"
 #include "keymap/KeyContent.h"
-#include "macro/KeyNameTable.h"
 #include "macro/RecordBuilder.h"
 #include "protocol/CommandSet.h"
 #include "protocol/KeyAssignmentRecord.h"
+#include "protocol/KeyNameTable.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/KeyboardState.h"
 #include "protocol/LightingEffects.h"
@@ -33,7 +33,7 @@ namespace {
 
 protocol::SelectedKeys OneKey(std::uint8_t code) {
   protocol::SelectedKeys keys;
-  keys.emplace(code, macro::UsageName(code));
+  keys.emplace(code, protocol::UsageName(code));
   return keys;
 }
 
@@ -109,7 +109,7 @@ bool ReportAssignment(Context& context, const protocol::AssignmentResult& result
                       std::uint8_t key, protocol::KeySlotTable::Half half, const char* doing) {
   using protocol::AssignmentOutcome;
   auto& err = context.console.err;
-  const std::string keyName = macro::UsageName(key);
+  const std::string keyName = protocol::UsageName(key);
   switch (result.outcome) {
     case AssignmentOutcome::kDone:
       return true;
@@ -272,7 +272,7 @@ int AssignMacro(Context& context, std::uint8_t key, const std::string& group,
   }
   if (built.events == 0) {
     context.console.err << "keyloomctl: warning: the macro \"" << Printable(name)
-                        << "\" has no events: " << macro::UsageName(key)
+                        << "\" has no events: " << protocol::UsageName(key)
                         << " will do nothing when pressed\n";
   }
   const Applied applied =

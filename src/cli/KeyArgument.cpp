@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "macro/KeyNameTable.h"
+#include "protocol/KeyNameTable.h"
 
 namespace keyloom::cli {
 
@@ -31,7 +31,7 @@ std::optional<std::uint8_t> ParseKeyArgument(std::string_view text) {
   if (text == "'") {
     text = "\xE2\x80\x98";
   }
-  if (const auto usage = macro::UsageFromName(text)) {
+  if (const auto usage = protocol::UsageFromName(text)) {
     return usage;
   }
   return ParseCode(text);

@@ -113,7 +113,7 @@ int RunBackup(Context& context, const std::string& fileText) {
   WarnUnknownContent(context, reading.map, {true, true, true},
                      "the backup holds only that it is assigned, and a restore cannot bring back "
                      "what it does");
-  const macro::FileResult written = keymap::WriteKeyMapFile(file, reading.map, keyboard->Model());
+  const storage::FileResult written = keymap::WriteKeyMapFile(file, reading.map, keyboard->Model());
   if (!written.ok()) {
     context.console.err << "keyloomctl: " << Printable(written.error()) << '\n';
     return kExitUsage;
@@ -125,9 +125,9 @@ int RunBackup(Context& context, const std::string& fileText) {
 int RunRestore(Context& context, const std::string& fileText, std::optional<int> profile) {
   const std::filesystem::path file = settings::PathFromUtf8(fileText);
   keymap::KeyMapDocument backup;
-  if (const macro::LoadResult loaded = keymap::ReadKeyMapFile(file, backup); !loaded.ok()) {
+  if (const storage::LoadResult loaded = keymap::ReadKeyMapFile(file, backup); !loaded.ok()) {
     context.console.err << "keyloomctl: "
-                        << (loaded.status == macro::LoadResult::Status::kMissing
+                        << (loaded.status == storage::LoadResult::Status::kMissing
                                 ? "there is no file " + file.string()
                                 : Printable(loaded.error))
                         << "; nothing was sent\n";

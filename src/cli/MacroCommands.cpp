@@ -6,7 +6,7 @@
 #include "cli/Commands.h"
 #include "cli/MacroEventText.h"
 #include "cli/UserData.h"
-#include "macro/KeyNameTable.h"
+#include "protocol/KeyNameTable.h"
 #include "protocol/LightingEffects.h"
 #include "settings/AppPaths.h"
 
@@ -17,7 +17,7 @@ namespace {
 constexpr std::uint8_t kApostropheUsage = 0x34;
 
 // The library cannot be written: the user hears why, and nothing was done.
-int SaveFailed(Context& context, const macro::FileResult& saved) {
+int SaveFailed(Context& context, const storage::FileResult& saved) {
   context.console.err << "keyloomctl: " << Printable(saved.error()) << '\n';
   return kExitNotDone;
 }
@@ -47,7 +47,7 @@ std::optional<std::vector<EventText>> EventsOrComplain(Context& context,
 macro::MacroAttributes EventAttributes(const EventText& event, std::int32_t delay) {
   return {{std::string(macro::kCodeAttribute), std::to_string(event.code)},
           {std::string(macro::kNameAttribute),
-           std::string(macro::NameFromUsage(event.code).value_or(""))},
+           std::string(protocol::NameFromUsage(event.code).value_or(""))},
           {std::string(macro::kStateAttribute), event.released ? "1" : "0"},
           {std::string(macro::kDelayAttribute), std::to_string(event.delay.value_or(delay))}};
 }
@@ -345,7 +345,7 @@ int RunMacrosDelete(Context& context, const std::string& group) {
 int RunComplete(Context& context, const std::string& kind) {
   auto& out = context.console.out;
   if (kind == "keys") {
-    for (const macro::KeyNameEntry& entry : macro::kKeyNameTable) {
+    for (const protocol::KeyNameEntry& entry : protocol::kKeyNameTable) {
       // The table's apostrophe is a typographic quote; the command line takes the plain one.
       out << (entry.usage == kApostropheUsage ? std::string_view("'") : entry.name) << '\n';
     }

@@ -9,11 +9,12 @@
 #include "cli/CommandSupport.h"
 #include "cli/KeyArgument.h"
 #include "keymap/AssignmentWords.h"
-#include "macro/KeyNameTable.h"
 #include "macro/MacroEventList.h"
+#include "protocol/KeyNameTable.h"
 #include "protocol/LightingEffects.h"
 #include "protocol/LightingSync.h"
 #include "protocol/LightingTable.h"
+#include "settings/HexText.h"
 #include "settings/Utf8Text.h"
 
 namespace keyloom::cli {
@@ -24,9 +25,7 @@ using Json = nlohmann::ordered_json;
 using Half = protocol::KeySlotTable::Half;
 
 std::string Hex(unsigned value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%0*x", digits, value);
-  return text;
+  return "0x" + settings::HexNumber(value, digits);
 }
 
 // "{4d1e55b2-f16f-11cf-88cb001111000030}", the interface class as the discovery traces show it.
@@ -62,7 +61,7 @@ Json ContentJson(std::uint8_t key, const keymap::KeyContent& content) {
       break;
     case keymap::ContentKind::kSingleKey:
       json = {{"kind", "key"},
-              {"target", macro::UsageName(content.target)},
+              {"target", protocol::UsageName(content.target)},
               {"targetCode", content.target}};
       break;
     case keymap::ContentKind::kMediaKey:
@@ -72,8 +71,9 @@ Json ContentJson(std::uint8_t key, const keymap::KeyContent& content) {
       json = {{"kind", "unknown"}};
       break;
   }
-  const keymap::AssignmentWords words = keymap::Describe(
-      macro::UsageName(key), content, [](std::uint8_t target) { return macro::UsageName(target); });
+  const keymap::AssignmentWords words =
+      keymap::Describe(protocol::UsageName(key), content,
+                       [](std::uint8_t target) { return protocol::UsageName(target); });
   json["description"] = keymap::FillIn(words.text, words.arguments);
   return json;
 }
@@ -89,7 +89,7 @@ Json SlotsJson(const std::vector<keymap::SlotAssignment>& assignments, Half half
     } else {
       list.push_back({{"slot", i + 1},
                       {"code", held->keyCode},
-                      {"key", macro::UsageName(held->keyCode)},
+                      {"key", protocol::UsageName(held->keyCode)},
                       {"assignment", ContentJson(held->keyCode, held->content)}});
     }
   }
@@ -324,12 +324,7 @@ void Output::Lighting(std::optional<int> mode,
   const auto& effect = protocol::kLightingEffects[static_cast<std::size_t>(*mode)];
   const int colour = shown->colourIndex ? *shown->colourIndex + 1 : 0;
   const char* direction = shown->directionIndex == 1 ? "right" : "left";
-  std::string recordHex;
-  for (const std::uint8_t byte : record->bytes) {
-    char pair[3];
-    std::snprintf(pair, sizeof pair, "%02x", byte);
-    recordHex += pair;
-  }
+  const std::string recordHex = settings::HexBytes(record->bytes);
 
   if (json_) {
     Json areas = nullptr;
@@ -374,14 +369,14 @@ void Output::Lighting(std::optional<int> mode,
 void Output::Remapped(int profile, std::uint8_t key, std::uint8_t target, std::size_t remapSlot) {
   if (json_) {
     PrintJson(out_, {{"profile", profile},
-                     {"key", macro::UsageName(key)},
+                     {"key", protocol::UsageName(key)},
                      {"keyCode", key},
-                     {"target", macro::UsageName(target)},
+                     {"target", protocol::UsageName(target)},
                      {"targetCode", target},
                      {"remapSlot", remapSlot + 1}});
     return;
   }
-  out_ << macro::UsageName(key) << " now sends " << macro::UsageName(target) << " on profile "
+  out_ << protocol::UsageName(key) << " now sends " << protocol::UsageName(target) << " on profile "
        << profile << " (remap slot " << remapSlot + 1 << ").\n";
 }
 
@@ -389,16 +384,16 @@ void Output::Cleared(int profile, std::uint8_t key, std::optional<Half> removed)
   const char* what = !removed ? nullptr : *removed == Half::kMacro ? "macro" : "remap";
   if (json_) {
     PrintJson(out_, {{"profile", profile},
-                     {"key", macro::UsageName(key)},
+                     {"key", protocol::UsageName(key)},
                      {"keyCode", key},
                      {"removed", what != nullptr ? Json(what) : Json(nullptr)}});
     return;
   }
   if (what == nullptr) {
-    out_ << macro::UsageName(key) << " had no macro or remap on profile " << profile << ".\n";
+    out_ << protocol::UsageName(key) << " had no macro or remap on profile " << profile << ".\n";
   } else {
-    out_ << "Removed the " << what << " of " << macro::UsageName(key) << " on profile " << profile
-         << ".\n";
+    out_ << "Removed the " << what << " of " << protocol::UsageName(key) << " on profile "
+         << profile << ".\n";
   }
 }
 
@@ -428,7 +423,7 @@ std::pair<int, int> KeyCounts(const keymap::ProfileMap& profile) {
 }
 
 Json KeyJson(std::uint8_t key) {
-  return key == 0 ? Json(nullptr) : Json({{"code", key}, {"key", macro::UsageName(key)}});
+  return key == 0 ? Json(nullptr) : Json({{"code", key}, {"key", protocol::UsageName(key)}});
 }
 
 Json RestoreJson(const connection::RestoreReport& report) {
@@ -652,14 +647,14 @@ void Output::MediaKeyAssigned(int profile, std::uint8_t key, std::string_view en
                               std::uint8_t code, std::size_t remapSlot) {
   if (json_) {
     PrintJson(out_, {{"profile", profile},
-                     {"key", macro::UsageName(key)},
+                     {"key", protocol::UsageName(key)},
                      {"keyCode", key},
                      {"media", std::string(entry)},
                      {"targetCode", code},
                      {"remapSlot", remapSlot + 1}});
     return;
   }
-  out_ << macro::UsageName(key) << " now sends the media key \"" << Printable(entry) << "\" ("
+  out_ << protocol::UsageName(key) << " now sends the media key \"" << Printable(entry) << "\" ("
        << Hex(code, 2) << ") on profile " << profile << " (remap slot " << remapSlot + 1 << ").\n";
 }
 
@@ -668,7 +663,7 @@ void Output::MacroAssigned(int profile, std::uint8_t key, std::string_view kind,
                            std::size_t macroSlot) {
   if (json_) {
     PrintJson(out_, {{"profile", profile},
-                     {"key", macro::UsageName(key)},
+                     {"key", protocol::UsageName(key)},
                      {"keyCode", key},
                      {std::string(kind), std::string(name)},
                      {"events", events},
@@ -676,8 +671,8 @@ void Output::MacroAssigned(int profile, std::uint8_t key, std::string_view kind,
                      {"macroSlot", macroSlot + 1}});
     return;
   }
-  out_ << macro::UsageName(key) << " now plays the " << kind << " \"" << Printable(name) << "\" ("
-       << EventCount(static_cast<int>(events)) << ", "
+  out_ << protocol::UsageName(key) << " now plays the " << kind << " \"" << Printable(name)
+       << "\" (" << EventCount(static_cast<int>(events)) << ", "
        << (repeat == 1 ? std::string("once") : std::to_string(repeat) + " times") << ") on profile "
        << profile << " (macro slot " << macroSlot + 1 << ").\n";
 }

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "settings/AppPaths.h"
+#include "settings/AsciiText.h"
 
 namespace keyloom::cli {
 
@@ -21,18 +22,9 @@ void MakeDataFolder(const Context& context) {
   std::filesystem::create_directories(context.dataDir, ignored);
 }
 
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringAsciiCase(std::string_view left, std::string_view right) {
-  return std::ranges::equal(left, right,
-                            [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
-}
-
 }  // namespace
 
-void TellOpenReport(Context& context, const macro::OpenReport& report) {
+void TellOpenReport(Context& context, const storage::OpenReport& report) {
   if (!report.ok()) {
     context.console.err << "keyloomctl: warning: " << Printable(report.problem) << '\n';
   }
@@ -90,7 +82,7 @@ std::optional<std::int32_t> FindCatalogueEntryOrComplain(
     Context& context, const std::vector<settings::KeyCatalogEntry>& catalogue,
     std::string_view name, const char* what) {
   for (std::size_t i = 0; i < catalogue.size(); ++i) {
-    if (EqualIgnoringAsciiCase(catalogue[i].name, name)) {
+    if (settings::EqualIgnoringAsciiCase(catalogue[i].name, name)) {
       return static_cast<std::int32_t>(i);
     }
   }

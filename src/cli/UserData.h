@@ -32,7 +32,7 @@ std::optional<int> FindGroupOrComplain(Context& context, const macro::MacroLibra
 
 // Tells the user, as a warning, what opening or reading a file again found when it was not read
 // whole.
-void TellOpenReport(Context& context, const macro::OpenReport& report);
+void TellOpenReport(Context& context, const storage::OpenReport& report);
 
 // The catalogue entry whose name equals `name`, ignoring the case of ASCII letters. Tells the
 // user when there is none, with the names there are.

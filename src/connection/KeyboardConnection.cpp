@@ -95,7 +95,7 @@ void KeyboardConnection::Close() {
 }
 
 void KeyboardConnection::RefreshKeyMap() {
-  const macro::OpenReport report = keyMap_.Open();
+  const storage::OpenReport report = keyMap_.Open();
   keyMapProblem_.reset();
   if (!report.ok()) {
     keyMapProblem_ = report.problem;
@@ -103,7 +103,7 @@ void KeyboardConnection::RefreshKeyMap() {
 }
 
 void KeyboardConnection::UpdateKeyMap(const std::function<void(keymap::KeyMap&)>& change) {
-  const macro::EditResult result = keyMap_.Update(change);
+  const storage::EditResult result = keyMap_.Update(change);
   keyMapProblem_.reset();
   if (!result.reread.ok()) {
     keyMapProblem_ = result.reread.problem;

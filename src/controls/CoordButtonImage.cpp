@@ -16,6 +16,7 @@
 #include "controls/CoordButtonPainter.h"
 #include "controls/KeyNavigation.h"
 #include "controls/MouseKeyFlags.h"
+#include "settings/AsciiText.h"
 #include "ui/host/SApplication.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/skin/ColorText.h"
@@ -35,11 +36,13 @@ CoordButtonImage::CoordButtonImage() {
 CoordButtonImage::~CoordButtonImage() = default;
 
 bool CoordButtonImage::IsClass(std::string_view className) const {
-  return ui::EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 ui::AttributeResult CoordButtonImage::SetAttribute(std::string_view name, const QString& value) {
-  const auto is = [name](std::string_view known) { return ui::EqualsIgnoreCase(name, known); };
+  const auto is = [name](std::string_view known) {
+    return settings::EqualIgnoringAsciiCase(name, known);
+  };
   const ui::SApplication* app = ui::SApplication::Instance();
   if (is("bg") || is("chking") || is("chked")) {
     std::shared_ptr<const ui::Image> image = app != nullptr ? app->GetImage(value) : nullptr;

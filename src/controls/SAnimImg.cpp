@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "settings/AsciiText.h"
 #include "ui/host/SApplication.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/skin/ISkinObj.h"
@@ -13,11 +14,13 @@ SAnimImg::SAnimImg() = default;
 SAnimImg::~SAnimImg() = default;
 
 bool SAnimImg::IsClass(std::string_view className) const {
-  return ui::EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 ui::AttributeResult SAnimImg::SetAttribute(std::string_view name, const QString& value) {
-  const auto is = [name](std::string_view known) { return ui::EqualsIgnoreCase(name, known); };
+  const auto is = [name](std::string_view known) {
+    return settings::EqualIgnoringAsciiCase(name, known);
+  };
   if (is("interval") || is("autorun")) {
     const std::optional<int> number = ui::ParseInt(value);
     if (!number) {

@@ -1,12 +1,13 @@
 #include "controls/SCheckBoxEx.h"
 
+#include "settings/AsciiText.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/skin/ISkinObj.h"
 
 namespace keyloom::controls {
 
 bool SCheckBoxEx::IsClass(std::string_view className) const {
-  return ui::EqualsIgnoreCase(className, kClassName) || SCheckBox::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SCheckBox::IsClass(className);
 }
 
 ui::AttributeResult SCheckBoxEx::SetAttribute(std::string_view name, const QString& value) {

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 
+#include "settings/AsciiText.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/layout/AttributeText.h"
@@ -11,7 +12,7 @@
 namespace keyloom::controls {
 
 bool SEditEx::IsClass(std::string_view className) const {
-  return ui::EqualsIgnoreCase(className, kClassName) || SEdit::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SEdit::IsClass(className);
 }
 
 bool SEditEx::OnEditKeyPress(QKeyEvent& event) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "controls/KeyCapRow.h"
+#include "settings/AsciiText.h"
 #include "ui/host/SApplication.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/skin/ColorText.h"
@@ -36,11 +37,13 @@ SKeyCaps::SKeyCaps() = default;
 SKeyCaps::~SKeyCaps() = default;
 
 bool SKeyCaps::IsClass(std::string_view className) const {
-  return ui::EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 ui::AttributeResult SKeyCaps::SetAttribute(std::string_view name, const QString& value) {
-  const auto is = [name](std::string_view known) { return ui::EqualsIgnoreCase(name, known); };
+  const auto is = [name](std::string_view known) {
+    return settings::EqualIgnoringAsciiCase(name, known);
+  };
   if (is("capSkin") || is("glyphSkin")) {
     std::optional<std::shared_ptr<const ui::ISkinObj>> skin =
         ui::SApplication::SkinAttribute(value);

@@ -1,12 +1,13 @@
 #include "controls/SRadioBoxEx.h"
 
+#include "settings/AsciiText.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/skin/ISkinObj.h"
 
 namespace keyloom::controls {
 
 bool SRadioBoxEx::IsClass(std::string_view className) const {
-  return ui::EqualsIgnoreCase(className, kClassName) || SRadioBox::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SRadioBox::IsClass(className);
 }
 
 ui::AttributeResult SRadioBoxEx::SetAttribute(std::string_view name, const QString& value) {

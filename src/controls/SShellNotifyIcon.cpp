@@ -7,6 +7,7 @@
 
 #include <pugixml.hpp>
 
+#include "settings/AsciiText.h"
 #include "ui/host/SApplication.h"
 #include "ui/host/SHostWnd.h"
 #include "ui/layout/AttributeText.h"
@@ -34,11 +35,13 @@ SShellNotifyIcon::SShellNotifyIcon() {
 SShellNotifyIcon::~SShellNotifyIcon() = default;
 
 bool SShellNotifyIcon::IsClass(std::string_view className) const {
-  return ui::EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 ui::AttributeResult SShellNotifyIcon::SetAttribute(std::string_view name, const QString& value) {
-  const auto is = [name](std::string_view known) { return ui::EqualsIgnoreCase(name, known); };
+  const auto is = [name](std::string_view known) {
+    return settings::EqualIgnoringAsciiCase(name, known);
+  };
   if (is("ico")) {
     LoadIcons(value);
     return ui::AttributeResult::kHandled;

@@ -1,6 +1,7 @@
 #include "controls/STabCtrl2.h"
 
 #include "controls/STabPage2.h"
+#include "settings/AsciiText.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/events/Timeline.h"
@@ -15,11 +16,11 @@ STabCtrl2::STabCtrl2() = default;
 STabCtrl2::~STabCtrl2() = default;
 
 bool STabCtrl2::IsClass(std::string_view className) const {
-  return ui::EqualsIgnoreCase(className, kClassName) || STabCtrl::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || STabCtrl::IsClass(className);
 }
 
 ui::AttributeResult STabCtrl2::SetAttribute(std::string_view name, const QString& value) {
-  if (ui::EqualsIgnoreCase(name, "tabHeadBgSkin")) {
+  if (settings::EqualIgnoringAsciiCase(name, "tabHeadBgSkin")) {
     std::optional<std::shared_ptr<const ui::ISkinObj>> skin =
         ui::SApplication::SkinAttribute(value);
     if (!skin) {

@@ -1,5 +1,6 @@
 #include "controls/STabPage2.h"
 
+#include "settings/AsciiText.h"
 #include "ui/host/SApplication.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/skin/ISkinObj.h"
@@ -7,12 +8,12 @@
 namespace keyloom::controls {
 
 bool STabPage2::IsClass(std::string_view className) const {
-  return ui::EqualsIgnoreCase(className, kClassName) || STabPage::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || STabPage::IsClass(className);
 }
 
 ui::AttributeResult STabPage2::SetAttribute(std::string_view name, const QString& value) {
-  const bool in = ui::EqualsIgnoreCase(name, "ani_in");
-  if (in || ui::EqualsIgnoreCase(name, "ani_out")) {
+  const bool in = settings::EqualIgnoringAsciiCase(name, "ani_in");
+  if (in || settings::EqualIgnoringAsciiCase(name, "ani_out")) {
     std::optional<std::shared_ptr<const ui::ISkinObj>> skin =
         ui::SApplication::SkinAttribute(value);
     if (!skin) {

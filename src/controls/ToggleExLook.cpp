@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "settings/AsciiText.h"
 #include "ui/host/SApplication.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/skin/ISkinObj.h"
@@ -10,7 +11,9 @@
 namespace keyloom::controls {
 
 ui::AttributeResult ToggleExLook::SetAttribute(std::string_view name, const QString& value) {
-  const auto is = [name](std::string_view known) { return ui::EqualsIgnoreCase(name, known); };
+  const auto is = [name](std::string_view known) {
+    return settings::EqualIgnoringAsciiCase(name, known);
+  };
   if (is("iconSkin")) {
     std::optional<std::shared_ptr<const ui::ISkinObj>> skin =
         ui::SApplication::SkinAttribute(value);

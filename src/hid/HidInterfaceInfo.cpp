@@ -1,20 +1,14 @@
 #include "hid/HidInterfaceInfo.h"
 
-#include <cstdio>
+#include "settings/HexText.h"
 
 namespace keyloom::hid {
 
 std::string FormatGuidForTrace(const Guid& guid) {
-  char tail[17] = {};
-  for (std::size_t i = 0; i < guid.data4.size(); ++i) {
-    std::snprintf(tail + 2 * i, 3, "%02x", static_cast<unsigned>(guid.data4[i]));
-  }
   // The traces have always written the first part with "%04x": a value above 0xffff prints all of
   // its digits, so the text carries 8 of them for every real interface class.
-  char text[50] = {};
-  std::snprintf(text, sizeof text, "%04x-%02x-%02x-%s", static_cast<unsigned>(guid.data1),
-                static_cast<unsigned>(guid.data2), static_cast<unsigned>(guid.data3), tail);
-  return text;
+  return settings::HexNumber(guid.data1, 4) + '-' + settings::HexNumber(guid.data2, 2) + '-' +
+         settings::HexNumber(guid.data3, 2) + '-' + settings::HexBytes(guid.data4);
 }
 
 }  // namespace keyloom::hid

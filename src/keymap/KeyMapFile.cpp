@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "macro/DataFolderLock.h"
-#include "macro/UserFiles.h"
+#include "storage/DataFolderLock.h"
+#include "storage/UserFiles.h"
 
 namespace keyloom::keymap {
 
@@ -16,33 +16,33 @@ std::string KeyMapFileName(const KeyboardModel& model) {
   return name;
 }
 
-macro::LoadResult ReadKeyMapFile(const std::filesystem::path& file, KeyMapDocument& document) {
-  return macro::LoadUserFile(
+storage::LoadResult ReadKeyMapFile(const std::filesystem::path& file, KeyMapDocument& document) {
+  return storage::LoadUserFile(
       file, [&document](std::string_view bytes) { return ParseKeyMap(bytes, document); });
 }
 
-macro::FileResult WriteKeyMapFile(const std::filesystem::path& file, const KeyMap& map,
-                                  const KeyboardModel& model) {
-  return macro::WriteFileAtomically(file, KeyMapToXml(map, model));
+storage::FileResult WriteKeyMapFile(const std::filesystem::path& file, const KeyMap& map,
+                                    const KeyboardModel& model) {
+  return storage::WriteFileAtomically(file, KeyMapToXml(map, model));
 }
 
 KeyMapFile::KeyMapFile(std::filesystem::path path, KeyboardModel model)
     : path_(std::move(path)), model_(model) {}
 
-macro::OpenReport KeyMapFile::Open(std::chrono::system_clock::time_point now) {
+storage::OpenReport KeyMapFile::Open(std::chrono::system_clock::time_point now) {
   if (path_.empty()) {
     return {};
   }
   // A folder where no lock file can be made is read all the same: reading loses nothing.
-  const macro::DataFolderLock lock(path_.parent_path());
+  const storage::DataFolderLock lock(path_.parent_path());
   bool reloaded = false;
   return ReadAgainIfChanged(now, reloaded);
 }
 
-macro::OpenReport KeyMapFile::ReadAgainIfChanged(std::chrono::system_clock::time_point now,
-                                                 bool& reloaded) {
-  macro::FileBytes read = macro::ReadUserFile(path_);
-  if (read.status == macro::LoadResult::Status::kMissing) {
+storage::OpenReport KeyMapFile::ReadAgainIfChanged(std::chrono::system_clock::time_point now,
+                                                   bool& reloaded) {
+  storage::FileBytes read = storage::ReadUserFile(path_);
+  if (read.status == storage::LoadResult::Status::kMissing) {
     // Removed since this object read or wrote it: what it told is not known any more.
     if (onDisk_) {
       map_ = {};
@@ -51,17 +51,17 @@ macro::OpenReport KeyMapFile::ReadAgainIfChanged(std::chrono::system_clock::time
     saveRefusal_.reset();
     return {};
   }
-  if (read.status == macro::LoadResult::Status::kLoaded && onDisk_ == read.bytes) {
+  if (read.status == storage::LoadResult::Status::kLoaded && onDisk_ == read.bytes) {
     return {};
   }
   saveRefusal_.reset();
-  macro::LoadResult loaded;
+  storage::LoadResult loaded;
   loaded.status = read.status;
   loaded.error = read.error;
   KeyMapDocument document;
-  if (read.status == macro::LoadResult::Status::kLoaded) {
+  if (read.status == storage::LoadResult::Status::kLoaded) {
     loaded = ParseKeyMap(read.bytes, document);
-    if (loaded.status == macro::LoadResult::Status::kMalformed) {
+    if (loaded.status == storage::LoadResult::Status::kMalformed) {
       loaded.error = path_.string() + " is " + loaded.error;
     }
   }
@@ -69,7 +69,7 @@ macro::OpenReport KeyMapFile::ReadAgainIfChanged(std::chrono::system_clock::time
     // What another program last wrote is lost to this one: every key is of unknown content
     // until it is assigned again.
     map_ = {};
-    macro::OpenReport report = macro::KeepUnreadableFileAside(path_, loaded, now);
+    storage::OpenReport report = storage::KeepUnreadableFileAside(path_, loaded, now);
     if (report.keptAs) {
       onDisk_.reset();
     } else {
@@ -84,16 +84,16 @@ macro::OpenReport KeyMapFile::ReadAgainIfChanged(std::chrono::system_clock::time
   return {};
 }
 
-macro::EditResult KeyMapFile::Update(const std::function<void(KeyMap&)>& change,
-                                     std::chrono::system_clock::time_point now) {
-  macro::EditResult result;
+storage::EditResult KeyMapFile::Update(const std::function<void(KeyMap&)>& change,
+                                       std::chrono::system_clock::time_point now) {
+  storage::EditResult result;
   if (path_.empty()) {
     const KeyMap before = map_;
     change(map_);
     result.changed = map_ != before;
     return result;
   }
-  const macro::DataFolderLock lock(path_.parent_path());
+  const storage::DataFolderLock lock(path_.parent_path());
   if (lock.held()) {
     result.reread = ReadAgainIfChanged(now, result.reloaded);
   }
@@ -107,9 +107,9 @@ macro::EditResult KeyMapFile::Update(const std::function<void(KeyMap&)>& change,
   if (!lock.held()) {
     result.saved = lock.result();
   } else if (saveRefusal_) {
-    result.saved = macro::FileResult::Failed("not saved: " + *saveRefusal_);
+    result.saved = storage::FileResult::Failed("not saved: " + *saveRefusal_);
   } else {
-    result.saved = macro::WriteFileAtomically(path_, text);
+    result.saved = storage::WriteFileAtomically(path_, text);
     if (result.saved.ok()) {
       onDisk_ = std::move(text);
     }

@@ -8,9 +8,9 @@
 
 #include "keymap/KeyMap.h"
 #include "keymap/KeyMapXml.h"
-#include "macro/EditResult.h"
-#include "macro/FileResult.h"
-#include "macro/OpenReport.h"
+#include "storage/EditResult.h"
+#include "storage/FileResult.h"
+#include "storage/OpenReport.h"
 
 namespace keyloom::keymap {
 
@@ -19,16 +19,16 @@ namespace keyloom::keymap {
 [[nodiscard]] std::string KeyMapFileName(const KeyboardModel& model);
 
 // A key map file that the user chose (a backup of the whole keyboard): read whole, or refused
-// with the reason, the file named (see ParseKeyMap and macro::LoadUserFile).
-[[nodiscard]] macro::LoadResult ReadKeyMapFile(const std::filesystem::path& file,
-                                               KeyMapDocument& document);
-// Writes the map to such a file, replacing it whole (macro::WriteFileAtomically).
-[[nodiscard]] macro::FileResult WriteKeyMapFile(const std::filesystem::path& file,
-                                                const KeyMap& map, const KeyboardModel& model);
+// with the reason, the file named (see ParseKeyMap and storage::LoadUserFile).
+[[nodiscard]] storage::LoadResult ReadKeyMapFile(const std::filesystem::path& file,
+                                                 KeyMapDocument& document);
+// Writes the map to such a file, replacing it whole (storage::WriteFileAtomically).
+[[nodiscard]] storage::FileResult WriteKeyMapFile(const std::filesystem::path& file,
+                                                  const KeyMap& map, const KeyboardModel& model);
 
 // The key map that both programs keep of the keyboard, in its file in the user's data folder
 // (see KeyMapXml.h for the format). Every change is a read-modify-write of the file under the
-// data folder's lock (macro::DataFolderLock), so that what one program records is never written
+// data folder's lock (storage::DataFolderLock), so that what one program records is never written
 // over by another that read the file before. A file that cannot be read is handled as the macro
 // library's: one that is not a key map is moved aside and the map starts empty (every key the
 // keyboard holds is then of unknown content), one that cannot be opened is left where it is and
@@ -43,19 +43,19 @@ class KeyMapFile {
 
   // Reads the file, holding the lock when it can, when it changed since this object last read
   // or wrote it. A missing file gives an empty map.
-  macro::OpenReport Open(
+  storage::OpenReport Open(
       std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
   // Under the lock: reads the file again when it changed on disk, makes the change and saves the
   // map when its file text changed. When the lock cannot be taken the change is made in memory
   // only, and the result says why it was not saved.
-  macro::EditResult Update(
+  storage::EditResult Update(
       const std::function<void(KeyMap&)>& change,
       std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
  private:
   // Reads the file again when it is not what this object last read or wrote.
-  macro::OpenReport ReadAgainIfChanged(std::chrono::system_clock::time_point now, bool& reloaded);
+  storage::OpenReport ReadAgainIfChanged(std::chrono::system_clock::time_point now, bool& reloaded);
 
   std::filesystem::path path_;
   KeyboardModel model_;

@@ -1,14 +1,14 @@
 #include "keymap/KeyMapXml.h"
 
 #include <charconv>
-#include <cstdio>
 #include <set>
 #include <utility>
 #include <vector>
 
 #include <pugixml.hpp>
 
-#include "macro/XmlFiles.h"
+#include "settings/HexText.h"
+#include "storage/XmlFiles.h"
 
 namespace keyloom::keymap {
 
@@ -39,12 +39,6 @@ const char* KindText(ContentKind kind) {
     }
   }
   return "unknown";
-}
-
-std::string Hex(unsigned value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%0*x", digits, value);
-  return text;
 }
 
 std::string_view Trimmed(std::string_view text) {
@@ -111,11 +105,13 @@ std::optional<long> Reader::Number(const pugi::xml_node& node, const char* name,
   const auto value = ReadNumber(attribute.value(), low, high, base);
   if (!value) {
     const bool hex = base == 16;
-    return Refuse(node, std::string(name) + "=\"" + attribute.value() + "\" is not " +
-                            (hex ? "a hexadecimal number " : "a number ") + "from " +
-                            (hex ? Hex(static_cast<unsigned>(low), 1) : std::to_string(low)) +
-                            " to " +
-                            (hex ? Hex(static_cast<unsigned>(high), 1) : std::to_string(high)));
+    return Refuse(
+        node,
+        std::string(name) + "=\"" + attribute.value() + "\" is not " +
+            (hex ? "a hexadecimal number " : "a number ") + "from " +
+            (hex ? settings::HexNumber(static_cast<unsigned>(low), 1) : std::to_string(low)) +
+            " to " +
+            (hex ? settings::HexNumber(static_cast<unsigned>(high), 1) : std::to_string(high)));
   }
   return value;
 }
@@ -253,20 +249,14 @@ bool Reader::Lighting(const pugi::xml_node& node, KeyMap& map) {
     Refuse(node, "LED mode " + std::to_string(*mode) + " is given twice");
     return false;
   }
-  const std::string_view text = Trimmed(node.attribute("record").value());
-  protocol::LightingRecord record;
-  bool valid = text.size() == 2 * protocol::LightingRecord::kSize;
-  for (std::size_t i = 0; valid && i < protocol::LightingRecord::kSize; ++i) {
-    const auto byte = ReadNumber(text.substr(2 * i, 2), 0, 0xFF, 16);
-    valid = byte.has_value();
-    record.bytes[i] = static_cast<std::uint8_t>(byte.value_or(0));
-  }
-  if (!valid) {
+  const auto bytes = settings::BytesFromHex<protocol::LightingRecord::kSize>(
+      Trimmed(node.attribute("record").value()));
+  if (!bytes) {
     Refuse(node, "record=\"" + std::string(node.attribute("record").value()) +
                      "\" is not ten hexadecimal digits");
     return false;
   }
-  map.SetLighting(static_cast<int>(*mode), record);
+  map.SetLighting(static_cast<int>(*mode), protocol::LightingRecord{*bytes});
   return true;
 }
 
@@ -344,7 +334,7 @@ std::string EventsText(const std::vector<protocol::KeyEvent>& events) {
     if (!text.empty()) {
       text += ' ';
     }
-    text += Hex(event.keyCode, 2) + Hex(event.flags, 2);
+    text += settings::HexNumber(event.keyCode, 2) + settings::HexNumber(event.flags, 2);
   }
   return text;
 }
@@ -389,9 +379,9 @@ void WriteEntry(pugi::xml_node profile, Half half, std::size_t slot, const SlotE
 
 }  // namespace
 
-macro::LoadResult ParseKeyMap(std::string_view bytes, KeyMapDocument& document) {
+storage::LoadResult ParseKeyMap(std::string_view bytes, KeyMapDocument& document) {
   pugi::xml_document xml;
-  macro::LoadResult loaded = macro::xml::Parse(xml, bytes, pugi::encoding_auto);
+  storage::LoadResult loaded = storage::xml::Parse(xml, bytes, pugi::encoding_auto);
   if (!loaded.ok()) {
     return loaded;
   }
@@ -399,7 +389,7 @@ macro::LoadResult ParseKeyMap(std::string_view bytes, KeyMapDocument& document) 
   if (auto read = reader.Read(xml)) {
     document = std::move(*read);
   } else {
-    loaded.status = macro::LoadResult::Status::kMalformed;
+    loaded.status = storage::LoadResult::Status::kMalformed;
     loaded.error = "not a key map that Keyloom reads: " + reader.refusal();
   }
   return loaded;
@@ -412,8 +402,10 @@ std::string KeyMapToXml(const KeyMap& map, const KeyboardModel& model) {
   declaration.append_attribute("encoding") = "UTF-8";
   pugi::xml_node root = xml.append_child(kRootElement);
   root.append_attribute("version") = kKeyMapFormatVersion;
-  root.append_attribute("vid") = Hex(static_cast<unsigned>(model.vendorId) & 0xFFFFU, 4).c_str();
-  root.append_attribute("pid") = Hex(static_cast<unsigned>(model.productId) & 0xFFFFU, 4).c_str();
+  root.append_attribute("vid") =
+      settings::HexNumber(static_cast<unsigned>(model.vendorId) & 0xFFFFU, 4).c_str();
+  root.append_attribute("pid") =
+      settings::HexNumber(static_cast<unsigned>(model.productId) & 0xFFFFU, 4).c_str();
   if (const auto profile = map.SelectedProfile()) {
     root.append_attribute("activeProfile") = *profile + 1;
   }
@@ -435,14 +427,10 @@ std::string KeyMapToXml(const KeyMap& map, const KeyboardModel& model) {
     if (const auto& record = map.Lighting(mode)) {
       pugi::xml_node lighting = root.append_child(kLightingElement);
       lighting.append_attribute("mode") = mode;
-      std::string hex;
-      for (const std::uint8_t byte : record->bytes) {
-        hex += Hex(byte, 2);
-      }
-      lighting.append_attribute("record") = hex.c_str();
+      lighting.append_attribute("record") = settings::HexBytes(record->bytes).c_str();
     }
   }
-  return macro::xml::Write(xml);
+  return storage::xml::Write(xml);
 }
 
 }  // namespace keyloom::keymap

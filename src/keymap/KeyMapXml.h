@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "keymap/KeyMap.h"
-#include "macro/LoadResult.h"
+#include "storage/LoadResult.h"
 
 // The key map file format, version 1, in which Keyloom keeps what the keyboard holds and writes
 // backups of the whole keyboard (docs/keymap-format.md describes it for people). As written,
@@ -56,7 +56,7 @@ struct KeyMapDocument {
 // Reads a key map file, the encoding detected from the bytes. kLoaded, or kMalformed with the
 // reason ("not well-formed XML (...)", "not a key map that Keyloom reads: ..."), in which case
 // `document` is unchanged.
-[[nodiscard]] macro::LoadResult ParseKeyMap(std::string_view bytes, KeyMapDocument& document);
+[[nodiscard]] storage::LoadResult ParseKeyMap(std::string_view bytes, KeyMapDocument& document);
 
 // The map in the file format, every profile listed.
 [[nodiscard]] std::string KeyMapToXml(const KeyMap& map, const KeyboardModel& model);

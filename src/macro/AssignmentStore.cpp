@@ -6,11 +6,11 @@
 
 #include <pugixml.hpp>
 
-#include "macro/DataFolderLock.h"
-#include "macro/UserFiles.h"
-#include "macro/XmlFiles.h"
 #include "settings/AppPaths.h"
 #include "settings/NumberText.h"
+#include "storage/DataFolderLock.h"
+#include "storage/UserFiles.h"
+#include "storage/XmlFiles.h"
 
 namespace keyloom::macro {
 
@@ -35,7 +35,7 @@ struct GlobalState {
   std::mutex mutex;
   std::optional<std::filesystem::path> folder;
   bool created = false;
-  OpenReport report;
+  storage::OpenReport report;
 };
 
 GlobalState& TheGlobalState() {
@@ -56,26 +56,27 @@ AssignmentStore::Fields AssignmentStore::FieldValues() const {
   return values;
 }
 
-OpenReport AssignmentStore::Open(std::chrono::system_clock::time_point now) {
+storage::OpenReport AssignmentStore::Open(std::chrono::system_clock::time_point now) {
   // A folder where no lock file can be made is read all the same: reading loses nothing.
-  const std::optional<DataFolderLock> lock =
-      path_.empty() ? std::nullopt : std::make_optional<DataFolderLock>(path_.parent_path());
-  const LoadResult loaded = Load(path_);
+  const std::optional<storage::DataFolderLock> lock =
+      path_.empty() ? std::nullopt
+                    : std::make_optional<storage::DataFolderLock>(path_.parent_path());
+  const storage::LoadResult loaded = Load(path_);
   synced_ = FieldValues();
   syncedFolder_ = folder;
-  if (loaded.ok() || loaded.status == LoadResult::Status::kMissing) {
+  if (loaded.ok() || loaded.status == storage::LoadResult::Status::kMissing) {
     return {};
   }
-  return KeepUnreadableFileAside(path_, loaded, now);
+  return storage::KeepUnreadableFileAside(path_, loaded, now);
 }
 
-LoadResult AssignmentStore::Load(const std::filesystem::path& file) {
-  return LoadUserFile(file, [this](std::string_view bytes) { return LoadBuffer(bytes); });
+storage::LoadResult AssignmentStore::Load(const std::filesystem::path& file) {
+  return storage::LoadUserFile(file, [this](std::string_view bytes) { return LoadBuffer(bytes); });
 }
 
-LoadResult AssignmentStore::LoadBuffer(std::string_view bytes) {
+storage::LoadResult AssignmentStore::LoadBuffer(std::string_view bytes) {
   pugi::xml_document document;
-  LoadResult loaded = xml::Parse(document, bytes, pugi::encoding_auto);
+  storage::LoadResult loaded = storage::xml::Parse(document, bytes, pugi::encoding_auto);
   if (!loaded.ok()) {
     return loaded;
   }
@@ -102,19 +103,19 @@ std::string AssignmentStore::ToXml() const {
   }
   // Without a declaration node of its own the document is written with the parser's standard
   // one, <?xml version="1.0"?>.
-  return xml::Write(document);
+  return storage::xml::Write(document);
 }
 
-FileResult AssignmentStore::Save() {
+storage::FileResult AssignmentStore::Save() {
   if (path_.empty()) {
-    return FileResult::Failed("the assignment store has no file to be saved to");
+    return storage::FileResult::Failed("the assignment store has no file to be saved to");
   }
-  const DataFolderLock lock(path_.parent_path());
+  const storage::DataFolderLock lock(path_.parent_path());
   if (!lock.held()) {
     return lock.result();
   }
   AssignmentStore onDisk(path_);
-  const LoadResult loaded = onDisk.Load(path_);
+  const storage::LoadResult loaded = onDisk.Load(path_);
   if (loaded.ok()) {
     for (std::size_t i = 0; i < synced_.size(); ++i) {
       const auto field = kStoreFields[i].field;
@@ -125,14 +126,14 @@ FileResult AssignmentStore::Save() {
     if (folder == syncedFolder_) {
       folder = onDisk.folder;
     }
-  } else if (loaded.status != LoadResult::Status::kMissing) {
-    if (const OpenReport kept =
-            KeepUnreadableFileAside(path_, loaded, std::chrono::system_clock::now());
+  } else if (loaded.status != storage::LoadResult::Status::kMissing) {
+    if (const storage::OpenReport kept =
+            storage::KeepUnreadableFileAside(path_, loaded, std::chrono::system_clock::now());
         !kept.keptAs) {
-      return FileResult::Failed("not saved: " + kept.problem);
+      return storage::FileResult::Failed("not saved: " + kept.problem);
     }
   }
-  FileResult saved = WriteFileAtomically(path_, ToXml());
+  storage::FileResult saved = storage::WriteFileAtomically(path_, ToXml());
   if (saved.ok()) {
     synced_ = FieldValues();
     syncedFolder_ = folder;
@@ -156,7 +157,7 @@ AssignmentStore& AssignmentStore::Global() {
   return store;
 }
 
-const OpenReport& AssignmentStore::GlobalOpenReport() {
+const storage::OpenReport& AssignmentStore::GlobalOpenReport() {
   Global();
   return TheGlobalState().report;
 }

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "macro/FileResult.h"
-#include "macro/LoadResult.h"
-#include "macro/OpenReport.h"
+#include "storage/FileResult.h"
+#include "storage/LoadResult.h"
+#include "storage/OpenReport.h"
 
 namespace keyloom::macro {
 
@@ -64,15 +64,16 @@ class AssignmentStore {
   // A missing file keeps the defaults. A file that exists but cannot be read or parsed keeps the
   // defaults and is moved aside, or left where it is when it could not be opened (see
   // KeepUnreadableFileAside); saving is refused while it is still there.
-  OpenReport Open(std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+  storage::OpenReport Open(
+      std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
   // Reads a store file, the encoding detected from the bytes. When it parses, the first `macro`
   // element at the top sets all eight numbers, each from the attribute of its name read as a
   // decimal integer, and the folder from "folder"; a missing attribute sets its field to 0 (the
   // folder: empty), not to its default, and without a `macro` element every field keeps its
   // value. When it does not parse nothing changes.
-  LoadResult Load(const std::filesystem::path& file);
-  LoadResult LoadBuffer(std::string_view bytes);
+  storage::LoadResult Load(const std::filesystem::path& file);
+  storage::LoadResult LoadBuffer(std::string_view bytes);
 
   // The store in its file format.
   [[nodiscard]] std::string ToXml() const;
@@ -81,13 +82,13 @@ class AssignmentStore {
   // lock. The file is read again first: a field that another program changed there since this
   // object last read or wrote the file takes that value, unless this object changed it too. A
   // file there that cannot be read is handled as Open does.
-  [[nodiscard]] FileResult Save();
+  [[nodiscard]] storage::FileResult Save();
 
   // The program's one store, created on the first call from "store.xml" in the folder named by
   // SetGlobalFolder, or else in settings::UserDataDir(), and never freed. What opening it found
   // is in GlobalOpenReport(). For the GUI's single thread: the fields are not guarded.
   static AssignmentStore& Global();
-  [[nodiscard]] static const OpenReport& GlobalOpenReport();
+  [[nodiscard]] static const storage::OpenReport& GlobalOpenReport();
 
   // Names the folder of the store that Global() creates. Only before the first call of
   // Global(): afterwards it changes nothing and answers false.

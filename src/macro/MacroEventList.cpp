@@ -59,12 +59,13 @@ void MacroEventList::Rebind(const MacroNode& previousRoot) {
   SetGroup(found);
 }
 
-EditResult MacroEventList::Edit(const Change& change, MacroLibrary::WhenChangedOnDisk whenChanged) {
+storage::EditResult MacroEventList::Edit(const Change& change,
+                                         MacroLibrary::WhenChangedOnDisk whenChanged) {
   if (group_ == nullptr || group_->library() == nullptr) {
     return {};
   }
   // The group is looked up when the change is made: a file read again meanwhile rebinds it.
-  EditResult result = group_->library()->Update(
+  storage::EditResult result = group_->library()->Update(
       [this, &change](MacroLibrary&) { return group_ != nullptr && change(*group_); }, whenChanged);
   if (result.changed || result.reloaded) {
     Refresh();
@@ -85,13 +86,13 @@ bool MacroEventList::AppendEvent(MacroNode& group, std::int32_t code, std::int32
   return true;
 }
 
-EditResult MacroEventList::AddEvent(std::int32_t code, std::int32_t state, std::string_view name,
-                                    std::int64_t delay) {
+storage::EditResult MacroEventList::AddEvent(std::int32_t code, std::int32_t state,
+                                             std::string_view name, std::int64_t delay) {
   return Edit([&](MacroNode& group) { return AppendEvent(group, code, state, name, delay); },
               kNewContent);
 }
 
-EditResult MacroEventList::MoveUp(int index) {
+storage::EditResult MacroEventList::MoveUp(int index) {
   if (index <= 0) {
     return {};
   }
@@ -99,7 +100,7 @@ EditResult MacroEventList::MoveUp(int index) {
               kSeenContent);
 }
 
-EditResult MacroEventList::MoveDown(int index) {
+storage::EditResult MacroEventList::MoveDown(int index) {
   if (index < 0) {
     return {};
   }
@@ -107,11 +108,11 @@ EditResult MacroEventList::MoveDown(int index) {
               kSeenContent);
 }
 
-EditResult MacroEventList::DeleteEvent(int index) {
+storage::EditResult MacroEventList::DeleteEvent(int index) {
   return Edit([index](MacroNode& group) { return group.RemoveChild(index); }, kSeenContent);
 }
 
-EditResult MacroEventList::Clear() {
+storage::EditResult MacroEventList::Clear() {
   return Edit(
       [](MacroNode& group) {
         group.ClearChildren();

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "macro/EditResult.h"
 #include "macro/MacroLibrary.h"
 #include "macro/MacroNode.h"
+#include "storage/EditResult.h"
 
 namespace keyloom::macro {
 
@@ -39,28 +39,28 @@ class MacroEventList {
   // Makes `change` to the shown group through the library's update and refreshes the list. An
   // edit of the rows the user sees (every edit below but AddEvent) is left out when the file had
   // changed on disk meanwhile: the list then shows the group as it is now.
-  EditResult Edit(const Change& change, MacroLibrary::WhenChangedOnDisk whenChanged);
+  storage::EditResult Edit(const Change& change, MacroLibrary::WhenChangedOnDisk whenChanged);
 
   // Appends an event: "code" the low 8 bits of `code`, "state", "name" and "delay" as given,
   // numbers as decimal text. A code whose low 8 bits are 0 adds nothing.
-  EditResult AddEvent(std::int32_t code, std::int32_t state, std::string_view name,
-                      std::int64_t delay);
+  storage::EditResult AddEvent(std::int32_t code, std::int32_t state, std::string_view name,
+                               std::int64_t delay);
   // The same on a group, without saving.
   static bool AppendEvent(MacroNode& group, std::int32_t code, std::int32_t state,
                           std::string_view name, std::int64_t delay);
 
   // Moves the event one row up (from index to index - 1); the first row stays where it is.
-  EditResult MoveUp(int index);
+  storage::EditResult MoveUp(int index);
   // Moves the event one row down; from the last row it "moves" past the end and the order
   // stays as it is, which still counts as moved.
-  EditResult MoveDown(int index);
+  storage::EditResult MoveDown(int index);
   // Deletes the event at `index` (MacroNode::kLast: the last one).
-  EditResult DeleteEvent(int index);
+  storage::EditResult DeleteEvent(int index);
   // Deletes every event of the group.
-  EditResult Clear();
+  storage::EditResult Clear();
 
   struct DelayEdit {
-    EditResult edit;
+    storage::EditResult edit;
     std::string shown;  // what the delay field shows afterwards
   };
   // The user typed `text` into the delay of event `index`. Text that begins with a decimal

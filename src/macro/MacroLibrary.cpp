@@ -8,9 +8,9 @@
 
 #include <pugixml.hpp>
 
-#include "macro/DataFolderLock.h"
-#include "macro/UserFiles.h"
-#include "macro/XmlFiles.h"
+#include "storage/DataFolderLock.h"
+#include "storage/UserFiles.h"
+#include "storage/XmlFiles.h"
 
 namespace keyloom::macro {
 
@@ -94,10 +94,11 @@ void AppendAttribute(std::string& text, std::string_view name, std::string_view 
 
 MacroLibrary::MacroLibrary(std::filesystem::path path) : path_(std::move(path)) {}
 
-OpenReport MacroLibrary::Open(std::chrono::system_clock::time_point now) {
+storage::OpenReport MacroLibrary::Open(std::chrono::system_clock::time_point now) {
   // A folder where no lock file can be made is read all the same: reading loses nothing.
-  const std::optional<DataFolderLock> lock =
-      path_.empty() ? std::nullopt : std::make_optional<DataFolderLock>(path_.parent_path());
+  const std::optional<storage::DataFolderLock> lock =
+      path_.empty() ? std::nullopt
+                    : std::make_optional<storage::DataFolderLock>(path_.parent_path());
   saveRefusal_.reset();
   onDisk_.reset();
   return ReadAgainIfChanged(now).report;
@@ -105,32 +106,32 @@ OpenReport MacroLibrary::Open(std::chrono::system_clock::time_point now) {
 
 MacroLibrary::Reread MacroLibrary::ReadAgainIfChanged(std::chrono::system_clock::time_point now) {
   Reread reread;
-  FileBytes read = ReadUserFile(path_);
-  if (read.status == LoadResult::Status::kMissing) {
+  storage::FileBytes read = storage::ReadUserFile(path_);
+  if (read.status == storage::LoadResult::Status::kMissing) {
     // Gone (moved aside by another program, or removed): the next save writes what this object
     // holds.
     onDisk_.reset();
     saveRefusal_.reset();
     return reread;
   }
-  if (read.status == LoadResult::Status::kLoaded && onDisk_ == read.bytes) {
+  if (read.status == storage::LoadResult::Status::kLoaded && onDisk_ == read.bytes) {
     return reread;
   }
   saveRefusal_.reset();
   MacroNode incoming{this, nullptr};
-  LoadResult loaded;
+  storage::LoadResult loaded;
   loaded.status = read.status;
   loaded.error = read.error;
-  if (read.status == LoadResult::Status::kLoaded) {
+  if (read.status == storage::LoadResult::Status::kLoaded) {
     loaded = ParseGroups(incoming, read.bytes);
-    if (loaded.status == LoadResult::Status::kMalformed) {
+    if (loaded.status == storage::LoadResult::Status::kMalformed) {
       loaded.error = path_.string() + " is " + loaded.error;
     }
   }
   if (!loaded.ok()) {
     // The library keeps what it holds: empty when just opened, else the last content read or
     // saved, which the next save puts back in place of the broken file.
-    reread.report = KeepUnreadableFileAside(path_, loaded, now);
+    reread.report = storage::KeepUnreadableFileAside(path_, loaded, now);
     if (reread.report.keptAs) {
       onDisk_.reset();
     } else {
@@ -146,7 +147,7 @@ MacroLibrary::Reread MacroLibrary::ReadAgainIfChanged(std::chrono::system_clock:
     return reread;
   }
   const std::string left = LeftOutText(path_, loaded);
-  const AsideResult aside = CopyFileAside(path_, kPartlyReadLabel, now);
+  const storage::AsideResult aside = storage::CopyFileAside(path_, kPartlyReadLabel, now);
   if (aside.result.ok()) {
     reread.report.keptAs = aside.keptAs;
     reread.report.problem = left + "; the file as it was is kept as " + aside.keptAs.string();
@@ -176,22 +177,22 @@ void MacroLibrary::TakeGroups(MacroNode& root) {
   }
 }
 
-LoadResult MacroLibrary::Load(const std::filesystem::path& file) {
-  return LoadUserFile(file, [this](std::string_view bytes) { return LoadBuffer(bytes); });
+storage::LoadResult MacroLibrary::Load(const std::filesystem::path& file) {
+  return storage::LoadUserFile(file, [this](std::string_view bytes) { return LoadBuffer(bytes); });
 }
 
-LoadResult MacroLibrary::LoadBuffer(std::string_view bytes) {
+storage::LoadResult MacroLibrary::LoadBuffer(std::string_view bytes) {
   MacroNode incoming{this, nullptr};
-  LoadResult loaded = ParseGroups(incoming, bytes);
+  storage::LoadResult loaded = ParseGroups(incoming, bytes);
   if (loaded.ok()) {
     SwapGroups(incoming);
   }
   return loaded;
 }
 
-LoadResult MacroLibrary::ParseGroups(MacroNode& root, std::string_view bytes) {
+storage::LoadResult MacroLibrary::ParseGroups(MacroNode& root, std::string_view bytes) {
   pugi::xml_document document;
-  LoadResult loaded = xml::Parse(document, bytes, EncodingOf(bytes));
+  storage::LoadResult loaded = storage::xml::Parse(document, bytes, EncodingOf(bytes));
   if (!loaded.ok()) {
     return loaded;
   }
@@ -232,7 +233,8 @@ LoadResult MacroLibrary::ParseGroups(MacroNode& root, std::string_view bytes) {
   return loaded;
 }
 
-std::string MacroLibrary::LeftOutText(const std::filesystem::path& file, const LoadResult& loaded) {
+std::string MacroLibrary::LeftOutText(const std::filesystem::path& file,
+                                      const storage::LoadResult& loaded) {
   if (!loaded.partlyRead()) {
     return {};
   }
@@ -316,44 +318,44 @@ std::string MacroLibrary::ToXml() const {
   return text;
 }
 
-FileResult MacroLibrary::Save(const std::filesystem::path& file) const {
+storage::FileResult MacroLibrary::Save(const std::filesystem::path& file) const {
   if (file.empty()) {
-    return FileResult::Failed("the macro library has no file to be saved to");
+    return storage::FileResult::Failed("the macro library has no file to be saved to");
   }
   if (file != path_) {
-    return WriteFileAtomically(file, ToXml());
+    return storage::WriteFileAtomically(file, ToXml());
   }
-  const DataFolderLock lock(path_.parent_path());
+  const storage::DataFolderLock lock(path_.parent_path());
   if (!lock.held()) {
     return lock.result();
   }
   return SaveOwnFileLocked();
 }
 
-FileResult MacroLibrary::SaveOwnFileLocked() const {
+storage::FileResult MacroLibrary::SaveOwnFileLocked() const {
   if (path_.empty()) {
-    return FileResult::Failed("the macro library has no file to be saved to");
+    return storage::FileResult::Failed("the macro library has no file to be saved to");
   }
   if (saveRefusal_) {
-    return FileResult::Failed("not saved: " + *saveRefusal_);
+    return storage::FileResult::Failed("not saved: " + *saveRefusal_);
   }
   std::string text = ToXml();
-  FileResult saved = WriteFileAtomically(path_, text);
+  storage::FileResult saved = storage::WriteFileAtomically(path_, text);
   if (saved.ok()) {
     onDisk_ = std::move(text);
   }
   return saved;
 }
 
-EditResult MacroLibrary::Update(const Change& change, WhenChangedOnDisk whenChanged,
-                                std::chrono::system_clock::time_point now) {
-  EditResult result;
+storage::EditResult MacroLibrary::Update(const Change& change, WhenChangedOnDisk whenChanged,
+                                         std::chrono::system_clock::time_point now) {
+  storage::EditResult result;
   if (path_.empty()) {
     result.changed = change(*this);
-    result.saved = result.changed ? SaveOwnFileLocked() : FileResult();
+    result.saved = result.changed ? SaveOwnFileLocked() : storage::FileResult();
     return result;
   }
-  const DataFolderLock lock(path_.parent_path());
+  const storage::DataFolderLock lock(path_.parent_path());
   if (lock.held()) {
     Reread reread = ReadAgainIfChanged(now);
     result.reloaded = reread.reloaded;
@@ -374,7 +376,7 @@ void MacroLibrary::Clear() {
   root_.ClearAttributes();
 }
 
-EditResult MacroLibrary::AddGroup() {
+storage::EditResult MacroLibrary::AddGroup() {
   return Update([](MacroLibrary& library) {
     library.root_.InsertChild(MacroNode::kLast, {{std::string(kNameAttribute),
                                                   std::string(kNewGroupNamePrefix) +
@@ -383,7 +385,7 @@ EditResult MacroLibrary::AddGroup() {
   });
 }
 
-EditResult MacroLibrary::AddNamedGroup(std::string_view name) {
+storage::EditResult MacroLibrary::AddNamedGroup(std::string_view name) {
   if (name.empty()) {
     return {};
   }
@@ -393,12 +395,12 @@ EditResult MacroLibrary::AddNamedGroup(std::string_view name) {
   });
 }
 
-EditResult MacroLibrary::RemoveGroup(int index) {
+storage::EditResult MacroLibrary::RemoveGroup(int index) {
   return Update([index](MacroLibrary& library) { return library.root_.RemoveChild(index); },
                 WhenChangedOnDisk::kLeaveTheChangeOut);
 }
 
-EditResult MacroLibrary::RenameGroup(int index, std::string_view name) {
+storage::EditResult MacroLibrary::RenameGroup(int index, std::string_view name) {
   return Update(
       [index, name](MacroLibrary& library) {
         MacroNode* group = library.GroupAt(index);
@@ -430,11 +432,11 @@ MacroLibrary::ImportResult MacroLibrary::Import(const std::filesystem::path& fil
     return imported;
   }
   MacroNode incoming{this, nullptr};
-  const LoadResult loaded = LoadUserFile(
+  const storage::LoadResult loaded = storage::LoadUserFile(
       file, [this, &incoming](std::string_view bytes) { return ParseGroups(incoming, bytes); });
   if (!loaded.ok()) {
     imported.status = Status::kNotRead;
-    imported.error = loaded.status == LoadResult::Status::kMissing
+    imported.error = loaded.status == storage::LoadResult::Status::kMissing
                          ? file.string() + " does not exist"
                          : loaded.error;
     return imported;
@@ -446,8 +448,9 @@ MacroLibrary::ImportResult MacroLibrary::Import(const std::filesystem::path& fil
                      (imported.leftOut.empty() ? std::string() : " (" + imported.leftOut + ")");
     return imported;
   }
-  const std::optional<DataFolderLock> lock =
-      path_.empty() ? std::nullopt : std::make_optional<DataFolderLock>(path_.parent_path());
+  const std::optional<storage::DataFolderLock> lock =
+      path_.empty() ? std::nullopt
+                    : std::make_optional<storage::DataFolderLock>(path_.parent_path());
   if (lock && !lock->held()) {
     imported.status = Status::kNotKept;
     imported.error = lock->result().error();
@@ -458,7 +461,8 @@ MacroLibrary::ImportResult MacroLibrary::Import(const std::filesystem::path& fil
   }
   std::error_code error;
   if (!path_.empty() && std::filesystem::exists(path_, error)) {
-    const AsideResult aside = CopyFileAside(path_, kBeforeImportLabel, now);
+    const storage::AsideResult aside =
+        storage::CopyFileAside(path_, storage::kBeforeImportLabel, now);
     if (!aside.result.ok()) {
       imported.status = Status::kNotKept;
       imported.error = aside.result.error();
@@ -467,16 +471,16 @@ MacroLibrary::ImportResult MacroLibrary::Import(const std::filesystem::path& fil
     imported.previousKeptAs = aside.keptAs;
   }
   SwapGroups(incoming);
-  if (const FileResult saved = SaveOwnFileLocked(); !saved.ok()) {
+  if (const storage::FileResult saved = SaveOwnFileLocked(); !saved.ok()) {
     imported.status = Status::kNotSaved;
     imported.error = saved.error();
   }
   return imported;
 }
 
-FileResult MacroLibrary::Export(const std::filesystem::path& file) const {
+storage::FileResult MacroLibrary::Export(const std::filesystem::path& file) const {
   if (!IsMacroFileName(file)) {
-    return FileResult::Failed(file.string() + " is not a .mcr file");
+    return storage::FileResult::Failed(file.string() + " is not a .mcr file");
   }
   return Save(file);
 }

@@ -9,11 +9,11 @@
 #include <string_view>
 #include <utility>
 
-#include "macro/EditResult.h"
-#include "macro/FileResult.h"
-#include "macro/LoadResult.h"
 #include "macro/MacroNode.h"
-#include "macro/OpenReport.h"
+#include "storage/EditResult.h"
+#include "storage/FileResult.h"
+#include "storage/LoadResult.h"
+#include "storage/OpenReport.h"
 
 namespace keyloom::macro {
 
@@ -64,7 +64,8 @@ class MacroLibrary {
   // while such a file is still in place, so that it is never overwritten. A file that was read
   // only in part (LoadResult::partlyRead) is copied aside (kPartlyReadLabel, once for each
   // content), since the next save drops what was left out. The report says what happened.
-  OpenReport Open(std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+  storage::OpenReport Open(
+      std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
   // Reads a library file. On success the library is cleared first and holds the file's groups;
   // on any failure it is unchanged. The file is read as UTF-8, except that a UTF-16 or UTF-32
@@ -72,13 +73,13 @@ class MacroLibrary {
   // counts (none: an empty library); each element under it with a "name" attribute is a group,
   // each element under a group an event, whose missing attributes read as "0" for code, state
   // and delay, and empty for name. What is left out is counted in the result.
-  LoadResult Load(const std::filesystem::path& file);
-  LoadResult LoadBuffer(std::string_view bytes);
+  storage::LoadResult Load(const std::filesystem::path& file);
+  storage::LoadResult LoadBuffer(std::string_view bytes);
 
   // What a partly read file lost, for the user: "<file> was read only in part: ... were left
   // out"; empty when nothing was left out.
   [[nodiscard]] static std::string LeftOutText(const std::filesystem::path& file,
-                                               const LoadResult& loaded);
+                                               const storage::LoadResult& loaded);
 
   // The library in the file format.
   [[nodiscard]] std::string ToXml() const;
@@ -86,8 +87,8 @@ class MacroLibrary {
   // Writes the library to `file` (WriteFileAtomically). The own file is written under the data
   // folder's lock, replacing whatever it holds, and is refused while a file there could not be
   // read nor moved aside.
-  [[nodiscard]] FileResult Save(const std::filesystem::path& file) const;
-  [[nodiscard]] FileResult SaveToOwnFile() const { return Save(path_); }
+  [[nodiscard]] storage::FileResult Save(const std::filesystem::path& file) const;
+  [[nodiscard]] storage::FileResult SaveToOwnFile() const { return Save(path_); }
 
   // What an update does when the own file changed on disk since this object last read or wrote
   // it (another program saved it): the file is read again first in any case.
@@ -106,9 +107,9 @@ class MacroLibrary {
   // changed something. No other program can save the file in between, so nothing another
   // program saved is written over with an older library. When the lock cannot be taken, the
   // change is made in memory only and the result says why it was not saved.
-  EditResult Update(const Change& change,
-                    WhenChangedOnDisk whenChanged = WhenChangedOnDisk::kChangeTheNewContent,
-                    std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+  storage::EditResult Update(
+      const Change& change, WhenChangedOnDisk whenChanged = WhenChangedOnDisk::kChangeTheNewContent,
+      std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
   // Told when an update reads the own file again: the groups are new nodes, every pointer to a
   // node of the library must be found again in them; `previousRoot` holds the groups as they
@@ -121,16 +122,16 @@ class MacroLibrary {
 
   // Appends a group named "Group N", N being the number of groups before, and saves (Update).
   // Names need not be unique: after a deletion a name can come again.
-  EditResult AddGroup();
+  storage::EditResult AddGroup();
   // Appends a group of that name and saves; an empty name adds nothing.
-  EditResult AddNamedGroup(std::string_view name);
+  storage::EditResult AddNamedGroup(std::string_view name);
   // Removes the group at `index` (MacroNode::kLast: the last one) and saves; an index outside
   // the groups changes nothing, nor does a file changed on disk since the caller read it.
-  EditResult RemoveGroup(int index);
+  storage::EditResult RemoveGroup(int index);
   // Gives the group at `index` the name and saves, when the group exists and the name differs
   // and the file did not change on disk since the caller read it. An empty name is kept like any
   // other.
-  EditResult RenameGroup(int index, std::string_view name);
+  storage::EditResult RenameGroup(int index, std::string_view name);
 
   // True when the text after the last "." of the path is exactly "mcr" (case matters).
   [[nodiscard]] static bool IsMacroFileName(const std::filesystem::path& file);
@@ -162,24 +163,24 @@ class MacroLibrary {
                       std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
   // Writes the whole library to a ".mcr" file; any other name is refused.
-  [[nodiscard]] FileResult Export(const std::filesystem::path& file) const;
+  [[nodiscard]] storage::FileResult Export(const std::filesystem::path& file) const;
 
  private:
   struct Reread {
     bool reloaded = false;
-    OpenReport report;
+    storage::OpenReport report;
   };
 
   // Reads the own file again when it is not what this object last read or wrote.
   Reread ReadAgainIfChanged(std::chrono::system_clock::time_point now);
   // Parses library text into the groups of `root`, a root node of this library.
-  LoadResult ParseGroups(MacroNode& root, std::string_view bytes);
+  storage::LoadResult ParseGroups(MacroNode& root, std::string_view bytes);
   // Exchanges the library's groups with those of `other`; the root's attributes go.
   void SwapGroups(MacroNode& other);
   // Takes the groups of `root` in place of the library's and tells the reload listener.
   void TakeGroups(MacroNode& root);
   // Saves to the own file; the caller holds the lock.
-  [[nodiscard]] FileResult SaveOwnFileLocked() const;
+  [[nodiscard]] storage::FileResult SaveOwnFileLocked() const;
 
   std::filesystem::path path_;
   MacroNode root_{this, nullptr};

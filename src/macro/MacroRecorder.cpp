@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "macro/KeyNameTable.h"
+#include "protocol/KeyNameTable.h"
 
 namespace keyloom::macro {
 
@@ -28,7 +28,7 @@ MacroRecorder::MacroRecorder(AssignmentStore& store, MacroEventList& events,
 
 void MacroRecorder::ShowStoredSingleKey() {
   const auto usage = static_cast<std::uint8_t>(static_cast<std::uint32_t>(store_.sgcode) & 0xFFU);
-  singleKeyName_ = std::string(NameFromUsage(usage).value_or(""));
+  singleKeyName_ = std::string(protocol::NameFromUsage(usage).value_or(""));
 }
 
 bool MacroRecorder::OnKeyboardEvent(int&, std::uint32_t& message, KeyboardEventRecord& record) {
@@ -53,7 +53,7 @@ bool MacroRecorder::OnMacroPage(std::uint32_t message, const KeyboardEventRecord
   }
   // A key outside the table is swallowed without a trace: it neither ends the pause that the
   // previous event's delay measures nor restarts the clock for the next one.
-  const std::optional<std::uint8_t> usage = UsageFromVirtualKey(record.vkCode);
+  const std::optional<std::uint8_t> usage = protocol::UsageFromVirtualKey(record.vkCode);
   if (!usage) {
     return true;
   }
@@ -68,13 +68,13 @@ bool MacroRecorder::OnMacroPage(std::uint32_t message, const KeyboardEventRecord
   }
   // The event before gets its delay in the same update that appends the new one, so that both
   // reach the file together.
-  const EditResult added = events_.Edit(
+  const storage::EditResult added = events_.Edit(
       [&](MacroNode& group) {
         if (MacroNode* last = group.ChildAt(group.ChildCount() - 1)) {
           last->SetAttribute(kDelayAttribute, std::to_string(delay));
         }
         return MacroEventList::AppendEvent(group, *usage, down ? kPressedState : kReleasedState,
-                                           NameFromUsage(*usage).value_or(""), 0);
+                                           protocol::NameFromUsage(*usage).value_or(""), 0);
       },
       MacroLibrary::WhenChangedOnDisk::kChangeTheNewContent);
   if (added.changed) {
@@ -89,12 +89,12 @@ bool MacroRecorder::OnSingleKeyPage(std::uint32_t message, const KeyboardEventRe
   if (!IsKeyDown(message)) {
     return true;
   }
-  const std::optional<std::uint8_t> usage = UsageFromVirtualKey(record.vkCode);
+  const std::optional<std::uint8_t> usage = protocol::UsageFromVirtualKey(record.vkCode);
   if (!usage) {
     singleKeyUsage_ = 0;
     return true;
   }
-  singleKeyName_ = std::string(NameFromUsage(*usage).value_or(""));
+  singleKeyName_ = std::string(protocol::NameFromUsage(*usage).value_or(""));
   store_.sgcode = *usage;
   singleKeyUsage_ = *usage;
   return true;

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "macro/AssignmentStore.h"
-#include "macro/FileResult.h"
 #include "macro/IKeyboardHookListener.h"
 #include "macro/MacroEventList.h"
 #include "protocol/Clock.h"
+#include "storage/FileResult.h"
 
 namespace keyloom::macro {
 
@@ -47,7 +47,7 @@ class MacroRecorder : public IKeyboardHookListener {
   [[nodiscard]] const std::string& singleKeyName() const { return singleKeyName_; }
 
   // How the save after the last recorded event went.
-  [[nodiscard]] const FileResult& lastSave() const { return lastSave_; }
+  [[nodiscard]] const storage::FileResult& lastSave() const { return lastSave_; }
 
  private:
   bool OnMacroPage(std::uint32_t message, const KeyboardEventRecord& record);
@@ -61,7 +61,7 @@ class MacroRecorder : public IKeyboardHookListener {
   std::int64_t lastCaptureMs_ = -1;
   std::uint8_t singleKeyUsage_ = 0;
   std::string singleKeyName_;
-  FileResult lastSave_;
+  storage::FileResult lastSave_;
 };
 
 }  // namespace keyloom::macro

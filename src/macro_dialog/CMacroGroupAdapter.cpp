@@ -56,20 +56,20 @@ void CMacroGroupAdapter::GetView(int position, ui::SWindow& rowView,
       ui::kEventListItemClick, [this](ui::EventArgs& args) { OnRowClicked(args); }, this);
 }
 
-EditResult CMacroGroupAdapter::AddGroup() {
+storage::EditResult CMacroGroupAdapter::AddGroup() {
   if (library_ == nullptr) {
     return {};
   }
-  EditResult result = library_->AddGroup();
+  storage::EditResult result = library_->AddGroup();
   NotifyDataSetChanged();
   return result;
 }
 
-EditResult CMacroGroupAdapter::DeleteGroup(int index) {
+storage::EditResult CMacroGroupAdapter::DeleteGroup(int index) {
   if (library_ == nullptr) {
     return {};
   }
-  EditResult result = library_->RemoveGroup(index);
+  storage::EditResult result = library_->RemoveGroup(index);
   NotifyDataSetChanged();
   return result;
 }
@@ -83,8 +83,8 @@ void CMacroGroupAdapter::OnNameChanged(ui::EventArgs& args) {
   if (library_ == nullptr || showing_) {
     return;
   }
-  const EditResult renamed = library_->RenameGroup(static_cast<int>(args.sender->GetUserData()),
-                                                   args.sender->GetText().toStdString());
+  const storage::EditResult renamed = library_->RenameGroup(
+      static_cast<int>(args.sender->GetUserData()), args.sender->GetText().toStdString());
   if (renamed.changed && saved_) {
     saved_(renamed.saved);
   }

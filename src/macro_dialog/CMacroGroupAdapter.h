@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "macro/EditResult.h"
-#include "macro/FileResult.h"
+#include "storage/EditResult.h"
+#include "storage/FileResult.h"
 #include "ui/widgets/AdapterBase.h"
 
 namespace keyloom::ui {
@@ -28,14 +28,14 @@ class CMacroGroupAdapter : public ui::ListAdapterBase {
   void GetView(int position, ui::SWindow& rowView, const pugi::xml_node& itemTemplate) override;
 
   // Appends a group "Group N" and saves the library; the list shows it.
-  EditResult AddGroup();
+  storage::EditResult AddGroup();
   // Removes the group at `index` (MacroNode::kLast: the last one; outside: nothing) and saves.
-  EditResult DeleteGroup(int index);
+  storage::EditResult DeleteGroup(int index);
   // Tells the list to show the library again (after it was replaced).
   void Refresh() { NotifyDataSetChanged(); }
 
   // Told how each save of a rename went.
-  using SaveListener = std::function<void(const FileResult& saved)>;
+  using SaveListener = std::function<void(const storage::FileResult& saved)>;
   void SetSaveListener(SaveListener listener) { saved_ = std::move(listener); }
 
  private:

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "macro/FileResult.h"
 #include "macro/MacroEventList.h"
+#include "storage/FileResult.h"
 #include "ui/widgets/AdapterBase.h"
 
 namespace keyloom::ui {
@@ -36,7 +36,7 @@ class KeyAndDelayAdapter : public ui::McAdapterBase {
   [[nodiscard]] const MacroEventList& Events() const { return events_; }
 
   // Told how each save of a delay typed into the list went.
-  using SaveListener = std::function<void(const FileResult& saved)>;
+  using SaveListener = std::function<void(const storage::FileResult& saved)>;
   void SetSaveListener(SaveListener listener) { saved_ = std::move(listener); }
 
  private:

@@ -8,7 +8,6 @@
 #include "controls/SCheckBoxEx.h"
 #include "controls/SKeyCaps.h"
 #include "controls/STabCtrl2.h"
-#include "macro/KeyNameTable.h"
 #include "macro/MacroSlotRoom.h"
 #include "macro/RecordBuilder.h"
 #include "macro/RepeatCount.h"
@@ -17,6 +16,7 @@
 #include "macro_dialog/KeyAndDelayAdapter.h"
 #include "macro_dialog/KeyboardCapture.h"
 #include "macro_dialog/WholeText.h"
+#include "protocol/KeyNameTable.h"
 #include "protocol/SteadyClock.h"
 #include "settings/AppPaths.h"
 #include "settings/NumberText.h"
@@ -120,7 +120,7 @@ bool IsKeyDown(std::uint32_t message) {
 }
 
 // What the dialog says of a file that could not be read: kept aside, or left where it was.
-const char* NotReadText(const OpenReport& report) {
+const char* NotReadText(const storage::OpenReport& report) {
   return report.keptAs ? kNotReadText : kNotReadLeftText;
 }
 
@@ -183,7 +183,7 @@ std::vector<controls::SKeyCaps::Cap> MediaKeyCaps(const settings::KeyCatalogEntr
 std::vector<controls::SKeyCaps::Cap> ShortcutCaps(const settings::KeyCatalogEntry* entry) {
   std::vector<controls::SKeyCaps::Cap> caps;
   for (const std::int32_t code : entry != nullptr ? entry->codes : std::vector<std::int32_t>{}) {
-    caps.push_back({QString::fromStdString(ShortcutKeyName(code)), -1});
+    caps.push_back({QString::fromStdString(protocol::ShortcutKeyName(code)), -1});
   }
   return caps;
 }
@@ -228,13 +228,15 @@ void MacroRecordDlg::OnInitDialog() {
   groupList_ = FindChildByName2<ui::SListView>(kGroupList);
   if (groupList_ != nullptr) {
     groupsAdapter_ = std::make_shared<CMacroGroupAdapter>(&library_, this);
-    groupsAdapter_->SetSaveListener([this](const FileResult& saved) { NoteLibrarySave(saved); });
+    groupsAdapter_->SetSaveListener(
+        [this](const storage::FileResult& saved) { NoteLibrarySave(saved); });
     groupList_->SetAdapter(groupsAdapter_);
   }
   eventList_ = FindChildByName2<ui::SMcListView>(kEventList);
   if (eventList_ != nullptr) {
     eventsAdapter_->Events().SetGroup(nullptr);
-    eventsAdapter_->SetSaveListener([this](const FileResult& saved) { NoteLibrarySave(saved); });
+    eventsAdapter_->SetSaveListener(
+        [this](const storage::FileResult& saved) { NoteLibrarySave(saved); });
     eventList_->SetAdapter(eventsAdapter_);
   }
   library_.SetReloadListener(
@@ -360,7 +362,8 @@ void MacroRecordDlg::FillCatalogues() {
   for (const settings::KeyCatalogEntry& entry : config_.functionKeys) {
     if (functionKeys_ != nullptr) {
       const int index = functionKeys_->AddString(QString::fromStdString(entry.name));
-      functionKeys_->SetItemDetail(index, QString::fromStdString(ShortcutText(entry.codes)));
+      functionKeys_->SetItemDetail(index,
+                                   QString::fromStdString(protocol::ShortcutText(entry.codes)));
     }
   }
 }
@@ -760,7 +763,7 @@ void MacroRecordDlg::MoveEventUp() {
   }
   const int row = eventList_->GetSel();
   if (row > 0) {
-    const EditResult moved = eventsAdapter_->Events().MoveUp(row);
+    const storage::EditResult moved = eventsAdapter_->Events().MoveUp(row);
     NoteLibrarySave(moved);
     if (moved.changed) {
       eventList_->SetSel(row - 1);
@@ -774,7 +777,7 @@ void MacroRecordDlg::MoveEventDown() {
   }
   const int row = eventList_->GetSel();
   if (row < eventsAdapter_->Events().Count()) {
-    const EditResult moved = eventsAdapter_->Events().MoveDown(row);
+    const storage::EditResult moved = eventsAdapter_->Events().MoveDown(row);
     NoteLibrarySave(moved);
     if (moved.changed) {
       // From the last row the selection goes past the end: no row is selected.
@@ -797,8 +800,9 @@ void MacroRecordDlg::ImportLibrary() {
   const MacroLibrary::ImportResult imported = library_.Import(*file);
   using Status = MacroLibrary::ImportResult::Status;
   if (imported.status == Status::kImported || imported.status == Status::kNotSaved) {
-    NoteLibrarySave(imported.status == Status::kImported ? FileResult()
-                                                         : FileResult::Failed(imported.error));
+    NoteLibrarySave(imported.status == Status::kImported
+                        ? storage::FileResult()
+                        : storage::FileResult::Failed(imported.error));
     NoteProblem(imported.leftOut.empty() ? nullptr : kPartlyImportedText, imported.leftOut);
   } else {
     NoteProblem(kNotImportedText, imported.error);
@@ -814,7 +818,7 @@ void MacroRecordDlg::ExportLibrary() {
   if (const std::optional<std::filesystem::path> file =
           FileDialogs::GetSaveFileName(this, QString::fromStdString(store_.folder))) {
     RememberFolder(*file);
-    const FileResult exported = library_.Export(*file);
+    const storage::FileResult exported = library_.Export(*file);
     NoteProblem(exported.ok() ? nullptr : kNotExportedText, exported.error());
   }
 }
@@ -878,18 +882,18 @@ void MacroRecordDlg::StopListening() {
 }
 
 void MacroRecordDlg::SaveStore() {
-  const FileResult saved = store_.Save();
+  const storage::FileResult saved = store_.Save();
   storeProblem_ = saved.ok() ? QString() : QString::fromStdString(saved.error());
   ShowProblems();
 }
 
-void MacroRecordDlg::NoteLibrarySave(const EditResult& edit) {
+void MacroRecordDlg::NoteLibrarySave(const storage::EditResult& edit) {
   if (edit.changed) {
     NoteLibrarySave(edit.saved);
   }
 }
 
-void MacroRecordDlg::NoteLibrarySave(const FileResult& saved) {
+void MacroRecordDlg::NoteLibrarySave(const storage::FileResult& saved) {
   libraryProblem_ = saved.ok() ? QString() : QString::fromStdString(saved.error());
   ShowProblems();
 }

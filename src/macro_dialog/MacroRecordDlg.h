@@ -11,19 +11,19 @@
 
 #include "keymap/KeyContent.h"
 #include "macro/AssignmentStore.h"
-#include "macro/EditResult.h"
-#include "macro/FileResult.h"
 #include "macro/IKeyboardHookListener.h"
 #include "macro/KeyboardHook.h"
 #include "macro/MacroLibrary.h"
 #include "macro/MacroRecorder.h"
-#include "macro/OpenReport.h"
 #include "macro_dialog/IOnMacroGroupClickedListener.h"
 #include "protocol/Clock.h"
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardState.h"
 #include "protocol/SelectedKeys.h"
 #include "settings/AppConfig.h"
+#include "storage/EditResult.h"
+#include "storage/FileResult.h"
+#include "storage/OpenReport.h"
 #include "ui/host/SHostDialog.h"
 
 namespace keyloom::ui {
@@ -186,8 +186,8 @@ class MacroRecordDlg : public ui::SHostDialog,
   // Saves the store; a failure is shown until a save works.
   void SaveStore();
   // A save of the library: a failure is shown until a save works.
-  void NoteLibrarySave(const EditResult& edit);
-  void NoteLibrarySave(const FileResult& saved);
+  void NoteLibrarySave(const storage::EditResult& edit);
+  void NoteLibrarySave(const storage::FileResult& saved);
   // A file that could not be read, imported or exported (`text` null: none any more).
   void NoteProblem(const char* text, const std::string& details);
   // Shows the problem that matters most in "text_file_problem", translated, its details as
@@ -204,7 +204,7 @@ class MacroRecordDlg : public ui::SHostDialog,
   const protocol::KeyboardState* keyboard_;
   const keymap::KeyContent* current_;
   MacroLibrary library_;
-  OpenReport libraryReport_;
+  storage::OpenReport libraryReport_;
   std::shared_ptr<CMacroGroupAdapter> groupsAdapter_;
   // Made with the dialog: the recorder appends to its events.
   std::shared_ptr<KeyAndDelayAdapter> eventsAdapter_;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "settings/HexText.h"
+
 namespace keyloom::protocol {
 
 bool TracingTransport::SetFeature(const hid::Report& report) {
@@ -20,13 +22,9 @@ void TracingTransport::Trace(const char* direction, const hid::Report& report, b
   if (!sink_) {
     return;
   }
-  static constexpr char kHexDigits[] = "0123456789abcdef";
   std::string line = direction;
   line += ' ';
-  for (const std::uint8_t byte : report) {
-    line += kHexDigits[byte >> 4];
-    line += kHexDigits[byte & 0x0F];
-  }
+  line += settings::HexBytes(report);
   line += ok ? " ok" : " fail";
   sink_(line);
 }

@@ -1,13 +1,18 @@
 #include "sim/SimulatedStateFile.h"
 
 #include <chrono>
-#include <cstdio>
 #include <string_view>
 #include <system_error>
 #include <utility>
-#include <vector>
 
 #include <pugixml.hpp>
+
+#include "settings/HexText.h"
+#include "storage/FileLock.h"
+#include "storage/LoadResult.h"
+#include "storage/OpenReport.h"
+#include "storage/UserFiles.h"
+#include "storage/XmlFiles.h"
 
 namespace keyloom::sim {
 
@@ -24,49 +29,6 @@ using State = SimulatedKeyboardState;
 // </simulatedKeyboard>
 // Numbers are decimal and count from 1 like the wire does; records are hexadecimal bytes.
 constexpr const char* kRootElement = "simulatedKeyboard";
-
-constexpr char kHexDigits[] = "0123456789abcdef";
-
-template <std::size_t N>
-std::string ToHex(const std::array<std::uint8_t, N>& bytes) {
-  std::string text;
-  text.reserve(2 * N);
-  for (const std::uint8_t byte : bytes) {
-    text += kHexDigits[byte >> 4];
-    text += kHexDigits[byte & 0x0F];
-  }
-  return text;
-}
-
-int HexValue(char digit) {
-  if (digit >= '0' && digit <= '9') {
-    return digit - '0';
-  }
-  if (digit >= 'a' && digit <= 'f') {
-    return digit - 'a' + 10;
-  }
-  if (digit >= 'A' && digit <= 'F') {
-    return digit - 'A' + 10;
-  }
-  return -1;
-}
-
-template <std::size_t N>
-std::optional<std::array<std::uint8_t, N>> FromHex(std::string_view text) {
-  if (text.size() != 2 * N) {
-    return std::nullopt;
-  }
-  std::array<std::uint8_t, N> bytes{};
-  for (std::size_t i = 0; i < N; ++i) {
-    const int high = HexValue(text[2 * i]);
-    const int low = HexValue(text[2 * i + 1]);
-    if (high < 0 || low < 0) {
-      return std::nullopt;
-    }
-    bytes[i] = static_cast<std::uint8_t>(high << 4 | low);
-  }
-  return bytes;
-}
 
 // An attribute holding a number from `low` to `high`; nullopt when absent or out of range.
 std::optional<int> Number(const pugi::xml_node& node, const char* name, int low, int high) {
@@ -96,8 +58,8 @@ void ReadProfile(const pugi::xml_node& node, State::Profile& profile) {
   for (const pugi::xml_node macro : node.children("macro")) {
     const auto slot = Number(macro, "slot", 1, kSlotCount);
     const auto key = Number(macro, "key", 1, 0xFF);
-    const auto record =
-        FromHex<protocol::KeyAssignmentRecord::kSize>(macro.attribute("record").as_string());
+    const auto record = settings::BytesFromHex<protocol::KeyAssignmentRecord::kSize>(
+        macro.attribute("record").as_string());
     if (slot && key && record) {
       profile.macros[Index(*slot)] = {Byte(*key), protocol::KeyAssignmentRecord(*record)};
     }
@@ -133,8 +95,8 @@ std::optional<State> ReadState(const pugi::xml_document& document) {
   }
   for (const pugi::xml_node lighting : root.children("lighting")) {
     const auto mode = Number(lighting, "mode", 0, protocol::LightingTable::kModeCount - 1);
-    const auto record =
-        FromHex<protocol::LightingRecord::kSize>(lighting.attribute("record").as_string());
+    const auto record = settings::BytesFromHex<protocol::LightingRecord::kSize>(
+        lighting.attribute("record").as_string());
     if (mode && record) {
       state.lighting[*mode].bytes = *record;
     }
@@ -158,7 +120,8 @@ void WriteState(pugi::xml_document& document, const State& state) {
         pugi::xml_node macro = profile.append_child("macro");
         macro.append_attribute("slot") = static_cast<int>(s) + 1;
         macro.append_attribute("key") = static_cast<int>(slots.macros[s].keyCode);
-        macro.append_attribute("record") = ToHex(slots.macros[s].record.bytes()).c_str();
+        macro.append_attribute("record") =
+            settings::HexBytes(slots.macros[s].record.bytes()).c_str();
       }
     }
     for (std::size_t s = 0; s < State::kSlotsPerHalf; ++s) {
@@ -173,23 +136,8 @@ void WriteState(pugi::xml_document& document, const State& state) {
   for (int mode = 0; mode < protocol::LightingTable::kModeCount; ++mode) {
     pugi::xml_node lighting = root.append_child("lighting");
     lighting.append_attribute("mode") = mode;
-    lighting.append_attribute("record") = ToHex(state.lighting[mode].bytes).c_str();
+    lighting.append_attribute("record") = settings::HexBytes(state.lighting[mode].bytes).c_str();
   }
-}
-
-// "20250131-235959", in UTC.
-std::string TimestampNow() {
-  using namespace std::chrono;
-  const auto now = system_clock::now();
-  const auto day = floor<days>(now);
-  const year_month_day date{day};
-  const hh_mm_ss time{floor<seconds>(now - day)};
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d%02u%02u-%02d%02d%02d", static_cast<int>(date.year()),
-                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
-                static_cast<int>(time.seconds().count()));
-  return text;
 }
 
 std::filesystem::path WithSuffix(const std::filesystem::path& path, std::string_view suffix) {
@@ -198,14 +146,31 @@ std::filesystem::path WithSuffix(const std::filesystem::path& path, std::string_
   return result;
 }
 
+// The whole file as a simulated keyboard, or why it is none.
+storage::LoadResult Parse(std::string_view bytes, std::optional<State>& state) {
+  pugi::xml_document document;
+  storage::LoadResult parsed = storage::xml::Parse(document, bytes, pugi::encoding_auto);
+  if (!parsed.ok()) {
+    return parsed;
+  }
+  state = ReadState(document);
+  if (!state) {
+    parsed.status = storage::LoadResult::Status::kMalformed;
+    parsed.error = std::string("not a simulated keyboard (no <") + kRootElement + "> element)";
+  }
+  return parsed;
+}
+
 }  // namespace
 
 SimulatedStateFile::SimulatedStateFile(std::filesystem::path path)
-    : path_(std::move(path)), lock_(WithSuffix(path_, ".lock")) {}
+    : path_(std::move(path)), lockPath_(WithSuffix(path_, ".lock")) {}
 
 bool SimulatedStateFile::Update(SimulatedKeyboardState& state,
                                 const std::function<bool(SimulatedKeyboardState&)>& change) {
-  FileLock::Guard guard(lock_);
+  // A lock file that cannot be made leaves the change unprotected; the folder then most likely
+  // refuses the state file too, which the save reports.
+  const storage::FileLock lock(lockPath_, lockPath_.string());
   // Out of sync (the file could not be read, or a broken one could not be moved aside), the
   // file is left alone rather than overwritten.
   const bool inSync = Refresh(state);
@@ -237,26 +202,23 @@ bool SimulatedStateFile::Refresh(SimulatedKeyboardState& state) {
   if (current == stamp_) {
     return true;
   }
-  if (!current.exists) {
+  std::optional<State> loaded;
+  const storage::LoadResult read = storage::LoadUserFile(
+      path_, [&loaded](std::string_view bytes) { return Parse(bytes, loaded); });
+  if (read.status == storage::LoadResult::Status::kMissing) {
     state = {};
-    stamp_ = current;
+    stamp_ = {};
     return true;
   }
-  pugi::xml_document document;
-  const pugi::xml_parse_result result = document.load_file(path_.c_str());
-  if (result.status == pugi::status_file_not_found || result.status == pugi::status_io_error ||
-      result.status == pugi::status_out_of_memory) {
-    lastError_ = "cannot read " + path_.string();
-    return false;
-  }
-  std::optional<State> loaded;
-  if (result) {
-    loaded = ReadState(document);
-  }
-  if (!loaded) {
-    if (!KeepBrokenFileAside()) {
+  if (!read.ok()) {
+    const storage::OpenReport kept =
+        storage::KeepUnreadableFileAside(path_, read, std::chrono::system_clock::now());
+    if (!kept.keptAs) {
+      lastError_ = kept.problem;
       return false;
     }
+    brokenFileKeptAs_ = kept.keptAs;
+    lastError_.reset();
     state = {};
     stamp_ = {};
     return true;
@@ -270,52 +232,28 @@ bool SimulatedStateFile::Refresh(SimulatedKeyboardState& state) {
 bool SimulatedStateFile::Save(const SimulatedKeyboardState& state) {
   pugi::xml_document document;
   WriteState(document, state);
-  const std::filesystem::path temporary = WithSuffix(path_, ".tmp");
-  std::error_code error;
-  if (!document.save_file(temporary.c_str(), "\t", pugi::format_default, pugi::encoding_utf8)) {
-    lastError_ = "cannot write " + temporary.string();
-    std::filesystem::remove(temporary, error);
+  const storage::FileResult saved =
+      storage::WriteFileAtomically(path_, storage::xml::Write(document));
+  if (!saved.ok()) {
+    lastError_ = saved.error();
     return false;
   }
   // Readers notice a change by size and time; within the file system's clock resolution two
   // writes of equal size could look alike, so every write is made strictly newer: by a
   // microsecond, or by a second where setting the time keeps whole seconds only (MinGW's
-  // library sets file times through _wutime).
-  const auto written = std::filesystem::last_write_time(temporary, error);
+  // library sets file times through _wutime). Every reader holds the lock meanwhile.
+  std::error_code error;
+  const auto written = std::filesystem::last_write_time(path_, error);
   if (!error && stamp_.exists && written <= stamp_.modified) {
     for (const std::chrono::microseconds step :
          {std::chrono::microseconds(1), std::chrono::microseconds(std::chrono::seconds(1))}) {
-      std::filesystem::last_write_time(temporary, stamp_.modified + step, error);
-      if (error || std::filesystem::last_write_time(temporary, error) > stamp_.modified) {
+      std::filesystem::last_write_time(path_, stamp_.modified + step, error);
+      if (error || std::filesystem::last_write_time(path_, error) > stamp_.modified) {
         break;
       }
     }
   }
-  std::filesystem::rename(temporary, path_, error);
-  if (error) {
-    lastError_ = "cannot replace " + path_.string() + ": " + error.message();
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
   stamp_ = StampOfFile();
-  lastError_.reset();
-  return true;
-}
-
-bool SimulatedStateFile::KeepBrokenFileAside() {
-  const std::string base = path_.stem().string() + ".broken-" + TimestampNow();
-  const std::string extension = path_.extension().string();
-  std::filesystem::path aside = path_.parent_path() / (base + extension);
-  for (int attempt = 2; std::filesystem::exists(aside); ++attempt) {
-    aside = path_.parent_path() / (base + "-" + std::to_string(attempt) + extension);
-  }
-  std::error_code error;
-  std::filesystem::rename(path_, aside, error);
-  if (error) {
-    lastError_ = "cannot move the broken " + path_.string() + " aside: " + error.message();
-    return false;
-  }
-  brokenFileKeptAs_ = aside;
   lastError_.reset();
   return true;
 }

@@ -6,18 +6,19 @@
 #include <optional>
 #include <string>
 
-#include "sim/FileLock.h"
 #include "sim/SimulatedKeyboardState.h"
 
 namespace keyloom::sim {
 
-// Keeps a simulated keyboard's state in an XML file that several objects and processes share.
-// Every change runs under a lock on the sibling file "<name>.lock": the state is first brought
-// up to date with the file, then changed, then written back (to a temporary file in the same
-// folder, renamed over the old one), so no process loses another's change.
+// Keeps a simulated keyboard's state in an XML file that several objects and processes share,
+// kept as every user file is (storage/UserFiles.h). Every change runs under a lock of the
+// sibling file "<name>.lock": the state is first brought up to date with the file, then
+// changed, then written back atomically and durably, so no process loses another's change.
 //
-// A missing file is a factory keyboard. A file that cannot be parsed is renamed aside (with a
-// timestamp in its name) and a factory keyboard is used instead.
+// A missing file is a factory keyboard. A file that cannot be parsed, or is no simulated
+// keyboard, is kept aside ("<stem>.broken-<time>.xml", never over another kept file) and a
+// factory keyboard is used instead; one that cannot be read is left where it is and nothing is
+// saved over it.
 class SimulatedStateFile {
  public:
   explicit SimulatedStateFile(std::filesystem::path path);
@@ -50,10 +51,9 @@ class SimulatedStateFile {
   // False when the file could not be read, or was broken and could not be moved aside.
   bool Refresh(SimulatedKeyboardState& state);
   bool Save(const SimulatedKeyboardState& state);
-  bool KeepBrokenFileAside();
 
   std::filesystem::path path_;
-  FileLock lock_;
+  std::filesystem::path lockPath_;
   Stamp stamp_;
   std::optional<std::string> lastError_;
   std::optional<std::filesystem::path> brokenFileKeptAs_;

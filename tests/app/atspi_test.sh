@@ -41,11 +41,20 @@ if [ "${1:-}" != --in-session ]; then
     exit 1
   fi
   export DISPLAY=":$(cat "$scratch/display")"
-  # The server takes clients a moment after it said it is ready.
-  for _ in $(seq 100); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+  # The server takes clients a moment after it said it is ready; on a machine busy with a build
+  # that moment can last many seconds.
+  ready=false
+  for _ in $(seq 600); do
+    if xdotool getdisplaygeometry >/dev/null 2>&1; then
+      ready=true
+      break
+    fi
     sleep 0.1
   done
+  if [ "$ready" != true ]; then
+    echo "atspi: Xvfb on $DISPLAY took no client within 60 s"
+    exit 1
+  fi
   dbus-run-session -- "$0" --in-session "$bin"
   exit
 fi

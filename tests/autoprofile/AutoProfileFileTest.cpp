@@ -12,10 +12,10 @@
 namespace keyloom::autoprofile {
 namespace {
 
-using macro::test::FileNames;
-using macro::test::ReadBytes;
-using macro::test::TempFolder;
-using macro::test::WriteBytes;
+using storage::test::FileNames;
+using storage::test::ReadBytes;
+using storage::test::TempFolder;
+using storage::test::WriteBytes;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;

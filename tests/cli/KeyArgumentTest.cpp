@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/KeyArgument.h"
-#include "macro/KeyNameTable.h"
+#include "protocol/KeyNameTable.h"
 
 namespace keyloom::cli {
 namespace {
@@ -28,8 +28,8 @@ TEST(KeyArgumentTest, NamesComeBeforeNumbers) {
 }
 
 TEST(KeyArgumentTest, DisplayNameFallsBackToTheCode) {
-  EXPECT_EQ(macro::UsageName(0x04), "A");
-  EXPECT_EQ(macro::UsageName(0x87), "0x87");
+  EXPECT_EQ(protocol::UsageName(0x04), "A");
+  EXPECT_EQ(protocol::UsageName(0x87), "0x87");
 }
 
 }  // namespace

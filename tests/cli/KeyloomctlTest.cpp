@@ -694,8 +694,11 @@ TEST_F(KeyloomctlTest, ASimulatedKeyboardThatCannotKeepItsStateSaysSo) {
   EXPECT_THAT(result.err, HasSubstr("warning: the simulated keyboard's state file could not be "
                                     "read; it was moved to"));
 
-  // A folder in the way of the temporary file makes every save fail, even for root.
-  std::filesystem::create_directory(folder_ / (std::string(sim::kStateFileName) + ".tmp"));
+  // A state file that leads into a folder that does not exist reads as a factory keyboard, and
+  // every save fails, even for root.
+  std::filesystem::remove(folder_ / sim::kStateFileName);
+  std::filesystem::create_symlink(folder_ / "missing" / sim::kStateFileName,
+                                  folder_ / sim::kStateFileName);
   result = Run({"--simulate", "remap", "A", "B"});
   EXPECT_EQ(result.status, kExitNotDone);
   EXPECT_THAT(result.err, HasSubstr("could not keep its state"));

@@ -10,7 +10,7 @@
 #include "controls/CoordButtonImage.h"
 #include "controls/SShellNotifyIcon.h"
 #include "controls/STabCtrl2.h"
-#include "macro/KeyNameTable.h"
+#include "protocol/KeyNameTable.h"
 #include "ui/host/SHostDialog.h"
 #include "ui/skin/ISkinObj.h"
 #include "ui/skin/NamedIdTable.h"
@@ -55,7 +55,7 @@ class RealSkinTest : public QObject {
 
   void theKeyboardPictureHasEveryKeyOfTheKeyNameTable() {
     const std::vector<CoordButton> keys = keyboard_->GetButtons();
-    QCOMPARE(keys.size(), macro::kKeyNameCount);
+    QCOMPARE(keys.size(), protocol::kKeyNameCount);
     std::vector<int> ids;
     const QRect picture(QPoint(0, 0), keyboard_->DesiredSize());
     for (const CoordButton& key : keys) {
@@ -64,7 +64,7 @@ class RealSkinTest : public QObject {
       QVERIFY2(picture.contains(key.rect), qPrintable(key.name));
     }
     std::vector<int> usages;
-    for (const macro::KeyNameEntry& entry : macro::kKeyNameTable) {
+    for (const protocol::KeyNameEntry& entry : protocol::kKeyNameTable) {
       usages.push_back(entry.usage);
     }
     std::sort(ids.begin(), ids.end());

@@ -115,7 +115,7 @@ class CountingGate : public hid::DeviceGate {
 };
 
 TEST(GateHeldByAnotherProcess, TheDownloadWaitsAndThenGoesOnWithEveryTryGated) {
-  macro::test::TempFolder folder;
+  storage::test::TempFolder folder;
   const auto realGate = hid::MakeNamedDeviceGate(hid::kDeviceGateName, folder.Path());
   GateHolder holder(folder / "HidDevice.lock");
   sim::SimulatedKeyboard keyboard;

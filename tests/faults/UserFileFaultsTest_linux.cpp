@@ -40,8 +40,8 @@ namespace fs = std::filesystem;
 using macro::AssignmentStore;
 using macro::MacroLibrary;
 using macro::MacroNode;
-using macro::test::ReadBytes;
-using macro::test::TempFolder;
+using storage::test::ReadBytes;
+using storage::test::TempFolder;
 
 constexpr int kSkipped = 77;
 
@@ -72,7 +72,7 @@ bool MakeLibrary(const fs::path& file, int groups) {
 // may leave ("<name>.<random>.tmp").
 std::vector<std::string> StrayFiles(const fs::path& folder, const std::vector<std::string>& own) {
   std::vector<std::string> stray;
-  for (const std::string& name : macro::test::FileNames(folder)) {
+  for (const std::string& name : storage::test::FileNames(folder)) {
     if (std::find(own.begin(), own.end(), name) == own.end() && !name.ends_with(".tmp")) {
       stray.push_back(name);
     }
@@ -170,7 +170,7 @@ TEST(UserFileFaults, AWriteLimitPartWayThroughASaveKeepsTheOldFiles) {
       EXPECT_EQ(ReadBytes(storeFile), oldStoreText) << "limit " << limit;
     }
     EXPECT_EQ(StrayFiles(folder.Path(), {"macro.xml", "store.xml"}), std::vector<std::string>{});
-    EXPECT_EQ(macro::test::FileNames(folder.Path()),
+    EXPECT_EQ(storage::test::FileNames(folder.Path()),
               (std::vector<std::string>{"macro.xml", "store.xml"}))
         << "a temporary file was left behind at limit " << limit;
   }
@@ -241,7 +241,7 @@ TEST(UserFileFaults, AFullFileSystemKeepsTheOldFilesAndTheEditsInMemory) {
     store.repeat = 42;
     Expect(failures, !store.Save().ok());
     Expect(failures, ReadBytes(storeFile) == oldStore);
-    Expect(failures, (macro::test::FileNames(folder.Path()) ==
+    Expect(failures, (storage::test::FileNames(folder.Path()) ==
                       std::vector<std::string>{"filler", "filler2", "macro.xml", "store.xml"}));
 
     fs::remove(folder / "filler");
@@ -272,7 +272,7 @@ TEST(UserFileFaults, AReadOnlyFolderRefusesSavesAndNeverLosesABrokenFile) {
     const fs::path libraryFile = folder / "macro.xml";
     const fs::path storeFile = folder / "store.xml";
     const std::string broken = "<?xml version=\"1.0\"?>\n<group>\n\t<items name=\"Half";
-    macro::test::WriteBytes(libraryFile, broken);
+    storage::test::WriteBytes(libraryFile, broken);
     AssignmentStore store(storeFile);
     Expect(failures, store.Save().ok());
     const std::string oldStore = ReadBytes(storeFile);
@@ -324,8 +324,8 @@ TEST(UserFileFaults, ACopyAsideOnAFullDiskLeavesNoTruncatedCopy) {
     // A group without a name makes the library read only in part.
     std::string partlyRead = ReadBytes(libraryFile);
     partlyRead.insert(partlyRead.find("<items"), "<items><item code=\"4\" /></items>\n");
-    macro::test::WriteBytes(libraryFile, partlyRead);
-    macro::test::WriteBytes(folder / "other.mcr", ReadBytes(libraryFile));
+    storage::test::WriteBytes(libraryFile, partlyRead);
+    storage::test::WriteBytes(folder / "other.mcr", ReadBytes(libraryFile));
     Expect(failures, FillUp(folder / "filler"));
     fs::resize_file(folder / "filler", fs::file_size(folder / "filler") - partlyRead.size() / 2);
 
@@ -340,7 +340,7 @@ TEST(UserFileFaults, ACopyAsideOnAFullDiskLeavesNoTruncatedCopy) {
     Expect(failures, imported.error.find("no space left on the device") != std::string::npos);
 
     Expect(failures, ReadBytes(libraryFile) == partlyRead);
-    Expect(failures, (macro::test::FileNames(folder.Path()) ==
+    Expect(failures, (storage::test::FileNames(folder.Path()) ==
                       std::vector<std::string>{"filler", "macro.xml", "other.mcr"}));
   });
   if (outcome.skipped) {
@@ -358,7 +358,7 @@ TEST(UserFileFaults, FilesThatCannotBeReadAreLeftInPlaceAndNeverOverwritten) {
   const fs::path libraryFile = folder / "macro.xml";
   const fs::path storeFile = folder / "store.xml";
   ASSERT_TRUE(MakeLibrary(libraryFile, 3));
-  macro::test::WriteBytes(storeFile, "<macro page=\"2\"/>");
+  storage::test::WriteBytes(storeFile, "<macro page=\"2\"/>");
   const std::string library = ReadBytes(libraryFile);
   fs::permissions(folder.Path(), fs::perms::all);
   fs::permissions(libraryFile, fs::perms::none);
@@ -390,7 +390,7 @@ TEST(UserFileFaults, FilesThatCannotBeReadAreLeftInPlaceAndNeverOverwritten) {
   EXPECT_EQ(outcome.failures, "");
   EXPECT_EQ(ReadBytes(libraryFile), library);
   EXPECT_EQ(ReadBytes(storeFile), "<macro page=\"2\"/>");
-  EXPECT_EQ(macro::test::FileNames(folder.Path()),
+  EXPECT_EQ(storage::test::FileNames(folder.Path()),
             (std::vector<std::string>{"macro.xml", "store.xml"}));
 }
 

@@ -53,7 +53,7 @@ TEST_F(KeyMapFileTest, NoProgramWritesOverWhatAnotherRecorded) {
 
   EXPECT_TRUE(window.Update([](KeyMap& map) { map.Record(0, Half::kRemap, 0, 0x04, Remap(5)); })
                   .saved.ok());
-  const macro::EditResult second =
+  const storage::EditResult second =
       tool.Update([](KeyMap& map) { map.Record(0, Half::kRemap, 1, 0x06, Remap(7)); });
 
   EXPECT_TRUE(second.saved.ok());
@@ -71,7 +71,7 @@ TEST_F(KeyMapFileTest, AFileThatIsNotAKeyMapIsKeptAsideAndTheMapStartsEmpty) {
       file.Update([](KeyMap& map) { map.Record(1, Half::kRemap, 0, 4, Remap(5)); }).saved.ok());
   std::ofstream(path_, std::ios::trunc) << "<keymap version=\"1\"><profile number=\"9\"/>";
 
-  const macro::EditResult result =
+  const storage::EditResult result =
       file.Update([](KeyMap& map) { map.Record(1, Half::kRemap, 1, 6, Remap(7)); });
 
   ASSERT_TRUE(result.reread.keptAs.has_value());
@@ -86,7 +86,7 @@ TEST_F(KeyMapFileTest, AFileThatIsNotAKeyMapIsKeptAsideAndTheMapStartsEmpty) {
 
   std::ofstream(path_, std::ios::trunc) << "<keymap version=\"1\" activeProfile=\"7\"/>";
   KeyMapFile opened(path_, kModel);
-  const macro::OpenReport report = opened.Open();
+  const storage::OpenReport report = opened.Open();
   EXPECT_THAT(report.problem, HasSubstr("is not a key map that Keyloom reads: <keymap> at byte 1: "
                                         "activeProfile=\"7\""));
   EXPECT_TRUE(report.keptAs.has_value());
@@ -96,10 +96,10 @@ TEST_F(KeyMapFileTest, AFileThatIsNotAKeyMapIsKeptAsideAndTheMapStartsEmpty) {
 TEST_F(KeyMapFileTest, AChosenFileIsReadWholeOrRefusedWithItsName) {
   KeyMapDocument document;
   EXPECT_EQ(ReadKeyMapFile(folder_.path() / "none.xml", document).status,
-            macro::LoadResult::Status::kMissing);
+            storage::LoadResult::Status::kMissing);
   std::ofstream(folder_.path() / "cut.xml") << "<keymap version=\"1\"><profile";
-  const macro::LoadResult cut = ReadKeyMapFile(folder_.path() / "cut.xml", document);
-  EXPECT_EQ(cut.status, macro::LoadResult::Status::kMalformed);
+  const storage::LoadResult cut = ReadKeyMapFile(folder_.path() / "cut.xml", document);
+  EXPECT_EQ(cut.status, storage::LoadResult::Status::kMalformed);
   EXPECT_THAT(cut.error,
               StartsWith((folder_.path() / "cut.xml").string() + " is not well-formed XML"));
 

@@ -169,8 +169,8 @@ TEST(KeyMapXml, RefusesAWholeFileForAnyValueItCannotTakeAndSaysWhere) {
     SCOPED_TRACE(c.xml);
     KeyMapDocument document;
     document.listed[0] = true;
-    const macro::LoadResult loaded = ParseKeyMap(c.xml, document);
-    EXPECT_EQ(loaded.status, macro::LoadResult::Status::kMalformed);
+    const storage::LoadResult loaded = ParseKeyMap(c.xml, document);
+    EXPECT_EQ(loaded.status, storage::LoadResult::Status::kMalformed);
     EXPECT_THAT(loaded.error, HasSubstr(c.said));
     // Nothing of a refused file is taken.
     EXPECT_THAT(document.listed, ::testing::ElementsAre(true, false, false));

@@ -12,10 +12,10 @@
 namespace keyloom::macro {
 namespace {
 
-using test::ReadBytes;
-using test::TempFolder;
-using test::TestData;
-using test::WriteBytes;
+using storage::test::ReadBytes;
+using storage::test::TempFolder;
+using storage::test::TestData;
+using storage::test::WriteBytes;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 
@@ -70,7 +70,7 @@ TEST(AssignmentStore, ReadsEveryFileOfTheCorpusAsExpected) {
     AssignmentStore store;
     store.page = store.repeat = store.delay = store.dlymode = 7;
     store.mediasel = store.functsel = store.sgcode = store.groupsel = 7;
-    const LoadResult loaded = store.Load(TestData(std::string("store/") + c.file));
+    const storage::LoadResult loaded = store.Load(TestData(std::string("store/") + c.file));
     EXPECT_EQ(loaded.ok(), c.parses) << loaded.error;
     EXPECT_THAT(FieldsOf(store), ElementsAreArray(c.fields));
   }
@@ -97,7 +97,7 @@ TEST(AssignmentStore, ABrokenFileIsKeptAsideAndTheDefaultsUsed) {
   const auto file = folder / "store.xml";
   WriteBytes(file, "<macro page=\"2\"");
   AssignmentStore store(file);
-  const OpenReport report =
+  const storage::OpenReport report =
       store.Open(std::chrono::sys_days{std::chrono::year{2024} / 5 / 17} + std::chrono::minutes{3});
   ASSERT_EQ(report.keptAs, folder / "store.broken-20240517-000300.xml");
   EXPECT_THAT(report.problem, HasSubstr("store.xml"));

@@ -12,15 +12,15 @@
 
 #include "TestFiles.h"
 #include "macro/MacroLibrary.h"
-#include "macro/UserFiles.h"
+#include "storage/UserFiles.h"
 
 namespace keyloom::macro {
 namespace {
 
-using test::ReadBytes;
-using test::TempFolder;
-using test::TestData;
-using test::WriteBytes;
+using storage::test::ReadBytes;
+using storage::test::TempFolder;
+using storage::test::TestData;
+using storage::test::WriteBytes;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
@@ -142,7 +142,7 @@ TEST_F(MacroLibraryTest, AMissingAttributeIsAnErrorResultNotAnEmptyText) {
 
 TEST_F(MacroLibraryTest, NewGroupsAreNamedByTheCountBeforeAndMaySharedNames) {
   for (int i = 0; i < 3; ++i) {
-    const EditResult added = library_.AddGroup();
+    const storage::EditResult added = library_.AddGroup();
     EXPECT_TRUE(added.changed);
     EXPECT_TRUE(added.saved.ok()) << added.saved.error();
   }
@@ -245,7 +245,7 @@ TEST_F(MacroLibraryTest, RenamingToAnEmptyNameKeepsTheGroupOnTheNextLoad) {
   library_.AddGroup();
   EXPECT_FALSE(library_.RenameGroup(0, "Group 0").changed);
   EXPECT_FALSE(library_.RenameGroup(2, "no such group").changed);
-  const EditResult renamed = library_.RenameGroup(0, "");
+  const storage::EditResult renamed = library_.RenameGroup(0, "");
   EXPECT_TRUE(renamed.changed);
   ASSERT_TRUE(renamed.saved.ok());
 
@@ -300,9 +300,9 @@ TEST(MacroLibraryReader, ReadsEveryFileOfTheCorpusAsExpected) {
     SCOPED_TRACE(c.file);
     MacroLibrary library;
     library.AddNamedGroup("before");
-    const LoadResult loaded = library.Load(TestData(std::string("library/") + c.file));
+    const storage::LoadResult loaded = library.Load(TestData(std::string("library/") + c.file));
     if (c.summary == nullptr) {
-      EXPECT_EQ(loaded.status, LoadResult::Status::kMalformed);
+      EXPECT_EQ(loaded.status, storage::LoadResult::Status::kMalformed);
       EXPECT_FALSE(loaded.error.empty());
       EXPECT_EQ(Summary(library), "before[]");
       continue;
@@ -323,9 +323,9 @@ TEST(MacroLibraryReader, ReadsEveryFileOfTheCorpusAsExpected) {
 TEST(MacroLibraryReader, MissingAndUnreadableFilesAreToldApart) {
   TempFolder folder;
   MacroLibrary library;
-  EXPECT_EQ(library.Load(folder / "absent.xml").status, LoadResult::Status::kMissing);
-  const LoadResult folderRead = library.Load(folder.Path());
-  EXPECT_EQ(folderRead.status, LoadResult::Status::kUnusable);
+  EXPECT_EQ(library.Load(folder / "absent.xml").status, storage::LoadResult::Status::kMissing);
+  const storage::LoadResult folderRead = library.Load(folder.Path());
+  EXPECT_EQ(folderRead.status, storage::LoadResult::Status::kUnusable);
   EXPECT_THAT(folderRead.error, HasSubstr("not a regular file"));
 }
 
@@ -334,7 +334,7 @@ TEST_F(MacroLibraryTest, OpeningABrokenFileKeepsItAsideBeforeAnythingIsSaved) {
   WriteBytes(file_, broken);
   const auto now = std::chrono::sys_days{std::chrono::year{2024} / 3 / 9} + std::chrono::hours{7};
 
-  const OpenReport report = library_.Open(now);
+  const storage::OpenReport report = library_.Open(now);
   const auto aside = folder_ / "macro.broken-20240309-070000.xml";
   ASSERT_EQ(report.keptAs, aside);
   EXPECT_THAT(report.problem, HasSubstr("not well-formed"));
@@ -345,7 +345,7 @@ TEST_F(MacroLibraryTest, OpeningABrokenFileKeepsItAsideBeforeAnythingIsSaved) {
 
   ASSERT_TRUE(library_.AddGroup().saved.ok());
   EXPECT_EQ(ReadBytes(aside), broken);
-  EXPECT_THAT(test::FileNames(folder_.Path()),
+  EXPECT_THAT(storage::test::FileNames(folder_.Path()),
               ElementsAre("macro.broken-20240309-070000.xml", "macro.xml"));
 
   // A second broken file at the same second gets a name of its own.
@@ -358,14 +358,14 @@ TEST_F(MacroLibraryTest, ABrokenFileThatCannotBeMovedAsideIsNeverOverwritten) {
   const auto now = std::chrono::sys_days{std::chrono::year{2024} / 1 / 1};
   // Every name the file could be kept under is taken.
   for (int attempt = 1; attempt <= 1000; ++attempt) {
-    WriteBytes(AsideName(file_, kBrokenLabel, now, attempt), "taken");
+    WriteBytes(storage::AsideName(file_, storage::kBrokenLabel, now, attempt), "taken");
   }
   WriteBytes(file_, "not xml");
 
-  const OpenReport report = library_.Open(now);
+  const storage::OpenReport report = library_.Open(now);
   EXPECT_FALSE(report.keptAs);
   EXPECT_THAT(report.problem, HasSubstr("nothing will be saved over it"));
-  const EditResult added = library_.AddGroup();
+  const storage::EditResult added = library_.AddGroup();
   EXPECT_TRUE(added.changed);
   EXPECT_FALSE(added.saved.ok());
   EXPECT_EQ(ReadBytes(file_), "not xml");
@@ -398,14 +398,14 @@ TEST(MacroLibraryPartlyRead, IsCopiedAsideOnceForEachContentAndTold) {
     const auto copy = folder / "macro.partly-read-20251231-000000.xml";
     for (int read = 0; read < 3; ++read) {
       MacroLibrary library(file);
-      const OpenReport report = library.Open(now + std::chrono::seconds{read});
+      const storage::OpenReport report = library.Open(now + std::chrono::seconds{read});
       ASSERT_EQ(report.keptAs, copy);
       EXPECT_THAT(report.problem, HasSubstr("was read only in part: " + std::string(c.told)));
       EXPECT_THAT(report.problem, HasSubstr(copy.string()));
       EXPECT_EQ(Summary(library), c.summary);
     }
     EXPECT_EQ(ReadBytes(copy), original);
-    EXPECT_THAT(test::FileNames(folder.Path()),
+    EXPECT_THAT(storage::test::FileNames(folder.Path()),
                 ElementsAre("macro.partly-read-20251231-000000.xml", "macro.xml"));
 
     // The next save drops what was left out; the copy keeps it. A file of other content that is
@@ -435,7 +435,7 @@ TEST_F(MacroLibraryTest, ImportingAFileWithoutAnyGroupIsRefused) {
     EXPECT_EQ(Summary(library_), "Mine[]");
   }
   EXPECT_EQ(ReadBytes(file_), before);
-  EXPECT_THAT(test::FileNames(folder_.Path()), ElementsAre("macro.xml", "none.mcr"));
+  EXPECT_THAT(storage::test::FileNames(folder_.Path()), ElementsAre("macro.xml", "none.mcr"));
 }
 
 // Two programs with the library open at once: each change is made to the file as the other left
@@ -449,7 +449,7 @@ TEST_F(MacroLibraryTest, UpdatesReadTheFileAgainWhenAnotherProgramChangedIt) {
       [&previous](const MacroNode& previousRoot) { previous = GroupNames(previousRoot); });
 
   EXPECT_FALSE(other.AddNamedGroup("Second").reloaded);
-  const EditResult added = library_.AddNamedGroup("Third");
+  const storage::EditResult added = library_.AddNamedGroup("Third");
   EXPECT_TRUE(added.changed);
   EXPECT_TRUE(added.reloaded);
   EXPECT_THAT(previous, ElementsAre("First"));
@@ -457,7 +457,7 @@ TEST_F(MacroLibraryTest, UpdatesReadTheFileAgainWhenAnotherProgramChangedIt) {
 
   // `other` still shows First and Second: its removal of row 0 is left out, and it now shows
   // what the file holds.
-  const EditResult removed = other.RemoveGroup(0);
+  const storage::EditResult removed = other.RemoveGroup(0);
   EXPECT_FALSE(removed.changed);
   EXPECT_TRUE(removed.reloaded);
   EXPECT_THAT(GroupNames(other.root()), ElementsAre("First", "Second", "Third"));
@@ -501,7 +501,7 @@ TEST_F(MacroLibraryTest, ImportReplacesTheLibraryAndKeepsTheOldFile) {
   EXPECT_EQ(library_.Import(folder_ / "two.MCR", now).status, Status::kRefusedName);
   EXPECT_EQ(Summary(library_), "Group 0[]");
   EXPECT_EQ(ReadBytes(file_), before);
-  EXPECT_EQ(test::FileNames(folder_.Path()).size(), 3U);
+  EXPECT_EQ(storage::test::FileNames(folder_.Path()).size(), 3U);
 
   // Another name than two.MCR: on a file system that ignores case they are one file.
   std::filesystem::copy_file(TestData("golden/library-two-groups.xml"), folder_ / "other.mcr");

@@ -51,7 +51,7 @@ class RecorderTest : public ::testing::Test {
     return recorder_.OnKeyboardEvent(code, message, record);
   }
 
-  test::TempFolder folder_;
+  storage::test::TempFolder folder_;
   MacroLibrary library_{folder_ / "macro.xml"};
   AssignmentStore store_;
   MacroEventList events_;
@@ -260,7 +260,7 @@ class EventListTest : public ::testing::Test {
     return codes;
   }
 
-  test::TempFolder folder_;
+  storage::test::TempFolder folder_;
   MacroLibrary library_{folder_ / "macro.xml"};
   MacroEventList list_;
 };

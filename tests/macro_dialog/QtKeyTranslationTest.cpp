@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "macro/KeyNameTable.h"
 #include "macro/KeyboardEventRecord.h"
 #include "macro_dialog/QtKeyTranslation.h"
+#include "protocol/KeyNameTable.h"
 
 namespace keyloom::macro {
 namespace {
@@ -95,10 +95,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(QtKeyTranslation, KeypadEnterIsRecordedAsEnter) {
   const auto virtualKey = VirtualKeyFromQtKey(Key(Qt::Key_Enter, Place(96), 0, Qt::KeypadModifier));
   ASSERT_TRUE(virtualKey);
-  const auto usage = UsageFromVirtualKey(*virtualKey);
+  const auto usage = protocol::UsageFromVirtualKey(*virtualKey);
   ASSERT_TRUE(usage);
   EXPECT_EQ(*usage, 0x28);
-  EXPECT_EQ(NameFromUsage(*usage), "Enter");
+  EXPECT_EQ(protocol::NameFromUsage(*usage), "Enter");
 }
 
 TEST(QtKeyTranslation, SystemMessagesWhileAltIsHeld) {

@@ -7,6 +7,7 @@
 #include <pugixml.hpp>
 
 #include "UiTestSupport.h"
+#include "settings/AsciiText.h"
 #include "ui/host/SHostWnd.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/layout/ISObjectFactory.h"
@@ -34,11 +35,11 @@ class ProbeCheck : public SCheckBox {
 
   [[nodiscard]] std::string_view ClassName() const override { return kClassName; }
   [[nodiscard]] bool IsClass(std::string_view className) const override {
-    return EqualsIgnoreCase(className, kClassName) || SCheckBox::IsClass(className);
+    return settings::EqualIgnoringAsciiCase(className, kClassName) || SCheckBox::IsClass(className);
   }
 
   AttributeResult SetAttribute(std::string_view name, const QString& value) override {
-    if (EqualsIgnoreCase(name, "probeValue")) {
+    if (settings::EqualIgnoringAsciiCase(name, "probeValue")) {
       probeValue = value;
       results.emplace_back(name, AttributeResult::kHandled);
       return AttributeResult::kHandled;

@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 
 #include "UiTestSupport.h"
+#include "settings/AsciiText.h"
 #include "ui/host/SApplication.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/skin/ColorTable.h"
@@ -192,8 +193,8 @@ class ResourceTest : public QObject {
     QCOMPARE(ParseBool(QStringLiteral("false")), std::optional<bool>(false));
     QVERIFY(!ParseBool(QStringLiteral("2")).has_value());
     QVERIFY(!ParseBool(QStringLiteral("yes")).has_value());
-    QVERIFY(EqualsIgnoreCase("colorText", "COLORTEXT"));
-    QVERIFY(!EqualsIgnoreCase("colorText", "colorTex"));
+    QVERIFY(settings::EqualIgnoringAsciiCase("colorText", "COLORTEXT"));
+    QVERIFY(!settings::EqualIgnoringAsciiCase("colorText", "colorTex"));
   }
 
   void uiDefinitionGivesFontStylesAndReferences() {

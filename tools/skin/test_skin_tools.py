@@ -60,7 +60,7 @@ class KeyTable(unittest.TestCase):
     def test_holds_the_usages_and_names_of_the_program_key_table(self):
         report = check_skin.Report()
         table = check_skin.read_key_table(
-            os.path.join(REPO, "src", "macro", "KeyNameTable.h"), report)
+            os.path.join(REPO, "src", "protocol", "KeyNameTable.h"), report)
         self.assertEqual(report.failures, [])
         self.assertEqual({key.usage: key.name for key in self.keys}, table)
 

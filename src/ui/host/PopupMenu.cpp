@@ -9,6 +9,7 @@
 
 #include <pugixml.hpp>
 
+#include "settings/AsciiText.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/host/SApplication.h"
@@ -44,9 +45,9 @@ std::vector<PopupMenu::Item> ReadClassicItems(const pugi::xml_node& menu) {
   std::vector<PopupMenu::Item> items;
   for (const pugi::xml_node element : menu.children()) {
     PopupMenu::Item item;
-    if (EqualsIgnoreCase(element.name(), "sep")) {
+    if (settings::EqualIgnoringAsciiCase(element.name(), "sep")) {
       item.separator = true;
-    } else if (EqualsIgnoreCase(element.name(), "item")) {
+    } else if (settings::EqualIgnoringAsciiCase(element.name(), "item")) {
       item.id = ParseInt(AttributeOf(element, "id")).value_or(0);
       item.name = AttributeOf(element, "name");
       item.icon = AttributeOf(element, "icon");
@@ -65,7 +66,7 @@ std::vector<PopupMenu::Item> ReadClassicItems(const pugi::xml_node& menu) {
 std::vector<PopupMenu::Item> ReadExtendedItems(const pugi::xml_node& menu) {
   std::vector<PopupMenu::Item> items;
   for (const pugi::xml_node element : menu.children()) {
-    if (!EqualsIgnoreCase(element.name(), "menuItem")) {
+    if (!settings::EqualIgnoringAsciiCase(element.name(), "menuItem")) {
       continue;
     }
     PopupMenu::Item item;
@@ -202,10 +203,11 @@ PopupMenu::PopupMenu(Kind kind, std::vector<Item> items, Style style)
     : kind_(kind), items_(std::move(items)), style_(std::move(style)) {}
 
 PopupMenu::Kind PopupMenu::KindOf(const pugi::xml_node& root) {
-  if (EqualsIgnoreCase(root.name(), "menu")) {
+  if (settings::EqualIgnoringAsciiCase(root.name(), "menu")) {
     return Kind::kClassic;
   }
-  if (EqualsIgnoreCase(root.name(), "menuRoot") || EqualsIgnoreCase(root.name(), "menuItem")) {
+  if (settings::EqualIgnoringAsciiCase(root.name(), "menuRoot") ||
+      settings::EqualIgnoringAsciiCase(root.name(), "menuItem")) {
     return Kind::kExtended;
   }
   return Kind::kNone;

@@ -2,16 +2,12 @@
 
 #include <QString>
 #include <optional>
-#include <string_view>
 #include <vector>
 
 namespace keyloom::ui {
 
 // Readers for the values of layout attributes. Every reader answers nothing for text it cannot
 // read, so that the attribute fails and the control keeps what it had.
-
-// Attribute and tag names compare without regard to ASCII case ("colorText" = "COLORTEXT").
-[[nodiscard]] bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 // An integer, decimal or with a "0x" prefix hexadecimal, with an optional sign; blanks around it
 // are allowed. Values outside the 32-bit signed range are refused.

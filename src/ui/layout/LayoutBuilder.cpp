@@ -5,6 +5,7 @@
 
 #include <pugixml.hpp>
 
+#include "settings/AsciiText.h"
 #include "ui/events/UiTrace.h"
 #include "ui/host/SApplication.h"
 #include "ui/layout/AttributeText.h"
@@ -50,7 +51,7 @@ void LayoutBuilder::CreateChildren(SWindow& parent, const pugi::xml_node& elemen
     if (child.type() != pugi::node_element) {
       continue;
     }
-    if (EqualsIgnoreCase(child.name(), kIncludeTag)) {
+    if (settings::EqualIgnoringAsciiCase(child.name(), kIncludeTag)) {
       ExpandInclude(parent, child);
     } else {
       CreateControl(parent, child);
@@ -87,7 +88,7 @@ void LayoutBuilder::ApplyAttributes(SWindow& window, const pugi::xml_node& eleme
   if (app != nullptr) {
     ApplyStyle(window, *app, QString::fromUtf8(element.name()));
     for (const pugi::xml_attribute attribute : element.attributes()) {
-      if (EqualsIgnoreCase(attribute.name(), kClassAttribute)) {
+      if (settings::EqualIgnoringAsciiCase(attribute.name(), kClassAttribute)) {
         const QString classes = QString::fromUtf8(attribute.value());
         for (const QString& className : classes.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
           ApplyStyle(window, *app, className);
@@ -96,10 +97,10 @@ void LayoutBuilder::ApplyAttributes(SWindow& window, const pugi::xml_node& eleme
     }
   }
   for (const pugi::xml_attribute attribute : element.attributes()) {
-    if (EqualsIgnoreCase(attribute.name(), kClassAttribute)) {
+    if (settings::EqualIgnoringAsciiCase(attribute.name(), kClassAttribute)) {
       continue;
     }
-    hasText = hasText || EqualsIgnoreCase(attribute.name(), kTextAttribute);
+    hasText = hasText || settings::EqualIgnoringAsciiCase(attribute.name(), kTextAttribute);
     window.SetAttribute(attribute.name(), resolve(attribute.value()));
   }
   const QString text = QString::fromUtf8(element.child_value()).trimmed();

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "settings/AsciiText.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/layout/ISObjectFactory.h"
 #include "ui/widgets/SWindow.h"
@@ -21,7 +22,7 @@ bool ObjectFactoryRegistry::Register(std::unique_ptr<ISObjectFactory> factory) {
 
 const ISObjectFactory* ObjectFactoryRegistry::Find(std::string_view tag) const {
   for (const auto& factory : factories_) {
-    if (EqualsIgnoreCase(factory->Tag(), tag)) {
+    if (settings::EqualIgnoringAsciiCase(factory->Tag(), tag)) {
       return factory.get();
     }
   }

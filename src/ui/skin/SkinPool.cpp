@@ -6,6 +6,7 @@
 
 #include <pugixml.hpp>
 
+#include "settings/AsciiText.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/layout/XmlAttribute.h"
 #include "ui/skin/ColorRectSkin.h"
@@ -87,10 +88,10 @@ std::shared_ptr<const ISkinObj> SkinPool::Create(const pugi::xml_node& element,
                                                  const ValueResolver& resolve) {
   const SkinAttributes attributes(element, resolve);
   const std::string_view tag = element.name();
-  if (EqualsIgnoreCase(tag, "colorrect")) {
+  if (settings::EqualIgnoringAsciiCase(tag, "colorrect")) {
     return CreateColorRect(attributes);
   }
-  if (EqualsIgnoreCase(tag, "gradation")) {
+  if (settings::EqualIgnoringAsciiCase(tag, "gradation")) {
     const std::optional<QColor> from = attributes.Color("from");
     const std::optional<QColor> to = attributes.Color("to");
     if (!from || !to) {
@@ -98,8 +99,8 @@ std::shared_ptr<const ISkinObj> SkinPool::Create(const pugi::xml_node& element,
     }
     return std::make_shared<GradationSkin>(*from, *to, attributes.Int("vertical", 0) != 0);
   }
-  const bool isList = EqualsIgnoreCase(tag, "imglist");
-  if (!isList && !EqualsIgnoreCase(tag, "imgframe")) {
+  const bool isList = settings::EqualIgnoringAsciiCase(tag, "imglist");
+  if (!isList && !settings::EqualIgnoringAsciiCase(tag, "imgframe")) {
     return nullptr;
   }
   const std::optional<QString> source = attributes.Text("src");

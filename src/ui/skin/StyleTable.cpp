@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include "settings/AsciiText.h"
 #include "ui/layout/AttributeText.h"
 
 namespace keyloom::ui {
@@ -14,7 +15,7 @@ void StyleTable::Load(const pugi::xml_node& style) {
     }
     std::vector<Attribute> attributes;
     for (const pugi::xml_attribute attribute : entry.attributes()) {
-      if (!EqualsIgnoreCase(attribute.name(), "name")) {
+      if (!settings::EqualIgnoringAsciiCase(attribute.name(), "name")) {
         attributes.emplace_back(attribute.name(), QString::fromUtf8(attribute.value()));
       }
     }

@@ -2,12 +2,13 @@
 
 #include <pugixml.hpp>
 
+#include "settings/AsciiText.h"
 #include "ui/layout/AttributeText.h"
 
 namespace keyloom::ui {
 
 bool Translator::Load(const pugi::xml_node& language) {
-  if (!EqualsIgnoreCase(language.name(), "language")) {
+  if (!settings::EqualIgnoringAsciiCase(language.name(), "language")) {
     return false;
   }
   name_ = QString::fromUtf8(language.attribute("name").value());

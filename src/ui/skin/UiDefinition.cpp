@@ -5,6 +5,7 @@
 
 #include <pugixml.hpp>
 
+#include "settings/AsciiText.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/skin/FontText.h"
 #include "ui/skin/ResourceName.h"
@@ -22,7 +23,7 @@ constexpr auto kColorReference = QLatin1String("@color/");
 void ForEachTable(const ResourceProvider& provider, const pugi::xml_node& definition,
                   std::string_view tag, const std::function<void(const pugi::xml_node&)>& load) {
   for (const pugi::xml_node element : definition.children()) {
-    if (!EqualsIgnoreCase(element.name(), tag)) {
+    if (!settings::EqualIgnoringAsciiCase(element.name(), tag)) {
       continue;
     }
     const QString source = QString::fromUtf8(element.attribute("src").value());

@@ -1,5 +1,6 @@
 #include "ui/widgets/SButton.h"
 
+#include "settings/AsciiText.h"
 #include "ui/layout/AttributeText.h"
 
 namespace keyloom::ui {
@@ -12,7 +13,7 @@ SButton::SButton() {
 }
 
 bool SButton::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 void SButton::OnClick() {

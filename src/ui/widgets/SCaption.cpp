@@ -3,13 +3,14 @@
 #include <QMouseEvent>
 #include <QWindow>
 
+#include "settings/AsciiText.h"
 #include "ui/host/SHostWnd.h"
 #include "ui/layout/AttributeText.h"
 
 namespace keyloom::ui {
 
 bool SCaption::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 void SCaption::mousePressEvent(QMouseEvent* event) {

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "settings/AsciiText.h"
 #include "ui/host/SApplication.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/skin/ISkinObj.h"
@@ -16,11 +17,11 @@ SCheckBox::SCheckBox() {
 }
 
 bool SCheckBox::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 AttributeResult SCheckBox::SetAttribute(std::string_view name, const QString& value) {
-  if (EqualsIgnoreCase(name, "focusSkin")) {
+  if (settings::EqualIgnoringAsciiCase(name, "focusSkin")) {
     std::optional<std::shared_ptr<const ISkinObj>> skin = SApplication::SkinAttribute(value);
     if (!skin) {
       return AttributeResult::kFailed;

@@ -12,6 +12,7 @@
 
 #include <pugixml.hpp>
 
+#include "settings/AsciiText.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/host/SApplication.h"
@@ -28,19 +29,19 @@ namespace {
 // The field of the drop-down list's style that the attribute `name` sets; null for other
 // attributes.
 QString* DropDownColor(PopupMenu::Style& style, std::string_view name) {
-  if (EqualsIgnoreCase(name, "colorDropBkgnd")) {
+  if (settings::EqualIgnoringAsciiCase(name, "colorDropBkgnd")) {
     return &style.background;
   }
-  if (EqualsIgnoreCase(name, "colorDropText")) {
+  if (settings::EqualIgnoringAsciiCase(name, "colorDropText")) {
     return &style.text;
   }
-  if (EqualsIgnoreCase(name, "colorDropSelBkgnd")) {
+  if (settings::EqualIgnoringAsciiCase(name, "colorDropSelBkgnd")) {
     return &style.selectedBackground;
   }
-  if (EqualsIgnoreCase(name, "colorDropSelText")) {
+  if (settings::EqualIgnoringAsciiCase(name, "colorDropSelText")) {
     return &style.selectedText;
   }
-  if (EqualsIgnoreCase(name, "colorDropBorder")) {
+  if (settings::EqualIgnoringAsciiCase(name, "colorDropBorder")) {
     return &style.border;
   }
   return nullptr;
@@ -54,16 +55,17 @@ SComboBox::SComboBox() {
 }
 
 bool SComboBox::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 AttributeResult SComboBox::SetAttribute(std::string_view name, const QString& value) {
-  if (EqualsIgnoreCase(name, "curSel") || EqualsIgnoreCase(name, "itemHeight")) {
+  if (settings::EqualIgnoringAsciiCase(name, "curSel") ||
+      settings::EqualIgnoringAsciiCase(name, "itemHeight")) {
     const std::optional<int> number = ParseInt(value);
     if (!number) {
       return AttributeResult::kFailed;
     }
-    if (EqualsIgnoreCase(name, "itemHeight")) {
+    if (settings::EqualIgnoringAsciiCase(name, "itemHeight")) {
       dropDownStyle_.itemHeight = std::max(0, *number);
     } else {
       curSel_ = *number;
@@ -79,7 +81,7 @@ AttributeResult SComboBox::SetAttribute(std::string_view name, const QString& va
     *color = parsed->name(QColor::HexArgb);
     return AttributeResult::kHandled;
   }
-  if (EqualsIgnoreCase(name, "btnSkin")) {
+  if (settings::EqualIgnoringAsciiCase(name, "btnSkin")) {
     std::optional<std::shared_ptr<const ISkinObj>> skin = SApplication::SkinAttribute(value);
     if (!skin) {
       return AttributeResult::kFailed;

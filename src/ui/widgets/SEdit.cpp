@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 
+#include "settings/AsciiText.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/host/SApplication.h"
@@ -31,11 +32,13 @@ SEdit::SEdit() : lineEdit_(new QLineEdit(this)) {
 SEdit::~SEdit() = default;
 
 bool SEdit::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 AttributeResult SEdit::SetAttribute(std::string_view name, const QString& value) {
-  const auto is = [name](std::string_view known) { return EqualsIgnoreCase(name, known); };
+  const auto is = [name](std::string_view known) {
+    return settings::EqualIgnoringAsciiCase(name, known);
+  };
   if (is("cueText")) {
     cueText_ = value;
     lineEdit_->setPlaceholderText(SApplication::Tr(cueText_));

@@ -2,16 +2,17 @@
 
 #include <QPainter>
 
+#include "settings/AsciiText.h"
 #include "ui/layout/AttributeText.h"
 
 namespace keyloom::ui {
 
 bool SImageWnd::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 AttributeResult SImageWnd::SetAttribute(std::string_view name, const QString& value) {
-  if (EqualsIgnoreCase(name, "iconIndex")) {
+  if (settings::EqualIgnoringAsciiCase(name, "iconIndex")) {
     const std::optional<int> index = ParseInt(value);
     if (!index) {
       return AttributeResult::kFailed;

@@ -3,13 +3,14 @@
 #include <QPainter>
 #include <utility>
 
+#include "settings/AsciiText.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/skin/ISkinObj.h"
 
 namespace keyloom::ui {
 
 bool SItemPanel::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 void SItemPanel::SetLook(Look look) {

@@ -9,6 +9,7 @@
 
 #include <pugixml.hpp>
 
+#include "settings/AsciiText.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/host/SApplication.h"
@@ -57,11 +58,13 @@ SListView::~SListView() {
 }
 
 bool SListView::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 AttributeResult SListView::SetAttribute(std::string_view name, const QString& value) {
-  const auto is = [name](std::string_view known) { return EqualsIgnoreCase(name, known); };
+  const auto is = [name](std::string_view known) {
+    return settings::EqualIgnoringAsciiCase(name, known);
+  };
   if (is("itemHeight")) {
     const std::optional<int> height = ParseInt(value);
     if (!height || *height <= 0) {

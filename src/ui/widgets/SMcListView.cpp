@@ -8,6 +8,7 @@
 
 #include <pugixml.hpp>
 
+#include "settings/AsciiText.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/host/SApplication.h"
@@ -34,11 +35,11 @@ SMcListView::SMcListView() {
 }
 
 bool SMcListView::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName) || SListView::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SListView::IsClass(className);
 }
 
 AttributeResult SMcListView::SetAttribute(std::string_view name, const QString& value) {
-  if (EqualsIgnoreCase(name, "headerHeight")) {
+  if (settings::EqualIgnoringAsciiCase(name, "headerHeight")) {
     const std::optional<int> height = ParseInt(value);
     if (!height || *height < 0) {
       return AttributeResult::kFailed;

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "settings/AsciiText.h"
 #include "ui/host/SApplication.h"
 #include "ui/layout/AttributeText.h"
 #include "ui/skin/ISkinObj.h"
@@ -16,11 +17,11 @@ SRadioBox::SRadioBox() {
 }
 
 bool SRadioBox::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 AttributeResult SRadioBox::SetAttribute(std::string_view name, const QString& value) {
-  if (EqualsIgnoreCase(name, "focusSkin")) {
+  if (settings::EqualIgnoringAsciiCase(name, "focusSkin")) {
     std::optional<std::shared_ptr<const ISkinObj>> skin = SApplication::SkinAttribute(value);
     if (!skin) {
       return AttributeResult::kFailed;
@@ -29,7 +30,7 @@ AttributeResult SRadioBox::SetAttribute(std::string_view name, const QString& va
     update();
     return AttributeResult::kHandled;
   }
-  if (EqualsIgnoreCase(name, "iconAlign")) {
+  if (settings::EqualIgnoringAsciiCase(name, "iconAlign")) {
     Qt::Alignment horizontal;
     if (value.compare(QLatin1String("left"), Qt::CaseInsensitive) == 0) {
       horizontal = Qt::AlignLeft;
@@ -44,7 +45,7 @@ AttributeResult SRadioBox::SetAttribute(std::string_view name, const QString& va
     update();
     return AttributeResult::kHandled;
   }
-  if (EqualsIgnoreCase(name, "iconValign")) {
+  if (settings::EqualIgnoringAsciiCase(name, "iconValign")) {
     Qt::Alignment vertical;
     if (value.compare(QLatin1String("top"), Qt::CaseInsensitive) == 0) {
       vertical = Qt::AlignTop;

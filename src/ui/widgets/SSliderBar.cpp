@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "settings/AsciiText.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/host/SApplication.h"
@@ -27,11 +28,13 @@ SSliderBar::SSliderBar() {
 }
 
 bool SSliderBar::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 AttributeResult SSliderBar::SetAttribute(std::string_view name, const QString& value) {
-  const auto is = [name](std::string_view known) { return EqualsIgnoreCase(name, known); };
+  const auto is = [name](std::string_view known) {
+    return settings::EqualIgnoringAsciiCase(name, known);
+  };
   if (is("min") || is("max") || is("value")) {
     const std::optional<int> number = ParseInt(value);
     if (!number) {

@@ -2,16 +2,17 @@
 
 #include <QPainter>
 
+#include "settings/AsciiText.h"
 #include "ui/layout/AttributeText.h"
 
 namespace keyloom::ui {
 
 bool SStatic::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 AttributeResult SStatic::SetAttribute(std::string_view name, const QString& value) {
-  if (EqualsIgnoreCase(name, "multiLines")) {
+  if (settings::EqualIgnoringAsciiCase(name, "multiLines")) {
     const std::optional<bool> multiLine = ParseBool(value);
     if (!multiLine) {
       return AttributeResult::kFailed;

@@ -8,6 +8,7 @@
 #include <QPen>
 #include <algorithm>
 
+#include "settings/AsciiText.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/host/SApplication.h"
@@ -54,11 +55,13 @@ STabCtrl::STabCtrl() {
 }
 
 bool STabCtrl::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 AttributeResult STabCtrl::SetAttribute(std::string_view name, const QString& value) {
-  const auto is = [name](std::string_view known) { return EqualsIgnoreCase(name, known); };
+  const auto is = [name](std::string_view known) {
+    return settings::EqualIgnoringAsciiCase(name, known);
+  };
   if (is("tabAlign")) {
     const std::optional<TabAlign> align = ParseTabAlign(value);
     if (!align) {

@@ -1,20 +1,21 @@
 #include "ui/widgets/STabPage.h"
 
+#include "settings/AsciiText.h"
 #include "ui/host/SApplication.h"
 #include "ui/layout/AttributeText.h"
 
 namespace keyloom::ui {
 
 bool STabPage::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName) || SWindow::IsClass(className);
+  return settings::EqualIgnoringAsciiCase(className, kClassName) || SWindow::IsClass(className);
 }
 
 AttributeResult STabPage::SetAttribute(std::string_view name, const QString& value) {
-  if (EqualsIgnoreCase(name, "title")) {
+  if (settings::EqualIgnoringAsciiCase(name, "title")) {
     SetTitle(value);
     return AttributeResult::kHandled;
   }
-  if (EqualsIgnoreCase(name, "iconIndex")) {
+  if (settings::EqualIgnoringAsciiCase(name, "iconIndex")) {
     const std::optional<int> index = ParseInt(value);
     if (!index) {
       return AttributeResult::kFailed;

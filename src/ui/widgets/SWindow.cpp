@@ -14,6 +14,7 @@
 #include <QPen>
 #include <QPointer>
 
+#include "settings/AsciiText.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/events/LookupTrace.h"
@@ -78,7 +79,7 @@ SWindow::SWindow(QWidget* parent) : QWidget(parent) {}
 SWindow::~SWindow() = default;
 
 bool SWindow::IsClass(std::string_view className) const {
-  return EqualsIgnoreCase(className, kClassName);
+  return settings::EqualIgnoringAsciiCase(className, kClassName);
 }
 
 void SWindow::SetName(const QString& name) {
@@ -94,7 +95,9 @@ void SWindow::SetID(int id) {
 }
 
 AttributeResult SWindow::SetAttribute(std::string_view name, const QString& value) {
-  const auto is = [name](std::string_view known) { return EqualsIgnoreCase(name, known); };
+  const auto is = [name](std::string_view known) {
+    return settings::EqualIgnoringAsciiCase(name, known);
+  };
   if (is("name")) {
     SetName(value);
     return AttributeResult::kHandled;

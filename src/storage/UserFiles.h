@@ -6,11 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "macro/FileResult.h"
-#include "macro/LoadResult.h"
-#include "macro/OpenReport.h"
+#include "storage/FileResult.h"
+#include "storage/LoadResult.h"
+#include "storage/OpenReport.h"
 
-namespace keyloom::macro {
+namespace keyloom::storage {
 
 // How the user's files are read, saved and, when they cannot be read, kept. Nothing here ever
 // deletes or overwrites a file the user may still need.
@@ -81,4 +81,4 @@ struct AsideResult {
                                                  const LoadResult& loaded,
                                                  std::chrono::system_clock::time_point now);
 
-}  // namespace keyloom::macro
+}  // namespace keyloom::storage

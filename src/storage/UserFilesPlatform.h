@@ -4,12 +4,12 @@
 #include <string>
 #include <string_view>
 
-#include "macro/FileResult.h"
+#include "storage/FileResult.h"
 
 // The calls behind UserFiles that each platform makes its own way (UserFiles_linux.cpp,
 // UserFiles_windows.cpp). Reasons are the system's message for the error, starting in lower
 // case; a full disk is "no space left on the device".
-namespace keyloom::macro::platform {
+namespace keyloom::storage::platform {
 
 enum class Outcome { kDone, kTargetExists, kFailed };
 
@@ -40,4 +40,4 @@ enum class Outcome { kDone, kTargetExists, kFailed };
 [[nodiscard]] Outcome RenameWithoutReplacing(const std::filesystem::path& from,
                                              const std::filesystem::path& to, std::string& error);
 
-}  // namespace keyloom::macro::platform
+}  // namespace keyloom::storage::platform

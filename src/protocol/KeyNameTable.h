@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace keyloom::macro {
+namespace keyloom::protocol {
 
 // One key of the recorder's key table: the Windows virtual-key code that the keyboard hook
 // reports, the HID keyboard-page usage that the keyboard understands, and the name shown to the
@@ -155,4 +155,4 @@ inline constexpr std::array<KeyNameEntry, kKeyNameCount> kKeyNameTable{{
 // The keys of a shortcut, named so and joined by " + " ("Ctrl + Shift + Esc").
 [[nodiscard]] std::string ShortcutText(const std::vector<std::int32_t>& codes);
 
-}  // namespace keyloom::macro
+}  // namespace keyloom::protocol

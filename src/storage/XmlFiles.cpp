@@ -1,6 +1,6 @@
-#include "macro/XmlFiles.h"
+#include "storage/XmlFiles.h"
 
-namespace keyloom::macro::xml {
+namespace keyloom::storage::xml {
 
 namespace {
 
@@ -68,4 +68,4 @@ std::string Write(const pugi::xml_document& document) {
   return text;
 }
 
-}  // namespace keyloom::macro::xml
+}  // namespace keyloom::storage::xml

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "TestFiles.h"
-#include "macro/UserFiles.h"
+#include "storage/UserFiles.h"
 
-namespace keyloom::macro {
+namespace keyloom::storage {
 namespace {
 
 using test::FileNames;
@@ -116,4 +116,4 @@ TEST(ReadUserFile, ReadsFilesOfAnySizeWhole) {
 }
 
 }  // namespace
-}  // namespace keyloom::macro
+}  // namespace keyloom::storage

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-namespace keyloom::macro {
+namespace keyloom::storage {
 
 // The outcome of writing, copying or moving one of the user's files: nothing when it worked,
 // otherwise a sentence for the user that names the file and the reason.
@@ -24,4 +24,4 @@ class FileResult {
   std::string error_;
 };
 
-}  // namespace keyloom::macro
+}  // namespace keyloom::storage

@@ -1,4 +1,4 @@
-#include "macro/UserFiles.h"
+#include "storage/UserFiles.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -7,9 +7,9 @@
 #include <system_error>
 #include <utility>
 
-#include "macro/UserFilesPlatform.h"
+#include "storage/UserFilesPlatform.h"
 
-namespace keyloom::macro {
+namespace keyloom::storage {
 
 namespace {
 
@@ -262,4 +262,4 @@ OpenReport KeepUnreadableFileAside(const std::filesystem::path& file, const Load
   return report;
 }
 
-}  // namespace keyloom::macro
+}  // namespace keyloom::storage

@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include "macro/DataFolderLock.h"
+#include "storage/DataFolderLock.h"
 
-namespace keyloom::macro::test {
+namespace keyloom::storage::test {
 
 // A fresh, empty folder under the system's temporary folder, removed with everything in it when
 // the object goes.
@@ -24,7 +24,7 @@ class TempFolder {
     std::random_device random;
     const auto base = std::filesystem::temp_directory_path();
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-      const auto candidate = base / ("keyloom-macro-test-" + std::to_string(random()));
+      const auto candidate = base / ("keyloom-storage-test-" + std::to_string(random()));
       std::error_code error;
       if (std::filesystem::create_directory(candidate, error)) {
         path_ = candidate;
@@ -69,7 +69,7 @@ inline std::filesystem::path TestData(std::string_view relative) {
 inline std::vector<std::string> FileNames(const std::filesystem::path& folder) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().filename() != kDataFolderLockFileName) {
+    if (entry.path().filename() != storage::kDataFolderLockFileName) {
       names.push_back(entry.path().filename().string());
     }
   }
@@ -77,4 +77,4 @@ inline std::vector<std::string> FileNames(const std::filesystem::path& folder) {
   return names;
 }
 
-}  // namespace keyloom::macro::test
+}  // namespace keyloom::storage::test

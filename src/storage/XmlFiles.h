@@ -5,11 +5,11 @@
 
 #include <pugixml.hpp>
 
-#include "macro/LoadResult.h"
+#include "storage/LoadResult.h"
 
 // How the program's own XML files (the macro library, the assignment store) are parsed and
 // written.
-namespace keyloom::macro::xml {
+namespace keyloom::storage::xml {
 
 // Parses `bytes` with the parser's default options in `encoding`. kLoaded or kMalformed (with
 // the parser's reason and the offset). A NUL character anywhere counts as malformed: the parser
@@ -22,4 +22,4 @@ namespace keyloom::macro::xml {
 // per line, indented by one tab per level.
 [[nodiscard]] std::string Write(const pugi::xml_document& document);
 
-}  // namespace keyloom::macro::xml
+}  // namespace keyloom::storage::xml

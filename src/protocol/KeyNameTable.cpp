@@ -1,4 +1,4 @@
-#include "macro/KeyNameTable.h"
+#include "protocol/KeyNameTable.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +9,10 @@
 #include <string_view>
 #include <vector>
 
-namespace keyloom::macro {
+#include "settings/AsciiText.h"
+#include "settings/HexText.h"
+
+namespace keyloom::protocol {
 
 namespace {
 
@@ -34,15 +37,6 @@ constexpr std::array<ShortName, 9> kShortNames{{
     {0x2C, "Space"},
 }};
 
-constexpr char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringAsciiCase(std::string_view left, std::string_view right) {
-  return std::ranges::equal(left, right,
-                            [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
-}
-
 }  // namespace
 
 std::optional<std::uint8_t> UsageFromVirtualKey(std::uint32_t virtualKey) {
@@ -64,7 +58,7 @@ std::optional<std::string_view> NameFromUsage(std::uint8_t usage) {
 
 std::optional<std::uint8_t> UsageFromName(std::string_view name) {
   const auto entry = std::ranges::find_if(kKeyNameTable, [name](const KeyNameEntry& candidate) {
-    return EqualIgnoringAsciiCase(candidate.name, name);
+    return settings::EqualIgnoringAsciiCase(candidate.name, name);
   });
   if (entry == kKeyNameTable.end()) {
     return std::nullopt;
@@ -76,9 +70,7 @@ std::string UsageName(std::uint8_t usage) {
   if (const auto name = NameFromUsage(usage)) {
     return std::string(*name);
   }
-  std::array<char, 8> hex{};
-  std::snprintf(hex.data(), hex.size(), "0x%02x", static_cast<unsigned>(usage));
-  return hex.data();
+  return "0x" + settings::HexNumber(usage, 2);
 }
 
 std::string ShortcutKeyName(std::int32_t code) {
@@ -106,4 +98,4 @@ std::string ShortcutText(const std::vector<std::int32_t>& codes) {
   return text;
 }
 
-}  // namespace keyloom::macro
+}  // namespace keyloom::protocol

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace keyloom::macro {
+namespace keyloom::storage {
 
 // What opening one of the user's own files ("macro.xml", "store.xml") found, for the user to
 // hear about. A file that exists but cannot be read is never written over: it is moved aside
@@ -19,4 +19,4 @@ struct OpenReport {
   [[nodiscard]] bool ok() const { return problem.empty(); }
 };
 
-}  // namespace keyloom::macro
+}  // namespace keyloom::storage

@@ -9,9 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "macro/UserFilesPlatform.h"
+#include "storage/UserFilesPlatform.h"
 
-namespace keyloom::macro::platform {
+namespace keyloom::storage::platform {
 
 namespace {
 
@@ -152,4 +152,4 @@ Outcome RenameWithoutReplacing(const std::filesystem::path& from, const std::fil
   return Outcome::kDone;
 }
 
-}  // namespace keyloom::macro::platform
+}  // namespace keyloom::storage::platform

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace keyloom::macro {
+namespace keyloom::storage {
 
 // What reading a library or store file found. Only kLoaded changed the object that read it.
 struct LoadResult {
@@ -35,4 +35,4 @@ struct LoadResult {
   }
 };
 
-}  // namespace keyloom::macro
+}  // namespace keyloom::storage

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "macro/KeyNameTable.h"
+#include "protocol/KeyNameTable.h"
 
-namespace keyloom::macro {
+namespace keyloom::protocol {
 namespace {
 
 std::string AsciiLower(std::string_view text) {
@@ -168,4 +168,4 @@ TEST(KeyNameTable, ShortcutsNameTheirKeysShortly) {
 }
 
 }  // namespace
-}  // namespace keyloom::macro
+}  // namespace keyloom::protocol

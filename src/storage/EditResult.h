@@ -1,9 +1,9 @@
 #pragma once
 
-#include "macro/FileResult.h"
-#include "macro/OpenReport.h"
+#include "storage/FileResult.h"
+#include "storage/OpenReport.h"
 
-namespace keyloom::macro {
+namespace keyloom::storage {
 
 // The outcome of an edit of the macro library that saves the library after it: whether the
 // edit was made (in memory), and how the save went. Without a change nothing is saved and
@@ -19,4 +19,4 @@ struct EditResult {
   OpenReport reread;
 };
 
-}  // namespace keyloom::macro
+}  // namespace keyloom::storage

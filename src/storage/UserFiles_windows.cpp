@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include "macro/UserFilesPlatform.h"
+#include "storage/UserFilesPlatform.h"
 
-namespace keyloom::macro::platform {
+namespace keyloom::storage::platform {
 
 namespace {
 
@@ -124,4 +124,4 @@ Outcome RenameWithoutReplacing(const std::filesystem::path& from, const std::fil
   return Outcome::kFailed;
 }
 
-}  // namespace keyloom::macro::platform
+}  // namespace keyloom::storage::platform
