@@ -68,11 +68,16 @@ def main():
     parser.add_argument("--max-files", type=int, default=20)
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--clang-tidy", default="clang-tidy")
+    parser.add_argument("--all", action="store_true")
     args = parser.parse_args()
 
     commands = per_file_commands(args.build)
     files = []
-    for name in changed_sources(args.commits, args.max_files):
+    names = changed_sources(args.commits, args.max_files)
+    if args.all:
+        names = sorted(os.path.relpath(path, REPO) for path in commands
+                       if os.path.relpath(path, REPO).startswith("src" + os.sep))
+    for name in names:
         if os.path.realpath(os.path.join(REPO, name)) in commands:
             files.append(name)
         else:

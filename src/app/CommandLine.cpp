@@ -16,7 +16,7 @@ constexpr const char* kDescription =
     "Configures the profiles, keys, macros and lighting of a USB gaming keyboard.";
 
 std::filesystem::path PathFromArgument(const QString& value) {
-  return std::filesystem::path(value.toStdU16String());
+  return {value.toStdU16String()};
 }
 
 QString Usage(const QCommandLineParser& parser) {

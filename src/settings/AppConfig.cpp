@@ -59,7 +59,7 @@ constexpr unsigned kUserFileParsing = pugi::parse_default | pugi::parse_comments
                                       pugi::parse_doctype;
 
 // Far above any real configuration; a larger file is refused rather than read into memory.
-constexpr std::uintmax_t kLargestFileSize = 16U * 1024U * 1024U;
+constexpr std::uintmax_t kLargestFileSize = std::uintmax_t{16} * 1024 * 1024;
 
 constexpr char kCodeSeparator = ',';
 constexpr char kIgnoredInCodes = ' ';

@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <QPen>
-#include <utility>
 
 namespace keyloom::ui {
 
@@ -13,7 +12,7 @@ constexpr int kCheckedStates = 8;
 
 }  // namespace
 
-ColorRectSkin::ColorRectSkin(Colors colors) : colors_(std::move(colors)) {}
+ColorRectSkin::ColorRectSkin(Colors colors) : colors_(colors) {}
 
 int ColorRectSkin::StateCount() const {
   return colors_.checked ? kCheckedStates : kPlainStates;

@@ -77,8 +77,8 @@ std::uint32_t ToAbgr(const QColor& color) {
 }
 
 QColor FromAbgr(std::uint32_t abgr) {
-  return QColor(static_cast<int>(abgr & 0xFFU), static_cast<int>((abgr >> 8) & 0xFFU),
-                static_cast<int>((abgr >> 16) & 0xFFU), static_cast<int>((abgr >> 24) & 0xFFU));
+  return {static_cast<int>(abgr & 0xFFU), static_cast<int>((abgr >> 8) & 0xFFU),
+          static_cast<int>((abgr >> 16) & 0xFFU), static_cast<int>((abgr >> 24) & 0xFFU)};
 }
 
 }  // namespace keyloom::ui
