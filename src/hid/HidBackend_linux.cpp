@@ -3,21 +3,21 @@
 // Windows shows an interface with several top-level collections as one path per collection
 // ("&col01", "&col02", ...) and an interface with a single collection without a "&col" field. A
 // hidraw node carries all top-level collections of its USB interface, so a node whose report
-// descriptor has N >= 2 top-level collections stands for collections 1..N: it fits a selector
-// whose collection number is negative or within 1..N, and a node with fewer has no collection
-// field. Each node gives one record, whichever collection matched; the record's usage page and
-// usage are those of the collection the selector names (of the first one when it names none).
+// descriptor has N >= 2 top-level collections is listed as collections 1..N, and a node with
+// fewer as one collection without a number. Each node gives at most one record, whichever of its
+// collections matched.
 //
-// libudev lists the nodes and their parents; FindHidrawInterfaces reads them from sysfs and
-// picks the matches.
+// libudev lists the nodes and their parents; ListHidrawNodes reads them from sysfs as the shared
+// discovery asks for them.
 
 #include <memory>
+#include <utility>
 
 #include <libudev.h>
 
-#include "hid/HidBackend.h"
 #include "hid/HidrawDiscovery.h"
 #include "hid/HidrawHandle.h"
+#include "hid/ListingHidBackend.h"
 
 namespace keyloom::hid {
 namespace {
@@ -61,30 +61,30 @@ HidrawNodeFolders FoldersOf(udev* context, const char* syspath) {
   return folders;
 }
 
-class LinuxHidBackend final : public HidBackend {
+class LinuxHidBackend final : public ListingHidBackend {
  public:
-  std::vector<HidInterfaceInfo> FindInterfaces(const DeviceSelector& selector,
-                                               const DiagnosticTrace& trace) override {
+  OpenResult OpenPath(const std::string& path) override { return OpenHidraw(path); }
+
+ private:
+  std::unique_ptr<InterfaceListing> ListInterfaces() override {
     const UdevPtr<udev> context(udev_new());
     if (!context) {
-      return {};
+      return nullptr;
     }
     const UdevPtr<udev_enumerate> enumeration(udev_enumerate_new(context.get()));
     if (!enumeration || udev_enumerate_add_match_subsystem(enumeration.get(), "hidraw") < 0 ||
         udev_enumerate_scan_devices(enumeration.get()) < 0) {
-      return {};
+      return nullptr;
     }
     std::vector<HidrawNodeFolders> nodes;
     udev_list_entry* entry = nullptr;
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumeration.get())) {
       nodes.push_back(FoldersOf(context.get(), udev_list_entry_get_name(entry)));
     }
-    return FindHidrawInterfaces(nodes, selector, trace, [](const std::string& devnode) {
+    return ListHidrawNodes(std::move(nodes), [](const std::string& devnode) {
       return OpenHidraw(devnode).traceValue;
     });
   }
-
-  OpenResult OpenPath(const std::string& path) override { return OpenHidraw(path); }
 };
 
 }  // namespace

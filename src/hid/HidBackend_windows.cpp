@@ -1,5 +1,6 @@
 // Discovery on Windows: the present interfaces of the HID interface class from SetupAPI, each
-// path matched against the selector, each kept interface described through hid.dll.
+// listed with the fields of its path; the interface that the shared discovery keeps is opened and
+// described through hid.dll.
 
 #include <windows.h>
 
@@ -10,20 +11,21 @@ extern "C" {
 #include <cstddef>
 #include <cstdint>
 #include <cwchar>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <setupapi.h>
 
-#include "hid/HidBackend.h"
 #include "hid/HidPath.h"
-#include "hid/HidTrace.h"
+#include "hid/ListingHidBackend.h"
 #include "hid/WideText.h"
 #include "hid/WindowsHidHandle.h"
 
 namespace keyloom::hid {
 namespace {
-
-constexpr const char* kDetailQueryFailedTrace = "获取接口信息失败";
 
 // The string queries get a buffer of 1024 bytes: at most 511 characters and a terminator.
 constexpr std::size_t kStringBufferChars = 512;
@@ -48,12 +50,6 @@ Guid FromWindowsGuid(const GUID& guid) {
     result.data4[i] = guid.Data4[i];
   }
   return result;
-}
-
-void Trace(const DiagnosticTrace& trace, const std::string& line) {
-  if (trace) {
-    trace(line);
-  }
 }
 
 using StringQuery = BOOLEAN(NTAPI*)(HANDLE, PVOID, ULONG);
@@ -89,19 +85,24 @@ void DescribeInterface(HANDLE device, HidInterfaceInfo& info) {
   info.product = QueryString(device, HidD_GetProductString);
 }
 
-// The path of one enumerated interface; nullopt when the detail queries do not give it.
-std::optional<std::wstring> InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data,
-                                          const DiagnosticTrace& trace) {
+// The path of one enumerated interface, or why there is none.
+struct PathQuery {
+  std::optional<std::wstring> path;
+  bool failed = false;  // the detail query failed; discovery traces it
+};
+
+PathQuery InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data) {
+  PathQuery query;
   DWORD required = 0;
   if (SetupDiGetDeviceInterfaceDetailW(set, &data, nullptr, 0, &required, nullptr)) {
-    return std::nullopt;
+    return query;
   }
   // A size that cannot hold the detail record would make the second query write past the buffer;
   // it counts as a failed query.
   constexpr std::size_t kMinimumSize = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath);
   if (required <= kMinimumSize) {
-    Trace(trace, kDetailQueryFailedTrace);
-    return std::nullopt;
+    query.failed = true;
+    return query;
   }
   // Kept in 8-byte units so that the record laid over it is aligned.
   std::vector<std::uint64_t> storage((required + sizeof(std::uint64_t) - 1) /
@@ -109,63 +110,83 @@ std::optional<std::wstring> InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA
   auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(storage.data());
   detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
   if (!SetupDiGetDeviceInterfaceDetailW(set, &data, detail, required, nullptr, nullptr)) {
-    Trace(trace, kDetailQueryFailedTrace);
-    return std::nullopt;
+    query.failed = true;
+    return query;
   }
   const std::size_t capacity = (required - kMinimumSize) / sizeof(wchar_t);
-  return std::wstring(detail->DevicePath, wcsnlen(detail->DevicePath, capacity));
+  query.path = std::wstring(detail->DevicePath, wcsnlen(detail->DevicePath, capacity));
+  return query;
 }
 
-class WindowsHidBackend final : public HidBackend {
+// The interfaces of one device information set, index after index. Owns the set.
+class WindowsListing final : public InterfaceListing {
  public:
-  std::vector<HidInterfaceInfo> FindInterfaces(const DeviceSelector& selector,
-                                               const DiagnosticTrace& trace) override {
-    std::vector<HidInterfaceInfo> found;
+  explicit WindowsListing(HDEVINFO set) : set_(set) {}
+  ~WindowsListing() override { SetupDiDestroyDeviceInfoList(set_); }
+
+  WindowsListing(const WindowsListing&) = delete;
+  WindowsListing& operator=(const WindowsListing&) = delete;
+
+  // An interface whose path does not fit the grammar is listed without any collection.
+  std::optional<ListedInterface> Next() override {
+    SP_DEVICE_INTERFACE_DATA data{};
+    data.cbSize = sizeof data;
+    if (!SetupDiEnumDeviceInterfaces(set_, nullptr, &hidClass_, index_, &data)) {
+      return std::nullopt;
+    }
+    ++index_;
+    ListedInterface listed;
+    listed.interfaceClass = FromWindowsGuid(data.InterfaceClassGuid);
+    PathQuery query = InterfacePath(set_, data);
+    listed.detailQueryFailed = query.failed;
+    if (!query.path) {
+      return listed;
+    }
+    std::string path = Utf8FromWide(*query.path);
+    const auto fields = ParseHidPath(path);
+    if (!fields) {
+      return listed;
+    }
+    widePath_ = std::move(*query.path);
+    listed.record.path = std::move(path);
+    listed.record.interfaceFlags = data.Flags;
+    listed.collections.push_back({*fields});
+    return listed;
+  }
+
+  // Release number, usage and strings come from the open handle; a failed open leaves them zero.
+  std::int64_t Probe(HidInterfaceInfo& record) override {
+    HANDLE device = CreateFileW(widePath_.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OVERLAPPED, nullptr);
+    if (device != INVALID_HANDLE_VALUE) {
+      DescribeInterface(device, record);
+      CloseHandle(device);
+    }
+    return reinterpret_cast<std::intptr_t>(device);
+  }
+
+ private:
+  HDEVINFO set_;
+  GUID hidClass_ = ToWindowsGuid(kHidInterfaceClass);
+  DWORD index_ = 0;
+  std::wstring widePath_;  // of the interface Next() gave last, when it has collections
+};
+
+class WindowsHidBackend final : public ListingHidBackend {
+ public:
+  OpenResult OpenPath(const std::string& path) override { return OpenWindowsHidPath(path); }
+
+ private:
+  std::unique_ptr<InterfaceListing> ListInterfaces() override {
     const GUID hidClass = ToWindowsGuid(kHidInterfaceClass);
     HDEVINFO set =
         SetupDiGetClassDevsW(&hidClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (set == INVALID_HANDLE_VALUE) {
-      return found;
+      return nullptr;
     }
-    Trace(trace, GotClassTraceLine(kHidInterfaceClass));
-
-    SP_DEVICE_INTERFACE_DATA data{};
-    data.cbSize = sizeof data;
-    for (DWORD index = 0; SetupDiEnumDeviceInterfaces(set, nullptr, &hidClass, index, &data);
-         ++index) {
-      const Guid interfaceClass = FromWindowsGuid(data.InterfaceClassGuid);
-      Trace(trace, EnumInterfaceTraceLine(interfaceClass, static_cast<int>(index)));
-      const auto widePath = InterfacePath(set, data, trace);
-      if (!widePath) {
-        continue;
-      }
-      std::string path = Utf8FromWide(*widePath);
-      const auto fields = ParseHidPath(path);
-      if (!fields || !selector.Matches(*fields)) {
-        continue;
-      }
-      HidInterfaceInfo info;
-      info.path = std::move(path);
-      info.interfaceClass = interfaceClass;
-      info.interfaceFlags = data.Flags;
-      info.vendorId = fields->vendorId;
-      info.productId = fields->productId;
-
-      HANDLE device = CreateFileW(widePath->c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_OVERLAPPED, nullptr);
-      Trace(trace, OpenDevTraceLine(reinterpret_cast<std::intptr_t>(device)));
-      if (device != INVALID_HANDLE_VALUE) {
-        DescribeInterface(device, info);
-        CloseHandle(device);
-      }
-      found.insert(found.begin(), std::move(info));
-    }
-    SetupDiDestroyDeviceInfoList(set);
-    return found;
+    return std::make_unique<WindowsListing>(set);
   }
-
-  OpenResult OpenPath(const std::string& path) override { return OpenWindowsHidPath(path); }
 };
 
 }  // namespace

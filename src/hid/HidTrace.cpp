@@ -13,6 +13,10 @@ std::string EnumInterfaceTraceLine(const Guid& interfaceClass, int index) {
          "} index=" + std::to_string(index);
 }
 
+std::string DetailQueryFailedTraceLine() {
+  return "获取接口信息失败";
+}
+
 std::string OpenDevTraceLine(std::int64_t handleValue) {
   char text[32] = {};
   std::snprintf(text, sizeof text, "open dev: %08x",

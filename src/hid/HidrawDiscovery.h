@@ -3,14 +3,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "hid/DeviceSelector.h"
-#include "hid/DiagnosticTrace.h"
-#include "hid/HidInterfaceInfo.h"
 #include "hid/HidrawNode.h"
+#include "hid/InterfaceListing.h"
 
 namespace keyloom::hid {
 
@@ -30,13 +29,9 @@ HidrawNode ReadHidrawNode(const HidrawNodeFolders& folders);
 // Opens a matching node as discovery does and gives the value for the "open dev" trace.
 using HidrawProbe = std::function<std::int64_t(const std::string& devnode)>;
 
-// Discovery over the hidraw nodes in the order the system enumerated them: traces "got classs",
-// then "enum interface" for every node and "open dev" for every match (after probing it), and
-// returns the matching interfaces, the one enumerated last first. A node without a device file or
-// hid device is skipped.
-std::vector<HidInterfaceInfo> FindHidrawInterfaces(const std::vector<HidrawNodeFolders>& nodes,
-                                                   const DeviceSelector& selector,
-                                                   const DiagnosticTrace& trace,
-                                                   const HidrawProbe& probe);
+// The hidraw nodes in the order the system enumerated them, each read from sysfs as it is listed.
+// A node without a device file or hid device is listed without any collection.
+std::unique_ptr<InterfaceListing> ListHidrawNodes(std::vector<HidrawNodeFolders> nodes,
+                                                  HidrawProbe probe);
 
 }  // namespace keyloom::hid

@@ -1,6 +1,6 @@
 #include <fstream>
+#include <utility>
 
-#include "hid/HidTrace.h"
 #include "hid/HidrawDiscovery.h"
 
 namespace keyloom::hid {
@@ -20,11 +20,31 @@ std::optional<std::string> ReadSysfsFile(const std::filesystem::path& path) {
   return text;
 }
 
-void Trace(const DiagnosticTrace& trace, const std::string& line) {
-  if (trace) {
-    trace(line);
+class HidrawListing final : public InterfaceListing {
+ public:
+  HidrawListing(std::vector<HidrawNodeFolders> nodes, HidrawProbe probe)
+      : nodes_(std::move(nodes)), probe_(std::move(probe)) {}
+
+  std::optional<ListedInterface> Next() override {
+    if (next_ == nodes_.size()) {
+      return std::nullopt;
+    }
+    const HidrawNodeFolders& folders = nodes_[next_++];
+    if (folders.devnode.empty() || folders.hid.empty()) {
+      return ListedInterface{};
+    }
+    return ListHidrawNode(ReadHidrawNode(folders));
   }
-}
+
+  // Opened as on Windows, so that the trace shows whether this user may open the node; what the
+  // record says comes from sysfs either way.
+  std::int64_t Probe(HidInterfaceInfo& record) override { return probe_(record.path); }
+
+ private:
+  std::vector<HidrawNodeFolders> nodes_;
+  HidrawProbe probe_;
+  std::size_t next_ = 0;
+};
 
 }  // namespace
 
@@ -48,28 +68,9 @@ HidrawNode ReadHidrawNode(const HidrawNodeFolders& folders) {
   return node;
 }
 
-std::vector<HidInterfaceInfo> FindHidrawInterfaces(const std::vector<HidrawNodeFolders>& nodes,
-                                                   const DeviceSelector& selector,
-                                                   const DiagnosticTrace& trace,
-                                                   const HidrawProbe& probe) {
-  Trace(trace, GotClassTraceLine(kHidInterfaceClass));
-  std::vector<HidInterfaceInfo> found;
-  int index = 0;
-  for (const HidrawNodeFolders& folders : nodes) {
-    Trace(trace, EnumInterfaceTraceLine(kHidInterfaceClass, index++));
-    if (folders.devnode.empty() || folders.hid.empty()) {
-      continue;
-    }
-    auto info = DescribeHidrawNode(ReadHidrawNode(folders), selector);
-    if (!info) {
-      continue;
-    }
-    // Opened as on Windows, so that the trace shows whether this user may open the node; what
-    // the record says comes from sysfs either way.
-    Trace(trace, OpenDevTraceLine(probe(info->path)));
-    found.insert(found.begin(), std::move(*info));
-  }
-  return found;
+std::unique_ptr<InterfaceListing> ListHidrawNodes(std::vector<HidrawNodeFolders> nodes,
+                                                  HidrawProbe probe) {
+  return std::make_unique<HidrawListing>(std::move(nodes), std::move(probe));
 }
 
 }  // namespace keyloom::hid

@@ -31,36 +31,33 @@ std::optional<std::string> StringOr(const std::optional<std::string>& attribute,
 
 }  // namespace
 
-std::optional<HidInterfaceInfo> DescribeHidrawNode(const HidrawNode& node,
-                                                   const DeviceSelector& selector) {
+ListedInterface ListHidrawNode(const HidrawNode& node) {
+  ListedInterface listed;
   const auto uevent = ParseHidUevent(node.hidUevent);
   if (!uevent || uevent->bus != kHidBusUsb || uevent->vendorId > kMaxUsbId ||
       uevent->productId > kMaxUsbId) {
-    return std::nullopt;
+    return listed;
   }
-
-  const std::vector<TopLevelCollection> collections =
-      ParseTopLevelCollections(node.reportDescriptor).value_or(std::vector<TopLevelCollection>{});
-  const auto count = static_cast<std::int32_t>(collections.size());
 
   HidPathFields fields;
   fields.vendorId = static_cast<std::int32_t>(uevent->vendorId);
   fields.productId = static_cast<std::int32_t>(uevent->productId);
   fields.interfaceNumber = InterfaceNumberOf(node, *uevent);
-  if (count >= 2) {
-    const bool named = selector.collectionNumber >= 1 && selector.collectionNumber <= count;
-    fields.collectionNumber = named ? selector.collectionNumber : 1;
-  }
-  if (!selector.Matches(fields)) {
-    return std::nullopt;
+  const std::vector<TopLevelCollection> collections =
+      ParseTopLevelCollections(node.reportDescriptor).value_or(std::vector<TopLevelCollection>{});
+  if (collections.size() >= 2) {
+    for (std::size_t i = 0; i < collections.size(); ++i) {
+      fields.collectionNumber = static_cast<std::int32_t>(i + 1);
+      listed.collections.push_back({fields, collections[i].usagePage, collections[i].usage});
+    }
+  } else {
+    const TopLevelCollection only = collections.empty() ? TopLevelCollection{} : collections[0];
+    listed.collections.push_back({fields, only.usagePage, only.usage});
   }
 
-  HidInterfaceInfo info;
+  HidInterfaceInfo& info = listed.record;
   info.path = node.devnode;
-  info.interfaceClass = kHidInterfaceClass;
   info.interfaceFlags = kInterfaceActive;
-  info.vendorId = fields.vendorId;
-  info.productId = fields.productId;
   if (node.releaseNumber) {
     info.releaseNumber = static_cast<std::uint16_t>(
         ParseSysfsHex(*node.releaseNumber, kMaxReleaseNumber).value_or(0));
@@ -68,13 +65,7 @@ std::optional<HidInterfaceInfo> DescribeHidrawNode(const HidrawNode& node,
   info.manufacturer = node.manufacturer ? SysfsString(*node.manufacturer) : std::nullopt;
   info.product = StringOr(node.product, uevent->name);
   info.serialNumber = StringOr(node.serial, uevent->uniq);
-  if (!collections.empty()) {
-    const std::size_t chosen =
-        fields.collectionNumber >= 1 ? static_cast<std::size_t>(fields.collectionNumber - 1) : 0;
-    info.usagePage = collections[chosen].usagePage;
-    info.usage = collections[chosen].usage;
-  }
-  return info;
+  return listed;
 }
 
 }  // namespace keyloom::hid

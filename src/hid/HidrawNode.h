@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "hid/DeviceSelector.h"
-#include "hid/HidInterfaceInfo.h"
+#include "hid/InterfaceListing.h"
 
 namespace keyloom::hid {
 
@@ -23,19 +22,17 @@ struct HidrawNode {
   std::optional<std::string> serial;
 };
 
-// The interface record of a node when it fits the selector, else nullopt. Only USB devices are
-// considered. The node's fields:
+// A node as discovery lists it. Only USB devices are considered: any other node has no
+// collection and never matches. The node's fields:
 // - vendor and product id from HID_ID; interface number from the usb_interface, or from the
 //   "/inputN" end of HID_PHYS when there is none (a virtual uhid device), else -1;
-// - collections: a node with two or more top-level collections stands for collections 1..N and
-//   fits a selector whose collection number is negative or within 1..N; a node with fewer has no
-//   collection field (-1), as an interface with a single collection has none in a Windows path;
-// - usage page and usage of the collection the selector names, or of the first collection when
-//   it names none; 0 when the report descriptor cannot be read;
+// - collections: a node with two or more top-level collections stands for collections 1..N (in
+//   that order, each with its usage); a node with fewer has one collection without a number
+//   (-1), as an interface with a single collection has none in a Windows path, with the usage of
+//   its collection or 0 when the report descriptor cannot be read;
 // - strings from the usb_device, product and serial falling back to HID_NAME and HID_UNIQ;
 // - release number from bcdDevice, 0 when unknown.
-// The record's path is the devnode, its class the HID interface class, its flags 1 (active).
-std::optional<HidInterfaceInfo> DescribeHidrawNode(const HidrawNode& node,
-                                                   const DeviceSelector& selector);
+// The record's path is the devnode, its flags 1 (active); the class is the HID interface class.
+ListedInterface ListHidrawNode(const HidrawNode& node);
 
 }  // namespace keyloom::hid

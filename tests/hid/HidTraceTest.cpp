@@ -22,6 +22,7 @@ TEST(HidTrace, LinesCarryTheExactTexts) {
             "got classs: guid={4d1e55b2-f16f-11cf-88cb001111000030}");
   EXPECT_EQ(EnumInterfaceTraceLine(kHidInterfaceClass, 12),
             "enum interface: guid={4d1e55b2-f16f-11cf-88cb001111000030} index=12");
+  EXPECT_EQ(DetailQueryFailedTraceLine(), "获取接口信息失败");
 }
 
 TEST(HidTrace, OpenDevPrintsTheLow32BitsOfTheHandleValue) {

@@ -13,6 +13,7 @@
 
 #include "hid/HidTrace.h"
 #include "hid/HidrawDiscovery.h"
+#include "hid/InterfaceListing.h"
 
 namespace keyloom::hid {
 namespace {
@@ -49,6 +50,13 @@ std::vector<HidrawNodeFolders> Nodes(const std::vector<std::string>& names) {
     nodes.push_back(Node(name));
   }
   return nodes;
+}
+
+std::vector<HidInterfaceInfo> FindHidrawInterfaces(const std::vector<HidrawNodeFolders>& nodes,
+                                                   const DeviceSelector& selector,
+                                                   const DiagnosticTrace& trace,
+                                                   const HidrawProbe& probe) {
+  return FindListedInterfaces(*ListHidrawNodes(nodes, probe), selector, trace);
 }
 
 std::vector<std::string> PathsFound(const std::vector<std::string>& enumerated,

@@ -1,3 +1,5 @@
+#include <optional>
+
 #include <gtest/gtest.h>
 
 #include "HidTestData.h"
@@ -7,6 +9,12 @@ namespace keyloom::hid {
 namespace {
 
 constexpr DeviceSelector kAnyInterface{0, 0, -1, -1};
+
+// The record that discovery makes of the node for the selector.
+std::optional<HidInterfaceInfo> DescribeHidrawNode(const HidrawNode& node,
+                                                   const DeviceSelector& selector) {
+  return MatchListedInterface(ListHidrawNode(node), selector);
+}
 
 // The second interface of a USB keyboard with four top-level collections.
 HidrawNode MultiCollectionNode() {
