@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "sim/SimulatedHidHandle.h"
 
@@ -14,41 +17,6 @@ constexpr std::uint16_t kVendorUsage = 0x0001;
 constexpr std::uint16_t kReleaseNumber = 0x0100;
 constexpr std::uint32_t kInterfaceActive = 0x1;
 constexpr std::int64_t kFirstHandleValue = 0x5100;
-
-// The GUID as the discovery traces show it: "%04x-%02x-%02x-" and the last eight bytes as 16
-// lowercase hexadecimal digits.
-std::string GuidText(const hid::Guid& guid) {
-  char text[50];
-  int length =
-      std::snprintf(text, sizeof text, "%04x-%02x-%02x-", static_cast<unsigned>(guid.data1),
-                    static_cast<unsigned>(guid.data2), static_cast<unsigned>(guid.data3));
-  for (const std::uint8_t byte : guid.data4) {
-    length += std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), "%02x",
-                            static_cast<unsigned>(byte));
-  }
-  return text;
-}
-
-void Trace(const hid::DiagnosticTrace& trace, const std::string& line) {
-  if (trace) {
-    trace(line);
-  }
-}
-
-std::string HandleText(std::int64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "open dev: %08x", static_cast<unsigned>(value));
-  return text;
-}
-
-// Vendor and product id 0 or below match any id; interface and collection numbers below 0
-// match any number.
-bool Fits(const hid::DeviceSelector& selector, const hid::HidPathFields& fields) {
-  return (selector.vendorId <= 0 || selector.vendorId == fields.vendorId) &&
-         (selector.productId <= 0 || selector.productId == fields.productId) &&
-         (selector.interfaceNumber < 0 || selector.interfaceNumber == fields.interfaceNumber) &&
-         (selector.collectionNumber < 0 || selector.collectionNumber == fields.collectionNumber);
-}
 
 // The fields a path can carry: four hexadecimal digits for the ids, two for the numbers.
 hid::HidPathFields IdentityFor(const hid::DeviceSelector& configured) {
@@ -75,6 +43,28 @@ std::string PathFor(const hid::HidPathFields& identity) {
   return text;
 }
 
+// Discovery opens a listed interface to query it, as the system backend does; each open takes the
+// next handle value.
+class SimulatedListing final : public hid::InterfaceListing {
+ public:
+  SimulatedListing(std::vector<hid::ListedInterface> interfaces, std::int64_t& nextHandleValue)
+      : interfaces_(std::move(interfaces)), nextHandleValue_(nextHandleValue) {}
+
+  std::optional<hid::ListedInterface> Next() override {
+    if (next_ == interfaces_.size()) {
+      return std::nullopt;
+    }
+    return interfaces_[next_++];
+  }
+
+  std::int64_t Probe(hid::HidInterfaceInfo& /*record*/) override { return nextHandleValue_++; }
+
+ private:
+  std::vector<hid::ListedInterface> interfaces_;
+  std::int64_t& nextHandleValue_;
+  std::size_t next_ = 0;
+};
+
 }  // namespace
 
 SimulatedHidBackend::SimulatedHidBackend(SimulatedKeyboard& keyboard,
@@ -84,32 +74,19 @@ SimulatedHidBackend::SimulatedHidBackend(SimulatedKeyboard& keyboard,
       path_(PathFor(identity_)),
       nextHandleValue_(kFirstHandleValue) {}
 
-std::vector<hid::HidInterfaceInfo> SimulatedHidBackend::FindInterfaces(
-    const hid::DeviceSelector& selector, const hid::DiagnosticTrace& trace) {
-  const std::string guid = GuidText(hid::kHidInterfaceClass);
-  Trace(trace, "got classs: guid={" + guid + "}");
-  if (!keyboard_.plugged()) {
-    return {};
+std::unique_ptr<hid::InterfaceListing> SimulatedHidBackend::ListInterfaces() {
+  std::vector<hid::ListedInterface> interfaces;
+  if (keyboard_.plugged()) {
+    hid::ListedInterface& listed = interfaces.emplace_back();
+    listed.record.path = path_;
+    listed.record.interfaceFlags = kInterfaceActive;
+    listed.record.releaseNumber = kReleaseNumber;
+    listed.record.serialNumber = "SIM0001";
+    listed.record.manufacturer = "Keyloom";
+    listed.record.product = "Simulated keyboard";
+    listed.collections.push_back({identity_, kVendorUsagePage, kVendorUsage});
   }
-  Trace(trace, "enum interface: guid={" + guid + "} index=0");
-  if (!Fits(selector, identity_)) {
-    return {};
-  }
-  hid::HidInterfaceInfo info;
-  info.path = path_;
-  info.interfaceClass = hid::kHidInterfaceClass;
-  info.interfaceFlags = kInterfaceActive;
-  info.vendorId = identity_.vendorId;
-  info.productId = identity_.productId;
-  // Discovery opens the interface to query it, as the system backend does.
-  Trace(trace, HandleText(nextHandleValue_++));
-  info.releaseNumber = kReleaseNumber;
-  info.serialNumber = "SIM0001";
-  info.manufacturer = "Keyloom";
-  info.product = "Simulated keyboard";
-  info.usagePage = kVendorUsagePage;
-  info.usage = kVendorUsage;
-  return {info};
+  return std::make_unique<SimulatedListing>(std::move(interfaces), nextHandleValue_);
 }
 
 hid::OpenResult SimulatedHidBackend::OpenPath(const std::string& path) {

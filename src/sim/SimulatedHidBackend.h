@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "hid/DeviceSelector.h"
 #include "hid/HidBackend.h"
-#include "hid/HidInterfaceInfo.h"
+#include "hid/InterfaceListing.h"
+#include "hid/ListingHidBackend.h"
 #include "sim/SimulatedKeyboard.h"
 
 namespace keyloom::sim {
@@ -17,7 +18,10 @@ namespace keyloom::sim {
 // and product id 0 or below, interface or collection below 0; interface and collection 0 are
 // real values and kept). The path has the grammar of a Windows HID path, for example
 // "sim:hid#vid_258a&pid_002a&mi_01&col02".
-class SimulatedHidBackend : public hid::HidBackend {
+//
+// The backend only lists the interface, while the keyboard is plugged in; matching it against a
+// selector and the discovery traces are the shared discovery's, as for the system backend.
+class SimulatedHidBackend : public hid::ListingHidBackend {
  public:
   static constexpr std::int32_t kDefaultVendorId = 0x258A;
   static constexpr std::int32_t kDefaultProductId = 0x002A;
@@ -26,16 +30,14 @@ class SimulatedHidBackend : public hid::HidBackend {
 
   SimulatedHidBackend(SimulatedKeyboard& keyboard, const hid::DeviceSelector& configured);
 
-  // The keyboard's interface when it is plugged in and fits `selector`, with the discovery
-  // traces of the system backend.
-  std::vector<hid::HidInterfaceInfo> FindInterfaces(const hid::DeviceSelector& selector,
-                                                    const hid::DiagnosticTrace& trace) override;
   // Opens the keyboard's path while it is plugged in; any other path is not found.
   hid::OpenResult OpenPath(const std::string& path) override;
 
   [[nodiscard]] const std::string& path() const { return path_; }
 
  private:
+  std::unique_ptr<hid::InterfaceListing> ListInterfaces() override;
+
   SimulatedKeyboard& keyboard_;
   hid::HidPathFields identity_;
   std::string path_;
