@@ -35,6 +35,7 @@ TEST(SimulatedHidBackendTest, TheIdentityFollowsTheConfiguredSelectorAndItsWildc
   }
 }
 
+// The interface is listed whatever the selector; only a match is opened during discovery.
 TEST(SimulatedHidBackendTest, DiscoveryAppliesTheSelectorRule) {
   SimulatedKeyboard keyboard;
   SimulatedHidBackend backend(keyboard, {0x258A, 0x002A, 1, 2});
@@ -49,9 +50,13 @@ TEST(SimulatedHidBackendTest, DiscoveryAppliesTheSelectorRule) {
   };
   for (const Case& c : cases) {
     const auto& s = c.selector;
-    EXPECT_EQ(backend.FindInterfaces(s, {}).size(), c.found ? 1u : 0u)
+    std::vector<std::string> lines;
+    EXPECT_EQ(
+        backend.FindInterfaces(s, [&](std::string_view line) { lines.emplace_back(line); }).size(),
+        c.found ? 1u : 0u)
         << s.vendorId << " " << s.productId << " " << s.interfaceNumber << " "
         << s.collectionNumber;
+    EXPECT_EQ(lines.size(), c.found ? 3u : 2u) << "the class, the interface, the open of a match";
   }
 }
 
