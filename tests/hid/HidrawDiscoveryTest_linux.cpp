@@ -22,12 +22,14 @@ using ::testing::ElementsAre;
 
 constexpr DeviceSelector kAnyInterface{0, 0, -1, -1};
 
-const std::filesystem::path kSysfs = std::filesystem::path(KEYLOOM_TEST_DATA_DIR) / "hid/sysfs";
+std::filesystem::path SysfsCapture() {
+  return std::filesystem::path(KEYLOOM_TEST_DATA_DIR) / "hid/sysfs";
+}
 
 // The folders of a captured node, found as udev finds a node's parents: the hid device holds the
 // "hidraw" folder, the USB interface and device are above it where they exist.
 HidrawNodeFolders Node(const std::string& name) {
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(kSysfs)) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(SysfsCapture())) {
     if (entry.path().filename() == name && entry.path().parent_path().filename() == "hidraw") {
       HidrawNodeFolders folders;
       folders.devnode = "/dev/" + name;
@@ -46,6 +48,7 @@ HidrawNodeFolders Node(const std::string& name) {
 
 std::vector<HidrawNodeFolders> Nodes(const std::vector<std::string>& names) {
   std::vector<HidrawNodeFolders> nodes;
+  nodes.reserve(names.size());
   for (const auto& name : names) {
     nodes.push_back(Node(name));
   }
