@@ -8,8 +8,9 @@
 #                                every test suite, three rounds of two programs at once on
 #                                the simulated keyboard (tools/stress-keyboard.sh) and of
 #                                keyloomctl racing itself on the user's files
-#                                (tools/stress-user-files.sh), clang-tidy on the recently
-#                                changed sources (below), the end-to-end test against the real
+#                                (tools/stress-user-files.sh), clang-tidy on the day's seventh
+#                                of src/ and the recently changed sources (below), the
+#                                end-to-end test against the real
 #                                Linux kernel under QEMU (tools/e2e; KEYLOOM_SKIP_E2E=1 with a
 #                                KEYLOOM_SKIP_E2E_REASON skips it), every test again under
 #                                ASan+UBSan, each libFuzzer target for 15 s, then the Windows
@@ -19,11 +20,12 @@
 #   tools/dev.sh bench           build the release preset and run the benchmarks (the GUI's
 #                                start-up: bench/gui/startup.sh build/release)
 #
-# clang-tidy (.clang-tidy, with build/dev's compile commands) checks the .cpp files of src/ that
+# clang-tidy (.clang-tidy, with build/dev's compile commands) checks one seventh of the .cpp
+# files of src/, a different seventh each day of the week (all of them take about 17 minutes on
+# two cores, more than the run has room for; a week checks every file), and the .cpp files that
 # the last 5 commits of the first-parent history added or modified (a changed header counts as
-# its .cpp file; moved files do not count), the most recently changed first, at most 20:
-# decided from git history alone, so every clone of a commit checks the same files, in a few
-# minutes on two cores. Any finding fails the run. tools/clang-tidy-changed.py --help for more.
+# its .cpp file; moved files do not count), at most 20: about 4 minutes on two cores. Any finding
+# fails the run. tools/clang-tidy-src.py --help for more; --all checks every file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -134,7 +136,7 @@ case "$command" in
     cmake --workflow --preset dev
     tools/stress-keyboard.sh build/dev 3
     tools/stress-user-files.sh 3 build/dev
-    tools/clang-tidy-changed.py --build build/dev
+    tools/clang-tidy-src.py --build build/dev
     end_to_end
     cmake --workflow --preset asan
     fuzz_readers
