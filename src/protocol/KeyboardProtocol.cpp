@@ -194,9 +194,11 @@ AssignmentResult ApplyKeyAssignment(Link& link, KeyboardState& state, int profil
     const auto macroSlot = state.slots.FindSlot(Half::kMacro, keyCode);
     if (!macroSlot) {
       result.outcome = AssignmentOutcome::kNoSpace;
+      result.placements.push_back(
+          {keyCode, Half::kMacro, state.profileIndex, std::nullopt, result.outcome});
       return result;
     }
-    Half half = Half::kMacro;
+    KeyPlacement placement{keyCode, Half::kMacro, state.profileIndex, macroSlot};
     Transfers sent;
     if (record.IsMacro()) {
       record.SetKeyCode(keyCode);
@@ -205,23 +207,27 @@ AssignmentResult ApplyKeyAssignment(Link& link, KeyboardState& state, int profil
       sent = WriteKeyRecord(link, record);
       link.clock.Pause(kAfterRecordDownload);
     } else {
-      const auto remapSlot = state.slots.FindSlot(Half::kRemap, keyCode);
-      if (!remapSlot) {
-        result.outcome = AssignmentOutcome::kNoSpace;
+      placement.half = Half::kRemap;
+      placement.profileIndex = profileEntry;
+      placement.slot = state.slots.FindSlot(Half::kRemap, keyCode);
+      if (!placement.slot) {
+        result.outcome = placement.outcome = AssignmentOutcome::kNoSpace;
+        result.placements.push_back(placement);
         return result;
       }
       if (profileEntry < 0) {
         continue;
       }
-      half = Half::kRemap;
-      sent = AssignKeyMapping(link, profileEntry, *remapSlot, keyCode, record.keyCode());
+      sent = AssignKeyMapping(link, profileEntry, *placement.slot, keyCode, record.keyCode());
     }
     result.transfers.Add(sent);
-    result.outcome = Verify(link, state, result.transfers, half, keyCode, true, sent);
+    result.outcome = Verify(link, state, result.transfers, placement.half, keyCode, true, sent);
+    placement.outcome = result.outcome;
+    result.placements.push_back(placement);
     if (result.outcome == AssignmentOutcome::kDone ||
         result.outcome == AssignmentOutcome::kRejected) {
-      result.half = half;
-      result.slot = state.slots.FindExact(half, keyCode);
+      result.half = placement.half;
+      result.slot = state.slots.FindExact(placement.half, keyCode);
     }
     if (result.outcome != AssignmentOutcome::kDone) {
       return result;
@@ -239,21 +245,19 @@ AssignmentResult DeleteKeyAssignment(Link& link, KeyboardState& state, int profi
     result.keyCode = keys.empty() ? 0 : keys.begin()->first;
     return result;
   }
-  // The keys removed, with the half each was removed from, checked in the final read.
-  std::vector<std::pair<std::uint8_t, Half>> removed;
   for (const auto& [keyCode, name] : keys) {
     result.keyCode = keyCode;
     if (const auto macroSlot = state.slots.FindExact(Half::kMacro, keyCode)) {
       record.SetProfileNumber(ToWireNumber(state.profileIndex));
       record.SetSlotNumber(ToWireNumber(static_cast<std::int64_t>(*macroSlot)));
       result.transfers.Add(WriteKeyRecord(link, record));
-      removed.emplace_back(keyCode, Half::kMacro);
+      result.placements.push_back({keyCode, Half::kMacro, state.profileIndex, macroSlot});
       result.half = Half::kMacro;
       result.slot = macroSlot;
     } else if (const auto remapSlot = state.slots.FindExact(Half::kRemap, keyCode);
                remapSlot && profileEntry >= 0) {
       result.transfers.Add(ClearKeyMapping(link, profileEntry, *remapSlot));
-      removed.emplace_back(keyCode, Half::kRemap);
+      result.placements.push_back({keyCode, Half::kRemap, profileEntry, remapSlot});
       result.half = Half::kRemap;
       result.slot = remapSlot;
     }
@@ -261,18 +265,20 @@ AssignmentResult DeleteKeyAssignment(Link& link, KeyboardState& state, int profi
   const SlotRead read = ReadKeySlots(link);
   result.transfers.Add(read.transfers);
   Store(read, state);
-  if (removed.empty()) {
-    return result;
-  }
-  if (!read.whole) {
-    result.outcome = AssignmentOutcome::kUnconfirmed;
-    return result;
-  }
-  for (const auto& [keyCode, half] : removed) {
-    if (state.slots.FindExact(half, keyCode)) {
-      result.outcome = AssignmentOutcome::kNotTaken;
-      result.keyCode = keyCode;
-      return result;
+  // Every removal is checked in the one read at the end; the first one it still shows is the
+  // one the outcome speaks of.
+  for (KeyPlacement& placement : result.placements) {
+    if (!read.whole) {
+      placement.outcome = AssignmentOutcome::kUnconfirmed;
+    } else if (state.slots.FindExact(placement.half, placement.keyCode)) {
+      placement.outcome = AssignmentOutcome::kNotTaken;
+    }
+    if (placement.outcome != AssignmentOutcome::kDone &&
+        result.outcome == AssignmentOutcome::kDone) {
+      result.outcome = placement.outcome;
+      if (placement.outcome == AssignmentOutcome::kNotTaken) {
+        result.keyCode = placement.keyCode;
+      }
     }
   }
   return result;

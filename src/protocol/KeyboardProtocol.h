@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeySlotTable.h"
@@ -74,6 +75,29 @@ enum class AssignmentOutcome {
   kRejected,
 };
 
+// What became of one key of an assignment or a removal (ApplyKeyAssignment,
+// DeleteKeyAssignment): one for each key whose change was sent, and one for the key that found
+// no room, in the order of the keys. A key that was skipped (a remap without a profile entry, a
+// removal of a key without an assignment) or never reached has none.
+struct KeyPlacement {
+  std::uint8_t keyCode = 0;
+  // The half the key's change went into, or found no room in (kNoSpace), and the profile it was
+  // sent to: the active one for a macro, the profile entry's for a remap.
+  KeySlotTable::Half half = KeySlotTable::Half::kMacro;
+  int profileIndex = 0;
+  // The slot (0-11) the slot search chose and the change was sent to, whatever the slot read
+  // after it showed. Empty for kNoSpace only, which sent nothing for the key.
+  std::optional<std::size_t> slot;
+  // What the slot read after the key's change (for a removal: the one read that ends it)
+  // showed: the key in the half (a removal: no longer there) with every frame arrived, kDone;
+  // the key there but a frame rejected, kRejected; not so, kNotTaken; not a whole read,
+  // kUnconfirmed. Only after kDone does the slot hold the change for certain: after the others
+  // it may hold it, in part or not at all. kNoSpace: the half was full.
+  AssignmentOutcome outcome = AssignmentOutcome::kDone;
+
+  friend bool operator==(const KeyPlacement&, const KeyPlacement&) = default;
+};
+
 struct AssignmentResult {
   AssignmentOutcome outcome = AssignmentOutcome::kDone;
   // The key the outcome speaks of: the key that failed, else the last key handled; 0 for none.
@@ -83,12 +107,13 @@ struct AssignmentResult {
   // profile entry, a key without an assignment) or nothing was sent.
   std::optional<KeySlotTable::Half> half;
   std::optional<std::size_t> slot;
+  // ApplyKeyAssignment and DeleteKeyAssignment: where each key's change went.
+  std::vector<KeyPlacement> placements;
   Transfers transfers;
 };
 
 // Whether the record gives a key anything: a macro (a repeat count), or a target key for a
-// remap. A remap to key code 0 would leave the key without any function; the dialog hands back
-// such a record when the user confirmed without choosing anything.
+// remap. A remap to key code 0 would leave the key without any function.
 [[nodiscard]] bool NamesAnAssignment(const KeyAssignmentRecord& record);
 
 // Assigns the record to every key of `keys`, starting from `state.slots`, which must be a
@@ -97,7 +122,8 @@ struct AssignmentResult {
 // of profile entry `profileEntry`, with byte 2 as the target (a negative entry skips the key).
 // The macro half must have room for the key even for a remap. A full half stops at once, before
 // anything is sent for that key or any key after it. Each assignment ends with a slot read into
-// `state`, which must show the key in its half; the first key that is not stops the rest.
+// `state`, which must show the key in its half; the first key that is not stops the rest. The
+// placements tell where each key's change went.
 AssignmentResult ApplyKeyAssignment(Link& link, KeyboardState& state, int profileEntry,
                                     KeyAssignmentRecord& record, const SelectedKeys& keys);
 
@@ -106,7 +132,8 @@ AssignmentResult ApplyKeyAssignment(Link& link, KeyboardState& state, int profil
 // and slot is downloaded into it); otherwise a key that holds a remap slot loses the remap when
 // `profileEntry` is not negative. A key in both halves loses only its macro. `record` is
 // cleared and used for the download. Ends with a slot read into `state`, even when nothing was
-// sent, which must no longer show a removed key in the half it was removed from.
+// sent, which must no longer show a removed key in the half it was removed from; the outcome is
+// the first key's that it does not confirm. The placements tell where each key was removed from.
 AssignmentResult DeleteKeyAssignment(Link& link, KeyboardState& state, int profileEntry,
                                      KeyAssignmentRecord& record, const SelectedKeys& keys);
 

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -281,6 +282,107 @@ TEST_F(SequencesTest, TheSlotReadAfterAnAssignmentDecidesItsOutcome) {
     EXPECT_EQ(result.slot.has_value(), c.outcome == AssignmentOutcome::kDone);
     EXPECT_EQ(state.slotsWhole, c.outcome != AssignmentOutcome::kUnconfirmed);
   }
+}
+
+// Where each key's change went, in the order of the keys: the slot the search chose and the
+// change was sent to, the profile it went to, and what the read after it showed.
+TEST_F(SequencesTest, TheResultPlacesEachKeyItReached) {
+  const auto table = [](std::vector<std::uint8_t> macros, std::vector<std::uint8_t> remaps) {
+    KeySlotTable slots;
+    for (std::size_t i = 0; i < macros.size(); ++i) {
+      slots.SetSlot(Half::kMacro, i, macros[i]);
+    }
+    for (std::size_t i = 0; i < remaps.size(); ++i) {
+      slots.SetSlot(Half::kRemap, i, remaps[i]);
+    }
+    return slots;
+  };
+  const std::vector<std::uint8_t> elevenTaken = {0x10, 0x11, 0x12, 0x13, 0x14, 0x15,
+                                                 0x16, 0x17, 0x18, 0x19, 0x1A};
+  std::vector<std::uint8_t> elevenAndA = elevenTaken;
+  elevenAndA.push_back(0x04);
+  constexpr auto kDone = AssignmentOutcome::kDone;
+  struct Case {
+    const char* name;
+    bool macro;
+    int profileEntry;
+    KeySlotTable before;
+    std::vector<KeySlotTable> readsAfter;  // the keyboard's answer after each key
+    AssignmentOutcome outcome;
+    std::vector<KeyPlacement> placements;
+  };
+  const Case cases[] = {
+      {"several keys",
+       true,
+       2,
+       KeySlotTable(),
+       {table({0x04}, {}), table({0x04, 0x05}, {})},
+       kDone,
+       {{0x04, Half::kMacro, 1, 0, kDone}, {0x05, Half::kMacro, 1, 1, kDone}}},
+      {"a full half stops the rest",
+       true,
+       2,
+       table(elevenTaken, {}),
+       {table(elevenAndA, {})},
+       AssignmentOutcome::kNoSpace,
+       {{0x04, Half::kMacro, 1, 11, kDone},
+        {0x05, Half::kMacro, 1, std::nullopt, AssignmentOutcome::kNoSpace}}},
+      {"a key not taken keeps the slot it was sent to",
+       true,
+       2,
+       table({0x10}, {}),
+       {table({0x10}, {})},
+       AssignmentOutcome::kNotTaken,
+       {{0x04, Half::kMacro, 1, 1, AssignmentOutcome::kNotTaken}}},
+      {"a remap goes into the profile entry's profile",
+       false,
+       2,
+       table({}, {0x10, 0x05}),
+       {table({}, {0x10, 0x05, 0x04}), table({}, {0x10, 0x05, 0x04})},
+       kDone,
+       {{0x04, Half::kRemap, 2, 2, kDone}, {0x05, Half::kRemap, 2, 1, kDone}}},
+      {"a remap without a profile entry is skipped", false, -1, KeySlotTable(), {}, kDone, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    state = KeyboardState();
+    state.profileIndex = 1;
+    state.slots = c.before;
+    state.slotsWhole = true;
+    transport.replies.clear();
+    for (const KeySlotTable& read : c.readsAfter) {
+      AnswerSlotRead(read);
+    }
+    KeyAssignmentRecord record;
+    record.SetRepeatCount(c.macro ? 1 : 0);
+    record.SetKeyCode(0x07);
+
+    const AssignmentResult result =
+        ApplyKeyAssignment(link, state, c.profileEntry, record, {{0x04, "A"}, {0x05, "B"}});
+
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_EQ(result.placements, c.placements);
+  }
+}
+
+// A removal places each key it removed where it was, and the one read at the end tells for each
+// whether it is gone; a key without an assignment has no place.
+TEST_F(SequencesTest, ARemovalPlacesEachKeyWhereItWasRemovedFrom) {
+  state.slots.SetSlot(Half::kMacro, 3, 0x04);
+  state.slots.SetSlot(Half::kRemap, 5, 0x05);
+  KeySlotTable after;
+  after.SetSlot(Half::kRemap, 5, 0x05);
+  AnswerSlotRead(after);
+  KeyAssignmentRecord record;
+
+  const AssignmentResult result =
+      DeleteKeyAssignment(link, state, 1, record, {{0x04, "A"}, {0x05, "B"}, {0x06, "C"}});
+
+  EXPECT_EQ(result.outcome, AssignmentOutcome::kNotTaken);
+  EXPECT_EQ(result.keyCode, 0x05);
+  EXPECT_THAT(result.placements,
+              ElementsAre(KeyPlacement{0x04, Half::kMacro, 0, 3, AssignmentOutcome::kDone},
+                          KeyPlacement{0x05, Half::kRemap, 1, 5, AssignmentOutcome::kNotTaken}));
 }
 
 TEST_F(SequencesTest, AKeyTheKeyboardDidNotTakeStopsTheKeysAfterIt) {
