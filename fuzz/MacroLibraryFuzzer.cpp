@@ -1,6 +1,6 @@
 // The macro library's reader on any bytes: it must never crash; what it accepts must be written
-// so that it reads back to the same library and the same bytes; and every group must make a
-// record that stays within its 82 events.
+// so that it reads back to the same library and the same bytes; and every group must give a key
+// a macro that stays within a record's 82 events.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "keymap/ContentBuilder.h"
 #include "macro/MacroLibrary.h"
-#include "macro/RecordBuilder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace keyloom;
@@ -28,11 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::abort();
   }
 
-  protocol::SelectedKeys keys;
-  keys.emplace(0x04, "A");
   for (int g = 0; g < library.GroupCount(); ++g) {
-    const macro::BuiltRecord built = macro::BuildMacroRecord(keys, 1, library.GroupAt(g));
-    if (built.events > protocol::KeyAssignmentRecord::kMaxEvents ||
+    const keymap::BuiltContent built = keymap::MacroContent(library.GroupAt(g), 1);
+    if (built.content->events.size() > protocol::KeyAssignmentRecord::kMaxEvents ||
         built.shortened != (built.available > protocol::KeyAssignmentRecord::kMaxEvents)) {
       std::abort();
     }

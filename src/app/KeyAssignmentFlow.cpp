@@ -3,13 +3,14 @@
 #include <cstdint>
 #include <optional>
 
+#include "app/KeyDescriptions.h"
 #include "app/Language.h"
 #include "controls/ICoordButtonClickListener.h"
-#include "macro/AssignmentStore.h"
-#include "protocol/KeyAssignmentRecord.h"
+#include "keymap/KeyContent.h"
+#include "keymap/KeyMap.h"
+#include "protocol/KeyNameTable.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/UserTexts.h"
-#include "settings/AppConfig.h"
 #include "ui/host/SApplication.h"
 #include "ui/host/SMessageBox.h"
 
@@ -34,20 +35,30 @@ const char* NothingChosenText(int page) {
   return KeyAssignmentFlow::kChooseMacroText;
 }
 
+// The name the window gives what the key now does: the macro's own, the catalogue entry's
+// translated, or the key's; empty when not known.
+QString ChoiceName(const keymap::KeyContent& content) {
+  if (content.kind == keymap::ContentKind::kSingleKey) {
+    return QString::fromStdString(protocol::UsageName(content.target));
+  }
+  return QString::fromStdString(ShownContent(content).name);
+}
+
 QStringList DoneTexts(const protocol::AssignmentResult& result, bool removal,
-                      const QString& keyName, const AssignedChoice& choice) {
+                      const QString& keyName, const macro::MacroRecordDlg::Choice& choice) {
   if (removal) {
     return {Translated(result.half ? KeyAssignmentFlow::kRemovedText
                                    : KeyAssignmentFlow::kHadNothingText)
                 .arg(keyName)};
   }
   QStringList texts;
-  if (choice.kind == AssignedChoice::Kind::kUnknown || choice.name.isEmpty()) {
+  const QString name = choice.content ? ChoiceName(*choice.content) : QString();
+  if (name.isEmpty()) {
     texts.append(Translated(KeyAssignmentFlow::kAssignedText).arg(keyName));
   } else {
-    const bool plays = choice.kind == AssignedChoice::Kind::kPlays;
+    const bool plays = keymap::HalfOf(choice.content->kind) == protocol::KeySlotTable::Half::kMacro;
     texts.append(Translated(plays ? KeyAssignmentFlow::kPlaysText : KeyAssignmentFlow::kSendsText)
-                     .arg(keyName, choice.name));
+                     .arg(keyName, name));
   }
   if (choice.shortened) {
     texts.append(Translated(KeyAssignmentFlow::kShortenedText));
@@ -69,9 +80,8 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
   context.selectedKeys[static_cast<std::uint8_t>(static_cast<std::uint32_t>(id) & 0xFFU)] =
       name.toStdString();
 
-  protocol::KeyAssignmentRecord record;
   int result = macro::MacroRecordDlg::kResultCancel;
-  AssignedChoice choice;
+  macro::MacroRecordDlg::Choice choice;
   {
     // The dialog tells how many macro slots the profile has left.
     macro::MacroRecordDlg::Environment environment = context.dialog;
@@ -89,27 +99,20 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
       }
     }
     environment.current = current ? &*current : nullptr;
-    macro::MacroRecordDlg dialog(context.selectedKeys, record, environment);
+    macro::MacroRecordDlg dialog(context.selectedKeys, environment);
     result = dialog.Exec(context.owner);
-    if (result == macro::MacroRecordDlg::kResultOk) {
-      // Before the assignment fills in the record's profile and slot.
-      choice = DescribeChoice(record, context.selectedKeys,
-                              context.dialog.store != nullptr ? *context.dialog.store
-                                                              : macro::AssignmentStore::Global(),
-                              dialog.Library(),
-                              context.dialog.config != nullptr ? *context.dialog.config
-                                                               : settings::AppConfig::Global());
-    }
+    choice = dialog.Chosen();
   }
 
   std::optional<protocol::AssignmentResult> sent;
   const bool removal = result == macro::MacroRecordDlg::kResultDelete;
   if (result == macro::MacroRecordDlg::kResultOk) {
-    sent = context.keyboardConnection.Assign(keyboard, context.profileEntry, record,
-                                             context.selectedKeys, choice.label);
-  } else if (removal && !context.selectedKeys.empty()) {
-    sent = context.keyboardConnection.Delete(keyboard, context.profileEntry, record,
+    // Nothing chosen assigns nothing: the connection answers so without sending.
+    sent = context.keyboardConnection.Assign(keyboard, context.profileEntry,
+                                             choice.content.value_or(keymap::KeyContent{}),
                                              context.selectedKeys);
+  } else if (removal && !context.selectedKeys.empty()) {
+    sent = context.keyboardConnection.Delete(keyboard, context.profileEntry, context.selectedKeys);
   }
   if (sent && sent->outcome == protocol::AssignmentOutcome::kNoSpace) {
     ui::SMessageBox::Show(context.owner, QString::fromUtf8(protocol::kInsufficientSpaceText),
@@ -128,7 +131,8 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
 }
 
 QStringList KeyAssignmentFlow::OutcomeTexts(const protocol::AssignmentResult& result, bool removal,
-                                            const QString& keyName, const AssignedChoice& choice) {
+                                            const QString& keyName,
+                                            const macro::MacroRecordDlg::Choice& choice) {
   using protocol::AssignmentOutcome;
   switch (result.outcome) {
     case AssignmentOutcome::kDone:

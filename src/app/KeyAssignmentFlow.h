@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <functional>
 
-#include "app/AssignedChoice.h"
 #include "connection/KeyboardConnection.h"
 #include "macro_dialog/MacroRecordDlg.h"
 #include "protocol/KeyboardProtocol.h"
@@ -67,13 +66,14 @@ class KeyAssignmentFlow {
   // false, so that the picture's own selection still applies.
   static bool OnCoordButtonClick(Context& context, int id, const QString& name, int event);
 
-  // What the window tells after an assignment (`removal` false) or a removal of the key named
-  // `keyName`, translated: what the key does now ("F5 now plays “Copy”", and that the macro was
-  // shortened), that nothing was chosen on the dialog's page, or why nothing, or not all, was
-  // done. Nothing for kNoSpace, which has its own message box.
+  // What the window tells after an assignment of `choice` (`removal` false) or a removal of the
+  // key named `keyName`, translated: what the key does now ("F5 now plays “Copy”" for a macro or
+  // a key combination, "F5 now sends “Esc”" for a key or a media key, the catalogue's names
+  // translated; and that the macro was shortened), that nothing was chosen on the dialog's page,
+  // or why nothing, or not all, was done. Nothing for kNoSpace, which has its own message box.
   [[nodiscard]] static QStringList OutcomeTexts(const protocol::AssignmentResult& result,
                                                 bool removal, const QString& keyName,
-                                                const AssignedChoice& choice);
+                                                const macro::MacroRecordDlg::Choice& choice);
 };
 
 }  // namespace keyloom::app

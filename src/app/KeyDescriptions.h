@@ -18,7 +18,8 @@ struct KeyDescription {
   // Translated: "F5: macro “Copy”, played once", "A → B", "Caps Lock: assigned elsewhere"; a key
   // that occupies both halves has a line for each.
   QString text;
-  // The key plays a macro of the library as it was before the macro was changed.
+  // The key plays a macro of the library as it was before the macro was changed
+  // (keymap::PlaysOlderCopy).
   bool olderCopy = false;
   // What it does, as the key map knows it.
   keymap::KeyContent content;
@@ -30,15 +31,13 @@ inline constexpr const char* kOlderCopyText =
     "“%1” was changed since; assign it again to play the new version";
 inline constexpr const char* kOlderCopyListText = "%1 (changed since)";
 
+// `content` as the window names it: the catalogue entry's name translated, as the dialog shows
+// it; a macro's is the user's own.
+[[nodiscard]] keymap::KeyContent ShownContent(const keymap::KeyContent& content);
+
 // The text of keymap::Describe for `content`, translated, with `keyName` (as shown) for the key,
 // the catalogue entry's name translated and the key table's names for a single key's target.
 [[nodiscard]] QString DescribeAssignment(const QString& keyName, const keymap::KeyContent& content);
-
-// Whether `content`, a macro on `keyCode`, is no longer what its group of `library` (the first
-// of that name) gives the key with the same repeat count: the group was edited after the key was
-// given it. False when the library has no group of that name.
-[[nodiscard]] bool PlaysOlderCopy(std::uint8_t keyCode, const keymap::KeyContent& content,
-                                  const macro::MacroLibrary& library);
 
 // A description of each assignment, in their order; a key that occupies both halves gets one
 // description with both lines. `keyName` names a key as the window shows it; `library` is

@@ -13,8 +13,8 @@
 #include "cli/KeyboardAccess.h"
 #include "cli/UserData.h"
 #include "hid/DeviceSelector.h"
+#include "keymap/ContentBuilder.h"
 #include "keymap/KeyContent.h"
-#include "macro/RecordBuilder.h"
 #include "protocol/CommandSet.h"
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyNameTable.h"
@@ -149,13 +149,12 @@ struct Applied {
   std::size_t slot = 0;  // of the half the record went into
 };
 
-// Sends the record for `key` as the main window does after the dialog's OK: the profile (the
-// requested one, else the active one) selected and its slots read, the record assigned, and the
-// slot read that ends the assignment checked, the keyboard's own word, for the key in the half
-// it should be in: a macro slot for a record with a repeat count, else a remap slot.
-// `label` is what the key map keeps of the user's choice.
+// Gives `key` the content as the main window does after the dialog's OK: the profile (the
+// requested one, else the active one) selected and its slots read, the content's record
+// assigned, and the slot read that ends the assignment checked, the keyboard's own word, for the
+// key in the half it should be in: a macro slot for a macro or a chord, else a remap slot.
 Applied ApplyToKey(Context& context, std::optional<int> requested, std::uint8_t key,
-                   protocol::KeyAssignmentRecord record, const keymap::ContentLabel& label) {
+                   const keymap::KeyContent& content) {
   auto [keyboard, failure] = OpenKeyboard(context);
   if (!keyboard) {
     return {failure};
@@ -163,11 +162,10 @@ Applied ApplyToKey(Context& context, std::optional<int> requested, std::uint8_t 
   const int profile = ProfileToChange(context, *keyboard, requested);
   protocol::KeyboardState state;
   state.profileIndex = profile - 1;
-  const auto result = keyboard->Assign(state, state.profileIndex, record, OneKey(key), label);
+  const auto result = keyboard->Assign(state, state.profileIndex, content, OneKey(key));
   const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
-  const auto half = record.IsMacro() ? protocol::KeySlotTable::Half::kMacro
-                                     : protocol::KeySlotTable::Half::kRemap;
-  const char* what = record.IsMacro() ? "macro" : "remap";
+  const auto half = keymap::HalfOf(content.kind);
+  const char* what = half == protocol::KeySlotTable::Half::kMacro ? "macro" : "remap";
   if (!ReportAssignment(context, result, profile, key, half, what) || simulatorFailed ||
       !result.slot) {
     return {kExitNotDone, profile};
@@ -176,9 +174,9 @@ Applied ApplyToKey(Context& context, std::optional<int> requested, std::uint8_t 
 }
 
 int RemapKey(Context& context, std::uint8_t key, std::uint8_t target, std::optional<int> profile) {
+  const keymap::BuiltContent built = keymap::SingleKeyContent(target);
   const Applied applied =
-      ApplyToKey(context, profile, key, macro::BuildSingleKeyRecord(target).record,
-                 {keymap::ContentKind::kSingleKey, {}, {}});
+      ApplyToKey(context, profile, key, built.content.value_or(keymap::KeyContent{}));
   if (applied.status == kExitOk) {
     context.output.Remapped(applied.profile, key, target, applied.slot);
   }
@@ -193,17 +191,16 @@ int AssignMediaKey(Context& context, std::uint8_t key, const std::string& name,
     return kExitUsage;
   }
   const std::string& entryName = catalogue[static_cast<std::size_t>(*entry)].name;
-  const auto built = macro::BuildMediaKeyRecord(catalogue, *entry);
-  const std::uint8_t code = built.record.keyCode();
-  if (code == 0) {
+  const keymap::BuiltContent built = keymap::MediaKeyContent(catalogue, *entry);
+  if (!built.content) {
     context.console.err << "keyloomctl: the media key \"" << Printable(entryName)
                         << "\" has no key code in " << context.configFile.string() << '\n';
     return kExitUsage;
   }
-  const Applied applied = ApplyToKey(context, profile, key, built.record,
-                                     {keymap::ContentKind::kMediaKey, entryName, {}});
+  const Applied applied = ApplyToKey(context, profile, key, *built.content);
   if (applied.status == kExitOk) {
-    context.output.MediaKeyAssigned(applied.profile, key, entryName, code, applied.slot);
+    context.output.MediaKeyAssigned(applied.profile, key, entryName, built.content->target,
+                                    applied.slot);
   }
   return applied.status;
 }
@@ -216,8 +213,8 @@ int AssignChord(Context& context, std::uint8_t key, const std::string& name,
     return kExitUsage;
   }
   const std::string& entryName = catalogue[static_cast<std::size_t>(*entry)].name;
-  const auto built = macro::BuildChordRecord(OneKey(key), catalogue, *entry);
-  if (built.record.keyCode() == 0) {
+  const keymap::BuiltContent built = keymap::ChordContent(catalogue, *entry);
+  if (!built.content) {
     context.console.err << "keyloomctl: the function key \"" << entryName
                         << "\" has no key codes in " << context.configFile.string() << '\n';
     return kExitUsage;
@@ -225,14 +222,12 @@ int AssignChord(Context& context, std::uint8_t key, const std::string& name,
   if (built.shortened) {
     context.console.err << "keyloomctl: warning: the chord \"" << Printable(entryName) << "\" has "
                         << built.available << " codes but a key holds at most "
-                        << macro::kMaxChordCodes << ": its first " << built.used << " are used\n";
+                        << keymap::kMaxChordCodes << ": its first " << built.used << " are used\n";
   }
-  const Applied applied = ApplyToKey(
-      context, profile, key, built.record,
-      {keymap::ContentKind::kChord, entryName, catalogue[static_cast<std::size_t>(*entry)].codes});
+  const Applied applied = ApplyToKey(context, profile, key, *built.content);
   if (applied.status == kExitOk) {
-    context.output.MacroAssigned(applied.profile, key, "chord", entryName, built.events,
-                                 built.record.repeatCount(), applied.slot);
+    context.output.MacroAssigned(applied.profile, key, "chord", entryName,
+                                 built.content->events.size(), built.content->repeat, applied.slot);
   }
   return applied.status;
 }
@@ -244,9 +239,6 @@ int AssignMacro(Context& context, std::uint8_t key, const std::string& group,
   if (!index) {
     return kExitUsage;
   }
-  const macro::MacroNode* chosen = library->GroupAt(*index);
-  const std::string name = chosen->Attribute(macro::kNameAttribute).value_or("");
-
   macro::AssignmentStore store = OpenAssignmentStore(context);
   if (repeat) {
     // As the dialog keeps what the user types into its repeat field.
@@ -256,8 +248,9 @@ int AssignMacro(Context& context, std::uint8_t key, const std::string& group,
       return kExitNotDone;
     }
   }
-  const auto built = macro::BuildMacroRecord(OneKey(key), store.repeat, chosen);
-  if (!built.record.IsMacro()) {
+  const keymap::BuiltContent built = keymap::MacroContent(library->GroupAt(*index), store.repeat);
+  const keymap::KeyContent& content = *built.content;
+  if (content.repeat == 0) {
     context.console.err << "keyloomctl: the repeat count " << store.repeat << " of "
                         << store.path().string()
                         << " gives the keyboard 0 (it keeps the count modulo 256), which would "
@@ -265,21 +258,20 @@ int AssignMacro(Context& context, std::uint8_t key, const std::string& group,
     return kExitUsage;
   }
   if (built.shortened) {
-    context.console.err << "keyloomctl: warning: the macro \"" << Printable(name) << "\" has "
-                        << built.available << " events but a key holds at most "
+    context.console.err << "keyloomctl: warning: the macro \"" << Printable(content.name)
+                        << "\" has " << built.available << " events but a key holds at most "
                         << protocol::KeyAssignmentRecord::kMaxEvents << ": its first " << built.used
                         << " are used, followed by the releases of the keys still held down\n";
   }
-  if (built.events == 0) {
-    context.console.err << "keyloomctl: warning: the macro \"" << Printable(name)
+  if (content.events.empty()) {
+    context.console.err << "keyloomctl: warning: the macro \"" << Printable(content.name)
                         << "\" has no events: " << protocol::UsageName(key)
                         << " will do nothing when pressed\n";
   }
-  const Applied applied =
-      ApplyToKey(context, profile, key, built.record, {keymap::ContentKind::kMacro, name, {}});
+  const Applied applied = ApplyToKey(context, profile, key, content);
   if (applied.status == kExitOk) {
-    context.output.MacroAssigned(applied.profile, key, "macro", name, built.events,
-                                 built.record.repeatCount(), applied.slot);
+    context.output.MacroAssigned(applied.profile, key, "macro", content.name, content.events.size(),
+                                 content.repeat, applied.slot);
   }
   return applied.status;
 }
@@ -444,8 +436,7 @@ int RunClear(Context& context, const std::string& keyText, std::optional<int> re
   const int profile = ProfileToChange(context, *keyboard, requested);
   protocol::KeyboardState state;
   state.profileIndex = profile - 1;
-  protocol::KeyAssignmentRecord record;
-  const auto result = keyboard->Delete(state, state.profileIndex, record, OneKey(*key));
+  const auto result = keyboard->Delete(state, state.profileIndex, OneKey(*key));
   const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
   const auto half = result.half.value_or(protocol::KeySlotTable::Half::kMacro);
   if (!ReportAssignment(context, result, profile, *key, half, "removal") || simulatorFailed) {

@@ -2,9 +2,9 @@
 
 #include <system_error>
 #include <utility>
-#include <vector>
 
 #include "protocol/CommandSet.h"
+#include "protocol/KeyAssignmentRecord.h"
 
 namespace keyloom::connection {
 
@@ -31,14 +31,6 @@ bool Took(const protocol::Transfers& transfers, std::uint8_t command) {
   return !failure || failure->kind != protocol::Transfers::Kind::kSet ||
          failure->frame[1] != command;
 }
-
-// A slot a change is sent to: the profile, the half and the slot.
-struct Target {
-  int profileIndex = 0;
-  Half half = Half::kMacro;
-  std::size_t slot = 0;
-  std::uint8_t keyCode = 0;
-};
 
 }  // namespace
 
@@ -161,27 +153,18 @@ protocol::Transfers KeyboardConnection::SendLighting(int ledMode,
   return sent;
 }
 
-protocol::AssignmentResult KeyboardConnection::Assign(
-    protocol::KeyboardState& state, int profileEntry, protocol::KeyAssignmentRecord& record,
-    const protocol::SelectedKeys& keys, const std::optional<keymap::ContentLabel>& label) {
+protocol::AssignmentResult KeyboardConnection::Assign(protocol::KeyboardState& state,
+                                                      int profileEntry,
+                                                      const keymap::KeyContent& content,
+                                                      const protocol::SelectedKeys& keys) {
+  protocol::KeyAssignmentRecord record = content.Record();
   if (!protocol::NamesAnAssignment(record)) {
     protocol::AssignmentResult nothing;
-    nothing.outcome = protocol::AssignmentOutcome::kNothingToAssign;
+    nothing.outcome = AssignmentOutcome::kNothingToAssign;
     return nothing;
   }
   const hid::GateHold hold(*gate_);
   const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state);
-  // Where each key's change goes: a macro into the profile's macro half, a remap into the remap
-  // half of the profile entry's profile, by the slot search on the table just read.
-  const Half half = record.IsMacro() ? Half::kMacro : Half::kRemap;
-  const int profile = half == Half::kMacro ? state.profileIndex : profileEntry;
-  std::vector<Target> targets;
-  for (const auto& [keyCode, name] : keys) {
-    if (const auto slot = state.slots.FindSlot(half, keyCode)) {
-      targets.push_back({profile, half, *slot, keyCode});
-    }
-  }
-  const keymap::KeyContent content = keymap::ContentOf(record, label);
   protocol::AssignmentResult result =
       protocol::ApplyKeyAssignment(*link_, state, profileEntry, record, keys);
   UpdateKeyMap([&](keymap::KeyMap& map) {
@@ -191,26 +174,27 @@ protocol::AssignmentResult KeyboardConnection::Assign(
     if (read.whole) {
       map.Reconcile(state.profileIndex, read.slots);
     }
-    if (SentSomething(result.outcome)) {
-      for (const Target& target : targets) {
-        if (target.profileIndex == state.profileIndex) {
-          map.Forget(target.profileIndex, target.half, target.slot);
-        } else {
-          // A remap into a profile whose slots were not read: which slot it took is not known.
-          map.ForgetHalf(target.profileIndex, target.half);
-        }
+    for (const protocol::KeyPlacement& placement : result.placements) {
+      if (!placement.slot) {
+        continue;
+      }
+      if (placement.profileIndex == state.profileIndex) {
+        map.Forget(placement.profileIndex, placement.half, *placement.slot);
+      } else {
+        // A remap into a profile whose slots were not read: which slot it took is not known.
+        map.ForgetHalf(placement.profileIndex, placement.half);
       }
     }
+    for (const protocol::KeyPlacement& placement : result.placements) {
+      if (placement.outcome == AssignmentOutcome::kDone &&
+          placement.profileIndex == state.profileIndex) {
+        map.Record(placement.profileIndex, placement.half, *placement.slot, placement.keyCode,
+                   content);
+      }
+    }
+    // Checked against the read that ended the last change, where it was whole.
     if (state.slotsWhole) {
       map.Reconcile(state.profileIndex, state.slots);
-    }
-    if (result.outcome != protocol::AssignmentOutcome::kDone || profile != state.profileIndex) {
-      return;
-    }
-    for (const Target& target : targets) {
-      if (const auto slot = state.slots.FindExact(half, target.keyCode)) {
-        map.Record(state.profileIndex, half, *slot, target.keyCode, content);
-      }
     }
   });
   result.transfers.Prepend(read.transfers);
@@ -219,19 +203,10 @@ protocol::AssignmentResult KeyboardConnection::Assign(
 
 protocol::AssignmentResult KeyboardConnection::Delete(protocol::KeyboardState& state,
                                                       int profileEntry,
-                                                      protocol::KeyAssignmentRecord& record,
                                                       const protocol::SelectedKeys& keys) {
   const hid::GateHold hold(*gate_);
   const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state);
-  std::vector<Target> targets;
-  for (const auto& [keyCode, name] : keys) {
-    if (const auto slot = state.slots.FindExact(Half::kMacro, keyCode)) {
-      targets.push_back({state.profileIndex, Half::kMacro, *slot, keyCode});
-    } else if (const auto remap = state.slots.FindExact(Half::kRemap, keyCode);
-               remap && profileEntry >= 0) {
-      targets.push_back({profileEntry, Half::kRemap, *remap, keyCode});
-    }
-  }
+  protocol::KeyAssignmentRecord record;
   protocol::AssignmentResult result =
       protocol::DeleteKeyAssignment(*link_, state, profileEntry, record, keys);
   UpdateKeyMap([&](keymap::KeyMap& map) {
@@ -242,9 +217,9 @@ protocol::AssignmentResult KeyboardConnection::Delete(protocol::KeyboardState& s
       map.Reconcile(state.profileIndex, read.slots);
     }
     // A removal that the final read does not confirm may have changed the slot.
-    if (SentSomething(result.outcome) && result.outcome != AssignmentOutcome::kDone) {
-      for (const Target& target : targets) {
-        map.Forget(target.profileIndex, target.half, target.slot);
+    for (const protocol::KeyPlacement& placement : result.placements) {
+      if (placement.outcome != AssignmentOutcome::kDone) {
+        map.Forget(placement.profileIndex, placement.half, *placement.slot);
       }
     }
     if (state.slotsWhole) {

@@ -15,7 +15,6 @@
 #include "keymap/KeyMap.h"
 #include "keymap/KeyMapFile.h"
 #include "protocol/Clock.h"
-#include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/KeyboardState.h"
 #include "protocol/LightingTable.h"
@@ -97,19 +96,20 @@ class KeyboardConnection {
   protocol::SlotRead ReadSlots(protocol::KeyboardState& state);
   // Sends the record of `ledMode`.
   protocol::Transfers SendLighting(int ledMode, const protocol::LightingTable& lighting);
-  // Selects profile `state.profileIndex`, reads its slots, and assigns the record to the keys
-  // from that fresh table (see protocol::ApplyKeyAssignment), all inside one hold of the gate:
-  // the extra select and read are the price of never overwriting what another program
-  // assigned since this one last read the table.
-  // `label` tells the key map what the user chose (a media key, a chord, the group's name);
-  // without it the content is what the record tells (see keymap::ContentOf).
+  // Selects profile `state.profileIndex`, reads its slots, and gives the keys `content` from
+  // that fresh table (its record, see protocol::ApplyKeyAssignment), all inside one hold of the
+  // gate: the extra select and read are the price of never overwriting what another program
+  // assigned since this one last read the table. Content whose record names nothing (kUnknown,
+  // a macro that plays never) sends nothing: kNothingToAssign. The key map takes each key as the
+  // result places it: a key the keyboard confirmed (kDone) gets `content` in its slot; any other
+  // key whose change was sent loses what the map knew of the slot it was sent to, or, for a
+  // remap into a profile other than the one read, of that profile's whole remap half.
   protocol::AssignmentResult Assign(protocol::KeyboardState& state, int profileEntry,
-                                    protocol::KeyAssignmentRecord& record,
-                                    const protocol::SelectedKeys& keys,
-                                    const std::optional<keymap::ContentLabel>& label = {});
-  // The same for removing the keys' assignments (see protocol::DeleteKeyAssignment).
+                                    const keymap::KeyContent& content,
+                                    const protocol::SelectedKeys& keys);
+  // The same for removing the keys' assignments (see protocol::DeleteKeyAssignment); a removal
+  // the final read does not confirm loses what the map knew of its slot.
   protocol::AssignmentResult Delete(protocol::KeyboardState& state, int profileEntry,
-                                    protocol::KeyAssignmentRecord& record,
                                     const protocol::SelectedKeys& keys);
   // Restores the factory settings (see protocol::RestoreFactory).
   protocol::RestoreResult RestoreFactory(protocol::KeyboardState& state,

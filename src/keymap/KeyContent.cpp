@@ -36,36 +36,4 @@ bool KeyContent::SameOnKeyboard(const KeyContent& other) const {
   return Record() == other.Record();
 }
 
-KeyContent ContentOf(const protocol::KeyAssignmentRecord& record,
-                     const std::optional<ContentLabel>& label) {
-  KeyContent content;
-  const Half half = record.IsMacro() ? Half::kMacro : Half::kRemap;
-  const bool labelFits =
-      label && label->kind != ContentKind::kUnknown && HalfOf(label->kind) == half;
-  if (labelFits) {
-    content.kind = label->kind;
-    content.name = label->name;
-    if (label->kind == ContentKind::kChord) {
-      content.codes = label->codes;
-    }
-  } else {
-    content.kind = half == Half::kMacro ? ContentKind::kMacro : ContentKind::kSingleKey;
-  }
-  if (half == Half::kRemap) {
-    content.target = record.keyCode();
-    return content;
-  }
-  content.repeat = record.repeatCount();
-  std::size_t used = 0;
-  for (std::size_t i = 0; i < protocol::KeyAssignmentRecord::kMaxEvents; ++i) {
-    if (*record.Event(i) != protocol::KeyEvent{}) {
-      used = i + 1;
-    }
-  }
-  for (std::size_t i = 0; i < used; ++i) {
-    content.events.push_back(*record.Event(i));
-  }
-  return content;
-}
-
 }  // namespace keyloom::keymap

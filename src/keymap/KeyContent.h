@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,17 +23,6 @@ enum class ContentKind {
 // placed by the slot it was found in.
 [[nodiscard]] protocol::KeySlotTable::Half HalfOf(ContentKind kind);
 
-// What the record alone does not tell: whether a remap is a single key or a media key, whether
-// a macro record is a macro or a chord, and the name of the group or catalogue entry the user
-// chose (as it was then), with a chord's codes.
-struct ContentLabel {
-  ContentKind kind = ContentKind::kSingleKey;
-  std::string name;
-  std::vector<std::int32_t> codes;
-
-  friend bool operator==(const ContentLabel&, const ContentLabel&) = default;
-};
-
 // What a key does, as Keyloom sent it there.
 struct KeyContent {
   ContentKind kind = ContentKind::kUnknown;
@@ -50,7 +38,8 @@ struct KeyContent {
   std::vector<std::int32_t> codes;
 
   // The record that gives a key this content, bytes 0-2 of a macro record (profile, slot, key)
-  // left 0 for the sequence to fill in. All zero for kUnknown.
+  // left 0 for the sequence to fill in. All zero for kUnknown. Every assignment's record is made
+  // here.
   [[nodiscard]] protocol::KeyAssignmentRecord Record() const;
 
   // Whether a key with either content does the same on the keyboard: the same record bytes,
@@ -59,11 +48,5 @@ struct KeyContent {
 
   friend bool operator==(const KeyContent&, const KeyContent&) = default;
 };
-
-// The content a record gives a key, labelled as the user chose it. Without a label, or with one
-// whose kind does not go into the record's half, a macro record is an unnamed kMacro and any
-// other a kSingleKey.
-[[nodiscard]] KeyContent ContentOf(const protocol::KeyAssignmentRecord& record,
-                                   const std::optional<ContentLabel>& label);
 
 }  // namespace keyloom::keymap

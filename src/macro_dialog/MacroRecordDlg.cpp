@@ -8,8 +8,8 @@
 #include "controls/SCheckBoxEx.h"
 #include "controls/SKeyCaps.h"
 #include "controls/STabCtrl2.h"
+#include "keymap/ContentBuilder.h"
 #include "macro/MacroSlotRoom.h"
-#include "macro/RecordBuilder.h"
 #include "macro/RepeatCount.h"
 #include "macro_dialog/CMacroGroupAdapter.h"
 #include "macro_dialog/FileDialogs.h"
@@ -190,16 +190,12 @@ std::vector<controls::SKeyCaps::Cap> ShortcutCaps(const settings::KeyCatalogEntr
 
 }  // namespace
 
-MacroRecordDlg::MacroRecordDlg(const protocol::SelectedKeys& keys,
-                               protocol::KeyAssignmentRecord& record)
-    : MacroRecordDlg(keys, record, Environment{}) {}
+MacroRecordDlg::MacroRecordDlg(const protocol::SelectedKeys& keys)
+    : MacroRecordDlg(keys, Environment{}) {}
 
-MacroRecordDlg::MacroRecordDlg(const protocol::SelectedKeys& keys,
-                               protocol::KeyAssignmentRecord& record,
-                               const Environment& environment)
+MacroRecordDlg::MacroRecordDlg(const protocol::SelectedKeys& keys, const Environment& environment)
     : ui::SHostDialog(QLatin1String(kLayoutName)),
       keys_(keys),
-      record_(record),
       store_(environment.store != nullptr ? *environment.store : AssignmentStore::Global()),
       usesGlobalStore_(environment.store == nullptr),
       hook_(environment.hook != nullptr ? *environment.hook : KeyboardCapture::Hook()),
@@ -532,7 +528,7 @@ void MacroRecordDlg::OnEvent(ui::EventArgs& args) {
       repeatEdit_->setFocus();
       return;
     }
-    FillRecord();
+    TakeChoice();
     EndDialog(kResultOk);
   } else if (name == kDeleteButton) {
     EndDialog(kResultDelete);
@@ -832,37 +828,34 @@ void MacroRecordDlg::RememberFolder(const std::filesystem::path& file) {
   }
 }
 
-void MacroRecordDlg::FillRecord() {
-  if (keys_.empty()) {
+void MacroRecordDlg::TakeChoice() {
+  choice_.page = pages_ != nullptr ? pages_->GetCurSel() : -1;
+  if (keys_.empty() || keys_.begin()->first == 0) {
     return;
   }
-  const int page = pages_ != nullptr ? pages_->GetCurSel() : -1;
-  switch (page) {
+  keymap::BuiltContent built;
+  switch (choice_.page) {
     case kMacroPage:
-      record_ =
-          BuildMacroRecord(keys_, store_.repeat,
-                           library_.GroupAt(groupList_ != nullptr ? groupList_->GetSel() : -1))
-              .record;
+      built = keymap::MacroContent(
+          library_.GroupAt(groupList_ != nullptr ? groupList_->GetSel() : -1), store_.repeat);
       break;
     case kSingleKeyPage:
-      record_ =
-          BuildSingleKeyRecord(static_cast<std::uint8_t>(
-                                   singleKeyText_ != nullptr ? singleKeyText_->GetUserData() : 0U))
-              .record;
+      built = keymap::SingleKeyContent(static_cast<std::uint8_t>(
+          singleKeyText_ != nullptr ? singleKeyText_->GetUserData() : 0U));
       break;
     case kMediaKeyPage:
-      record_ = BuildMediaKeyRecord(config_.mediaKeys,
-                                    mediaKeys_ != nullptr ? mediaKeys_->GetCurSel() : -1)
-                    .record;
+      built = keymap::MediaKeyContent(config_.mediaKeys,
+                                      mediaKeys_ != nullptr ? mediaKeys_->GetCurSel() : -1);
       break;
     case kFunctionKeyPage:
-      record_ = BuildChordRecord(keys_, config_.functionKeys,
-                                 functionKeys_ != nullptr ? functionKeys_->GetCurSel() : -1)
-                    .record;
+      built = keymap::ChordContent(config_.functionKeys,
+                                   functionKeys_ != nullptr ? functionKeys_->GetCurSel() : -1);
       break;
     default:
       break;
   }
+  choice_.content = std::move(built.content);
+  choice_.shortened = built.shortened;
 }
 
 void MacroRecordDlg::InstallHook() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,6 @@
 #include "macro/MacroRecorder.h"
 #include "macro_dialog/IOnMacroGroupClickedListener.h"
 #include "protocol/Clock.h"
-#include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardState.h"
 #include "protocol/SelectedKeys.h"
 #include "settings/AppConfig.h"
@@ -47,9 +47,9 @@ class KeyAndDelayAdapter;
 
 // The key assignment dialog (LAYOUT:macro): decides what the picked keys do, on one of four
 // pages, and edits the macro library on the way. Run modally with Exec; its result:
-// - kResultOk (btnOK): the record is filled for the page shown (RecordBuilder.h); an all-zero
-//   record means that no valid choice was made (on the macro page OK does nothing while the
-//   repeat count is refused);
+// - kResultOk (btnOK): the choice (Chosen()) is made of what the page shown picks
+//   (keymap/ContentBuilder.h); without content no valid choice was made (on the macro page OK
+//   does nothing while the repeat count is refused);
 // - kResultCancel (btnCancel, or the window closed): nothing;
 // - kResultDelete (btnDelete): the picked keys are to lose what they were given.
 //
@@ -90,8 +90,7 @@ class MacroRecordDlg : public ui::SHostDialog,
   static constexpr int kMediaKeyPage = 2;
   static constexpr int kFunctionKeyPage = 3;
 
-  // What the dialog works with besides the keys and the record; what is left unset is the
-  // program's own.
+  // What the dialog works with besides the keys; what is left unset is the program's own.
   struct Environment {
     // AssignmentStore::Global().
     AssignmentStore* store = nullptr;
@@ -112,17 +111,28 @@ class MacroRecordDlg : public ui::SHostDialog,
     const keymap::KeyContent* current = nullptr;
   };
 
-  // Reads the library from its file. `keys` (the keys being assigned) and `record` (all zero)
-  // must outlive the dialog; the record is written only by btnOK.
-  MacroRecordDlg(const protocol::SelectedKeys& keys, protocol::KeyAssignmentRecord& record);
-  MacroRecordDlg(const protocol::SelectedKeys& keys, protocol::KeyAssignmentRecord& record,
-                 const Environment& environment);
+  // What the user chose, as btnOK left it; before that, and after delete or cancel, no content
+  // and page -1.
+  struct Choice {
+    // The page shown at OK (kMacroPage ...).
+    int page = -1;
+    // What the picked keys are to do: the group (by its name) with the repeat count, the key
+    // captured, or the catalogue entry; none when the page had nothing valid chosen.
+    std::optional<keymap::KeyContent> content;
+    // The macro or key combination did not fit into a key whole.
+    bool shortened = false;
+  };
+
+  // Reads the library from its file. `keys` (the keys being assigned) must outlive the dialog.
+  explicit MacroRecordDlg(const protocol::SelectedKeys& keys);
+  MacroRecordDlg(const protocol::SelectedKeys& keys, const Environment& environment);
   ~MacroRecordDlg() override;
 
   MacroRecordDlg(const MacroRecordDlg&) = delete;
   MacroRecordDlg& operator=(const MacroRecordDlg&) = delete;
 
   [[nodiscard]] MacroLibrary& Library() { return library_; }
+  [[nodiscard]] const Choice& Chosen() const { return choice_; }
 
   void OnInitDialog() override;
   // The window goes: the keyboard hook is removed and the dialog stops listening to it.
@@ -176,7 +186,8 @@ class MacroRecordDlg : public ui::SHostDialog,
   void ExportLibrary();
   // The folder of a macro file the user chose is where the file dialogs open next time.
   void RememberFolder(const std::filesystem::path& file);
-  void FillRecord();
+  // The choice of the page shown.
+  void TakeChoice();
 
   // Installs the hook (when it is not) and makes sure the dialog listens to it.
   void InstallHook();
@@ -195,7 +206,7 @@ class MacroRecordDlg : public ui::SHostDialog,
   void ShowProblems();
 
   const protocol::SelectedKeys& keys_;
-  protocol::KeyAssignmentRecord& record_;
+  Choice choice_;
   AssignmentStore& store_;
   bool usesGlobalStore_;
   KeyboardHook& hook_;

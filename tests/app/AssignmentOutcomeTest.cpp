@@ -8,13 +8,13 @@
 
 #include "DialogTestSupport.h"
 #include "MainWindowFixture.h"
-#include "app/AssignedChoice.h"
 #include "app/CMainDlg.h"
 #include "app/KeyAssignmentFlow.h"
 #include "app/Language.h"
 #include "controls/CoordButtonImage.h"
 #include "controls/ICoordButtonClickListener.h"
 #include "controls/STabCtrl2.h"
+#include "keymap/KeyContent.h"
 #include "macro/AssignmentStore.h"
 #include "macro_dialog/MacroRecordDlg.h"
 #include "protocol/KeyboardProtocol.h"
@@ -25,9 +25,12 @@
 namespace keyloom::app {
 namespace {
 
+using keymap::ContentKind;
 using macro::MacroRecordDlg;
 using protocol::AssignmentOutcome;
-using Kind = AssignedChoice::Kind;
+
+// No content: nothing was chosen.
+constexpr int kNothingChosen = -1;
 
 constexpr std::uint8_t kF5 = 0x3E;
 
@@ -111,48 +114,51 @@ class AssignmentOutcomeTest : public QObject {
   void outcomeTexts_data() {
     QTest::addColumn<int>("outcome");
     QTest::addColumn<bool>("removal");
-    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("kind");  // kNothingChosen, or the chosen content's ContentKind
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("shortened");
     QTest::addColumn<int>("page");
     QTest::addColumn<QStringList>("told");
-    const auto row = [](const char* title, AssignmentOutcome outcome, bool removal, Kind kind,
+    const auto row = [](const char* title, AssignmentOutcome outcome, bool removal, int kind,
                         const char* name, bool shortened, int page, QStringList told) {
-      QTest::newRow(title) << int(outcome) << removal << int(kind) << QString::fromUtf8(name)
+      QTest::newRow(title) << int(outcome) << removal << kind << QString::fromUtf8(name)
                            << shortened << page << told;
     };
     constexpr int kMacroPage = MacroRecordDlg::kMacroPage;
+    constexpr int kMacro = int(ContentKind::kMacro);
     const AssignmentOutcome done = AssignmentOutcome::kDone;
-    row("sends", done, false, Kind::kSends, "Mute", false, MacroRecordDlg::kMediaKeyPage,
-        {QString::fromUtf8("F5 now sends “Mute”")});
-    row("shortened", done, false, Kind::kPlays, "Long", true, kMacroPage,
+    row("sends", done, false, int(ContentKind::kMediaKey), "Mute", false,
+        MacroRecordDlg::kMediaKeyPage, {QString::fromUtf8("F5 now sends “Mute”")});
+    row("sends a key", done, false, int(ContentKind::kSingleKey), "", false,
+        MacroRecordDlg::kSingleKeyPage, {QString::fromUtf8("F5 now sends “Esc”")});
+    row("plays a chord", done, false, int(ContentKind::kChord), "Copy", false,
+        MacroRecordDlg::kFunctionKeyPage, {QString::fromUtf8("F5 now plays “Copy”")});
+    row("shortened", done, false, kMacro, "Long", true, kMacroPage,
         {QString::fromUtf8("F5 now plays “Long”"),
          QStringLiteral("The macro was shortened to 82 events")});
-    row("not known", done, false, Kind::kUnknown, "", false, kMacroPage,
+    row("a macro without a name", done, false, kMacro, "", false, kMacroPage,
         {QStringLiteral("F5 has its new assignment")});
-    row("no space", AssignmentOutcome::kNoSpace, false, Kind::kPlays, "Copy", false, kMacroPage,
-        {});
-    row("key table unknown", AssignmentOutcome::kSlotsUnknown, false, Kind::kPlays, "Copy", false,
+    row("no space", AssignmentOutcome::kNoSpace, false, kMacro, "Copy", false, kMacroPage, {});
+    row("key table unknown", AssignmentOutcome::kSlotsUnknown, false, kMacro, "Copy", false,
         kMacroPage,
         {QStringLiteral("The keyboard's key table could not be read, so nothing was changed.")});
-    row("not taken", AssignmentOutcome::kNotTaken, false, Kind::kPlays, "Copy", false, kMacroPage,
+    row("not taken", AssignmentOutcome::kNotTaken, false, kMacro, "Copy", false, kMacroPage,
         {QStringLiteral("The keyboard did not take the assignment")});
-    row("rejected", AssignmentOutcome::kRejected, false, Kind::kPlays, "Copy", false, kMacroPage,
+    row("rejected", AssignmentOutcome::kRejected, false, kMacro, "Copy", false, kMacroPage,
         {QStringLiteral("The keyboard did not take the assignment")});
-    row("not removed", AssignmentOutcome::kNotTaken, true, Kind::kUnknown, "", false, -1,
+    row("not removed", AssignmentOutcome::kNotTaken, true, kNothingChosen, "", false, -1,
         {QStringLiteral("The keyboard did not remove the assignment")});
-    row("unconfirmed", AssignmentOutcome::kUnconfirmed, false, Kind::kPlays, "Copy", false,
-        kMacroPage,
+    row("unconfirmed", AssignmentOutcome::kUnconfirmed, false, kMacro, "Copy", false, kMacroPage,
         {QStringLiteral(
             "The keyboard's answer was incomplete: whether it took the change is not known.")});
     const AssignmentOutcome nothing = AssignmentOutcome::kNothingToAssign;
-    row("nothing on the single-key page", nothing, false, Kind::kUnknown, "", false,
+    row("nothing on the single-key page", nothing, false, kNothingChosen, "", false,
         MacroRecordDlg::kSingleKeyPage,
         {QStringLiteral("Nothing was assigned: press the key it should send first")});
-    row("nothing on the media-key page", nothing, false, Kind::kUnknown, "", false,
+    row("nothing on the media-key page", nothing, false, kNothingChosen, "", false,
         MacroRecordDlg::kMediaKeyPage,
         {QStringLiteral("Nothing was assigned: choose an entry first")});
-    row("nothing on the shortcut page", nothing, false, Kind::kUnknown, "", false,
+    row("nothing on the shortcut page", nothing, false, kNothingChosen, "", false,
         MacroRecordDlg::kFunctionKeyPage,
         {QStringLiteral("Nothing was assigned: choose an entry first")});
   }
@@ -172,7 +178,15 @@ class AssignmentOutcomeTest : public QObject {
       result.half = protocol::KeySlotTable::Half::kMacro;
       result.slot = 0;
     }
-    const AssignedChoice choice{static_cast<Kind>(kind), name, shortened, page, {}};
+    MacroRecordDlg::Choice choice;
+    choice.page = page;
+    choice.shortened = shortened;
+    if (kind != kNothingChosen) {
+      keymap::KeyContent& content = choice.content.emplace();
+      content.kind = static_cast<ContentKind>(kind);
+      content.name = name.toStdString();
+      content.target = 0x29;  // Esc
+    }
 
     QCOMPARE(KeyAssignmentFlow::OutcomeTexts(result, removal, QStringLiteral("F5"), choice), told);
   }

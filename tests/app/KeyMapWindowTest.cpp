@@ -13,9 +13,9 @@
 #include "connection/KeyboardConnection.h"
 #include "controls/CoordButtonImage.h"
 #include "controls/STabCtrl2.h"
+#include "keymap/ContentBuilder.h"
 #include "macro/AssignmentStore.h"
 #include "macro/MacroLibrary.h"
-#include "macro/RecordBuilder.h"
 #include "macro_dialog/MacroRecordDlg.h"
 #include "protocol/VirtualClock.h"
 #include "settings/AppConfig.h"
@@ -79,30 +79,15 @@ class OtherProgram {
   // Gives `keyCode` of profile 1 what the user chose, as the key map then knows it.
   void Assign(std::uint8_t keyCode, const keymap::KeyContent& content) {
     protocol::KeyboardState state;
-    protocol::KeyAssignmentRecord record = content.Record();
-    connection_.Assign(state, 0, record, {{keyCode, {}}},
-                       keymap::ContentLabel{content.kind, content.name, content.codes});
+    connection_.Assign(state, 0, content, {{keyCode, {}}});
   }
   void AssignMacro(std::uint8_t keyCode, int group, std::uint8_t repeat) {
-    protocol::KeyboardState state;
-    protocol::KeyAssignmentRecord record =
-        macro::BuildMacroRecord({{keyCode, {}}}, repeat, library_.GroupAt(group)).record;
-    connection_.Assign(
-        state, 0, record, {{keyCode, {}}},
-        keymap::ContentLabel{ContentKind::kMacro,
-                             library_.GroupAt(group)->Attribute(macro::kNameAttribute).value_or(""),
-                             {}});
+    Assign(keyCode, *keymap::MacroContent(library_.GroupAt(group), repeat).content);
   }
   void AssignChord(std::uint8_t keyCode, const char* name) {
     const settings::AppConfig& config = settings::AppConfig::Global();
-    const int entry = IndexOf(config.functionKeys, name);
-    protocol::KeyboardState state;
-    protocol::KeyAssignmentRecord record =
-        macro::BuildChordRecord({{keyCode, {}}}, config.functionKeys, entry).record;
-    connection_.Assign(
-        state, 0, record, {{keyCode, {}}},
-        keymap::ContentLabel{ContentKind::kChord, name,
-                             config.functionKeys[static_cast<std::size_t>(entry)].codes});
+    Assign(keyCode,
+           *keymap::ChordContent(config.functionKeys, IndexOf(config.functionKeys, name)).content);
   }
   // A remap that the key map never hears of.
   void AssignBehindItsBack(std::uint8_t keyCode, std::uint8_t target) {

@@ -30,25 +30,27 @@ constexpr std::uint8_t kC = 0x06;
 constexpr std::uint8_t kCapsLock = 0x39;
 
 void Assign(KeyboardConnection& keyboard, int profile, std::uint8_t key,
-            protocol::KeyAssignmentRecord record, const keymap::ContentLabel& label) {
+            const keymap::KeyContent& content) {
   protocol::KeyboardState state;
   state.profileIndex = profile;
-  QCOMPARE(keyboard.Assign(state, profile, record, {{key, "key"}}, label).outcome,
+  QCOMPARE(keyboard.Assign(state, profile, content, {{key, "key"}}).outcome,
            protocol::AssignmentOutcome::kDone);
 }
 
 void Macro(KeyboardConnection& keyboard, int profile, std::uint8_t key) {
-  protocol::KeyAssignmentRecord record;
-  record.SetRepeatCount(2);
-  record.SetEvent(0, {0x04, 0x54});
-  record.SetEvent(1, {0x04, 0xA8});
-  Assign(keyboard, profile, key, record, {keymap::ContentKind::kMacro, "Copy", {}});
+  keymap::KeyContent content;
+  content.kind = keymap::ContentKind::kMacro;
+  content.name = "Copy";
+  content.repeat = 2;
+  content.events = {{0x04, 0x54}, {0x04, 0xA8}};
+  Assign(keyboard, profile, key, content);
 }
 
 void Remap(KeyboardConnection& keyboard, int profile, std::uint8_t key, std::uint8_t target) {
-  protocol::KeyAssignmentRecord record;
-  record.SetKeyCode(target);
-  Assign(keyboard, profile, key, record, {keymap::ContentKind::kSingleKey, {}, {}});
+  keymap::KeyContent content;
+  content.kind = keymap::ContentKind::kSingleKey;
+  content.target = target;
+  Assign(keyboard, profile, key, content);
 }
 
 // A macro on F5 and a remap A → B on profile 1, C → D on profile 3, the lighting of LED mode 3

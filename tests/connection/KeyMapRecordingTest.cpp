@@ -1,13 +1,15 @@
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "ConnectionFixture.h"
 #include "keymap/KeyMapFile.h"
-#include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyboardProtocol.h"
 
 namespace keyloom::connection {
@@ -17,27 +19,33 @@ using Half = protocol::KeySlotTable::Half;
 using keymap::ContentKind;
 using protocol::AssignmentOutcome;
 
-protocol::KeyAssignmentRecord MacroRecord(std::uint8_t repeat, std::uint8_t eventKey) {
-  protocol::KeyAssignmentRecord record;
-  record.SetRepeatCount(repeat);
-  record.SetEvent(0, {eventKey, 0x54});
-  record.SetEvent(1, {eventKey, 0xA8});
-  return record;
+keymap::KeyContent Macro(const char* name, std::uint8_t repeat, std::uint8_t eventKey) {
+  keymap::KeyContent content;
+  content.kind = ContentKind::kMacro;
+  content.name = name;
+  content.repeat = repeat;
+  content.events = {{eventKey, 0x54}, {eventKey, 0xA8}};
+  return content;
+}
+
+keymap::KeyContent SingleKey(std::uint8_t target) {
+  keymap::KeyContent content;
+  content.kind = ContentKind::kSingleKey;
+  content.target = target;
+  return content;
 }
 
 protocol::AssignmentResult Assign(KeyboardConnection& keyboard, int profile, std::uint8_t key,
-                                  protocol::KeyAssignmentRecord record,
-                                  const std::optional<keymap::ContentLabel>& label) {
+                                  const keymap::KeyContent& content) {
   protocol::KeyboardState state;
   state.profileIndex = profile;
-  return keyboard.Assign(state, profile, record, {{key, "key"}}, label);
+  return keyboard.Assign(state, profile, content, {{key, "key"}});
 }
 
 protocol::AssignmentResult Remove(KeyboardConnection& keyboard, int profile, std::uint8_t key) {
   protocol::KeyboardState state;
   state.profileIndex = profile;
-  protocol::KeyAssignmentRecord record;
-  return keyboard.Delete(state, profile, record, {{key, "key"}});
+  return keyboard.Delete(state, profile, {{key, "key"}});
 }
 
 // What the key map shows for `key` on `profile` after a fresh read of it.
@@ -72,16 +80,11 @@ TEST_F(KeyMapRecordingTest, AnAssignmentIsRecordedOnlyWhenTheKeyboardConfirmedIt
     {
       const auto keyboard = Connect();
       Remove(*keyboard, 1, 0x04);
-      ASSERT_EQ(Assign(*keyboard, 1, 0x04, MacroRecord(1, 0x05),
-                       keymap::ContentLabel{ContentKind::kMacro, "Old", {}})
-                    .outcome,
+      ASSERT_EQ(Assign(*keyboard, 1, 0x04, Macro("Old", 1, 0x05)).outcome,
                 AssignmentOutcome::kDone);
     }
     const auto failing = Connect(c.failures);
-    EXPECT_EQ(Assign(*failing, 1, 0x04, MacroRecord(2, 0x06),
-                     keymap::ContentLabel{ContentKind::kMacro, "New", {}})
-                  .outcome,
-              c.outcome);
+    EXPECT_EQ(Assign(*failing, 1, 0x04, Macro("New", 2, 0x06)).outcome, c.outcome);
 
     const auto later = Connect();
     const auto shown = Shown(*later, 1, 0x04);
@@ -96,15 +99,76 @@ TEST_F(KeyMapRecordingTest, AnAssignmentIsRecordedOnlyWhenTheKeyboardConfirmedIt
   }
 }
 
+// Each key is recorded in the slot its assignment went to once the keyboard confirmed it, even
+// when a later key found no room. The other macro slots of profile 1 hold keys the map does not
+// know.
+TEST_F(KeyMapRecordingTest, EachConfirmedKeyIsRecordedInTheSlotItWentTo) {
+  struct Case {
+    const char* what;
+    std::vector<std::size_t> free;
+    AssignmentOutcome outcome;
+    std::vector<std::pair<std::size_t, std::uint8_t>> recorded;  // slot, key
+  };
+  const Case cases[] = {
+      {"a free slot for each key", {1, 4}, AssignmentOutcome::kDone, {{1, 0x04}, {4, 0x05}}},
+      {"no room for the second key", {4}, AssignmentOutcome::kNoSpace, {{4, 0x04}}},
+  };
+  const keymap::KeyContent copy = Macro("Copy", 1, 0x06);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto keyboard = Connect();
+    Remove(*keyboard, 0, 0x04);
+    {
+      sim::SimulatedKeyboard other(Folder() / sim::kStateFileName);
+      auto state = other.CurrentState();
+      for (std::size_t slot = 0; slot < protocol::KeySlotTable::kSlotsPerHalf; ++slot) {
+        const bool free = std::ranges::find(c.free, slot) != c.free.end();
+        state.profiles[0].macros[slot] = {};
+        state.profiles[0].macros[slot].keyCode = free ? 0 : static_cast<std::uint8_t>(0x10 + slot);
+      }
+      other.SetState(state);
+    }
+    protocol::KeyboardState state;
+    EXPECT_EQ(keyboard->Assign(state, 0, copy, {{0x04, "A"}, {0x05, "B"}}).outcome, c.outcome);
+
+    for (std::size_t slot = 0; slot < protocol::KeySlotTable::kSlotsPerHalf; ++slot) {
+      const auto recorded =
+          std::ranges::find(c.recorded, slot, [](const auto& r) { return r.first; });
+      const auto& entry = keyboard->KeyMap().Profile(0).At(Half::kMacro, slot);
+      if (recorded == c.recorded.end()) {
+        EXPECT_FALSE(entry.has_value()) << slot;
+      } else {
+        EXPECT_EQ(entry, (keymap::SlotEntry{recorded->second, copy})) << slot;
+      }
+    }
+  }
+}
+
+// A remap into a profile other than the one read: which of its remap slots the keyboard changed
+// is not known, so the map forgets that profile's remaps, and only them.
+TEST_F(KeyMapRecordingTest, ARemapIntoAnotherProfileForgetsThatProfilesRemaps) {
+  const auto keyboard = Connect();
+  ASSERT_EQ(Assign(*keyboard, 1, 0x3E, Macro("Copy", 1, 0x05)).outcome, AssignmentOutcome::kDone);
+  ASSERT_EQ(Assign(*keyboard, 1, 0x04, SingleKey(0x05)).outcome, AssignmentOutcome::kDone);
+  ASSERT_EQ(Assign(*keyboard, 0, 0x04, SingleKey(0x06)).outcome, AssignmentOutcome::kDone);
+
+  protocol::KeyboardState state;
+  const auto result = keyboard->Assign(state, 1, SingleKey(0x07), {{0x06, "C"}});
+
+  ASSERT_EQ(result.placements.size(), 1U);
+  EXPECT_EQ(result.placements[0].profileIndex, 1);
+  const keymap::KeyMap& map = keyboard->KeyMap();
+  for (std::size_t slot = 0; slot < protocol::KeySlotTable::kSlotsPerHalf; ++slot) {
+    EXPECT_FALSE(map.Profile(1).At(Half::kRemap, slot).has_value()) << slot;
+  }
+  EXPECT_EQ(map.Profile(1).At(Half::kMacro, 0)->keyCode, 0x3E);
+  EXPECT_EQ(map.Profile(0).At(Half::kRemap, 0), (keymap::SlotEntry{0x04, SingleKey(0x06)}));
+}
+
 TEST_F(KeyMapRecordingTest, EverySlotReadForgetsWhatLeftAndShowsWhatCameUnknown) {
   const auto keyboard = Connect();
-  ASSERT_EQ(Assign(*keyboard, 0, 0x04, MacroRecord(1, 0x05), std::nullopt).outcome,
-            AssignmentOutcome::kDone);
-  protocol::KeyAssignmentRecord toB;
-  toB.SetKeyCode(0x05);
-  ASSERT_EQ(Assign(*keyboard, 0, 0x06, toB, keymap::ContentLabel{ContentKind::kSingleKey, {}, {}})
-                .outcome,
-            AssignmentOutcome::kDone);
+  ASSERT_EQ(Assign(*keyboard, 0, 0x04, Macro("", 1, 0x05)).outcome, AssignmentOutcome::kDone);
+  ASSERT_EQ(Assign(*keyboard, 0, 0x06, SingleKey(0x05)).outcome, AssignmentOutcome::kDone);
   // Another tool frees A's macro slot and puts Caps Lock into remap slot 2 behind the map's back.
   {
     sim::SimulatedKeyboard other(Folder() / sim::kStateFileName);
@@ -125,9 +189,8 @@ TEST_F(KeyMapRecordingTest, EverySlotReadForgetsWhatLeftAndShowsWhatCameUnknown)
   EXPECT_EQ(shown[0].content.kind, ContentKind::kSingleKey);
   EXPECT_EQ(shown[1].keyCode, 0x39);
   EXPECT_EQ(shown[1].content.kind, ContentKind::kUnknown);
-  // A macro assigned without a label is known by what its record holds.
-  ASSERT_EQ(Assign(*keyboard, 0, 0x04, MacroRecord(3, 0x05), std::nullopt).outcome,
-            AssignmentOutcome::kDone);
+  // A macro assigned without a name is known by what it plays.
+  ASSERT_EQ(Assign(*keyboard, 0, 0x04, Macro("", 3, 0x05)).outcome, AssignmentOutcome::kDone);
   const auto unlabelled = Shown(*keyboard, 0, 0x04);
   ASSERT_EQ(unlabelled.size(), 1U);
   EXPECT_EQ(unlabelled[0].content.kind, ContentKind::kMacro);
@@ -138,10 +201,7 @@ TEST_F(KeyMapRecordingTest, EverySlotReadForgetsWhatLeftAndShowsWhatCameUnknown)
 TEST_F(KeyMapRecordingTest, ProgramsShareTheMapAndADeletedMapKnowsNothing) {
   const auto window = Connect();
   const auto tool = Connect();
-  ASSERT_EQ(Assign(*tool, 2, 0x3E, MacroRecord(2, 0x05),
-                   keymap::ContentLabel{ContentKind::kMacro, "Copy", {}})
-                .outcome,
-            AssignmentOutcome::kDone);
+  ASSERT_EQ(Assign(*tool, 2, 0x3E, Macro("Copy", 2, 0x05)).outcome, AssignmentOutcome::kDone);
 
   auto shown = Shown(*window, 2, 0x3E);
   ASSERT_EQ(shown.size(), 1U);
@@ -164,8 +224,7 @@ TEST_F(KeyMapRecordingTest, TheLightingSentAndAFactoryRestoreAreRecorded) {
   lighting[3].bytes = {0x05, 0x02, 0x00, 0x02, 0x00};
   {
     const auto keyboard = Connect();
-    ASSERT_EQ(Assign(*keyboard, 1, 0x04, MacroRecord(1, 0x05), std::nullopt).outcome,
-              AssignmentOutcome::kDone);
+    ASSERT_EQ(Assign(*keyboard, 1, 0x04, Macro("", 1, 0x05)).outcome, AssignmentOutcome::kDone);
     EXPECT_TRUE(keyboard->SendLighting(3, lighting).ok());
     EXPECT_EQ(keyboard->KeyMap().Lighting(3), lighting[3]);
     EXPECT_EQ(keyboard->KeyMap().LedMode(), 3);

@@ -8,7 +8,6 @@
 
 #include "ConnectionFixture.h"
 #include "connection/KeyboardBackup.h"
-#include "protocol/KeyAssignmentRecord.h"
 
 namespace keyloom::connection {
 namespace {
@@ -22,30 +21,30 @@ using ::testing::IsEmpty;
 class KeyboardBackupTest : public ::testing::Test, protected testing::ConnectionFixture {
  protected:
   void Assign(KeyboardConnection& keyboard, int profile, std::uint8_t key,
-              protocol::KeyAssignmentRecord record, keymap::ContentLabel label) {
+              const keymap::KeyContent& content) {
     protocol::KeyboardState state;
     state.profileIndex = profile;
-    ASSERT_EQ(keyboard.Assign(state, profile, record, {{key, "key"}}, label).outcome,
+    ASSERT_EQ(keyboard.Assign(state, profile, content, {{key, "key"}}).outcome,
               AssignmentOutcome::kDone);
   }
   void Macro(KeyboardConnection& keyboard, int profile, std::uint8_t key, std::uint8_t repeat) {
-    protocol::KeyAssignmentRecord record;
-    record.SetRepeatCount(repeat);
-    record.SetEvent(0, {0x04, 0x54});
-    record.SetEvent(1, {0x04, 0xA8});
-    Assign(keyboard, profile, key, record, {ContentKind::kMacro, "Copy", {}});
+    keymap::KeyContent content;
+    content.kind = ContentKind::kMacro;
+    content.name = "Copy";
+    content.repeat = repeat;
+    content.events = {{0x04, 0x54}, {0x04, 0xA8}};
+    Assign(keyboard, profile, key, content);
   }
   void Remap(KeyboardConnection& keyboard, int profile, std::uint8_t key, std::uint8_t target) {
-    protocol::KeyAssignmentRecord record;
-    record.SetKeyCode(target);
-    Assign(keyboard, profile, key, record, {ContentKind::kSingleKey, {}, {}});
+    keymap::KeyContent content;
+    content.kind = ContentKind::kSingleKey;
+    content.target = target;
+    Assign(keyboard, profile, key, content);
   }
   void Remove(KeyboardConnection& keyboard, int profile, std::uint8_t key) {
     protocol::KeyboardState state;
     state.profileIndex = profile;
-    protocol::KeyAssignmentRecord record;
-    ASSERT_EQ(keyboard.Delete(state, profile, record, {{key, "key"}}).outcome,
-              AssignmentOutcome::kDone);
+    ASSERT_EQ(keyboard.Delete(state, profile, {{key, "key"}}).outcome, AssignmentOutcome::kDone);
   }
 
   // Macros on profile 1 in slots 1 and 3 (slot 2 was freed), remaps on profiles 1 and 3, the

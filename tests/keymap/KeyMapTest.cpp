@@ -1,5 +1,4 @@
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -134,42 +133,36 @@ TEST(KeyMap, FactoryRestoreForgetsEveryAssignmentAndKnowsTheDefaultLighting) {
   EXPECT_FALSE(map.LedMode().has_value());
 }
 
-TEST(KeyContent, TheRecordAloneIsAMacroOrASingleKeyAndALabelNamesIt) {
-  protocol::KeyAssignmentRecord macro;
-  macro.SetRepeatCount(3);
-  macro.SetEvent(0, {0x04, 0x54});
-  macro.SetEvent(2, {0x04, 0xA8});  // an all-zero event between two is kept
-  protocol::KeyAssignmentRecord remap;
-  remap.SetKeyCode(0xEF);
-  struct Case {
-    const char* name;
-    const protocol::KeyAssignmentRecord& record;
-    std::optional<ContentLabel> label;
-    ContentKind kind;
-    const char* contentName;
-  };
-  const Case cases[] = {
-      {"macro without label", macro, std::nullopt, ContentKind::kMacro, ""},
-      {"chord", macro, ContentLabel{ContentKind::kChord, "Copy", {224, 6}}, ContentKind::kChord,
-       "Copy"},
-      {"media label on a macro record", macro, ContentLabel{ContentKind::kMediaKey, "Mute", {}},
-       ContentKind::kMacro, ""},
-      {"remap without label", remap, std::nullopt, ContentKind::kSingleKey, ""},
-      {"media key", remap, ContentLabel{ContentKind::kMediaKey, "Mute", {}}, ContentKind::kMediaKey,
-       "Mute"},
-      {"unknown label", remap, ContentLabel{ContentKind::kUnknown, "x", {}},
-       ContentKind::kSingleKey, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const KeyContent content = ContentOf(c.record, c.label);
-    EXPECT_EQ(content.kind, c.kind);
-    EXPECT_EQ(content.name, c.contentName);
-    EXPECT_EQ(content.Record(), c.record);
-  }
-  EXPECT_EQ(ContentOf(macro, std::nullopt).events.size(), 3U);
-  EXPECT_EQ(ContentOf(macro, ContentLabel{ContentKind::kChord, "Copy", {224, 6}}).codes,
-            (std::vector<std::int32_t>{224, 6}));
+// Each kind's record: a macro or chord its repeat count and events (an all-zero event between two
+// kept), a key or media key its target, unknown content nothing.
+TEST(KeyContent, TheRecordCarriesWhatTheKindSends) {
+  KeyContent macro;
+  macro.kind = ContentKind::kMacro;
+  macro.repeat = 3;
+  macro.events = {{0x04, 0x54}, {}, {0x04, 0xA8}};
+  KeyContent chord = macro;
+  chord.kind = ContentKind::kChord;
+  chord.codes = {224, 6};
+  protocol::KeyAssignmentRecord macroRecord;
+  macroRecord.SetRepeatCount(3);
+  macroRecord.SetEvent(0, {0x04, 0x54});
+  macroRecord.SetEvent(2, {0x04, 0xA8});
+
+  KeyContent media;
+  media.kind = ContentKind::kMediaKey;
+  media.name = "Mute";
+  media.target = 0xEF;
+  media.repeat = 3;  // not a remap's
+  protocol::KeyAssignmentRecord remapRecord;
+  remapRecord.SetKeyCode(0xEF);
+
+  KeyContent unknown = media;
+  unknown.kind = ContentKind::kUnknown;
+
+  EXPECT_EQ(macro.Record(), macroRecord);
+  EXPECT_EQ(chord.Record(), macroRecord);
+  EXPECT_EQ(media.Record(), remapRecord);
+  EXPECT_EQ(unknown.Record(), protocol::KeyAssignmentRecord());
 }
 
 TEST(KeyContent, TheSameOnTheKeyboardIsTheSameRecordWhateverTheNames) {

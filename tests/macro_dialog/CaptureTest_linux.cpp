@@ -48,7 +48,7 @@ class CaptureTest : public QObject {
     environment.libraryFile = folder_ / "macro.xml";
     environment.clock = &clock_;
     environment.config = &config_;
-    dialog_ = std::make_unique<MacroRecordDlg>(keys_, record_, environment);
+    dialog_ = std::make_unique<MacroRecordDlg>(keys_, environment);
     QVERIFY(dialog_->Create());
     dialog_->show();
     dialog_->activateWindow();
@@ -182,7 +182,6 @@ class CaptureTest : public QObject {
   protocol::VirtualClock clock_;
   settings::AppConfig config_;
   protocol::SelectedKeys keys_{{0x04, "A"}};
-  protocol::KeyAssignmentRecord record_;
   std::unique_ptr<MacroRecordDlg> dialog_;
 };
 

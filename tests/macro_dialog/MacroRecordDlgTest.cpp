@@ -100,7 +100,7 @@ class Harness {
     environment.clock = &clock;
     environment.config = &config;
     environment.keyboard = keyboard ? &*keyboard : nullptr;
-    dialog_ = std::make_unique<MacroRecordDlg>(keys, record, environment);
+    dialog_ = std::make_unique<MacroRecordDlg>(keys, environment);
     if (!dialog_->Create()) {
       qFatal("the key assignment dialog does not build");
     }
@@ -117,6 +117,11 @@ class Harness {
 
   // The dialog's result once a button ended it.
   int Result() { return dialog_->Exec(); }
+  // What the user chose, and the record it gives a key (all zero: nothing chosen).
+  [[nodiscard]] const MacroRecordDlg::Choice& Chosen() const { return dialog_->Chosen(); }
+  [[nodiscard]] protocol::KeyAssignmentRecord Record() const {
+    return Chosen().content ? Chosen().content->Record() : protocol::KeyAssignmentRecord();
+  }
 
   void ShowPage(int page) {
     Control<controls::STabCtrl2>(*dialog_, QStringLiteral("tab_macro_mode_selection"))
@@ -151,7 +156,6 @@ class Harness {
   protocol::VirtualClock clock;
   settings::AppConfig config;
   protocol::SelectedKeys keys;
-  protocol::KeyAssignmentRecord record;
   // The keyboard as the main window read it; none: the dialog is not told.
   std::optional<protocol::KeyboardState> keyboard;
 
@@ -332,21 +336,25 @@ class MacroRecordDlgTest : public QObject {
     QCOMPARE(reread.dlymode, opened);
   }
 
-  void okFillsTheMacroRecord_data() {
+  // OK on the macro page chooses the group shown, by its name, played the count typed; bytes 0-2
+  // (profile, slot, key) are the assignment's.
+  void okChoosesTheMacro_data() {
     QTest::addColumn<QString>("repeat");
     QTest::addColumn<int>("row");
-    QTest::addColumn<std::vector<std::uint8_t>>("head");  // bytes 2 to 7
+    QTest::addColumn<QString>("name");                    // empty: nothing chosen
+    QTest::addColumn<std::vector<std::uint8_t>>("head");  // bytes 3 to 7
     QTest::newRow("press 2000 ms, release 400 ms, three times")
-        << "3" << 0 << std::vector<std::uint8_t>{0xE0, 3, 0x04, 0x54, 0x04, 0xA8};
+        << "3" << 0 << "Copy" << std::vector<std::uint8_t>{3, 0x04, 0x54, 0x04, 0xA8};
     QTest::newRow("the most repeats")
-        << "255" << 0 << std::vector<std::uint8_t>{0xE0, 255, 0x04, 0x54, 0x04, 0xA8};
+        << "255" << 0 << "Copy" << std::vector<std::uint8_t>{255, 0x04, 0x54, 0x04, 0xA8};
     QTest::newRow("a group without events")
-        << "1" << 2 << std::vector<std::uint8_t>{0xE0, 1, 0, 0, 0, 0};
-    QTest::newRow("no group chosen: nothing") << "1" << -1 << std::vector<std::uint8_t>(6, 0);
+        << "1" << 2 << "Empty" << std::vector<std::uint8_t>{1, 0, 0, 0, 0};
+    QTest::newRow("no group chosen: nothing") << "1" << -1 << "" << std::vector<std::uint8_t>(5, 0);
   }
-  void okFillsTheMacroRecord() {
+  void okChoosesTheMacro() {
     QFETCH(QString, repeat);
     QFETCH(int, row);
+    QFETCH(QString, name);
     QFETCH(std::vector<std::uint8_t>, head);
     Harness& h = *harness_;
     h.WriteLibrary();
@@ -358,9 +366,16 @@ class MacroRecordDlgTest : public QObject {
     h.Press("btnOK");
 
     QCOMPARE(h.Result(), MacroRecordDlg::kResultOk);
-    QCOMPARE(Bytes(h.record, 0, 2), (std::vector<std::uint8_t>{0, 0}));
-    QCOMPARE(Bytes(h.record, 2, 6), head);
-    QVERIFY(AllZeroFrom(h.record, 8));
+    QCOMPARE(h.Chosen().page, MacroRecordDlg::kMacroPage);
+    QCOMPARE(h.Chosen().content.has_value(), !name.isEmpty());
+    if (h.Chosen().content) {
+      QCOMPARE(h.Chosen().content->kind, keymap::ContentKind::kMacro);
+      QCOMPARE(QString::fromStdString(h.Chosen().content->name), name);
+    }
+    QVERIFY(!h.Chosen().shortened);
+    QCOMPARE(Bytes(h.Record(), 0, 3), (std::vector<std::uint8_t>{0, 0, 0}));
+    QCOMPARE(Bytes(h.Record(), 3, 5), head);
+    QVERIFY(AllZeroFrom(h.Record(), 8));
     QCOMPARE(h.Store().repeat, repeat.toInt());
   }
 
@@ -383,8 +398,10 @@ class MacroRecordDlgTest : public QObject {
     h.Press("btnOK");
 
     QCOMPARE(h.Result(), MacroRecordDlg::kResultOk);
-    QCOMPARE(Bytes(h.record, 0, 4), (std::vector<std::uint8_t>{0, 0, 0x3E, 0}));
-    QVERIFY(AllZeroFrom(h.record, 4));
+    QCOMPARE(h.Chosen().page, MacroRecordDlg::kSingleKeyPage);
+    QCOMPARE(h.Chosen().content->kind, keymap::ContentKind::kSingleKey);
+    QCOMPARE(Bytes(h.Record(), 0, 4), (std::vector<std::uint8_t>{0, 0, 0x3E, 0}));
+    QVERIFY(AllZeroFrom(h.Record(), 4));
     // The captured key reaches the file with the next save only.
     AssignmentStore reread(h.StoreFile());
     reread.Open();
@@ -401,24 +418,28 @@ class MacroRecordDlgTest : public QObject {
     QCOMPARE(Control(dialog, QStringLiteral("edit_single_key")).GetText(), QStringLiteral("A"));
     h.Press("btnOK");
     QCOMPARE(h.Result(), MacroRecordDlg::kResultOk);
-    QVERIFY(AllZeroFrom(h.record, 0));
+    QVERIFY(AllZeroFrom(h.Record(), 0));
   }
 
   void okOnTheCataloguePages_data() {
     QTest::addColumn<int>("page");
     QTest::addColumn<int>("entry");
+    QTest::addColumn<QString>("name");                     // empty: nothing chosen
     QTest::addColumn<std::vector<std::uint8_t>>("bytes");  // bytes 0 to 11
     QTest::newRow("media key: low 8 bits of its first code")
-        << 2 << 0 << std::vector<std::uint8_t>{0, 0, 0xE9, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    QTest::newRow("media key without codes: nothing") << 2 << 1 << std::vector<std::uint8_t>(12, 0);
+        << 2 << 0 << "Mute" << std::vector<std::uint8_t>{0, 0, 0xE9, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    QTest::newRow("media key without codes: nothing")
+        << 2 << 1 << "" << std::vector<std::uint8_t>(12, 0);
     QTest::newRow("chord: presses, then the releases, the first code last")
-        << 3 << 0
-        << std::vector<std::uint8_t>{0, 0, 0x04, 1, 0xE0, 0x45, 0x06, 0x45, 0x06, 0x81, 0xE0, 0x81};
-    QTest::newRow("chord without codes: nothing") << 3 << 1 << std::vector<std::uint8_t>(12, 0);
+        << 3 << 0 << "Copy"
+        << std::vector<std::uint8_t>{0, 0, 0, 1, 0xE0, 0x45, 0x06, 0x45, 0x06, 0x81, 0xE0, 0x81};
+    QTest::newRow("chord without codes: nothing")
+        << 3 << 1 << "" << std::vector<std::uint8_t>(12, 0);
   }
   void okOnTheCataloguePages() {
     QFETCH(int, page);
     QFETCH(int, entry);
+    QFETCH(QString, name);
     QFETCH(std::vector<std::uint8_t>, bytes);
     Harness& h = *harness_;
     h.Open();
@@ -431,21 +452,28 @@ class MacroRecordDlgTest : public QObject {
     h.Press("btnOK");
 
     QCOMPARE(h.Result(), MacroRecordDlg::kResultOk);
-    QCOMPARE(Bytes(h.record, 0, 12), bytes);
-    QVERIFY(AllZeroFrom(h.record, 12));
+    QCOMPARE(h.Chosen().page, page);
+    QCOMPARE(h.Chosen().content.has_value(), !name.isEmpty());
+    if (h.Chosen().content) {
+      QCOMPARE(h.Chosen().content->kind,
+               page == 2 ? keymap::ContentKind::kMediaKey : keymap::ContentKind::kChord);
+      QCOMPARE(QString::fromStdString(h.Chosen().content->name), name);
+    }
+    QCOMPARE(Bytes(h.Record(), 0, 12), bytes);
+    QVERIFY(AllZeroFrom(h.Record(), 12));
     AssignmentStore reread(h.StoreFile());
     reread.Open();
     QCOMPARE(reread.page, page);
   }
 
-  void deleteAndCancelLeaveTheRecord_data() {
+  void deleteAndCancelChooseNothing_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("result");
     QTest::newRow("delete") << "btnDelete" << MacroRecordDlg::kResultDelete;
     QTest::newRow("cancel") << "btnCancel" << MacroRecordDlg::kResultCancel;
     QTest::newRow("window closed") << "" << MacroRecordDlg::kResultCancel;
   }
-  void deleteAndCancelLeaveTheRecord() {
+  void deleteAndCancelChooseNothing() {
     QFETCH(QString, button);
     QFETCH(int, result);
     Harness& h = *harness_;
@@ -457,7 +485,8 @@ class MacroRecordDlgTest : public QObject {
       h.Press(button.toLatin1().constData());
     }
     QCOMPARE(h.Result(), result);
-    QVERIFY(AllZeroFrom(h.record, 0));
+    QVERIFY(!h.Chosen().content);
+    QCOMPARE(h.Chosen().page, -1);
     // The window is gone: the dialog no longer listens to the keyboard.
     QVERIFY(!h.Hook().IsInstalled());
     QVERIFY(h.Hook().listeners().empty());
@@ -1018,16 +1047,16 @@ class MacroRecordDlgTest : public QObject {
     h.Press("btnOK");
     if (reason.isEmpty()) {
       QCOMPARE(h.Result(), MacroRecordDlg::kResultOk);
-      QCOMPARE(static_cast<int>(h.record.repeatCount()), kept);
+      QCOMPARE(static_cast<int>(h.Record().repeatCount()), kept);
       return;
     }
     QVERIFY(dialog.isVisible());
-    QVERIFY(AllZeroFrom(h.record, 0));
+    QVERIFY(AllZeroFrom(h.Record(), 0));
     // The other pages do not play a macro: their OK is not held up.
     h.ShowPage(MacroRecordDlg::kMediaKeyPage);
     h.Press("btnOK");
     QCOMPARE(h.Result(), MacroRecordDlg::kResultOk);
-    QCOMPARE(h.record.keyCode(), std::uint8_t{0xE9});
+    QCOMPARE(h.Record().keyCode(), std::uint8_t{0xE9});
   }
 
   // How many of the profile's macro slots are free, as the main window last read them, and that
