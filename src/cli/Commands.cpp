@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <istream>
@@ -7,6 +8,7 @@
 #include <ostream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "cli/CommandSupport.h"
 #include "cli/KeyArgument.h"
@@ -15,6 +17,8 @@
 #include "hid/DeviceSelector.h"
 #include "keymap/ContentBuilder.h"
 #include "keymap/KeyContent.h"
+#include "keymap/KeyMap.h"
+#include "macro/MacroLibrary.h"
 #include "protocol/CommandSet.h"
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyNameTable.h"
@@ -26,6 +30,7 @@
 #include "protocol/LightingTable.h"
 #include "protocol/SelectedKeys.h"
 #include "protocol/UserTexts.h"
+#include "settings/AppPaths.h"
 
 namespace keyloom::cli {
 
@@ -340,8 +345,20 @@ int RunSlots(Context& context, std::optional<int> profile) {
   // none, every key's content is unknown.
   const ActiveProfile active = FindActiveProfile(*keyboard);
   const int shown = active.profile.value_or(0) - 1;
-  context.output.Slots(active.profile, active.unknownReason,
-                       keyboard->KeyMap().Assignments(shown, read.slots));
+  const std::vector<keymap::SlotAssignment> assignments =
+      keyboard->KeyMap().Assignments(shown, read.slots);
+  // The library is read, never changed, only when a key plays a macro, to tell whether that
+  // macro was changed since.
+  macro::MacroLibrary library;
+  const bool playsMacro =
+      std::ranges::any_of(assignments, [](const keymap::SlotAssignment& assignment) {
+        return assignment.content.kind == keymap::ContentKind::kMacro;
+      });
+  const bool libraryRead =
+      playsMacro &&
+      library.Load(context.dataDir / settings::PathFromUtf8(macro::kMacroLibraryFileName)).ok();
+  context.output.Slots(active.profile, active.unknownReason, assignments,
+                       libraryRead ? &library : nullptr);
   return simulatorFailed ? kExitNotDone : kExitOk;
 }
 

@@ -9,6 +9,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/KeyArgument.h"
 #include "keymap/AssignmentWords.h"
+#include "keymap/ContentBuilder.h"
 #include "macro/MacroEventList.h"
 #include "protocol/KeyNameTable.h"
 #include "protocol/LightingEffects.h"
@@ -23,6 +24,10 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 using Half = protocol::KeySlotTable::Half;
+
+// Said after a key whose macro was changed in the library since the key was given it.
+constexpr const char* kOlderCopyRemark =
+    " (changed since in the library: the key plays the older copy until it is assigned again)";
 
 std::string Hex(unsigned value, int digits) {
   return "0x" + settings::HexNumber(value, digits);
@@ -78,7 +83,13 @@ Json ContentJson(std::uint8_t key, const keymap::KeyContent& content) {
   return json;
 }
 
-Json SlotsJson(const std::vector<keymap::SlotAssignment>& assignments, Half half) {
+// Whether the key plays an older copy of its macro; never without the library.
+bool OlderCopy(const keymap::SlotAssignment& assignment, const macro::MacroLibrary* library) {
+  return library != nullptr && keymap::PlaysOlderCopy(assignment.content, *library);
+}
+
+Json SlotsJson(const std::vector<keymap::SlotAssignment>& assignments, Half half,
+               const macro::MacroLibrary* library) {
   Json list = Json::array();
   for (std::size_t i = 0; i < protocol::KeySlotTable::kSlotsPerHalf; ++i) {
     const auto held = std::ranges::find_if(assignments, [&](const keymap::SlotAssignment& a) {
@@ -86,18 +97,22 @@ Json SlotsJson(const std::vector<keymap::SlotAssignment>& assignments, Half half
     });
     if (held == assignments.end()) {
       list.push_back({{"slot", i + 1}, {"code", 0}, {"key", nullptr}, {"assignment", nullptr}});
-    } else {
-      list.push_back({{"slot", i + 1},
-                      {"code", held->keyCode},
-                      {"key", protocol::UsageName(held->keyCode)},
-                      {"assignment", ContentJson(held->keyCode, held->content)}});
+      continue;
     }
+    Json assignment = ContentJson(held->keyCode, held->content);
+    if (held->content.kind == keymap::ContentKind::kMacro) {
+      assignment["olderCopy"] = OlderCopy(*held, library);
+    }
+    list.push_back({{"slot", i + 1},
+                    {"code", held->keyCode},
+                    {"key", protocol::UsageName(held->keyCode)},
+                    {"assignment", std::move(assignment)}});
   }
   return list;
 }
 
 void PrintHalf(std::ostream& out, const std::vector<keymap::SlotAssignment>& assignments, Half half,
-               const char* title) {
+               const char* title, const macro::MacroLibrary* library) {
   const auto used = std::ranges::count_if(
       assignments, [half](const keymap::SlotAssignment& a) { return a.half == half; });
   out << title << " (" << used << " of " << protocol::KeySlotTable::kSlotsPerHalf << " used)"
@@ -106,7 +121,8 @@ void PrintHalf(std::ostream& out, const std::vector<keymap::SlotAssignment>& ass
     if (assignment.half == half) {
       char number[8];
       std::snprintf(number, sizeof number, "%4zu", assignment.slot + 1);
-      out << number << "  " << DescribeKey(assignment.keyCode, assignment.content) << '\n';
+      out << number << "  " << DescribeKey(assignment.keyCode, assignment.content)
+          << (OlderCopy(assignment, library) ? kOlderCopyRemark : "") << '\n';
     }
   }
 }
@@ -279,13 +295,14 @@ void Output::Config(const settings::AppConfig& config, const ConfigFile& file,
 }
 
 void Output::Slots(std::optional<int> profile, std::string_view unknownReason,
-                   const std::vector<keymap::SlotAssignment>& assignments) {
+                   const std::vector<keymap::SlotAssignment>& assignments,
+                   const macro::MacroLibrary* library) {
   if (json_) {
     PrintJson(out_,
               {{"profile", profile ? Json(*profile) : Json(nullptr)},
                {"profileUnknownReason", profile ? Json(nullptr) : Json(std::string(unknownReason))},
-               {"macroSlots", SlotsJson(assignments, Half::kMacro)},
-               {"remapSlots", SlotsJson(assignments, Half::kRemap)}});
+               {"macroSlots", SlotsJson(assignments, Half::kMacro, library)},
+               {"remapSlots", SlotsJson(assignments, Half::kRemap, library)}});
     return;
   }
   if (profile) {
@@ -293,8 +310,8 @@ void Output::Slots(std::optional<int> profile, std::string_view unknownReason,
   } else {
     out_ << "Active profile: unknown (" << unknownReason << ")\n";
   }
-  PrintHalf(out_, assignments, Half::kMacro, "Macro slots");
-  PrintHalf(out_, assignments, Half::kRemap, "Remap slots");
+  PrintHalf(out_, assignments, Half::kMacro, "Macro slots", library);
+  PrintHalf(out_, assignments, Half::kRemap, "Remap slots", library);
 }
 
 void Output::Lighting(std::optional<int> mode,

@@ -47,9 +47,11 @@ class Output {
   void Config(const settings::AppConfig& config, const ConfigFile& file,
               const ConfigFile& userFile);
   // The occupied slots of the active profile with what each key does; `profile` is 1-3, or
-  // nullopt when which one is active is not known, for `unknownReason`.
+  // nullopt when which one is active is not known, for `unknownReason`. A key whose macro
+  // `library` holds changed since is said to play the older copy (null: not told).
   void Slots(std::optional<int> profile, std::string_view unknownReason,
-             const std::vector<keymap::SlotAssignment>& assignments);
+             const std::vector<keymap::SlotAssignment>& assignments,
+             const macro::MacroLibrary* library);
   // The lighting of an LED mode: as sent, or as the key map keeps it; without mode and record it
   // is not known, for `unknownReason`.
   void Lighting(std::optional<int> mode, const std::optional<protocol::LightingRecord>& record,

@@ -542,6 +542,34 @@ TEST_F(KeyloomctlTest, AssignMacroDownloadsTheRecordBuiltFromTheLibraryAndTheSto
             "Remap slots (0 of 12 used)\n");
 }
 
+// A key whose macro was edited in the library since the key was given it plays the older copy:
+// slots says so, in words and in JSON, until the key is given the macro again.
+TEST_F(KeyloomctlTest, SlotsSayWhenAKeyPlaysAnOlderCopyOfItsMacro) {
+  std::ofstream(folder_ / "macro.xml") << kTwoGroups;
+  ASSERT_EQ(Run({"--simulate", "assign", "A", "--macro", "Group 0"}).status, kExitOk);
+  const std::string line = "   1  A (0x04): macro “Group 0”, played once";
+  const std::string remark =
+      " (changed since in the library: the key plays the older copy until it is assigned again)";
+  const struct {
+    std::vector<std::string> step;
+    bool olderCopy;
+  } steps[] = {
+      {{"macros", "list"}, false},
+      {{"macros", "edit", "Group 0", "--append", "B"}, true},
+      {{"--simulate", "assign", "A", "--macro", "Group 0"}, false},
+      {{"macros", "edit", "Group 0", "--set-delay", "0", "500"}, true},
+      {{"macros", "rename", "Group 0", "Other"}, false},
+  };
+  for (const auto& [step, olderCopy] : steps) {
+    SCOPED_TRACE(::testing::PrintToString(step));
+    ASSERT_EQ(Run(step).status, kExitOk);
+    const Result text = Run({"--simulate", "slots"});
+    EXPECT_THAT(text.out, HasSubstr(line + (olderCopy ? remark : "") + "\n"));
+    const auto json = nlohmann::json::parse(Run({"--simulate", "--json", "slots"}).out);
+    EXPECT_EQ(json["macroSlots"][0]["assignment"]["olderCopy"], olderCopy);
+  }
+}
+
 TEST_F(KeyloomctlTest, AssignRepeatIsKeptInTheStoreAndAGroupIsFoundByIndex) {
   std::ofstream(folder_ / "macro.xml") << kTwoGroups;
   const Result result = Run({"--simulate", "--json", "assign", "F5", "--macro", "#0", "--repeat",
@@ -1101,7 +1129,8 @@ TEST_F(KeyloomctlTest, SlotsTellWhatEachKeyDoesAndWithoutTheKeyMapOnlyThatItIsAs
   const auto json = nlohmann::json::parse(Run({"--simulate", "--json", "slots"}).out);
   EXPECT_EQ(json["macroSlots"][0]["assignment"],
             nlohmann::json::parse(R"({"kind":"macro","name":"Group 0","repeat":2,"events":2,
-                                "description":"G: macro “Group 0”, played 2 times"})"));
+                                "description":"G: macro “Group 0”, played 2 times",
+                                "olderCopy":false})"));
 
   std::filesystem::remove(folder_ / keymap::KeyMapFileName({0x258A, 0x2A}));
   ASSERT_EQ(Run({"--simulate", "remap", "H", "I"}).status, kExitOk);
