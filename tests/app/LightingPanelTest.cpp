@@ -1,4 +1,5 @@
 #include <QTest>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -345,6 +346,48 @@ class LightingPanelTest : public QObject {
       QVERIFY(!main.IsChecked(AreaColour(4, n).toLatin1().constData()));
     }
     QVERIFY(main.IsChecked("udef_area3_color2"));
+  }
+
+  // A record with bits that the window never writes (from a backup or the other program) loads
+  // as the controls can show it; a change stores what they show into their bits and keeps every
+  // other bit.
+  void recordsOfOtherBitsKeepThem_data() {
+    QTest::addColumn<int>("ledMode");
+    QTest::addColumn<QByteArray>("loaded");
+    QTest::addColumn<QString>("control");  // clicked, or a slider moved one step right
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("colour") << 1 << QByteArray::fromHex("f5fefdfeab")
+                            << QStringLiteral("bar_color2") << QByteArray::fromHex("f2fefdfeab");
+    // Area nibbles 9, 7 and 14 show as none of the seven.
+    QTest::newRow("areas") << 8 << QByteArray::fromHex("9f7e12feab")
+                           << QStringLiteral("udef_area6_color5")
+                           << QByteArray::fromHex("ffff13feab");
+    // A direction 3 shows as left.
+    QTest::newRow("direction") << 3 << QByteArray::fromHex("0003020100")
+                               << QStringLiteral("bar_brightness")
+                               << QByteArray::fromHex("0001020200");
+  }
+
+  void recordsOfOtherBitsKeepThem() {
+    QFETCH(int, ledMode);
+    QFETCH(QByteArray, loaded);
+    QFETCH(QString, control);
+    QFETCH(QByteArray, stored);
+    MainWindowUnderTest main;
+    QVERIFY(main.ShowAndWait());
+    Record record{};
+    std::copy(loaded.begin(), loaded.end(), record.begin());
+    main.window().GetKeyboardState().lighting[ledMode].bytes = record;
+    ChooseMode(main, ledMode);
+
+    if (control == QLatin1String("bar_brightness")) {
+      PressOn(main.window(), "bar_brightness", Qt::Key_Right);
+    } else {
+      QVERIFY(main.Click(control.toLatin1().constData()));
+    }
+
+    std::copy(stored.begin(), stored.end(), record.begin());
+    QCOMPARE(main.TakeTrace(), LightingLines(ledMode, record));
   }
 
   // A mode whose record says "no colour" shows "bar_color0", whatever another mode checked

@@ -409,6 +409,15 @@ TEST_F(KeyloomctlTest, LightTakesEffectNamesAndShowsTheLightingLastSent) {
                                     "--colour\n"));
 }
 
+// A record with bits that neither program writes, from a backup, shows as its bytes read.
+TEST_F(KeyloomctlTest, LightShowsARecordOfOtherBitsAsItsBytesRead) {
+  std::ofstream(folder_ / keymap::KeyMapFileName({0x258A, 0x2A}))
+      << R"(<keymap version="1" ledMode="8"><lighting mode="8" record="9f7e12feab"/></keymap>)";
+
+  EXPECT_EQ(Run({"--simulate", "light"}).out,
+            "LED mode 8 (Custom areas): brightness 2, areas 9,none,7,14,1,2 (record 9f7e12feab)\n");
+}
+
 TEST_F(KeyloomctlTest, FactoryResetAsksAndSendsOnlyOnYes) {
   ASSERT_EQ(Run({"--simulate", "remap", "A", "B"}).status, kExitOk);
 
