@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <cstddef>
-#include <optional>
 
 #include "ui/host/SHostWnd.h"
 #include "ui/widgets/SSliderBar.h"
@@ -20,8 +19,8 @@ constexpr int kLastColourId = 65602;      // "bar_color7"
 constexpr int kFirstAreaColourId = 65604;
 constexpr int kLastAreaColourId = 65651;
 
-// Every group but direction has seven members after its "none" control.
-constexpr int kColourChoices = 7;
+constexpr int kDirectionLeftIndex = 0;
+constexpr int kDirectionRightIndex = 1;
 
 constexpr QLatin1StringView kDirectionPanel("radio_direction_parent");
 constexpr QLatin1StringView kSpeedPanel("bar_speed_parent");
@@ -49,6 +48,16 @@ void SetVisible(ui::SWindow* panel, bool visible) {
   }
 }
 
+// A colour group's members are the palette's colours 1-7 in order; -1, no member checked, is
+// none of them.
+int MemberOf(protocol::LightingColour colour) {
+  return colour == protocol::kNoColour ? -1 : colour - 1;
+}
+
+protocol::LightingColour ColourOf(int member) {
+  return member < 0 ? protocol::kNoColour : member + 1;
+}
+
 }  // namespace
 
 void LightingPanel::Attach(const ui::SHostWnd& host) {
@@ -59,13 +68,13 @@ void LightingPanel::Attach(const ui::SHostWnd& host) {
   directionGroup_.Add(FindControl(host, QStringLiteral("radio_direction_left")));
   directionGroup_.Add(FindControl(host, QStringLiteral("radio_direction_right")));
   colourGroup_.Clear();
-  for (int n = 1; n <= kColourChoices; ++n) {
+  for (int n = 1; n <= protocol::kPaletteColours; ++n) {
     colourGroup_.Add(FindControl(host, ColourName(n)));
   }
   noColourControl_ = FindControl(host, ColourName(0));
   for (std::size_t area = 0; area < areaGroups_.size(); ++area) {
     areaGroups_[area].Clear();
-    for (int n = 2; n <= kColourChoices + 1; ++n) {
+    for (int n = 2; n <= protocol::kPaletteColours + 1; ++n) {
       areaGroups_[area].Add(FindControl(host, AreaColourName(area + 1, n)));
     }
     noAreaColourControls_[area] = FindControl(host, AreaColourName(area + 1, 1));
@@ -83,30 +92,33 @@ void LightingPanel::Detach() {
 }
 
 void LightingPanel::SyncToControls(const protocol::LightingTable& table, int ledMode) {
-  const std::optional<protocol::LightingControlDisplay> display =
-      protocol::SyncLightingToControls(table, ledMode);
-  if (!display) {
+  if (!protocol::LightingTable::IsLedMode(ledMode)) {
     return;
   }
-  ShowPanels(display->panels);
+  const auto parameters = protocol::LightingParameters::Decode(ledMode, table[ledMode]);
+  ShowPanels(protocol::kLightingEffects[static_cast<std::size_t>(ledMode)].parameters);
   if (brightnessSlider_ != nullptr) {
-    brightnessSlider_->SetValue(display->brightness);
+    brightnessSlider_->SetValue(parameters.brightness);
   }
-  if (display->areaValues) {
+  if (ledMode == protocol::LightingTable::kUserAreaMode) {
     for (std::size_t area = 0; area < areaGroups_.size(); ++area) {
-      SelectOrNone(areaGroups_[area], (*display->areaValues)[area], noAreaColourControls_[area]);
+      SelectOrNone(areaGroups_[area], parameters.areas[area], noAreaColourControls_[area]);
     }
     return;
   }
-  if (speedSlider_ != nullptr && display->speed) {
-    speedSlider_->SetValue(*display->speed);
+  if (speedSlider_ != nullptr) {
+    speedSlider_->SetValue(parameters.speed);
   }
-  SelectOrNone(colourGroup_, display->colourIndex.value_or(-1), noColourControl_);
-  directionGroup_.Select(display->directionIndex.value_or(0));
+  SelectOrNone(colourGroup_, parameters.colour, noColourControl_);
+  directionGroup_.Select(parameters.direction == protocol::LightingDirection::kRight
+                             ? kDirectionRightIndex
+                             : kDirectionLeftIndex);
 }
 
 void LightingPanel::SyncFromControls(protocol::LightingTable& table, int ledMode) const {
-  protocol::SyncLightingFromControls(table, ledMode, ReadControls());
+  if (protocol::LightingTable::IsLedMode(ledMode)) {
+    table[ledMode] = ReadControls(ledMode).Encode(table[ledMode]);
+  }
 }
 
 bool LightingPanel::IsLightingControlId(int id) {
@@ -115,28 +127,33 @@ bool LightingPanel::IsLightingControlId(int id) {
          (id >= kFirstAreaColourId && id <= kLastAreaColourId);
 }
 
-protocol::LightingControlValues LightingPanel::ReadControls() const {
-  protocol::LightingControlValues values;
-  values.brightness = brightnessSlider_ != nullptr ? brightnessSlider_->GetValue() : 0;
-  values.speed = speedSlider_ != nullptr ? speedSlider_->GetValue() : 0;
-  values.colour = colourGroup_.Value();
-  values.direction = directionGroup_.Value();
+protocol::LightingParameters LightingPanel::ReadControls(int ledMode) const {
+  protocol::LightingParameters parameters;
+  parameters.ledMode = ledMode;
+  parameters.brightness = brightnessSlider_ != nullptr ? brightnessSlider_->GetValue() : 0;
+  parameters.speed = speedSlider_ != nullptr ? speedSlider_->GetValue() : 0;
+  parameters.colour = ColourOf(colourGroup_.Value());
+  // Neither direction checked counts as left.
+  parameters.direction = directionGroup_.Value() == kDirectionRightIndex
+                             ? protocol::LightingDirection::kRight
+                             : protocol::LightingDirection::kLeft;
   for (std::size_t area = 0; area < areaGroups_.size(); ++area) {
-    values.areas[area] = areaGroups_[area].Value();
+    parameters.areas[area] = ColourOf(areaGroups_[area].Value());
   }
-  return values;
+  return parameters;
 }
 
-void LightingPanel::ShowPanels(const protocol::LightingPanels& panels) {
-  SetVisible(directionPanel_, panels.direction);
-  SetVisible(speedPanel_, panels.speed);
-  SetVisible(brightnessPanel_, panels.brightness);
-  SetVisible(colourPanel_, panels.colourBar);
-  SetVisible(areaPanel_, panels.userAreas);
+void LightingPanel::ShowPanels(const protocol::EffectParameters& parameters) {
+  SetVisible(directionPanel_, parameters.direction);
+  SetVisible(speedPanel_, parameters.speed);
+  SetVisible(brightnessPanel_, parameters.brightness);
+  SetVisible(colourPanel_, parameters.colour);
+  SetVisible(areaPanel_, parameters.areas);
 }
 
-void LightingPanel::SelectOrNone(ColourGroup& group, int index, ui::SWindow* noneControl) {
-  group.Select(index);
+void LightingPanel::SelectOrNone(ColourGroup& group, protocol::LightingColour colour,
+                                 ui::SWindow* noneControl) {
+  group.Select(MemberOf(colour));
   if (noneControl != nullptr) {
     noneControl->SetCheck(group.Value() < 0);
   }

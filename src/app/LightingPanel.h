@@ -3,7 +3,8 @@
 #include <array>
 
 #include "app/ColourGroup.h"
-#include "protocol/LightingSync.h"
+#include "protocol/LightingEffects.h"
+#include "protocol/LightingParameters.h"
 #include "protocol/LightingTable.h"
 
 namespace keyloom::ui {
@@ -16,12 +17,12 @@ namespace keyloom::app {
 
 // The lighting controls of the main window: the speed and brightness sliders, the direction, the
 // colour and the six area colour groups, and the five panels that an LED mode shows or hides. It
-// copies a mode's LightingRecord into the controls and back; the LED mode itself is the main
+// maps the controls to a mode's LightingParameters and back; the LED mode itself is the main
 // window's "cmb_led_mode".
 //
-// Each group's first control ("bar_color0", "udef_areaN_color1") is not a member: it stands for
-// "none of the seven" (colour 0, area colour 15), and it is the one shown checked whenever a
-// record says none.
+// The colour group and each area group hold the palette's seven colours in order. Each group's
+// first control ("bar_color0", "udef_areaN_color1") is not a member: it stands for none of the
+// seven, and it is the one shown checked whenever the parameters say none.
 class LightingPanel {
  public:
   // Finds the controls in `host`; each group member is unchecked as it joins its group. Controls
@@ -45,11 +46,12 @@ class LightingPanel {
   static constexpr const char* kBrightnessSlider = "bar_brightness";
 
  private:
-  [[nodiscard]] protocol::LightingControlValues ReadControls() const;
-  void ShowPanels(const protocol::LightingPanels& panels);
-  // Selects `index` in `group`, and checks `noneControl` exactly when that leaves the group
-  // without a checked member.
-  static void SelectOrNone(ColourGroup& group, int index, ui::SWindow* noneControl);
+  [[nodiscard]] protocol::LightingParameters ReadControls(int ledMode) const;
+  void ShowPanels(const protocol::EffectParameters& parameters);
+  // Selects `colour` in `group`, and checks `noneControl` exactly when that leaves the group
+  // without a checked member (none of the seven, or a colour the group does not hold).
+  static void SelectOrNone(ColourGroup& group, protocol::LightingColour colour,
+                           ui::SWindow* noneControl);
 
   ui::SSliderBar* speedSlider_ = nullptr;
   ui::SSliderBar* brightnessSlider_ = nullptr;

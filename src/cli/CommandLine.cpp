@@ -17,6 +17,7 @@
 #include "cli/MacroEventText.h"
 #include "cli/Output.h"
 #include "protocol/LightingEffects.h"
+#include "protocol/LightingParameters.h"
 #include "settings/AppConfig.h"
 #include "settings/AppPaths.h"
 
@@ -95,7 +96,7 @@ std::string EffectsHelp() {
     line.resize(22, ' ');
     line += effect.name;
     line.resize(40, ' ');
-    text += line + LightingParameterOptions(effect.panels) + '\n';
+    text += line + LightingParameterOptions(effect.parameters) + '\n';
   }
   return text;
 }
@@ -277,10 +278,12 @@ void DefineCommands(CLI::App& app, Arguments& a) {
       "Set the lighting effect MODE; parameters left out take the effect's defaults. Without "
       "MODE, show the lighting last sent");
   light->add_option("MODE", a.light.mode, "An effect: its number 0-9, name or identifier");
-  light->add_option("--brightness", a.light.brightness, "0-3")->check(CLI::Range(0, 3));
-  light->add_option("--speed", a.light.speed, "0-3")->check(CLI::Range(0, 3));
+  light->add_option("--brightness", a.light.brightness, "0-3")
+      ->check(CLI::Range(0, protocol::kHighestLightingLevel));
+  light->add_option("--speed", a.light.speed, "0-3")
+      ->check(CLI::Range(0, protocol::kHighestLightingLevel));
   light->add_option("--colour,--color", a.light.colour, "0-7 (0: none of the seven colours)")
-      ->check(CLI::Range(0, 7));
+      ->check(CLI::Range(protocol::kNoColour, protocol::kPaletteColours));
   light->add_option("--direction", a.light.direction, "left or right")
       ->check(CLI::IsMember({"left", "right"}, CLI::ignore_case));
   light

@@ -25,8 +25,7 @@
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/KeyboardState.h"
 #include "protocol/LightingEffects.h"
-#include "protocol/LightingPanels.h"
-#include "protocol/LightingSync.h"
+#include "protocol/LightingParameters.h"
 #include "protocol/LightingTable.h"
 #include "protocol/SelectedKeys.h"
 #include "protocol/UserTexts.h"
@@ -42,9 +41,23 @@ protocol::SelectedKeys OneKey(std::uint8_t code) {
   return keys;
 }
 
-// Parses "0,1,2,none,4,5": six area colours, each 0-6 or "none" (-1).
-std::optional<std::array<int, protocol::kLightingAreaCount>> ParseAreas(const std::string& text) {
-  std::array<int, protocol::kLightingAreaCount> areas{};
+// One area colour of --areas: its number or "none".
+std::optional<protocol::LightingColour> ParseAreaColour(const std::string& text) {
+  if (text == "none") {
+    return protocol::kNoColour;
+  }
+  for (protocol::LightingColour colour = 1; colour <= protocol::kPaletteColours; ++colour) {
+    if (text == std::to_string(AreaColourNumber(colour))) {
+      return colour;
+    }
+  }
+  return std::nullopt;
+}
+
+// Parses "0,1,2,none,4,5": six area colours.
+std::optional<std::array<protocol::LightingColour, protocol::kLightingAreaCount>> ParseAreas(
+    const std::string& text) {
+  std::array<protocol::LightingColour, protocol::kLightingAreaCount> areas{};
   std::size_t start = 0;
   for (std::size_t i = 0; i < areas.size(); ++i) {
     const std::size_t comma = text.find(',', start);
@@ -52,31 +65,29 @@ std::optional<std::array<int, protocol::kLightingAreaCount>> ParseAreas(const st
     if (last != (comma == std::string::npos)) {
       return std::nullopt;
     }
-    const std::string piece = text.substr(start, last ? std::string::npos : comma - start);
-    if (piece == "none") {
-      areas[i] = -1;
-    } else if (piece.size() == 1 && piece[0] >= '0' && piece[0] <= '6') {
-      areas[i] = piece[0] - '0';
-    } else {
+    const auto colour =
+        ParseAreaColour(text.substr(start, last ? std::string::npos : comma - start));
+    if (!colour) {
       return std::nullopt;
     }
+    areas[i] = *colour;
     start = comma + 1;
   }
   return areas;
 }
 
 // The parameters the user gave that the mode does not use, as option names.
-std::string UnusedParameters(const LightArguments& a, const protocol::LightingPanels& panels) {
+std::string UnusedParameters(const LightArguments& a, const protocol::EffectParameters& uses) {
   std::string unused;
   auto add = [&unused](bool given, bool used, const char* name) {
     if (given && !used) {
       unused += unused.empty() ? name : std::string(", ") + name;
     }
   };
-  add(a.speed.has_value(), panels.speed, "--speed");
-  add(a.colour.has_value(), panels.colourBar, "--colour");
-  add(a.direction.has_value(), panels.direction, "--direction");
-  add(a.areas.has_value(), panels.userAreas, "--areas");
+  add(a.speed.has_value(), uses.speed, "--speed");
+  add(a.colour.has_value(), uses.colour, "--colour");
+  add(a.direction.has_value(), uses.direction, "--direction");
+  add(a.areas.has_value(), uses.areas, "--areas");
   return unused;
 }
 
@@ -283,19 +294,23 @@ int AssignMacro(Context& context, std::uint8_t key, const std::string& group,
 
 }  // namespace
 
-std::string LightingParameterOptions(const protocol::LightingPanels& panels) {
+std::string LightingParameterOptions(const protocol::EffectParameters& parameters) {
   std::string options;
   auto add = [&options](bool used, const char* name) {
     if (used) {
       options += options.empty() ? name : std::string(" ") + name;
     }
   };
-  add(panels.brightness, "--brightness");
-  add(panels.speed, "--speed");
-  add(panels.colourBar, "--colour");
-  add(panels.direction, "--direction");
-  add(panels.userAreas, "--areas");
+  add(parameters.brightness, "--brightness");
+  add(parameters.speed, "--speed");
+  add(parameters.colour, "--colour");
+  add(parameters.direction, "--direction");
+  add(parameters.areas, "--areas");
   return options;
+}
+
+int AreaColourNumber(protocol::LightingColour colour) {
+  return colour - 1;
 }
 
 int RunDevices(Context& context, bool all) {
@@ -378,13 +393,13 @@ int RunLight(Context& context, const LightArguments& a) {
     return kExitUsage;
   }
   const auto& effect = protocol::kLightingEffects[static_cast<std::size_t>(*mode)];
-  if (const std::string unused = UnusedParameters(a, effect.panels); !unused.empty()) {
+  if (const std::string unused = UnusedParameters(a, effect.parameters); !unused.empty()) {
     context.console.err << "keyloomctl: the effect " << effect.identifier << " (LED mode " << *mode
                         << ") does not use " << unused << "; it uses "
-                        << LightingParameterOptions(effect.panels) << '\n';
+                        << LightingParameterOptions(effect.parameters) << '\n';
     return kExitUsage;
   }
-  std::optional<std::array<int, protocol::kLightingAreaCount>> areas;
+  std::optional<std::array<protocol::LightingColour, protocol::kLightingAreaCount>> areas;
   if (a.areas) {
     areas = ParseAreas(*a.areas);
     if (!areas) {
@@ -394,25 +409,19 @@ int RunLight(Context& context, const LightArguments& a) {
     }
   }
 
-  // Start from what the controls would show for the mode's default record and change only what
-  // the user gave, so that the parameters left out keep their defaults.
+  // Start from the mode's defaults and change only what the user gave, so that the parameters
+  // left out keep their defaults. --colour 0-7 is the palette's colour, 0 none of them.
   protocol::LightingTable table;
-  const auto shown = protocol::SyncLightingToControls(table, *mode);
-  protocol::LightingControlValues controls;
-  controls.brightness = a.brightness.value_or(shown->brightness);
-  controls.speed = a.speed.value_or(shown->speed.value_or(0));
-  controls.colour = a.colour ? *a.colour - 1 : shown->colourIndex.value_or(-1);
-  controls.direction =
-      a.direction ? (*a.direction == "right" ? 1 : 0) : shown->directionIndex.value_or(0);
-  if (areas) {
-    controls.areas = *areas;
-  } else if (shown->areaValues) {
-    for (std::size_t i = 0; i < controls.areas.size(); ++i) {
-      const int value = (*shown->areaValues)[i];
-      controls.areas[i] = value == 15 ? -1 : value;
-    }
+  auto parameters = protocol::LightingParameters::Decode(*mode, table[*mode]);
+  parameters.brightness = a.brightness.value_or(parameters.brightness);
+  parameters.speed = a.speed.value_or(parameters.speed);
+  parameters.colour = a.colour.value_or(parameters.colour);
+  if (a.direction) {
+    parameters.direction = *a.direction == "right" ? protocol::LightingDirection::kRight
+                                                   : protocol::LightingDirection::kLeft;
   }
-  protocol::SyncLightingFromControls(table, *mode, controls);
+  parameters.areas = areas.value_or(parameters.areas);
+  table[*mode] = parameters.Encode(table[*mode]);
 
   auto [keyboard, failure] = OpenKeyboard(context);
   if (!keyboard) {

@@ -8,7 +8,8 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Output.h"
-#include "protocol/LightingPanels.h"
+#include "protocol/LightingEffects.h"
+#include "protocol/LightingParameters.h"
 #include "settings/AppConfig.h"
 
 namespace keyloom::cli {
@@ -49,7 +50,10 @@ struct AssignArguments {
 };
 
 // The options of the parameters that an effect uses: "--brightness --speed --colour".
-std::string LightingParameterOptions(const protocol::LightingPanels& panels);
+std::string LightingParameterOptions(const protocol::EffectParameters& parameters);
+// keyloomctl's number of an area colour, in --areas and in what `light` shows: the palette's
+// colours 1-7 are 0-6.
+[[nodiscard]] int AreaColourNumber(protocol::LightingColour colour);
 
 int RunDevices(Context& context, bool all);
 int RunConfig(Context& context);

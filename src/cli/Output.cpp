@@ -13,7 +13,7 @@
 #include "macro/MacroEventList.h"
 #include "protocol/KeyNameTable.h"
 #include "protocol/LightingEffects.h"
-#include "protocol/LightingSync.h"
+#include "protocol/LightingParameters.h"
 #include "protocol/LightingTable.h"
 #include "settings/HexText.h"
 #include "settings/Utf8Text.h"
@@ -334,50 +334,51 @@ void Output::Lighting(std::optional<int> mode,
     out_ << "Lighting: unknown (" << unknownReason << ")\n";
     return;
   }
-  protocol::LightingTable table;
-  table[*mode] = *record;
-  const auto shown = protocol::SyncLightingToControls(table, *mode);
-  const auto& panels = shown->panels;
+  const auto lighting = protocol::LightingParameters::Decode(*mode, *record);
   const auto& effect = protocol::kLightingEffects[static_cast<std::size_t>(*mode)];
-  const int colour = shown->colourIndex ? *shown->colourIndex + 1 : 0;
-  const char* direction = shown->directionIndex == 1 ? "right" : "left";
+  const auto& uses = effect.parameters;
+  const char* direction =
+      lighting.direction == protocol::LightingDirection::kRight ? "right" : "left";
   const std::string recordHex = settings::HexBytes(record->bytes);
 
   if (json_) {
     Json areas = nullptr;
-    if (panels.userAreas && shown->areaValues) {
+    if (uses.areas) {
       areas = Json::array();
-      for (const int value : *shown->areaValues) {
-        areas.push_back(value == 15 ? Json(nullptr) : Json(value));
+      for (const protocol::LightingColour colour : lighting.areas) {
+        areas.push_back(colour == protocol::kNoColour ? Json(nullptr)
+                                                      : Json(AreaColourNumber(colour)));
       }
     }
     PrintJson(out_, {{"mode", *mode},
                      {"effect", effect.identifier},
                      {"name", effect.name},
                      {"record", recordHex},
-                     {"brightness", shown->brightness},
-                     {"speed", panels.speed ? Json(shown->speed.value_or(0)) : Json(nullptr)},
-                     {"colour", panels.colourBar ? Json(colour) : Json(nullptr)},
-                     {"direction", panels.direction ? Json(direction) : Json(nullptr)},
+                     {"brightness", lighting.brightness},
+                     {"speed", uses.speed ? Json(lighting.speed) : Json(nullptr)},
+                     {"colour", uses.colour ? Json(lighting.colour) : Json(nullptr)},
+                     {"direction", uses.direction ? Json(direction) : Json(nullptr)},
                      {"areas", areas},
                      {"unknownReason", nullptr}});
     return;
   }
-  out_ << "LED mode " << *mode << " (" << effect.name << "): brightness " << shown->brightness;
-  if (panels.speed) {
-    out_ << ", speed " << shown->speed.value_or(0);
+  out_ << "LED mode " << *mode << " (" << effect.name << "): brightness " << lighting.brightness;
+  if (uses.speed) {
+    out_ << ", speed " << lighting.speed;
   }
-  if (panels.colourBar) {
-    out_ << ", colour " << colour;
+  if (uses.colour) {
+    out_ << ", colour " << lighting.colour;
   }
-  if (panels.direction) {
+  if (uses.direction) {
     out_ << ", direction " << direction;
   }
-  if (panels.userAreas && shown->areaValues) {
+  if (uses.areas) {
     out_ << ", areas ";
-    for (std::size_t i = 0; i < shown->areaValues->size(); ++i) {
-      const int value = (*shown->areaValues)[i];
-      out_ << (i == 0 ? "" : ",") << (value == 15 ? std::string("none") : std::to_string(value));
+    for (std::size_t i = 0; i < lighting.areas.size(); ++i) {
+      const protocol::LightingColour colour = lighting.areas[i];
+      out_ << (i == 0 ? "" : ",")
+           << (colour == protocol::kNoColour ? std::string("none")
+                                             : std::to_string(AreaColourNumber(colour)));
     }
   }
   out_ << " (record " << recordHex << ")\n";

@@ -6,8 +6,6 @@
 
 namespace keyloom::protocol {
 
-namespace {}  // namespace
-
 std::optional<int> LedModeFromName(std::string_view text) {
   if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') {
     return text[0] - '0';

@@ -4,23 +4,32 @@
 #include <optional>
 #include <string_view>
 
-#include "protocol/LightingPanels.h"
 #include "protocol/LightingTable.h"
 
 namespace keyloom::protocol {
 
-// One of the keyboard's ten lighting effects: the English name that the window's effect list
-// ("cmb_led_mode") shows, a short identifier for the command line, and the parameter panels the
-// effect uses.
+// The parameters that the user sets for an effect, beyond the effect itself.
+struct EffectParameters {
+  bool direction = false;
+  bool speed = false;
+  bool brightness = false;
+  bool colour = false;
+  bool areas = false;
+
+  friend bool operator==(const EffectParameters&, const EffectParameters&) = default;
+};
+
+// One of the keyboard's ten lighting effects: its English name, as the window's list of effects
+// shows it, a short identifier for the command line, and the parameters it takes.
 struct LightingEffect {
   std::string_view name;
   std::string_view identifier;
-  LightingPanels panels;
+  EffectParameters parameters;
 };
 
 // The effects by LED mode, in the order of the window's list.
 // clang-format off
-//                                                                 direction speed  brightness colourBar userAreas
+//                                                                 direction speed  brightness colour areas
 inline constexpr std::array<LightingEffect, LightingTable::kModeCount> kLightingEffects{{
     {"Rainbow wave",   "rainbow-wave",   {true,  true,  true, false, false}},  // 0
     {"Color wave",     "color-wave",     {true,  true,  true, true,  false}},  // 1

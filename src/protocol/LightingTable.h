@@ -16,7 +16,7 @@ class LightingTable {
 
   // Colour 1, direction left, speed 3, brightness 3.
   static constexpr LightingRecord kDefaultRecord{{0x01, 0x01, 0x03, 0x03, 0x00}};
-  // Every area on its second colour control, brightness 3.
+  // Every area on colour 1, brightness 3.
   static constexpr LightingRecord kDefaultUserAreaRecord{{0x00, 0x00, 0x00, 0x03, 0x00}};
 
   // A new table holds every mode's default record.

@@ -1,3 +1,4 @@
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,6 +62,23 @@ TEST(LightingEffectsTest, TheSkinsEffectListShowsTheTablesNamesInOrder) {
     table.emplace_back(effect.name);
   }
   EXPECT_EQ(shown, table);
+}
+
+TEST(LightingEffectsTest, EachEffectTakesItsOwnParameters) {
+  struct Case {
+    int mode;
+    EffectParameters parameters;  // direction, speed, brightness, colour, areas
+  };
+  const std::vector<Case> cases{
+      {0, {true, true, true, false, false}},  {1, {true, true, true, true, false}},
+      {3, {false, false, true, true, false}}, {4, {false, true, true, true, false}},
+      {5, {false, true, true, false, false}}, {7, {false, false, true, false, false}},
+      {8, {false, false, true, false, true}}, {9, {false, false, true, false, false}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(kLightingEffects[static_cast<std::size_t>(c.mode)].parameters, c.parameters)
+        << "mode " << c.mode;
+  }
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "protocol/KeyboardProtocol.h"
-#include "protocol/LightingSync.h"
+#include "protocol/LightingParameters.h"
 #include "protocol/VirtualClock.h"
 #include "sim/SimulatedKeyboard.h"
 
@@ -112,9 +112,8 @@ TEST_F(SequencesOnSimulatedKeyboardTest, FactoryRestoreBringsBothSidesBackToTheS
   state.profileIndex = 2;
   protocol::SelectProfile(link, 2);
   Apply(Macro(), {{0x04, "A"}});
-  protocol::LightingControlValues controls;
-  controls.brightness = 1;
-  protocol::SyncLightingFromControls(state.lighting, 4, controls);
+  const protocol::LightingParameters lighting{.ledMode = 4, .brightness = 1};
+  state.lighting[4] = lighting.Encode(state.lighting[4]);
   protocol::SendLighting(link, 4, state.lighting);
   ASSERT_NE(keyboard.CurrentState(), State{});
 
@@ -130,10 +129,9 @@ TEST_F(SequencesOnSimulatedKeyboardTest, FactoryRestoreBringsBothSidesBackToTheS
 }
 
 TEST_F(SequencesOnSimulatedKeyboardTest, LightingReachesTheKeyboard) {
-  protocol::LightingControlValues controls;
-  controls.brightness = 2;
-  controls.areas = {0, 1, 2, 3, 4, -1};
-  protocol::SyncLightingFromControls(state.lighting, 8, controls);
+  protocol::LightingParameters lighting{.ledMode = 8, .brightness = 2};
+  lighting.areas = {1, 2, 3, 4, 5, protocol::kNoColour};
+  state.lighting[8] = lighting.Encode(state.lighting[8]);
   protocol::SendLighting(link, 8, state.lighting);
 
   const State sim = keyboard.CurrentState();
