@@ -30,6 +30,7 @@
 #include "protocol/SelectedKeys.h"
 #include "protocol/UserTexts.h"
 #include "settings/AppPaths.h"
+#include "settings/AsciiText.h"
 
 namespace keyloom::cli {
 
@@ -417,8 +418,10 @@ int RunLight(Context& context, const LightArguments& a) {
   parameters.speed = a.speed.value_or(parameters.speed);
   parameters.colour = a.colour.value_or(parameters.colour);
   if (a.direction) {
-    parameters.direction = *a.direction == "right" ? protocol::LightingDirection::kRight
-                                                   : protocol::LightingDirection::kLeft;
+    // The option takes "left" and "right" in any case, as it was given.
+    parameters.direction = settings::EqualIgnoringAsciiCase(*a.direction, "right")
+                               ? protocol::LightingDirection::kRight
+                               : protocol::LightingDirection::kLeft;
   }
   parameters.areas = areas.value_or(parameters.areas);
   table[*mode] = parameters.Encode(table[*mode]);

@@ -361,8 +361,8 @@ TEST_F(KeyloomctlTest, LightSendsTheModesDefaultsForWhatIsLeftOut) {
   EXPECT_EQ(state.ledMode, 8);
 }
 
-// The effects go by the names the window's list shows, or their identifiers, as well as by number;
-// without one, light shows the lighting last sent.
+// The effects go by the names the window's list shows, or their identifiers, as well as by number,
+// and the direction in any case; without one, light shows the lighting last sent.
 TEST_F(KeyloomctlTest, LightTakesEffectNamesAndShowsTheLightingLastSent) {
   Result result = Run({"--simulate", "light"});
   ASSERT_EQ(result.status, kExitOk) << result.err;
@@ -372,6 +372,9 @@ TEST_F(KeyloomctlTest, LightTakesEffectNamesAndShowsTheLightingLastSent) {
   EXPECT_THAT(json["unknownReason"].get<std::string>(), HasSubstr("light MODE"));
 
   const std::vector<std::vector<std::string>> same[] = {
+      {{"light", "1", "--direction", "right"},
+       {"light", "1", "--direction", "Right"},
+       {"light", "1", "--direction", "RIGHT"}},
       {{"light", "rainbow-wave", "--speed", "1"},
        {"light", "0", "--speed", "1"},
        {"light", "Rainbow Wave", "--speed", "1"}},
