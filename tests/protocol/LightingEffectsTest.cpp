@@ -58,6 +58,7 @@ TEST(LightingEffectsTest, TheSkinsEffectListShowsTheTablesNamesInOrder) {
     shown.emplace_back(item.attribute("text").value());
   }
   std::vector<std::string> table;
+  table.reserve(kLightingEffects.size());
   for (const LightingEffect& effect : kLightingEffects) {
     table.emplace_back(effect.name);
   }
