@@ -84,13 +84,14 @@ MacroRecordDlg::~MacroRecordDlg() = default;
 
 void MacroRecordDlg::OnInitDialog() {
   context_.NoteOpening();
+  // First, so that a save that fails while the dialog opens is told at once.
+  problems_.Bind(*this);
   tabs_ = FindChildByName2<controls::STabCtrl2>(kTabs);
   keysText_ = FindChildByName2<ui::SStatic>(kKeysText);
   freeSlots_ = FindChildByName2<ui::SStatic>(kFreeSlots);
   for (DialogPage* page : pages_) {
     page->Bind(*this);
   }
-  problems_.Bind(*this);
 
   // Everything is shown as the files hold it before the dialog listens to its controls:
   // opening and looking changes no file.

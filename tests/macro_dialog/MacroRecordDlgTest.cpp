@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DialogTestSupport.h"
@@ -84,6 +85,8 @@ class Harness {
   [[nodiscard]] std::filesystem::path File(const char* name) const { return folder_ / name; }
 
   void WriteLibrary(std::string_view xml = kLibrary) const { test::WriteFile(LibraryFile(), xml); }
+  // The dialog's store is kept in `file` instead of the folder's store.xml.
+  void MoveStore(std::filesystem::path file) { store_ = AssignmentStore(std::move(file)); }
   void WriteStore(const std::string& attributes) const {
     test::WriteFile(StoreFile(), StoreXml(attributes));
   }
@@ -938,6 +941,28 @@ class MacroRecordDlgTest : public QObject {
     // The unsaved changes still matter most.
     QCOMPARE(problem.GetText(), QStringLiteral("Your changes could not be saved."));
     QCOMPARE(h.Dialog().Library().GroupCount(), 1);
+  }
+
+  // A store that cannot be saved is told from its first save, made as the dialog opens, for as
+  // long as its saves fail, whatever the library's saves do meanwhile.
+  void tellsOfAStoreThatCannotBeSaved() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.MoveStore(h.File("missing") / "store.xml");
+    // The dialog puts a delay mode out of range back to real delays and saves it.
+    h.Store().dlymode = 5;
+    h.Open();
+    auto& problem = Control<ui::SStatic>(h.Dialog(), QStringLiteral("text_file_problem"));
+    QVERIFY(problem.isVisible());
+    QCOMPARE(problem.GetText(), QStringLiteral("Your changes could not be saved."));
+
+    h.Press("item_clear");
+    QCOMPARE(h.Saved()->GroupAt(0)->ChildCount(), 0);
+    QVERIFY(problem.isVisible());
+
+    QVERIFY(std::filesystem::create_directory(h.File("missing")));
+    h.ShowPage(2);
+    QVERIFY(!problem.isVisible());
   }
 
   // The program's store is opened once, before any dialog: its row is the only one here that
