@@ -593,6 +593,24 @@ class MacroRecordDlgTest : public QObject {
     QVERIFY(!h.Key(kKeyDownMessage, kVkA));
   }
 
+  // Worked from the keyboard, the single-key page takes one key press and never Escape, which
+  // cancels; the keys after it do their usual work until the page is shown again.
+  void theSingleKeyPageTakesOneKeyWorkedFromTheKeyboard() {
+    Harness& h = *harness_;
+    h.WriteStore(R"(page="1" repeat="1")");
+    MacroRecordDlg& dialog = h.Open();
+    Control(dialog, QStringLiteral("btnOK")).setFocus(Qt::TabFocusReason);
+    auto& key = Control(dialog, QStringLiteral("edit_single_key"));
+    QVERIFY(!h.Key(kKeyDownMessage, kVkEscape));
+    QVERIFY(h.Key(kKeyDownMessage, kVkA));
+    QVERIFY(!h.Key(kKeyDownMessage, kVkB));
+    QCOMPARE(key.GetText(), QStringLiteral("A"));
+    h.ShowPage(2);
+    h.ShowPage(1);
+    QVERIFY(h.Key(kKeyDownMessage, kVkB));
+    QCOMPARE(key.GetText(), QStringLiteral("B"));
+  }
+
   void capturesOnlyOnItsPages_data() {
     QTest::addColumn<int>("page");
     QTest::addColumn<bool>("swallowed");
