@@ -18,7 +18,6 @@
 #include <system_error>
 #include <thread>
 #include <utility>
-#include <variant>
 
 #include "app/AutoProfileSwitching.h"
 #include "app/CMainDlg.h"
@@ -44,7 +43,6 @@
 #include "protocol/SteadyClock.h"
 #include "settings/AppConfig.h"
 #include "settings/AppPaths.h"
-#include "sim/TransferFailurePlan.h"
 #include "ui/host/SApplication.h"
 #include "ui/skin/Image.h"
 #include "ui/skin/PictureCache.h"
@@ -95,24 +93,18 @@ std::unique_ptr<connection::KeyboardConnection> MakeConnection(
   }
   // The diagnostics of discovery and of the transport go to standard output, as the toolkit's do.
   connection.diagnostics = [](std::string_view line) { std::cout << line << std::endl; };
-  if (const QByteArray failures = qgetenv(sim::kSimulateFailVariable);
-      options.simulate && !failures.isNull()) {
-    auto plan = sim::ParseTransferFailurePlan(failures.toStdString());
-    if (const auto* problem = std::get_if<std::string>(&plan)) {
-      std::fprintf(stderr, "%s: %s: %s\n", kProgramName, sim::kSimulateFailVariable,
-                   problem->c_str());
-      return nullptr;
-    }
-    connection.simulatedFailures = std::get<sim::TransferFailurePlan>(std::move(plan));
+  connection::MadeConnection made = connection::MakeConnection(std::move(connection));
+  if (!made.connection) {
+    std::fprintf(stderr, "%s: %s\n", kProgramName, made.problem.c_str());
   }
-  return std::make_unique<connection::KeyboardConnection>(std::move(connection));
+  return std::move(made.connection);
 }
 
 // Profiles that follow the application act through the main window: its profile list, its
 // messages, and --trace on standard error.
 AutoProfileSwitching::Hooks AutoProfileHooks(CMainDlg& mainDlg, bool trace) {
   AutoProfileSwitching::Hooks hooks;
-  hooks.selectedProfile = [&mainDlg] { return mainDlg.GetKeyboardState().profileIndex + 1; };
+  hooks.selectedProfile = [&mainDlg] { return mainDlg.Connection().State().profileIndex + 1; };
   hooks.select = [&mainDlg](int profile) { mainDlg.ShowProfile(profile - 1); };
   // Nothing is decided before the keyboard's start, nor while a dialog is open.
   hooks.busy = [&mainDlg] {

@@ -76,7 +76,7 @@ CMainDlg::CMainDlg(std::unique_ptr<connection::KeyboardConnection> connection, Q
       connection_(std::move(connection)),
       instanceName_(std::move(instanceName)),
       trayCommands_(*this),
-      backupFlow_(*this) {}
+      backupFlow_(*connection_, *this) {}
 
 CMainDlg::~CMainDlg() {
   if (keyboardPicture_ != nullptr) {
@@ -137,20 +137,21 @@ void CMainDlg::MarkAssignedKeys() {
   if (keyboardPicture_ == nullptr) {
     return;
   }
+  const protocol::KeyboardState& keyboard = connection_->State();
   keyboardPicture_->SetButtonChecked(controls::CoordButtonImage::kAllButtons, false);
-  for (const std::uint8_t keyCode : keyboard_.slots.bytes()) {
+  for (const std::uint8_t keyCode : keyboard.slots.bytes()) {
     if (keyCode != 0) {
       keyboardPicture_->SetButtonChecked(keyCode, true);
     }
   }
-  macro::ShowFreeSlotsLine(*this, keyboard_);
+  macro::ShowFreeSlotsLine(*this, keyboard);
 
   assignments_.clear();
-  if (keyboard_.slotsWhole && keymap::IsProfileIndex(keyboard_.profileIndex)) {
+  if (keyboard.slotsWhole && keymap::IsProfileIndex(keyboard.profileIndex)) {
     // The library is read only when a key plays a macro, to tell whether it was changed since.
     macro::MacroLibrary library;
     assignments_ = DescribeAssignments(
-        connection_->KeyMap().Assignments(keyboard_.profileIndex, keyboard_.slots),
+        connection_->KeyMap().Assignments(keyboard.profileIndex, keyboard.slots),
         [this](std::uint8_t keyCode) {
           const QString shown = keyboardPicture_->ButtonName(keyCode);
           return shown.isEmpty() ? QString::fromStdString(protocol::UsageName(keyCode)) : shown;
@@ -180,7 +181,7 @@ void CMainDlg::ShowAutoProfileRules() {
     return;
   }
   AutoProfileDialog dialog(autoProfile_);
-  dialog.Exec(MessageBoxOwner());
+  dialog.Exec(Owner());
 }
 
 void CMainDlg::OpenKeyDialog(int keyCode) {
@@ -190,9 +191,8 @@ void CMainDlg::OpenKeyDialog(int keyCode) {
 }
 
 void CMainDlg::ShowAssignmentsMenu() {
-  auto* button = FindChildByName2<ui::SWindow>(kAssignmentsButton);
   std::optional<ui::PopupMenu> menu = ui::PopupMenu::Load(kAssignmentsMenu);
-  if (button == nullptr || !menu) {
+  if (!menu) {
     return;
   }
   if (!assignments_.empty()) {
@@ -207,24 +207,64 @@ void CMainDlg::ShowAssignmentsMenu() {
     item.text = description.olderCopy ? Translated(kOlderCopyListText).arg(text) : text;
     menu->AppendItem(std::move(item));
   }
-  menu->TrackPopupMenu(TrayCommands::MoreMenuPosition(*button), *this);
+  ShowMenuUnder(kAssignmentsButton, *menu);
 }
 
-void CMainDlg::SyncLighting(bool toControls) {
-  const int ledMode = ledModeCombo_ != nullptr ? ledModeCombo_->GetCurSel() : -1;
-  if (toControls) {
-    lightingPanel_.SyncToControls(keyboard_.lighting, ledMode);
-  } else {
-    lightingPanel_.SyncFromControls(keyboard_.lighting, ledMode);
+void CMainDlg::ShowMenuUnder(const QString& buttonName, const ui::PopupMenu& menu) {
+  if (const auto* button = FindChildByName2<ui::SWindow>(buttonName)) {
+    menu.TrackPopupMenu(TrayCommands::MoreMenuPosition(*button), *this);
   }
 }
 
-void CMainDlg::SendLighting() {
+void CMainDlg::LoadLightingControls() {
   const int ledMode = ledModeCombo_ != nullptr ? ledModeCombo_->GetCurSel() : -1;
-  if (!connection_->SendLighting(ledMode, keyboard_.lighting).ok()) {
+  lightingPanel_.SyncToControls(connection_->State().lighting, ledMode);
+}
+
+void CMainDlg::ShowLighting(std::optional<int> ledMode) {
+  if (ledMode && ledModeCombo_ != nullptr) {
+    ledModeCombo_->SetCurSel(*ledMode, false);
+  }
+  LoadLightingControls();
+}
+
+QString CMainDlg::LedModeName(int ledMode) const {
+  return ledModeCombo_ != nullptr && ledMode < ledModeCombo_->GetCount()
+             ? ledModeCombo_->GetItemDisplayText(ledMode)
+             : QString::number(ledMode);
+}
+
+void CMainDlg::SendLighting(bool fromControls) {
+  const int ledMode = ledModeCombo_ != nullptr ? ledModeCombo_->GetCurSel() : -1;
+  protocol::LightingTable lighting = connection_->State().lighting;
+  if (fromControls) {
+    lightingPanel_.SyncFromControls(lighting, ledMode);
+  }
+  const protocol::LightingRecord record =
+      protocol::LightingTable::IsLedMode(ledMode) ? lighting[ledMode] : protocol::LightingRecord{};
+  if (!connection_->SendLighting(ledMode, record).ok()) {
     Tell(Translated(kLightingNotTakenText));
   }
   ReportSimulatorTrouble();
+}
+
+void CMainDlg::OnKeyboardChanged(const connection::KeyboardConnection::StateChange& change) {
+  const protocol::KeyboardState& keyboard = connection_->State();
+  if (change.profile && profileCombo_ != nullptr && GetProfileEntry() != keyboard.profileIndex) {
+    profileCombo_->SetCurSel(keyboard.profileIndex, false);
+  }
+  if (change.slots) {
+    MarkAssignedKeys();
+  }
+  if (change.lighting) {
+    // Controls that show the record already stay as they are: a change made from them.
+    const int ledMode = ledModeCombo_ != nullptr ? ledModeCombo_->GetCurSel() : -1;
+    protocol::LightingTable shown = keyboard.lighting;
+    lightingPanel_.SyncFromControls(shown, ledMode);
+    if (!(shown == keyboard.lighting)) {
+      LoadLightingControls();
+    }
+  }
 }
 
 void CMainDlg::Tell(const QString& text, const QString& replacing) {
@@ -290,27 +330,32 @@ int CMainDlg::GetProfileEntry() const {
   return profileCombo_ != nullptr ? profileCombo_->GetCurSel() : -1;
 }
 
+int CMainDlg::ShownProfile() const {
+  return profileCombo_ != nullptr ? GetProfileEntry() : connection_->State().profileIndex;
+}
+
 void CMainDlg::ShowProfile(int index) {
   if (PutOffWhileBusy(&kShowProfileWork, [this, index] { ShowProfile(index); })) {
     return;
   }
   if (profileCombo_ != nullptr) {
     profileCombo_->SetCurSel(index, true);
-  } else if (index != keyboard_.profileIndex) {
-    keyboard_.profileIndex = index;
-    ReloadProfile();
+  } else if (index != connection_->State().profileIndex && index <= kLastProfileIndex) {
+    connection_->SelectProfile(index);
+    ReportSimulatorTrouble();
   }
+}
+
+void CMainDlg::Disconnect() {
+  connection_->Close();
+  SetConnectionStatus(false);
 }
 
 bool CMainDlg::OnCoordButtonClick(int id, const QString& name, int event, std::uint32_t /*flags*/,
                                   int /*x*/, int /*y*/) {
   KeyAssignmentFlow::Context context{.keyboardConnection = *connection_,
-                                     .keyboard = keyboard_,
-                                     .selectedKeys = selectedKeys_,
+                                     .window = *this,
                                      .profileEntry = GetProfileEntry(),
-                                     .owner = MessageBoxOwner(),
-                                     .markAssignedKeys = [this] { MarkAssignedKeys(); },
-                                     .tell = [this](const QString& text) { Tell(text); },
                                      .dialog = {}};
   const bool handled = KeyAssignmentFlow::OnCoordButtonClick(context, id, name, event);
   ReportSimulatorTrouble();
@@ -327,18 +372,15 @@ void CMainDlg::OnInitDialog() {
   }
 
   // The window starts as the keyboard was left, by either program: on the profile last
-  // selected and with the lighting last sent (nothing is sent for it; the profile is selected
-  // and read below). What the key map does not know starts from the first profile, LED mode 0
-  // and each mode's default record.
+  // selected and with the lighting last sent, as the connection starts (nothing is sent for it;
+  // the profile is selected and read from StartKeyboard). What the key map does not know starts
+  // from the first profile, LED mode 0 and each mode's default record.
   const keymap::KeyMap& known = connection_->KeyMap();
-  keyboard_.profileIndex = known.SelectedProfile().value_or(0);
-  keyboard_.lighting = known.LightingToStartFrom();
   profileCombo_ = FindChildByName2<ui::SComboBox>(kProfileCombo);
   if (profileCombo_ != nullptr) {
-    profileCombo_->SetCurSel(keyboard_.profileIndex, true);
+    profileCombo_->SetCurSel(connection_->State().profileIndex, true);
     profileCombo_->Subscribe(ui::kEventComboSelectionChanged,
                              [this](ui::EventArgs& args) { OnProfileChanged(args); });
-    keyboard_.profileIndex = profileCombo_->GetCurSel();
   }
   ledModeCombo_ = FindChildByName2<ui::SComboBox>(kLedModeCombo);
   if (ledModeCombo_ != nullptr) {
@@ -348,10 +390,14 @@ void CMainDlg::OnInitDialog() {
   }
 
   lightingPanel_.Attach(*this);
-  SyncLighting(true);
+  LoadLightingControls();
 
   statusText_ = FindChildByID2<ui::SStatic>(kStatusTextId);
-  trayCommands_.Attach();
+  trayCommands_.Attach(*this);
+  keyboardChanges_ =
+      connection_->Subscribe([this](const connection::KeyboardConnection::StateChange& change) {
+        OnKeyboardChanged(change);
+      });
   permissionNotice_.Attach(this);
   keyboardControls_.Attach(this);
   // Nothing sends before StartKeyboard; no notice says so meanwhile.
@@ -366,6 +412,7 @@ void CMainDlg::StartKeyboard() {
 
 void CMainDlg::OnDestroy() {
   SaveWindowSize();
+  keyboardChanges_.Reset();
   RemoveWindowProperty(instanceName_);
   SingleInstanceGuard::UnmarkMainWindow(*this, instanceName_);
   if (keyboardPicture_ != nullptr) {
@@ -399,8 +446,7 @@ void CMainDlg::OnEvent(ui::EventArgs& args) {
   }
   if (args.eventId == ui::kEventSliderPos && IsLightingSlider(args)) {
     args.handled = true;
-    SyncLighting(false);
-    SendLighting();
+    SendLighting(true);
     return;
   }
   if (args.eventId != ui::kEventCommand) {
@@ -437,8 +483,7 @@ void CMainDlg::OnEvent(ui::EventArgs& args) {
   } else if (backupFlow_.OnCommand(name)) {
     ReportSimulatorTrouble();
   } else if (LightingPanel::IsLightingControlId(args.senderId)) {
-    SyncLighting(false);
-    SendLighting();
+    SendLighting(true);
   } else {
     return;
   }
@@ -456,11 +501,11 @@ bool CMainDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* 
 }
 
 void CMainDlg::ReloadProfile() {
-  if (keyboard_.profileIndex > kLastProfileIndex) {
+  const int profileIndex = ShownProfile();
+  if (profileIndex > kLastProfileIndex) {
     return;
   }
-  connection_->SelectProfile(keyboard_);
-  MarkAssignedKeys();
+  connection_->SelectProfile(profileIndex);
   ReportSimulatorTrouble();
 }
 
@@ -469,7 +514,6 @@ void CMainDlg::OnProfileChanged(ui::EventArgs& args) {
     return;
   }
   args.handled = true;
-  keyboard_.profileIndex = GetProfileEntry();
   ReloadProfile();
 }
 
@@ -478,12 +522,12 @@ void CMainDlg::OnLedModeChanged(ui::EventArgs& args) {
     return;
   }
   args.handled = true;
-  SyncLighting(true);
-  SendLighting();
+  LoadLightingControls();
+  SendLighting(false);
 }
 
 void CMainDlg::RestoreFactorySettings() {
-  if (ui::SMessageBox::Show(MessageBoxOwner(), FromUtf8(protocol::kRestoreFactoryQuestion),
+  if (ui::SMessageBox::Show(Owner(), FromUtf8(protocol::kRestoreFactoryQuestion),
                             FromUtf8(protocol::kWarningCaption), ui::MessageBoxButtons::kOkCancel,
                             ui::MessageBoxIcon::kWarning,
                             {QLatin1String(kRestoreButtonText)}) != ui::SMessageBox::kIdOk) {
@@ -491,18 +535,17 @@ void CMainDlg::RestoreFactorySettings() {
   }
   // The restore takes a second: the window says what it is doing meanwhile.
   Tell(Translated(kRestoringText));
-  const protocol::RestoreResult restored = connection_->RestoreFactory(keyboard_, [this] {
+  const protocol::RestoreResult restored = connection_->RestoreFactory([this] {
     // Each selection runs its handler when the entry changes: LED mode 0's default record is
     // sent, the first profile selected and read.
     if (ledModeCombo_ != nullptr) {
       ledModeCombo_->SetCurSel(0, true);
     }
-    SyncLighting(true);
+    LoadLightingControls();
     if (profileCombo_ != nullptr) {
-      profileCombo_->SetCurSel(keyboard_.profileIndex, true);
+      profileCombo_->SetCurSel(connection_->State().profileIndex, true);
     }
   });
-  MarkAssignedKeys();
   Tell(Translated(RestoreOutcomeText(restored)), Translated(kRestoringText));
   ReportSimulatorTrouble();
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -18,11 +19,10 @@
 #include "app/ResponsiveClock.h"
 #include "app/TrayCommands.h"
 #include "app/UserSettings.h"
+#include "app/WindowPort.h"
 #include "connection/KeyboardConnection.h"
 #include "controls/ICoordButtonClickListener.h"
 #include "protocol/KeyboardProtocol.h"
-#include "protocol/KeyboardState.h"
-#include "protocol/SelectedKeys.h"
 #include "ui/host/SHostWnd.h"
 
 namespace keyloom::ui {
@@ -38,11 +38,14 @@ class CoordButtonImage;
 namespace keyloom::app {
 
 // The program's main window and its controller, built from LAYOUT:XML_MAINWND. It owns the
-// keyboard connection and the program's view of the keyboard (profile, key slots, lighting) and
-// is the only sender of keyboard commands: it opens the keyboard at the start and after every
-// device change, switches profiles from "cmb_profile", drives the lighting panel, restores the
-// factory settings, answers the title bar's buttons and the menus' commands, and listens to the
-// keyboard picture.
+// keyboard connection, which owns the program's view of the keyboard (profile, key slots,
+// lighting); the window shows that view and follows every change the connection tells of,
+// whoever made it: the profile list, the marked keys with their tooltips and the list of
+// assignments, the lighting controls. It opens the keyboard at the start and after every device
+// change, switches profiles from "cmb_profile", drives the lighting panel, restores the factory
+// settings, answers the title bar's buttons and the menus' commands, and listens to the keyboard
+// picture. Its flows (the key assignment, the backup, the tray's housekeeping) see it through
+// its WindowPort.
 //
 // Initialisation, in this order: the window property InstanceName (value 1), which a later start
 // of the program looks for; the keyboard picture's click listener; "cmb_profile" and then
@@ -53,12 +56,14 @@ namespace keyloom::app {
 // ("Connected", else the message "Failed to open USB" and "Disconnected"); then, opened or not,
 // the profile selected and the key slots read, which marks the assigned keys. Destroying the
 // window takes the mark away and ends the message loop.
-class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener {
+class CMainDlg : public ui::SHostWnd,
+                 public controls::ICoordButtonClickListener,
+                 public WindowPort {
  public:
   static constexpr const char* kLayoutName = "LAYOUT:XML_MAINWND";
   // The status text ("version") and the tray icon are looked up by id.
   static constexpr int kStatusTextId = 65543;
-  static constexpr int kTrayIconId = 110;
+  static constexpr int kTrayIconId = TrayCommands::kTrayIconId;
   // The highest profile index; a higher one selects nothing.
   static constexpr int kLastProfileIndex = 2;
 
@@ -107,26 +112,20 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   // profile selected and its key slots read again.
   void OnDeviceChange() override;
 
-  // Marks the keys of the slot table on the keyboard picture: every key unchecked, then the
-  // first key with each code of the table checked. When the table was read whole, each assigned
-  // key's tooltip says what it does as far as the key map knows it, and a key that plays an
-  // older copy of a macro of the library is marked; the list of assignments shows the same.
-  void MarkAssignedKeys();
+  // Marks the keys of the connection's slot table on the keyboard picture: every key unchecked,
+  // then the first key with each code of the table checked. When the table was read whole, each
+  // assigned key's tooltip says what it does as far as the key map knows it, and a key that
+  // plays an older copy of a macro of the library is marked; the list of assignments shows the
+  // same.
+  void MarkAssignedKeys() override;
   // What the keys of the shown profile do, as MarkAssignedKeys last found it.
   [[nodiscard]] const std::vector<KeyDescription>& Assignments() const { return assignments_; }
   // Opens the key assignment dialog for the key `keyCode` of the picture, as a click on it does.
   void OpenKeyDialog(int keyCode);
 
-  // The lighting controls and the record of the LED mode of "cmb_led_mode": loaded into the
-  // controls (`toControls`) or stored from them.
-  void SyncLighting(bool toControls);
-  // Sends the record of the LED mode of "cmb_led_mode"; nothing for an entry outside 0-9. A send
-  // that fails is told.
-  void SendLighting();
-
   // Tells the user `text` (translated) in the window, on its notice line: what came of what they
   // just did there; in place of `replacing`, when that is shown (what was being done).
-  void Tell(const QString& text, const QString& replacing = QString());
+  void Tell(const QString& text, const QString& replacing = QString()) override;
 
   // What the window tells after a factory restore: done, not taken (the restore frame failed),
   // or not confirmed (the slot read after it was not whole).
@@ -153,19 +152,24 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   // changes, profiles chosen for the focused window, tray commands) or is dropped (commands of
   // the window's controls, which only input that the pause drops could start). By default none.
   void SetResponsiveClock(ResponsiveClock* clock) { responsiveClock_ = clock; }
-  [[nodiscard]] ResponsiveClock* GetResponsiveClock() const { return responsiveClock_; }
+  [[nodiscard]] ResponsiveClock* SequenceClock() const override { return responsiveClock_; }
 
-  // What the key assignment path needs of the window.
-  [[nodiscard]] protocol::KeyboardState& GetKeyboardState() { return keyboard_; }
-  [[nodiscard]] protocol::SelectedKeys& GetSelectedKeys() { return selectedKeys_; }
   // The current entry of "cmb_profile"; -1 for none, or without the combobox.
   [[nodiscard]] int GetProfileEntry() const;
+  // The entry of "cmb_profile"; without the combobox, the connection's profile.
+  [[nodiscard]] int ShownProfile() const override;
   // Picks the profile `index` (0-2) as a pick in "cmb_profile" does: the list shows it, the
   // profile is selected and its key slots read. Nothing when it is shown already.
-  void ShowProfile(int index);
+  void ShowProfile(int index) override;
+  void ShowLighting(std::optional<int> ledMode) override;
+  [[nodiscard]] QString LedModeName(int ledMode) const override;
+  void ShowMenuUnder(const QString& buttonName, const ui::PopupMenu& menu) override;
+  // "Disconnected" and the keyboard let go of; ConnectKeyboard.
+  void Disconnect() override;
+  bool Reconnect() override { return ConnectKeyboard(); }
   [[nodiscard]] controls::CoordButtonImage* GetKeyboardPicture() const { return keyboardPicture_; }
   // The owner of the window's message boxes and dialogs.
-  [[nodiscard]] QWidget* MessageBoxOwner() { return this; }
+  [[nodiscard]] QWidget* Owner() override { return this; }
 
   // Presses and releases on the keyboard picture. It leaves the picture's own selection alone.
   bool OnCoordButtonClick(int id, const QString& name, int event, std::uint32_t flags, int x,
@@ -197,8 +201,18 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   [[nodiscard]] bool Pausing() const {
     return responsiveClock_ != nullptr && responsiveClock_->Pausing();
   }
-  // Selects the current profile and reads its key slots, when the profile index is at most 2.
+  // Selects the shown profile and reads its key slots, when the profile index is at most 2.
   void ReloadProfile();
+  // Shows what the connection tells of: the profile in "cmb_profile" (nothing is sent), the
+  // marked keys, and the lighting controls where they do not show the mode's record.
+  void OnKeyboardChanged(const connection::KeyboardConnection::StateChange& change);
+  // The lighting controls loaded from the connection's record of the LED mode of
+  // "cmb_led_mode".
+  void LoadLightingControls();
+  // Sends the record of the LED mode of "cmb_led_mode" as the lighting controls show it
+  // (`fromControls`) or as the connection has it; nothing for an entry outside 0-9. A send that
+  // fails is told.
+  void SendLighting(bool fromControls);
   // Tells the user what the simulated keyboard could not do with its state file, if anything.
   void ReportSimulatorTrouble();
   // Selection changes of "cmb_profile" and "cmb_led_mode".
@@ -219,12 +233,8 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   std::unique_ptr<connection::KeyboardConnection> connection_;
   QString instanceName_;
 
-  // The keys the key assignment dialog is opened for.
-  protocol::SelectedKeys selectedKeys_;
   // What the keys of the shown profile do.
   std::vector<KeyDescription> assignments_;
-  // Profile index, key slot table and the lighting of every mode.
-  protocol::KeyboardState keyboard_;
 
   // Controls of the window, not owned; set at initialisation, valid until the window is destroyed.
   controls::CoordButtonImage* keyboardPicture_ = nullptr;
@@ -243,6 +253,8 @@ class CMainDlg : public ui::SHostWnd, public controls::ICoordButtonClickListener
   bool started_ = false;
   // The simulated keyboard's state file set aside that the user was told of.
   std::filesystem::path reportedStateAside_;
+  // The window's place among the connection's listeners, from initialisation to destruction.
+  connection::KeyboardConnection::Subscription keyboardChanges_;
 };
 
 }  // namespace keyloom::app

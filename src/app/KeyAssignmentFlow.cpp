@@ -5,6 +5,7 @@
 
 #include "app/KeyDescriptions.h"
 #include "app/Language.h"
+#include "app/WindowPort.h"
 #include "controls/ICoordButtonClickListener.h"
 #include "keymap/KeyContent.h"
 #include "keymap/KeyMap.h"
@@ -73,12 +74,11 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
   if (event != controls::ICoordButtonClickListener::kEventRelease) {
     return false;
   }
-  protocol::KeyboardState& keyboard = context.keyboard;
-  if (keyboard.profileIndex > kLastProfileIndex) {
-    keyboard.profileIndex = 0;
-  }
-  context.selectedKeys[static_cast<std::uint8_t>(static_cast<std::uint32_t>(id) & 0xFFU)] =
-      name.toStdString();
+  connection::KeyboardConnection& connection = context.keyboardConnection;
+  const protocol::KeyboardState& keyboard = connection.State();
+  const int profileIndex = keyboard.profileIndex > kLastProfileIndex ? 0 : keyboard.profileIndex;
+  const protocol::SelectedKeys keys{
+      {static_cast<std::uint8_t>(static_cast<std::uint32_t>(id) & 0xFFU), name.toStdString()}};
 
   int result = macro::MacroRecordDlg::kResultCancel;
   macro::MacroRecordDlg::Choice choice;
@@ -89,9 +89,8 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
     // The dialog opens on what the key does now, when the key map knows it.
     std::optional<keymap::KeyContent> current;
     if (keyboard.slotsWhole) {
-      for (const keymap::SlotAssignment& assignment :
-           context.keyboardConnection.KeyMap().AssignmentsOfKey(
-               keyboard.profileIndex, keyboard.slots, static_cast<std::uint8_t>(id))) {
+      for (const keymap::SlotAssignment& assignment : connection.KeyMap().AssignmentsOfKey(
+               profileIndex, keyboard.slots, static_cast<std::uint8_t>(id))) {
         if (assignment.content.kind != keymap::ContentKind::kUnknown) {
           current = assignment.content;
           break;
@@ -99,8 +98,8 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
       }
     }
     environment.current = current ? &*current : nullptr;
-    macro::MacroRecordDlg dialog(context.selectedKeys, environment);
-    result = dialog.Exec(context.owner);
+    macro::MacroRecordDlg dialog(keys, environment);
+    result = dialog.Exec(context.window.Owner());
     choice = dialog.Chosen();
   }
 
@@ -108,25 +107,26 @@ bool KeyAssignmentFlow::OnCoordButtonClick(Context& context, int id, const QStri
   const bool removal = result == macro::MacroRecordDlg::kResultDelete;
   if (result == macro::MacroRecordDlg::kResultOk) {
     // Nothing chosen assigns nothing: the connection answers so without sending.
-    sent = context.keyboardConnection.Assign(keyboard, context.profileEntry,
-                                             choice.content.value_or(keymap::KeyContent{}),
-                                             context.selectedKeys);
-  } else if (removal && !context.selectedKeys.empty()) {
-    sent = context.keyboardConnection.Delete(keyboard, context.profileEntry, context.selectedKeys);
+    sent = connection.Assign(profileIndex, context.profileEntry,
+                             choice.content.value_or(keymap::KeyContent{}), keys);
+  } else if (removal) {
+    sent = connection.Delete(profileIndex, context.profileEntry, keys);
   }
   if (sent && sent->outcome == protocol::AssignmentOutcome::kNoSpace) {
-    ui::SMessageBox::Show(context.owner, QString::fromUtf8(protocol::kInsufficientSpaceText),
+    ui::SMessageBox::Show(context.window.Owner(),
+                          QString::fromUtf8(protocol::kInsufficientSpaceText),
                           QString::fromUtf8(protocol::kWarningCaption), ui::MessageBoxButtons::kOk,
                           ui::MessageBoxIcon::kWarning);
-  } else if (sent && context.tell) {
+  } else if (sent) {
     for (const QString& text : OutcomeTexts(*sent, removal, name, choice)) {
-      context.tell(text);
+      context.window.Tell(text);
     }
   }
-  if (context.markAssignedKeys) {
-    context.markAssignedKeys();
+  // A change marks the keys as the connection read them; without one the marks still follow
+  // the macro library, which the dialog may have changed.
+  if (!sent || sent->outcome == protocol::AssignmentOutcome::kNothingToAssign) {
+    context.window.MarkAssignedKeys();
   }
-  context.selectedKeys.clear();
   return false;
 }
 

@@ -2,17 +2,14 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 #include "connection/KeyboardConnection.h"
 #include "macro_dialog/MacroRecordDlg.h"
 #include "protocol/KeyboardProtocol.h"
-#include "protocol/KeyboardState.h"
-#include "protocol/SelectedKeys.h"
-
-class QWidget;
 
 namespace keyloom::app {
+
+class WindowPort;
 
 // What happens when a key of the keyboard picture is clicked: the key assignment dialog opens
 // for the key, what the user decides there goes to the keyboard, and the window says what came
@@ -38,20 +35,14 @@ class KeyAssignmentFlow {
   static constexpr const char* kUnconfirmedText =
       "The keyboard's answer was incomplete: whether it took the change is not known.";
 
-  // The main window's part in it.
+  // What the flow works on: the connection, whose profile and slot table the dialog starts
+  // from and the change goes to (the window follows it), and the window's port, which owns the
+  // dialog and the message boxes and tells what came of it.
   struct Context {
     connection::KeyboardConnection& keyboardConnection;
-    protocol::KeyboardState& keyboard;
-    // The keys the dialog is opened for; empty again afterwards.
-    protocol::SelectedKeys& selectedKeys;
+    WindowPort& window;
     // The current entry of "cmb_profile", which a remap goes into; -1 for none.
     int profileEntry = -1;
-    // Owns the dialog and the message boxes: the main window.
-    QWidget* owner = nullptr;
-    // Marks the keys of keyboard.slots on the keyboard picture and clears the others.
-    std::function<void()> markAssignedKeys;
-    // Tells the user a text (translated) in the window, without stopping them.
-    std::function<void(const QString& text)> tell;
     // The dialog's files, hook, clock and catalogues; unset: the program's own.
     macro::MacroRecordDlg::Environment dialog;
   };
@@ -62,8 +53,9 @@ class KeyAssignmentFlow {
   // delete the record button first." when the key finds no macro slot), delete removes the key's
   // assignment, cancel sends nothing. Either change first selects the shown profile and reads its
   // slots again, so that it starts from what the keyboard holds now. After OK or delete the window
-  // tells what came of it (OutcomeTexts). The picture then shows the key slots as read. Answers
-  // false, so that the picture's own selection still applies.
+  // tells what came of it (OutcomeTexts). The picture then shows the key slots as read (a
+  // dialog closed without a change marks them again, for the macros it may have changed).
+  // Answers false, so that the picture's own selection still applies.
   static bool OnCoordButtonClick(Context& context, int id, const QString& name, int event);
 
   // What the window tells after an assignment of `choice` (`removal` false) or a removal of the

@@ -6,18 +6,15 @@
 #include <cstdint>
 #include <utility>
 
-#include "app/CMainDlg.h"
 #include "app/Language.h"
 #include "app/ResponsiveClock.h"
 #include "app/RestoreProgressDialog.h"
+#include "app/WindowPort.h"
 #include "keymap/KeyMapFile.h"
 #include "macro_dialog/FileDialogs.h"
 #include "protocol/KeyNameTable.h"
-#include "protocol/KeyboardState.h"
 #include "protocol/UserTexts.h"
 #include "ui/host/SMessageBox.h"
-#include "ui/widgets/SButton.h"
-#include "ui/widgets/SComboBox.h"
 
 namespace keyloom::app {
 
@@ -30,7 +27,6 @@ using Half = protocol::KeySlotTable::Half;
 constexpr const char* kBackupPattern = "*.xml";
 constexpr const char* kBackupSuffix = "xml";
 constexpr const char* kSuggestedName = "keyboard-backup.xml";
-constexpr const char* kLedModeCombo = "cmb_led_mode";
 // The longest list a summary shows; the rest is "…".
 constexpr qsizetype kListedAtMost = 8;
 
@@ -85,7 +81,9 @@ QString Hex4(std::int32_t value) {
 
 }  // namespace
 
-KeyboardBackupFlow::KeyboardBackupFlow(CMainDlg& window) : window_(window) {}
+KeyboardBackupFlow::KeyboardBackupFlow(connection::KeyboardConnection& connection,
+                                       WindowPort& window)
+    : connection_(connection), window_(window) {}
 
 bool KeyboardBackupFlow::OnCommand(const QString& name) {
   if (name == QLatin1String(kBackupItem)) {
@@ -124,7 +122,7 @@ std::optional<std::filesystem::path> KeyboardBackupFlow::ChooseFile(bool save,
     chosen = *std::exchange(NextFileName(), std::nullopt);
   } else {
     QFileDialog dialog(
-        window_.MessageBoxOwner(), Translated(caption), start,
+        window_.Owner(), Translated(caption), start,
         QStringLiteral("%1 (%2)").arg(Translated(kFileFilterLabel), QLatin1String(kBackupPattern)));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -148,16 +146,17 @@ void KeyboardBackupFlow::BackUp() {
   if (!file) {
     return;
   }
-  connection::KeyboardConnection& connection = window_.Connection();
-  const connection::KeyboardReading reading = connection::ReadKeyboard(connection);
+  const connection::KeyboardReading reading = connection::ReadKeyboard(connection_);
   if (!reading.whole) {
-    Say(Translated(kBackupNotReadText).arg(*reading.unreadProfile + 1), kBackupCaption, true);
+    Say(Translated(kBackupNotReadText).arg(*reading.unreadProfile + 1), kBackupCaption,
+        Outcome::kTrouble);
     return;
   }
   const storage::FileResult written =
-      keymap::WriteKeyMapFile(*file, reading.map, connection.Model());
+      keymap::WriteKeyMapFile(*file, reading.map, connection_.Model());
   if (!written.ok()) {
-    Say(Translated(kBackupNotWrittenText).arg(FromUtf8(written.error())), kBackupCaption, true);
+    Say(Translated(kBackupNotWrittenText).arg(FromUtf8(written.error())), kBackupCaption,
+        Outcome::kTrouble);
     return;
   }
   QString text = Translated(kBackedUpText)
@@ -170,7 +169,7 @@ void KeyboardBackupFlow::BackUp() {
   if (!unknown.empty()) {
     text += QStringLiteral("\n\n") + Translated(kBackupUnknownText).arg(UnknownKeys(unknown));
   }
-  Say(text, kBackupCaption, !unknown.empty());
+  Say(text, kBackupCaption, TroubleIf(!unknown.empty()));
 }
 
 void KeyboardBackupFlow::RestoreFromFile() {
@@ -181,23 +180,22 @@ void KeyboardBackupFlow::RestoreFromFile() {
   keymap::KeyMapDocument backup;
   const storage::LoadResult loaded = keymap::ReadKeyMapFile(*file, backup);
   if (loaded.status == storage::LoadResult::Status::kMissing) {
-    Say(Translated(kNoFileText).arg(FileText(*file)), kRestoreCaption, true);
+    Say(Translated(kNoFileText).arg(FileText(*file)), kRestoreCaption, Outcome::kTrouble);
     return;
   }
   if (!loaded.ok()) {
-    Say(Translated(kRefusedFileText).arg(FromUtf8(loaded.error)), kRestoreCaption, true);
+    Say(Translated(kRefusedFileText).arg(FromUtf8(loaded.error)), kRestoreCaption,
+        Outcome::kTrouble);
     return;
   }
-  connection::KeyboardConnection& connection = window_.Connection();
-  const connection::BackupGoal restoring = connection::GoalOfBackup(backup, connection.Model());
+  const connection::BackupGoal restoring = connection::GoalOfBackup(backup, connection_.Model());
   if (restoring.refusal) {
     Say(Translated(kOtherModelText)
             .arg(FileText(*file), Hex4(backup.model->vendorId), Hex4(backup.model->productId)),
-        kRestoreCaption, true);
+        kRestoreCaption, Outcome::kTrouble);
     return;
   }
-  if (ui::SMessageBox::Show(window_.MessageBoxOwner(),
-                            Translated(kRestoreQuestionText).arg(FileText(*file)),
+  if (ui::SMessageBox::Show(window_.Owner(), Translated(kRestoreQuestionText).arg(FileText(*file)),
                             QLatin1String(kRestoreCaption), ui::MessageBoxButtons::kOkCancel,
                             ui::MessageBoxIcon::kWarning,
                             {QLatin1String(kRestoreButtonText)}) != ui::SMessageBox::kIdOk) {
@@ -213,14 +211,14 @@ void KeyboardBackupFlow::RestoreFromFile() {
   if (!unknown.empty() && report.outcome != RestoreReport::Outcome::kNotRead) {
     text += QStringLiteral("\n\n") + Translated(kNotRestoredUnknownText).arg(UnknownKeys(unknown));
   }
-  Say(text, kRestoreCaption, report.outcome != RestoreReport::Outcome::kDone || !unknown.empty());
+  Say(text, kRestoreCaption,
+      TroubleIf(report.outcome != RestoreReport::Outcome::kDone || !unknown.empty()));
 }
 
 void KeyboardBackupFlow::ShowCopyMenu() {
-  const auto* button = window_.FindChildByName2<ui::SButton>(QLatin1String(kCopyButton));
-  const std::optional<ui::PopupMenu> menu = CopyMenu(window_.GetKeyboardState().profileIndex);
-  if (button != nullptr && menu) {
-    menu->TrackPopupMenu(TrayCommands::MoreMenuPosition(*button), window_);
+  const std::optional<ui::PopupMenu> menu = CopyMenu(window_.ShownProfile());
+  if (menu) {
+    window_.ShowMenuUnder(QLatin1String(kCopyButton), *menu);
   }
 }
 
@@ -233,27 +231,24 @@ std::optional<ui::PopupMenu> KeyboardBackupFlow::CopyMenu(int shownProfile) {
 }
 
 void KeyboardBackupFlow::CopyProfile(int to) {
-  const int from = window_.GetKeyboardState().profileIndex;
+  const int from = window_.ShownProfile();
   if (!keymap::IsProfileIndex(from) || from == to) {
     return;
   }
   if (ui::SMessageBox::Show(
-          window_.MessageBoxOwner(), Translated(kCopyQuestionText).arg(from + 1).arg(to + 1),
+          window_.Owner(), Translated(kCopyQuestionText).arg(from + 1).arg(to + 1),
           QLatin1String(kCopyCaption), ui::MessageBoxButtons::kOkCancel,
           ui::MessageBoxIcon::kWarning, {QLatin1String(kCopyCaption)}) != ui::SMessageBox::kIdOk) {
     return;
   }
-  connection::KeyboardConnection& connection = window_.Connection();
-  protocol::KeyboardState state;
-  state.profileIndex = from;
-  const protocol::SlotRead read = connection.SelectProfile(state);
+  const protocol::SlotRead read = connection_.SelectProfile(from);
   if (!read.whole) {
     ShowKeyboard();
-    Say(Translated(kNotReadText).arg(from + 1), kCopyCaption, true);
+    Say(Translated(kNotReadText).arg(from + 1), kCopyCaption, Outcome::kTrouble);
     return;
   }
   keymap::KeyMap source;
-  source.SetProfile(from, connection.KeyMap().Holding(from, read.slots));
+  source.SetProfile(from, connection_.KeyMap().Holding(from, read.slots));
   std::array<bool, keymap::kProfileCount> sourceProfile{};
   sourceProfile[static_cast<std::size_t>(from)] = true;
   const std::vector<connection::UnknownKey> unknown =
@@ -270,7 +265,8 @@ void KeyboardBackupFlow::CopyProfile(int to) {
   if (!unknown.empty() && report.outcome != RestoreReport::Outcome::kNotRead) {
     text += QStringLiteral("\n\n") + Translated(kNotCopiedUnknownText).arg(UnknownKeys(unknown));
   }
-  Say(text, kCopyCaption, report.outcome != RestoreReport::Outcome::kDone || !unknown.empty());
+  Say(text, kCopyCaption,
+      TroubleIf(report.outcome != RestoreReport::Outcome::kDone || !unknown.empty()));
 }
 
 RestoreReport KeyboardBackupFlow::RunRestore(const connection::RestoreGoal& goal,
@@ -279,11 +275,11 @@ RestoreReport KeyboardBackupFlow::RunRestore(const connection::RestoreGoal& goal
   RestoreReport report;
   {
     // One busy stretch for every step: nothing put off runs between two of them.
-    const ResponsiveClock::Hold busy(window_.GetResponsiveClock());
-    RestoreProgressDialog progress(window_.MessageBoxOwner(), Translated(caption),
+    const ResponsiveClock::Hold busy(window_.SequenceClock());
+    RestoreProgressDialog progress(window_.Owner(), Translated(caption),
                                    [this](const RestoreStep& step) { return StepText(step); });
     const connection::RestoreProgressCallback shown = progress.Callback();
-    report = connection::Restore(window_.Connection(), goal,
+    report = connection::Restore(connection_, goal,
                                  [&shown, &made, &total](const connection::RestoreProgress& step) {
                                    made = step.index;
                                    total = step.total;
@@ -295,24 +291,16 @@ RestoreReport KeyboardBackupFlow::RunRestore(const connection::RestoreGoal& goal
 }
 
 void KeyboardBackupFlow::ShowKeyboard() {
-  connection::KeyboardConnection& connection = window_.Connection();
-  const keymap::KeyMap& known = connection.KeyMap();
-  protocol::KeyboardState& state = window_.GetKeyboardState();
-  state.lighting = known.LightingToStartFrom();
-  if (const std::optional<int> ledMode = known.LedMode()) {
-    if (auto* combo = window_.FindChildByName2<ui::SComboBox>(QLatin1String(kLedModeCombo))) {
-      combo->SetCurSel(*ledMode, false);
-    }
-  }
-  window_.SyncLighting(true);
-  const int profile = known.SelectedProfile().value_or(state.profileIndex);
-  if (window_.GetProfileEntry() != profile) {
+  const keymap::KeyMap& known = connection_.KeyMap();
+  connection_.TakeLightingFromKeyMap();
+  window_.ShowLighting(known.LedMode());
+  const int shown = window_.ShownProfile();
+  const int profile = known.SelectedProfile().value_or(shown);
+  if (shown != profile) {
     window_.ShowProfile(profile);
     return;
   }
-  state.profileIndex = profile;
-  connection.SelectProfile(state);
-  window_.MarkAssignedKeys();
+  connection_.SelectProfile(profile);
 }
 
 QString KeyboardBackupFlow::Summary(const RestoreReport& report, const QString& done,
@@ -348,9 +336,7 @@ QString KeyboardBackupFlow::Summary(const RestoreReport& report, const QString& 
 }
 
 QString KeyboardBackupFlow::LedModeName(int ledMode) const {
-  const auto* combo = window_.FindChildByName2<ui::SComboBox>(QLatin1String(kLedModeCombo));
-  return combo != nullptr && ledMode < combo->GetCount() ? combo->GetItemDisplayText(ledMode)
-                                                         : QString::number(ledMode);
+  return window_.LedModeName(ledMode);
 }
 
 QString KeyboardBackupFlow::StepText(const RestoreStep& step) const {
@@ -369,10 +355,10 @@ QString KeyboardBackupFlow::StepText(const RestoreStep& step) const {
   return Translated(kStepLightingText).arg(LedModeName(step.ledMode));
 }
 
-void KeyboardBackupFlow::Say(const QString& text, const char* caption, bool trouble) {
-  ui::SMessageBox::Show(window_.MessageBoxOwner(), text, QLatin1String(caption),
-                        ui::MessageBoxButtons::kOk,
-                        trouble ? ui::MessageBoxIcon::kWarning : ui::MessageBoxIcon::kInformation);
+void KeyboardBackupFlow::Say(const QString& text, const char* caption, Outcome outcome) {
+  ui::SMessageBox::Show(window_.Owner(), text, QLatin1String(caption), ui::MessageBoxButtons::kOk,
+                        outcome == Outcome::kTrouble ? ui::MessageBoxIcon::kWarning
+                                                     : ui::MessageBoxIcon::kInformation);
 }
 
 }  // namespace keyloom::app

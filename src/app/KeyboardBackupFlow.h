@@ -5,18 +5,20 @@
 #include <optional>
 
 #include "connection/KeyboardBackup.h"
+#include "connection/KeyboardConnection.h"
 #include "ui/host/PopupMenu.h"
 
 namespace keyloom::app {
 
-class CMainDlg;
+class WindowPort;
 
 // The whole keyboard from the main window: a backup of every profile to a file the user names
 // ("Back up keyboard…" of the "more" menu), the keyboard made to hold such a backup again
 // ("Restore keyboard…"), and the shown profile copied onto another ("Copy profile…" beside the
 // profile list). A restore or copy asks first, shows its progress in a modal dialog that can
 // cancel it between two changes, and ends with a summary; the window then shows the profile the
-// keyboard is left on, its keys marked, and the lighting the keyboard now has.
+// keyboard is left on, its keys marked, and the lighting the keyboard now has. It works on the
+// connection, which the window follows, and asks the window only for what its port offers.
 class KeyboardBackupFlow {
  public:
   // The named items of the "more" menu, the copy button beside "cmb_profile", and its menu,
@@ -79,7 +81,7 @@ class KeyboardBackupFlow {
   static constexpr const char* kKeyInProfileText = "%1 (profile %2)";
   static constexpr const char* kLightingOfText = "the lighting of %1";
 
-  explicit KeyboardBackupFlow(CMainDlg& window);
+  KeyboardBackupFlow(connection::KeyboardConnection& connection, WindowPort& window);
 
   KeyboardBackupFlow(const KeyboardBackupFlow&) = delete;
   KeyboardBackupFlow& operator=(const KeyboardBackupFlow&) = delete;
@@ -116,9 +118,15 @@ class KeyboardBackupFlow {
                                 std::size_t made, std::size_t total) const;
   [[nodiscard]] QString LedModeName(int ledMode) const;
   [[nodiscard]] QString StepText(const connection::RestoreStep& step) const;
-  void Say(const QString& text, const char* caption, bool trouble);
+  // Whether what a summary tells went as it should; a message box with trouble shows a warning.
+  enum class Outcome { kFine, kTrouble };
+  [[nodiscard]] static Outcome TroubleIf(bool trouble) {
+    return trouble ? Outcome::kTrouble : Outcome::kFine;
+  }
+  void Say(const QString& text, const char* caption, Outcome outcome);
 
-  CMainDlg& window_;
+  connection::KeyboardConnection& connection_;
+  WindowPort& window_;
   // The folder of the backup last chosen, where the next file dialog opens.
   QString lastFolder_;
 };

@@ -6,13 +6,14 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
+#include <QWidget>
 #include <optional>
 
-#include "app/CMainDlg.h"
+#include "app/WindowPort.h"
 #include "controls/SShellNotifyIcon.h"
 #include "ui/host/PopupMenu.h"
 #include "ui/host/SApplication.h"
-#include "ui/widgets/SImageButton.h"
+#include "ui/host/SHostWnd.h"
 #include "ui/widgets/SWindow.h"
 
 namespace keyloom::app {
@@ -46,11 +47,11 @@ bool RunAndWait(const QString& program) {
 
 }  // namespace
 
-TrayCommands::TrayCommands(CMainDlg& window) : window_(window) {}
+TrayCommands::TrayCommands(WindowPort& window) : window_(window) {}
 
-void TrayCommands::Attach() {
-  trayIcon_ = window_.FindChildByID2<controls::SShellNotifyIcon>(CMainDlg::kTrayIconId);
-  noticeLine_.Attach(window_.FindChildByName2(QLatin1String(kNoticeLine), ui::SWindow::kClassName));
+void TrayCommands::Attach(const ui::SHostWnd& host) {
+  trayIcon_ = host.FindChildByID2<controls::SShellNotifyIcon>(kTrayIconId);
+  noticeLine_.Attach(host.FindChildByName2(QLatin1String(kNoticeLine), ui::SWindow::kClassName));
   if (trayIcon_ != nullptr) {
     trayIcon_->SetFallbackMessageSink([this](const QString& text) { noticeLine_.Show(text); });
   }
@@ -75,13 +76,9 @@ void TrayCommands::Tell(const QString& text, const QString& replacing) {
 }
 
 void TrayCommands::ShowMoreMenu() {
-  const auto* button = window_.FindChildByName2<ui::SImageButton>(QLatin1String(kMoreButton));
-  if (button == nullptr) {
-    return;
-  }
   const std::optional<ui::PopupMenu> menu = ui::PopupMenu::Load(QLatin1String(kMoreMenu));
   if (menu) {
-    menu->TrackPopupMenu(MoreMenuPosition(*button), window_);
+    window_.ShowMenuUnder(QLatin1String(kMoreButton), *menu);
   }
 }
 
@@ -101,15 +98,14 @@ void TrayCommands::OpenMakerPage() {
 }
 
 void TrayCommands::RunUpgrade() {
-  window_.Connection().Close();
-  window_.SetConnectionStatus(false);
+  window_.Disconnect();
   const QString program = FindUpgradeProgram();
-  window_.hide();
+  window_.Owner()->hide();
   if (!RunAndWait(program)) {
     ShowMessage(kFailedToStartUpgradeText);
   }
-  window_.show();
-  window_.ConnectKeyboard();
+  window_.Owner()->show();
+  window_.Reconnect();
 }
 
 QStringList TrayCommands::UpgradeFolders() const {

@@ -11,12 +11,13 @@ class SShellNotifyIcon;
 }
 
 namespace keyloom::ui {
+class SHostWnd;
 class SWindow;
-}
+}  // namespace keyloom::ui
 
 namespace keyloom::app {
 
-class CMainDlg;
+class WindowPort;
 
 // The main window's housekeeping: the "more" menu, the maker's web page, the upgrade program,
 // and short messages as balloons of the tray icon (id 110). Where the desktop has no
@@ -26,6 +27,8 @@ class TrayCommands {
   // Commands of the menus (as OnCommand ids with notification code 0).
   static constexpr int kCommandUpgrade = 1;
   static constexpr int kCommandExit = 6;
+  // The tray icon is looked up by id.
+  static constexpr int kTrayIconId = 110;
 
   static constexpr const char* kMoreMenu = "SMENUEX:menu_more";
   static constexpr const char* kMoreButton = "btn_more";
@@ -34,14 +37,14 @@ class TrayCommands {
   static constexpr const char* kMakerUrlString = "maker_url";
   static constexpr const char* kFailedToStartUpgradeText = "Failed to start the upgrade exe";
 
-  explicit TrayCommands(CMainDlg& window);
+  explicit TrayCommands(WindowPort& window);
 
   TrayCommands(const TrayCommands&) = delete;
   TrayCommands& operator=(const TrayCommands&) = delete;
 
-  // Finds the tray icon and the notice line in the window and sends the messages that find no
-  // tray to the line; Detach lets go of both (the window is being destroyed).
-  void Attach();
+  // Finds the tray icon and the notice line in `host` (the main window) and sends the messages
+  // that find no tray to the line; Detach lets go of both (the window is being destroyed).
+  void Attach(const ui::SHostWnd& host);
   void Detach();
 
   // Shows `text` (as the code gives it; shown translated) as a balloon of the tray icon, else on
@@ -78,7 +81,7 @@ class TrayCommands {
   [[nodiscard]] const NoticeLine& GetNoticeLine() const { return noticeLine_; }
 
  private:
-  CMainDlg& window_;
+  WindowPort& window_;
   controls::SShellNotifyIcon* trayIcon_ = nullptr;
   NoticeLine noticeLine_;
   QStringList upgradeFolders_;

@@ -23,7 +23,6 @@
 #include "protocol/KeyAssignmentRecord.h"
 #include "protocol/KeyNameTable.h"
 #include "protocol/KeyboardProtocol.h"
-#include "protocol/KeyboardState.h"
 #include "protocol/LightingEffects.h"
 #include "protocol/LightingParameters.h"
 #include "protocol/LightingTable.h"
@@ -177,9 +176,7 @@ Applied ApplyToKey(Context& context, std::optional<int> requested, std::uint8_t 
     return {failure};
   }
   const int profile = ProfileToChange(context, *keyboard, requested);
-  protocol::KeyboardState state;
-  state.profileIndex = profile - 1;
-  const auto result = keyboard->Assign(state, state.profileIndex, content, OneKey(key));
+  const auto result = keyboard->Assign(profile - 1, profile - 1, content, OneKey(key));
   const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
   const auto half = keymap::HalfOf(content.kind);
   const char* what = half == protocol::KeySlotTable::Half::kMacro ? "macro" : "remap";
@@ -348,10 +345,8 @@ int RunSlots(Context& context, std::optional<int> profile) {
   if (!keyboard) {
     return failure;
   }
-  protocol::KeyboardState state;
-  state.profileIndex = profile.value_or(0) - 1;
   const protocol::SlotRead read =
-      profile ? keyboard->SelectProfile(state) : keyboard->ReadSlots(state);
+      profile ? keyboard->SelectProfile(*profile - 1) : keyboard->ReadSlots();
   const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
   if (!read.whole) {
     ComplainSlotsUnknown(context, read.transfers, profile, nullptr);
@@ -430,7 +425,7 @@ int RunLight(Context& context, const LightArguments& a) {
   if (!keyboard) {
     return failure;
   }
-  const protocol::Transfers sent = keyboard->SendLighting(*mode, table);
+  const protocol::Transfers sent = keyboard->SendLighting(*mode, table[*mode]);
   const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
   if (!sent.ok()) {
     context.console.err << "keyloomctl: the keyboard did not take the lighting ("
@@ -463,9 +458,7 @@ int RunClear(Context& context, const std::string& keyText, std::optional<int> re
     return failure;
   }
   const int profile = ProfileToChange(context, *keyboard, requested);
-  protocol::KeyboardState state;
-  state.profileIndex = profile - 1;
-  const auto result = keyboard->Delete(state, state.profileIndex, OneKey(*key));
+  const auto result = keyboard->Delete(profile - 1, profile - 1, OneKey(*key));
   const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
   const auto half = result.half.value_or(protocol::KeySlotTable::Half::kMacro);
   if (!ReportAssignment(context, result, profile, *key, half, "removal") || simulatorFailed) {
@@ -493,8 +486,7 @@ int RunFactoryReset(Context& context, bool confirmed) {
       return kExitNotDone;
     }
   }
-  protocol::KeyboardState state;
-  const protocol::RestoreResult result = keyboard->RestoreFactory(state, nullptr);
+  const protocol::RestoreResult result = keyboard->RestoreFactory(nullptr);
   const bool simulatorFailed = ReportFileTrouble(*keyboard, context.console);
   // The restore frame, the first transfer, is what counts; the slot read after it only
   // refreshes the table.

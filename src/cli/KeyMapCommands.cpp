@@ -10,7 +10,6 @@
 #include "connection/KeyboardBackup.h"
 #include "keymap/KeyMapFile.h"
 #include "keymap/KeyMapXml.h"
-#include "protocol/KeyboardState.h"
 #include "settings/AppPaths.h"
 
 namespace keyloom::cli {
@@ -181,9 +180,7 @@ int RunCopyProfile(Context& context, int from, int to) {
   if (!keyboard) {
     return failure;
   }
-  protocol::KeyboardState state;
-  state.profileIndex = from - 1;
-  const protocol::SlotRead read = keyboard->SelectProfile(state);
+  const protocol::SlotRead read = keyboard->SelectProfile(from - 1);
   if (!read.whole) {
     ReportFileTrouble(*keyboard, context.console);
     ComplainSlotsUnknown(context, read.transfers, from, "nothing was copied");

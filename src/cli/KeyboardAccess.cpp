@@ -1,12 +1,10 @@
 #include "cli/KeyboardAccess.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <ostream>
 #include <string>
 #include <system_error>
 #include <utility>
-#include <variant>
 
 #include "cli/Output.h"
 #include "hid/UdevRule.h"
@@ -51,16 +49,11 @@ std::unique_ptr<connection::KeyboardConnection> MakeConnection(const GlobalOptio
   if (options.trace) {
     settings.transferTrace = [&err = lines](std::string_view line) { err << line << std::endl; };
   }
-  if (const char* failures = std::getenv(sim::kSimulateFailVariable);
-      options.simulate && failures != nullptr) {
-    auto plan = sim::ParseTransferFailurePlan(failures);
-    if (const auto* problem = std::get_if<std::string>(&plan)) {
-      console.err << "keyloomctl: " << sim::kSimulateFailVariable << ": " << *problem << '\n';
-      return nullptr;
-    }
-    settings.simulatedFailures = std::get<sim::TransferFailurePlan>(std::move(plan));
+  connection::MadeConnection made = connection::MakeConnection(std::move(settings));
+  if (!made.connection) {
+    console.err << "keyloomctl: " << made.problem << '\n';
   }
-  return std::make_unique<connection::KeyboardConnection>(std::move(settings));
+  return std::move(made.connection);
 }
 
 bool ReportFileTrouble(const connection::KeyboardConnection& keyboard, Console& console) {

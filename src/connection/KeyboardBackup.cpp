@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "protocol/KeyboardState.h"
 #include "protocol/LightingTable.h"
 
 namespace keyloom::connection {
@@ -97,9 +96,7 @@ bool AsWanted(std::uint8_t found, const std::optional<keymap::SlotEntry>& known,
 // Reads profile `profileIndex` again and notes where it differs from the goal.
 void Check(KeyboardConnection& connection, int profileIndex, const keymap::ProfileMap& goal,
            RestoreReport& report) {
-  protocol::KeyboardState state;
-  state.profileIndex = profileIndex;
-  const protocol::SlotRead read = connection.SelectProfile(state);
+  const protocol::SlotRead read = connection.SelectProfile(profileIndex);
   report.transfers.Add(read.transfers);
   if (!read.whole) {
     report.unreadProfile = report.unreadProfile.value_or(profileIndex);
@@ -123,20 +120,18 @@ void Check(KeyboardConnection& connection, int profileIndex, const keymap::Profi
 bool Make(KeyboardConnection& connection, const RestoreGoal& goal, const RestoreStep& step,
           RestoreReport& report) {
   if (step.kind == RestoreStep::Kind::kLighting) {
-    const protocol::LightingTable table = goal.map.LightingToStartFrom();
-    const protocol::Transfers sent = connection.SendLighting(step.ledMode, table);
+    const protocol::Transfers sent =
+        connection.SendLighting(step.ledMode, goal.map.LightingToStartFrom()[step.ledMode]);
     report.transfers.Add(sent);
     ++report.sent;
     return sent.ok();
   }
-  protocol::KeyboardState state;
-  state.profileIndex = step.profileIndex;
   std::optional<keymap::KeyContent> content;
   if (step.kind == RestoreStep::Kind::kAssign) {
     content = step.content;
   }
   const KeyboardConnection::SlotPlacement placed =
-      connection.PlaceInSlot(state, step.half, step.slot, step.keyCode, content);
+      connection.PlaceInSlot(step.profileIndex, step.half, step.slot, step.keyCode, content);
   report.transfers.Add(placed.result.transfers);
   if (placed.sent) {
     ++report.sent;
@@ -153,9 +148,7 @@ KeyboardReading ReadKeyboard(KeyboardConnection& connection) {
   const int last = connection.KeyMap().SelectedProfile().value_or(0);
   for (int i = 1; i <= keymap::kProfileCount; ++i) {
     const int profileIndex = (last + i) % keymap::kProfileCount;
-    protocol::KeyboardState state;
-    state.profileIndex = profileIndex;
-    const protocol::SlotRead read = connection.SelectProfile(state);
+    const protocol::SlotRead read = connection.SelectProfile(profileIndex);
     reading.transfers.Add(read.transfers);
     if (!read.whole) {
       reading.unreadProfile = reading.unreadProfile.value_or(profileIndex);
@@ -239,9 +232,7 @@ RestoreReport Restore(KeyboardConnection& connection, const RestoreGoal& goal,
       continue;
     }
     restored.push_back(profileIndex);
-    protocol::KeyboardState state;
-    state.profileIndex = profileIndex;
-    const protocol::SlotRead read = connection.SelectProfile(state);
+    const protocol::SlotRead read = connection.SelectProfile(profileIndex);
     report.transfers.Add(read.transfers);
     if (!read.whole) {
       report.outcome = RestoreReport::Outcome::kNotRead;
@@ -281,9 +272,7 @@ RestoreReport Restore(KeyboardConnection& connection, const RestoreGoal& goal,
     if (goal.profiles[static_cast<std::size_t>(*finalProfile)]) {
       Check(connection, *finalProfile, goal.map.Profile(*finalProfile), report);
     } else {
-      protocol::KeyboardState state;
-      state.profileIndex = *finalProfile;
-      report.transfers.Add(connection.SelectProfile(state).transfers);
+      report.transfers.Add(connection.SelectProfile(*finalProfile).transfers);
     }
   }
   const bool matched = report.notDone.empty() && report.mismatches.empty() && !report.unreadProfile;

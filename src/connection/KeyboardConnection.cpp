@@ -1,7 +1,9 @@
 #include "connection/KeyboardConnection.h"
 
+#include <cstdlib>
 #include <system_error>
 #include <utility>
+#include <variant>
 
 #include "protocol/CommandSet.h"
 #include "protocol/KeyAssignmentRecord.h"
@@ -70,6 +72,8 @@ KeyboardConnection::KeyboardConnection(Settings settings)
   }
   link_ = std::make_unique<protocol::Link>(protocol::Link{*transport, *clock});
   RefreshKeyMap();
+  state_.profileIndex = keyMap_.Map().SelectedProfile().value_or(0);
+  state_.lighting = keyMap_.Map().LightingToStartFrom();
 }
 
 KeyboardConnection::~KeyboardConnection() = default;
@@ -117,44 +121,100 @@ void KeyboardConnection::TakeSelectAndRead(int profileIndex, const protocol::Slo
   });
 }
 
-protocol::SlotRead KeyboardConnection::SelectProfile(protocol::KeyboardState& state) {
-  const hid::GateHold hold(*gate_);
-  const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state);
-  TakeSelectAndRead(state.profileIndex, read);
+KeyboardConnection::Subscription& KeyboardConnection::Subscription::operator=(
+    Subscription&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    connection_ = std::exchange(other.connection_, nullptr);
+    id_ = other.id_;
+  }
+  return *this;
+}
+
+void KeyboardConnection::Subscription::Reset() {
+  if (connection_ != nullptr) {
+    connection_->listeners_.erase(id_);
+    connection_ = nullptr;
+  }
+}
+
+KeyboardConnection::Subscription KeyboardConnection::Subscribe(StateListener listener) {
+  const std::uint64_t id = nextListener_++;
+  listeners_.emplace(id, std::move(listener));
+  return {*this, id};
+}
+
+void KeyboardConnection::Announce(const StateChange& change) {
+  // A listener may subscribe or unsubscribe listeners while it is told: each one is looked up
+  // again before it is told, and one added meanwhile waits for the next change.
+  const std::uint64_t end = nextListener_;
+  for (auto it = listeners_.begin(); it != listeners_.end() && it->first < end;) {
+    const std::uint64_t id = it->first;
+    const StateListener listener = it->second;
+    listener(change);
+    it = listeners_.upper_bound(id);
+  }
+}
+
+protocol::SlotRead KeyboardConnection::SelectProfile(int profileIndex) {
+  protocol::SlotRead read;
+  {
+    const hid::GateHold hold(*gate_);
+    state_.profileIndex = profileIndex;
+    read = protocol::SelectAndReadProfile(*link_, state_);
+    TakeSelectAndRead(profileIndex, read);
+  }
+  Announce({.profile = true, .slots = true, .lighting = false});
   return read;
 }
 
-protocol::SlotRead KeyboardConnection::ReadSlots(protocol::KeyboardState& state) {
-  const hid::GateHold hold(*gate_);
-  protocol::SlotRead read = protocol::ReadKeySlots(*link_);
-  state.slots = read.slots;
-  state.slotsWhole = read.whole;
-  UpdateKeyMap([&](keymap::KeyMap& map) {
-    if (const auto active = map.SelectedProfile(); active && read.whole) {
-      map.Reconcile(*active, read.slots);
-    }
-  });
+protocol::SlotRead KeyboardConnection::ReadSlots() {
+  protocol::SlotRead read;
+  {
+    const hid::GateHold hold(*gate_);
+    read = protocol::ReadKeySlots(*link_);
+    state_.slots = read.slots;
+    state_.slotsWhole = read.whole;
+    UpdateKeyMap([&](keymap::KeyMap& map) {
+      if (const auto active = map.SelectedProfile(); active && read.whole) {
+        map.Reconcile(*active, read.slots);
+      }
+    });
+  }
+  Announce({.profile = false, .slots = true, .lighting = false});
   return read;
 }
 
 protocol::Transfers KeyboardConnection::SendLighting(int ledMode,
-                                                     const protocol::LightingTable& lighting) {
-  const hid::GateHold hold(*gate_);
-  protocol::Transfers sent = protocol::SendLighting(*link_, ledMode, lighting);
-  if (sent.sets() > 0) {
-    UpdateKeyMap([&](keymap::KeyMap& map) {
-      if (sent.ok()) {
-        map.LightingSent(ledMode, lighting[ledMode]);
-      } else {
-        map.LightingLost(ledMode);
-      }
-    });
+                                                     const protocol::LightingRecord& record) {
+  if (!protocol::LightingTable::IsLedMode(ledMode)) {
+    return {};
   }
+  protocol::Transfers sent;
+  {
+    const hid::GateHold hold(*gate_);
+    state_.lighting[ledMode] = record;
+    sent = protocol::SendLighting(*link_, ledMode, state_.lighting);
+    if (sent.sets() > 0) {
+      UpdateKeyMap([&](keymap::KeyMap& map) {
+        if (sent.ok()) {
+          map.LightingSent(ledMode, record);
+        } else {
+          map.LightingLost(ledMode);
+        }
+      });
+    }
+  }
+  Announce({.profile = false, .slots = false, .lighting = true});
   return sent;
 }
 
-protocol::AssignmentResult KeyboardConnection::Assign(protocol::KeyboardState& state,
-                                                      int profileEntry,
+void KeyboardConnection::TakeLightingFromKeyMap() {
+  state_.lighting = keyMap_.Map().LightingToStartFrom();
+  Announce({.profile = false, .slots = false, .lighting = true});
+}
+
+protocol::AssignmentResult KeyboardConnection::Assign(int profileIndex, int profileEntry,
                                                       const keymap::KeyContent& content,
                                                       const protocol::SelectedKeys& keys) {
   protocol::KeyAssignmentRecord record = content.Record();
@@ -163,79 +223,98 @@ protocol::AssignmentResult KeyboardConnection::Assign(protocol::KeyboardState& s
     nothing.outcome = AssignmentOutcome::kNothingToAssign;
     return nothing;
   }
-  const hid::GateHold hold(*gate_);
-  const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state);
-  protocol::AssignmentResult result =
-      protocol::ApplyKeyAssignment(*link_, state, profileEntry, record, keys);
-  UpdateKeyMap([&](keymap::KeyMap& map) {
-    if (Took(read.transfers, protocol::kCommandSelectProfile)) {
-      map.ProfileSelected(state.profileIndex);
-    }
-    if (read.whole) {
-      map.Reconcile(state.profileIndex, read.slots);
-    }
-    for (const protocol::KeyPlacement& placement : result.placements) {
-      if (!placement.slot) {
-        continue;
+  protocol::AssignmentResult result;
+  {
+    const hid::GateHold hold(*gate_);
+    state_.profileIndex = profileIndex;
+    const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state_);
+    result = protocol::ApplyKeyAssignment(*link_, state_, profileEntry, record, keys);
+    UpdateKeyMap([&](keymap::KeyMap& map) {
+      if (Took(read.transfers, protocol::kCommandSelectProfile)) {
+        map.ProfileSelected(profileIndex);
       }
-      if (placement.profileIndex == state.profileIndex) {
-        map.Forget(placement.profileIndex, placement.half, *placement.slot);
-      } else {
-        // A remap into a profile whose slots were not read: which slot it took is not known.
-        map.ForgetHalf(placement.profileIndex, placement.half);
+      if (read.whole) {
+        map.Reconcile(profileIndex, read.slots);
       }
-    }
-    for (const protocol::KeyPlacement& placement : result.placements) {
-      if (placement.outcome == AssignmentOutcome::kDone &&
-          placement.profileIndex == state.profileIndex) {
-        map.Record(placement.profileIndex, placement.half, *placement.slot, placement.keyCode,
-                   content);
+      for (const protocol::KeyPlacement& placement : result.placements) {
+        if (!placement.slot) {
+          continue;
+        }
+        if (placement.profileIndex == profileIndex) {
+          map.Forget(placement.profileIndex, placement.half, *placement.slot);
+        } else {
+          // A remap into a profile whose slots were not read: which slot it took is not known.
+          map.ForgetHalf(placement.profileIndex, placement.half);
+        }
       }
-    }
-    // Checked against the read that ended the last change, where it was whole.
-    if (state.slotsWhole) {
-      map.Reconcile(state.profileIndex, state.slots);
-    }
-  });
-  result.transfers.Prepend(read.transfers);
+      for (const protocol::KeyPlacement& placement : result.placements) {
+        if (placement.outcome == AssignmentOutcome::kDone &&
+            placement.profileIndex == profileIndex) {
+          map.Record(placement.profileIndex, placement.half, *placement.slot, placement.keyCode,
+                     content);
+        }
+      }
+      // Checked against the read that ended the last change, where it was whole.
+      if (state_.slotsWhole) {
+        map.Reconcile(profileIndex, state_.slots);
+      }
+    });
+    result.transfers.Prepend(read.transfers);
+  }
+  Announce({.profile = true, .slots = true, .lighting = false});
   return result;
 }
 
-protocol::AssignmentResult KeyboardConnection::Delete(protocol::KeyboardState& state,
-                                                      int profileEntry,
+protocol::AssignmentResult KeyboardConnection::Delete(int profileIndex, int profileEntry,
                                                       const protocol::SelectedKeys& keys) {
-  const hid::GateHold hold(*gate_);
-  const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state);
-  protocol::KeyAssignmentRecord record;
-  protocol::AssignmentResult result =
-      protocol::DeleteKeyAssignment(*link_, state, profileEntry, record, keys);
-  UpdateKeyMap([&](keymap::KeyMap& map) {
-    if (Took(read.transfers, protocol::kCommandSelectProfile)) {
-      map.ProfileSelected(state.profileIndex);
-    }
-    if (read.whole) {
-      map.Reconcile(state.profileIndex, read.slots);
-    }
-    // A removal that the final read does not confirm may have changed the slot.
-    for (const protocol::KeyPlacement& placement : result.placements) {
-      if (placement.outcome != AssignmentOutcome::kDone) {
-        map.Forget(placement.profileIndex, placement.half, *placement.slot);
+  protocol::AssignmentResult result;
+  {
+    const hid::GateHold hold(*gate_);
+    state_.profileIndex = profileIndex;
+    const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state_);
+    protocol::KeyAssignmentRecord record;
+    result = protocol::DeleteKeyAssignment(*link_, state_, profileEntry, record, keys);
+    UpdateKeyMap([&](keymap::KeyMap& map) {
+      if (Took(read.transfers, protocol::kCommandSelectProfile)) {
+        map.ProfileSelected(profileIndex);
       }
-    }
-    if (state.slotsWhole) {
-      map.Reconcile(state.profileIndex, state.slots);
-    }
-  });
-  result.transfers.Prepend(read.transfers);
+      if (read.whole) {
+        map.Reconcile(profileIndex, read.slots);
+      }
+      // A removal that the final read does not confirm may have changed the slot.
+      for (const protocol::KeyPlacement& placement : result.placements) {
+        if (placement.outcome != AssignmentOutcome::kDone) {
+          map.Forget(placement.profileIndex, placement.half, *placement.slot);
+        }
+      }
+      if (state_.slotsWhole) {
+        map.Reconcile(profileIndex, state_.slots);
+      }
+    });
+    result.transfers.Prepend(read.transfers);
+  }
+  Announce({.profile = true, .slots = true, .lighting = false});
   return result;
 }
 
 KeyboardConnection::SlotPlacement KeyboardConnection::PlaceInSlot(
-    protocol::KeyboardState& state, Half half, std::size_t slot, std::uint8_t keyCode,
+    int profileIndex, Half half, std::size_t slot, std::uint8_t keyCode,
     const std::optional<keymap::KeyContent>& content) {
-  const hid::GateHold hold(*gate_);
-  const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state);
-  TakeSelectAndRead(state.profileIndex, read);
+  SlotPlacement placement;
+  {
+    const hid::GateHold hold(*gate_);
+    placement = PlaceInSlotHeld(profileIndex, half, slot, keyCode, content);
+  }
+  Announce({.profile = true, .slots = true, .lighting = false});
+  return placement;
+}
+
+KeyboardConnection::SlotPlacement KeyboardConnection::PlaceInSlotHeld(
+    int profileIndex, Half half, std::size_t slot, std::uint8_t keyCode,
+    const std::optional<keymap::KeyContent>& content) {
+  state_.profileIndex = profileIndex;
+  const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state_);
+  TakeSelectAndRead(profileIndex, read);
   SlotPlacement placement;
   placement.result.keyCode = keyCode;
   placement.result.half = half;
@@ -245,35 +324,34 @@ KeyboardConnection::SlotPlacement KeyboardConnection::PlaceInSlot(
     placement.result.outcome = AssignmentOutcome::kSlotsUnknown;
     return placement;
   }
-  const std::uint8_t held = state.slots.slot(half, slot);
-  const auto& known = keyMap_.Map().Profile(state.profileIndex).At(half, slot);
+  const std::uint8_t held = state_.slots.slot(half, slot);
+  const auto& known = keyMap_.Map().Profile(profileIndex).At(half, slot);
   if (!content) {
     if (held == 0) {
       return placement;
     }
-    placement.result = protocol::ClearKeySlot(*link_, state, half, slot);
+    placement.result = protocol::ClearKeySlot(*link_, state_, half, slot);
   } else {
     if (held == keyCode && known && known->keyCode == keyCode &&
         known->content.SameOnKeyboard(*content)) {
-      UpdateKeyMap([&](keymap::KeyMap& map) {
-        map.Record(state.profileIndex, half, slot, keyCode, *content);
-      });
+      UpdateKeyMap(
+          [&](keymap::KeyMap& map) { map.Record(profileIndex, half, slot, keyCode, *content); });
       return placement;
     }
     placement.result =
-        protocol::PlaceKeyAssignment(*link_, state, half, slot, keyCode, content->Record());
+        protocol::PlaceKeyAssignment(*link_, state_, half, slot, keyCode, content->Record());
   }
   placement.sent = SentSomething(placement.result.outcome);
   const AssignmentOutcome outcome = placement.result.outcome;
   UpdateKeyMap([&](keymap::KeyMap& map) {
     if (placement.sent) {
-      map.Forget(state.profileIndex, half, slot);
+      map.Forget(profileIndex, half, slot);
     }
-    if (state.slotsWhole) {
-      map.Reconcile(state.profileIndex, state.slots);
+    if (state_.slotsWhole) {
+      map.Reconcile(profileIndex, state_.slots);
     }
     if (content && outcome == AssignmentOutcome::kDone) {
-      map.Record(state.profileIndex, half, slot, keyCode, *content);
+      map.Record(profileIndex, half, slot, keyCode, *content);
     }
   });
   placement.result.transfers.Prepend(read.transfers);
@@ -281,19 +359,23 @@ KeyboardConnection::SlotPlacement KeyboardConnection::PlaceInSlot(
 }
 
 protocol::RestoreResult KeyboardConnection::RestoreFactory(
-    protocol::KeyboardState& state, const std::function<void()>& afterReset) {
-  const hid::GateHold hold(*gate_);
-  protocol::RestoreResult result = protocol::RestoreFactory(*link_, state, afterReset);
-  const bool restored = Took(result.transfers, protocol::kCommandRestoreFactory);
-  UpdateKeyMap([&](keymap::KeyMap& map) {
-    if (!restored) {
-      return;
-    }
-    map.FactoryRestored();
-    if (result.slotsWhole) {
-      map.Reconcile(0, state.slots);
-    }
-  });
+    const std::function<void()>& afterReset) {
+  protocol::RestoreResult result;
+  {
+    const hid::GateHold hold(*gate_);
+    result = protocol::RestoreFactory(*link_, state_, afterReset);
+    const bool restored = Took(result.transfers, protocol::kCommandRestoreFactory);
+    UpdateKeyMap([&](keymap::KeyMap& map) {
+      if (!restored) {
+        return;
+      }
+      map.FactoryRestored();
+      if (result.slotsWhole) {
+        map.Reconcile(0, state_.slots);
+      }
+    });
+  }
+  Announce({.profile = true, .slots = true, .lighting = true});
   return result;
 }
 
@@ -309,6 +391,21 @@ std::optional<std::filesystem::path> KeyboardConnection::SimulatorStateKeptAside
     return std::nullopt;
   }
   return simKeyboard_->brokenStateKeptAs();
+}
+
+MadeConnection MakeConnection(KeyboardConnection::Settings settings) {
+  MadeConnection made;
+  if (const char* failures = std::getenv(sim::kSimulateFailVariable);
+      settings.simulate && failures != nullptr) {
+    auto plan = sim::ParseTransferFailurePlan(failures);
+    if (const auto* problem = std::get_if<std::string>(&plan)) {
+      made.problem = std::string(sim::kSimulateFailVariable) + ": " + *problem;
+      return made;
+    }
+    settings.simulatedFailures = std::get<sim::TransferFailurePlan>(std::move(plan));
+  }
+  made.connection = std::make_unique<KeyboardConnection>(std::move(settings));
+  return made;
 }
 
 }  // namespace keyloom::connection

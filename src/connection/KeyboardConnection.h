@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "hid/DeviceGate.h"
 #include "hid/DeviceSelector.h"
@@ -17,6 +20,7 @@
 #include "protocol/Clock.h"
 #include "protocol/KeyboardProtocol.h"
 #include "protocol/KeyboardState.h"
+#include "protocol/LightingRecord.h"
 #include "protocol/LightingTable.h"
 #include "protocol/Link.h"
 #include "protocol/SelectedKeys.h"
@@ -44,8 +48,42 @@ namespace keyloom::connection {
 // it went and every frame arrived; a change that may have arrived in part makes the slot's
 // content unknown; a lighting record is recorded when its frame arrived; a factory restore
 // forgets every assignment and brings back the default lighting.
+//
+// It owns this program's view of the keyboard (State()): the profile last selected, its slot
+// table as last read and the lighting of every mode as last set, and tells its listeners after
+// every sequence which of them the sequence set. Whoever shows the keyboard (the main window)
+// listens and shows what it is told; it keeps no view of its own.
 class KeyboardConnection {
  public:
+  // The parts of State() that a sequence set (their values may be what they were).
+  struct StateChange {
+    bool profile = false;
+    bool slots = false;
+    bool lighting = false;
+  };
+  using StateListener = std::function<void(const StateChange&)>;
+
+  // A listener's place among the connection's listeners: destroying it (or Reset) takes the
+  // listener out. It must not outlive the connection.
+  class Subscription {
+   public:
+    Subscription() = default;
+    Subscription(KeyboardConnection& connection, std::uint64_t id)
+        : connection_(&connection), id_(id) {}
+    ~Subscription() { Reset(); }
+    Subscription(Subscription&& other) noexcept
+        : connection_(std::exchange(other.connection_, nullptr)), id_(other.id_) {}
+    Subscription& operator=(Subscription&& other) noexcept;
+    Subscription(const Subscription&) = delete;
+    Subscription& operator=(const Subscription&) = delete;
+
+    void Reset();
+
+   private:
+    KeyboardConnection* connection_ = nullptr;
+    std::uint64_t id_ = 0;
+  };
+
   struct Settings {
     // The simulated keyboard instead of the machine's HID interfaces.
     bool simulate = false;
@@ -89,14 +127,27 @@ class KeyboardConnection {
   // Lets go of the keyboard's interface.
   void Close();
 
-  // Selects profile `state.profileIndex` and reads its slots into `state`.
-  protocol::SlotRead SelectProfile(protocol::KeyboardState& state);
-  // Reads the slots of the active profile into `state`; the key map takes them for the profile
-  // it last saw selected.
-  protocol::SlotRead ReadSlots(protocol::KeyboardState& state);
-  // Sends the record of `ledMode`.
-  protocol::Transfers SendLighting(int ledMode, const protocol::LightingTable& lighting);
-  // Selects profile `state.profileIndex`, reads its slots, and gives the keys `content` from
+  // The keyboard as this program last selected, read and set it. It starts as the key map
+  // knows the keyboard: on the profile it saw selected last (else the first) and with the
+  // lighting last sent (else every mode's default), without a slot table.
+  [[nodiscard]] const protocol::KeyboardState& State() const { return state_; }
+  // `listener` is told after every sequence that set a part of State(), once the sequence is
+  // over; it may run sequences itself.
+  [[nodiscard]] Subscription Subscribe(StateListener listener);
+
+  // Selects profile `profileIndex` and reads its slots (profile and slots).
+  protocol::SlotRead SelectProfile(int profileIndex);
+  // Reads the slots of the active profile (slots); the key map takes them for the profile it
+  // last saw selected.
+  protocol::SlotRead ReadSlots();
+  // Makes `record` the one of `ledMode` and sends it (lighting); a mode outside 0-9 sends and
+  // sets nothing.
+  protocol::Transfers SendLighting(int ledMode, const protocol::LightingRecord& record);
+  // The lighting becomes every mode's record as the key map knows it was sent (the default
+  // where it knows none), sending nothing (lighting): what the keyboard is known to show after
+  // another program's changes, or after sends that did not arrive.
+  void TakeLightingFromKeyMap();
+  // Selects profile `profileIndex`, reads its slots, and gives the keys `content` from
   // that fresh table (its record, see protocol::ApplyKeyAssignment), all inside one hold of the
   // gate: the extra select and read are the price of never overwriting what another program
   // assigned since this one last read the table. Content whose record names nothing (kUnknown,
@@ -104,18 +155,19 @@ class KeyboardConnection {
   // result places it: a key the keyboard confirmed (kDone) gets `content` in its slot; any other
   // key whose change was sent loses what the map knew of the slot it was sent to, or, for a
   // remap into a profile other than the one read, of that profile's whole remap half.
-  protocol::AssignmentResult Assign(protocol::KeyboardState& state, int profileEntry,
+  // Profile and slots, unless nothing was sent.
+  protocol::AssignmentResult Assign(int profileIndex, int profileEntry,
                                     const keymap::KeyContent& content,
                                     const protocol::SelectedKeys& keys);
   // The same for removing the keys' assignments (see protocol::DeleteKeyAssignment); a removal
   // the final read does not confirm loses what the map knew of its slot.
-  protocol::AssignmentResult Delete(protocol::KeyboardState& state, int profileEntry,
+  protocol::AssignmentResult Delete(int profileIndex, int profileEntry,
                                     const protocol::SelectedKeys& keys);
-  // Restores the factory settings (see protocol::RestoreFactory).
-  protocol::RestoreResult RestoreFactory(protocol::KeyboardState& state,
-                                         const std::function<void()>& afterReset);
+  // Restores the factory settings (see protocol::RestoreFactory): profile, slots and lighting.
+  // State() is reset (the first profile, the default lighting) before `afterReset` runs.
+  protocol::RestoreResult RestoreFactory(const std::function<void()>& afterReset);
 
-  // Puts `content` on `keyCode` in slot `slot` of `half` of profile `state.profileIndex`, or
+  // Puts `content` on `keyCode` in slot `slot` of `half` of profile `profileIndex`, or
   // frees that slot when `content` is empty, without the slot search (see
   // protocol::PlaceKeyAssignment and protocol::ClearKeySlot): the profile is selected and its
   // slots read first, inside the same hold. When the read is whole and the slot already holds
@@ -127,9 +179,9 @@ class KeyboardConnection {
     // sent.
     bool sent = false;
   };
-  SlotPlacement PlaceInSlot(protocol::KeyboardState& state, protocol::KeySlotTable::Half half,
-                            std::size_t slot, std::uint8_t keyCode,
-                            const std::optional<keymap::KeyContent>& content);
+  // Profile and slots.
+  SlotPlacement PlaceInSlot(int profileIndex, protocol::KeySlotTable::Half half, std::size_t slot,
+                            std::uint8_t keyCode, const std::optional<keymap::KeyContent>& content);
 
   // The key map as this program last read or changed it.
   [[nodiscard]] const keymap::KeyMap& KeyMap() const { return keyMap_.Map(); }
@@ -165,11 +217,34 @@ class KeyboardConnection {
   keymap::KeyboardModel model_;
   keymap::KeyMapFile keyMap_;
   std::optional<std::string> keyMapProblem_;
+  protocol::KeyboardState state_;
+  std::map<std::uint64_t, StateListener> listeners_;
+  std::uint64_t nextListener_ = 1;
+
+  // PlaceInSlot while the gate is held.
+  SlotPlacement PlaceInSlotHeld(int profileIndex, protocol::KeySlotTable::Half half,
+                                std::size_t slot, std::uint8_t keyCode,
+                                const std::optional<keymap::KeyContent>& content);
+  // Tells every listener of `change`.
+  void Announce(const StateChange& change);
 
   // Changes the key map and its file; called while the gate is held.
   void UpdateKeyMap(const std::function<void(keymap::KeyMap&)>& change);
   // The key map takes a select of profile `profileIndex` and the slot read after it.
   void TakeSelectAndRead(int profileIndex, const protocol::SlotRead& read);
 };
+
+// A connection as MakeConnection made it, or why it could not.
+struct MadeConnection {
+  std::unique_ptr<KeyboardConnection> connection;
+  // Why the failure plan of sim::kSimulateFailVariable is not understood, as
+  // "KEYLOOM_SIMULATE_FAIL: <why>"; `connection` is null then.
+  std::string problem;
+};
+
+// The connection of `settings` for either program. With `simulate`, the transfers that the
+// environment's sim::kSimulateFailVariable names fail (replacing `simulatedFailures`); where
+// the trace and the diagnostic lines go, and how a problem is told, is the caller's part.
+[[nodiscard]] MadeConnection MakeConnection(KeyboardConnection::Settings settings);
 
 }  // namespace keyloom::connection

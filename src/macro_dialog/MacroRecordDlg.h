@@ -86,7 +86,7 @@ class MacroRecordDlg : public ui::SHostDialog, public IKeyboardHookListener {
     const protocol::Clock* clock = nullptr;
     // settings::AppConfig::Global(): the media-key and function-key catalogues.
     const settings::AppConfig* config = nullptr;
-    // The keyboard as the main window last read it, whose slot table tells how many macro slots
+    // The keyboard as the connection last read it, whose slot table tells how many macro slots
     // are free; unset: the dialog says nothing of them.
     const protocol::KeyboardState* keyboard = nullptr;
     // What the key being assigned does now, as far as the key map knows it: the dialog opens on

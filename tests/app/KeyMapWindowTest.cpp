@@ -78,8 +78,7 @@ class OtherProgram {
 
   // Gives `keyCode` of profile 1 what the user chose, as the key map then knows it.
   void Assign(std::uint8_t keyCode, const keymap::KeyContent& content) {
-    protocol::KeyboardState state;
-    connection_.Assign(state, 0, content, {{keyCode, {}}});
+    connection_.Assign(0, 0, content, {{keyCode, {}}});
   }
   void AssignMacro(std::uint8_t keyCode, int group, std::uint8_t repeat) {
     Assign(keyCode, *keymap::MacroContent(library_.GroupAt(group), repeat).content);
@@ -136,10 +135,8 @@ class KeyMapWindowTest : public QObject {
       OtherProgram other(DataDir());
       protocol::LightingTable lighting;
       lighting[3] = sent;
-      QVERIFY(other.connection().SendLighting(3, lighting).ok());
-      protocol::KeyboardState state;
-      state.profileIndex = 2;
-      QVERIFY(other.connection().SelectProfile(state).whole);
+      QVERIFY(other.connection().SendLighting(3, lighting[3]).ok());
+      QVERIFY(other.connection().SelectProfile(2).whole);
     }
     test::MainWindowUnderTest main({.dataDir = DataDir()});
 
@@ -147,7 +144,7 @@ class KeyMapWindowTest : public QObject {
     QCOMPARE(
         main.window().FindChildByName2<ui::SComboBox>(QStringLiteral("cmb_led_mode"))->GetCurSel(),
         3);
-    QVERIFY(main.window().GetKeyboardState().lighting[3] == sent);
+    QVERIFY(main.window().Connection().State().lighting[3] == sent);
     QCOMPARE(main.TakeTrace(), test::Lines({test::SelectProfileLines(3), test::SlotReadLines()}));
   }
 

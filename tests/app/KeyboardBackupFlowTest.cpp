@@ -31,9 +31,7 @@ constexpr std::uint8_t kCapsLock = 0x39;
 
 void Assign(KeyboardConnection& keyboard, int profile, std::uint8_t key,
             const keymap::KeyContent& content) {
-  protocol::KeyboardState state;
-  state.profileIndex = profile;
-  QCOMPARE(keyboard.Assign(state, profile, content, {{key, "key"}}).outcome,
+  QCOMPARE(keyboard.Assign(profile, profile, content, {{key, "key"}}).outcome,
            protocol::AssignmentOutcome::kDone);
 }
 
@@ -61,7 +59,7 @@ void Configure(KeyboardConnection& keyboard) {
   Remap(keyboard, 2, kC, 0x07);
   protocol::LightingTable lighting;
   lighting[3].bytes = {0x05, 0x02, 0x00, 0x02, 0x00};
-  QVERIFY(keyboard.SendLighting(3, lighting).ok());
+  QVERIFY(keyboard.SendLighting(3, lighting[3]).ok());
 }
 
 // Chooses an item of the "more" menu as the user would.
@@ -78,8 +76,7 @@ void WriteBackup(KeyboardConnection& keyboard, const QString& file) {
 }
 
 void FactoryRestore(KeyboardConnection& keyboard) {
-  protocol::KeyboardState state;
-  QVERIFY(keyboard.RestoreFactory(state, nullptr).slotsWhole);
+  QVERIFY(keyboard.RestoreFactory(nullptr).slotsWhole);
 }
 
 int Count(const test::TraceLines& trace, const char* prefix) {
@@ -179,7 +176,7 @@ class KeyboardBackupFlowTest : public QObject {
     const auto* ledMode =
         main.window().FindChildByName2<ui::SComboBox>(QStringLiteral("cmb_led_mode"));
     QCOMPARE(ledMode->GetCurSel(), 3);
-    QCOMPARE(main.window().GetKeyboardState().lighting[3].bytes, before.lighting[3].bytes);
+    QCOMPARE(main.window().Connection().State().lighting[3].bytes, before.lighting[3].bytes);
   }
 
   // Cancelled before its third change, a restore keeps the first two, records them in the key

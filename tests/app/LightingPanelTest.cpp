@@ -34,7 +34,7 @@ constexpr std::array<const char*, 5> kPanels = {"radio_direction_parent", "bar_s
                                                 "udef_area_parent"};
 
 Record RecordOf(CMainDlg& window, int ledMode) {
-  return window.GetKeyboardState().lighting[ledMode].bytes;
+  return window.Connection().State().lighting[ledMode].bytes;
 }
 
 ui::SComboBox& LedModes(CMainDlg& window) {
@@ -193,14 +193,14 @@ class LightingPanelTest : public QObject {
     MainWindowUnderTest main;
     ui::SComboBox& modes = LedModes(main.window());
     modes.AddString(QStringLiteral("Eleventh"));
-    const protocol::LightingTable before = main.window().GetKeyboardState().lighting;
+    const protocol::LightingTable before = main.window().Connection().State().lighting;
     (void)main.TakeTrace();
 
     QVERIFY(modes.SetCurSel(10, true));
     PressOn(main.window(), "bar_brightness", Qt::Key_Home);
 
     QVERIFY(main.TakeTrace().empty());
-    QVERIFY(main.window().GetKeyboardState().lighting == before);
+    QVERIFY(main.window().Connection().State().lighting == before);
   }
 
   // Every slider move stores the slider and sends the record at once.
@@ -377,7 +377,7 @@ class LightingPanelTest : public QObject {
     QVERIFY(main.ShowAndWait());
     Record record{};
     std::copy(loaded.begin(), loaded.end(), record.begin());
-    main.window().GetKeyboardState().lighting[ledMode].bytes = record;
+    main.window().Connection().SendLighting(ledMode, protocol::LightingRecord{record});
     ChooseMode(main, ledMode);
 
     if (control == QLatin1String("bar_brightness")) {

@@ -92,7 +92,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(main.window().GetWindowProperty(kInstanceName), std::optional<int>(1));
     QCOMPARE(main.StatusText(), QStringLiteral("Connected"));
     QVERIFY(main.Messages().isEmpty());
-    QCOMPARE(main.window().GetKeyboardState().profileIndex, 0);
+    QCOMPARE(main.window().Connection().State().profileIndex, 0);
   }
 
   // Without the keyboard: the message and "Disconnected", and the profile and the slot read are
@@ -149,7 +149,7 @@ class MainWindowTest : public QObject {
     for (const int entry : {1, 2, 0}) {
       QVERIFY(profiles->SetCurSel(entry, true));
       QCOMPARE(main.TakeTrace(), Lines({SelectProfileLines(entry + 1), SlotReadLines()}));
-      QCOMPARE(main.window().GetKeyboardState().profileIndex, entry);
+      QCOMPARE(main.window().Connection().State().profileIndex, entry);
       QCOMPARE(main.keyboard().CurrentState().activeProfile, static_cast<std::size_t>(entry));
     }
     QVERIFY(profiles->SetCurSel(0, true));
@@ -203,8 +203,8 @@ class MainWindowTest : public QObject {
                                       SlotReadLines()}));
     QCOMPARE(Combo(main.window(), "cmb_led_mode")->GetCurSel(), 0);
     QCOMPARE(Combo(main.window(), "cmb_profile")->GetCurSel(), 0);
-    QCOMPARE(main.window().GetKeyboardState().profileIndex, 0);
-    QVERIFY(main.window().GetKeyboardState().lighting == protocol::LightingTable());
+    QCOMPARE(main.window().Connection().State().profileIndex, 0);
+    QVERIFY(main.window().Connection().State().lighting == protocol::LightingTable());
     QVERIFY(main.IsShown("radio_direction_parent"));
     QVERIFY(!main.IsShown("bar_color_parent"));
     QVERIFY(main.CheckedKeys().empty());

@@ -37,23 +37,17 @@ keymap::KeyContent SingleKey(std::uint8_t target) {
 
 protocol::AssignmentResult Assign(KeyboardConnection& keyboard, int profile, std::uint8_t key,
                                   const keymap::KeyContent& content) {
-  protocol::KeyboardState state;
-  state.profileIndex = profile;
-  return keyboard.Assign(state, profile, content, {{key, "key"}});
+  return keyboard.Assign(profile, profile, content, {{key, "key"}});
 }
 
 protocol::AssignmentResult Remove(KeyboardConnection& keyboard, int profile, std::uint8_t key) {
-  protocol::KeyboardState state;
-  state.profileIndex = profile;
-  return keyboard.Delete(state, profile, {{key, "key"}});
+  return keyboard.Delete(profile, profile, {{key, "key"}});
 }
 
 // What the key map shows for `key` on `profile` after a fresh read of it.
 std::vector<keymap::SlotAssignment> Shown(KeyboardConnection& keyboard, int profile,
                                           std::uint8_t key) {
-  protocol::KeyboardState state;
-  state.profileIndex = profile;
-  const protocol::SlotRead read = keyboard.SelectProfile(state);
+  const protocol::SlotRead read = keyboard.SelectProfile(profile);
   EXPECT_TRUE(read.whole);
   return keyboard.KeyMap().AssignmentsOfKey(profile, read.slots, key);
 }
@@ -128,8 +122,7 @@ TEST_F(KeyMapRecordingTest, EachConfirmedKeyIsRecordedInTheSlotItWentTo) {
       }
       other.SetState(state);
     }
-    protocol::KeyboardState state;
-    EXPECT_EQ(keyboard->Assign(state, 0, copy, {{0x04, "A"}, {0x05, "B"}}).outcome, c.outcome);
+    EXPECT_EQ(keyboard->Assign(0, 0, copy, {{0x04, "A"}, {0x05, "B"}}).outcome, c.outcome);
 
     for (std::size_t slot = 0; slot < protocol::KeySlotTable::kSlotsPerHalf; ++slot) {
       const auto recorded =
@@ -152,8 +145,7 @@ TEST_F(KeyMapRecordingTest, ARemapIntoAnotherProfileForgetsThatProfilesRemaps) {
   ASSERT_EQ(Assign(*keyboard, 1, 0x04, SingleKey(0x05)).outcome, AssignmentOutcome::kDone);
   ASSERT_EQ(Assign(*keyboard, 0, 0x04, SingleKey(0x06)).outcome, AssignmentOutcome::kDone);
 
-  protocol::KeyboardState state;
-  const auto result = keyboard->Assign(state, 1, SingleKey(0x07), {{0x06, "C"}});
+  const auto result = keyboard->Assign(0, 1, SingleKey(0x07), {{0x06, "C"}});
 
   ASSERT_EQ(result.placements.size(), 1U);
   EXPECT_EQ(result.placements[0].profileIndex, 1);
@@ -178,8 +170,7 @@ TEST_F(KeyMapRecordingTest, EverySlotReadForgetsWhatLeftAndShowsWhatCameUnknown)
     other.SetState(state);
   }
 
-  protocol::KeyboardState state;
-  const protocol::SlotRead read = keyboard->ReadSlots(state);
+  const protocol::SlotRead read = keyboard->ReadSlots();
 
   ASSERT_TRUE(read.whole);
   EXPECT_FALSE(keyboard->KeyMap().Profile(0).At(Half::kMacro, 0).has_value());
@@ -225,20 +216,18 @@ TEST_F(KeyMapRecordingTest, TheLightingSentAndAFactoryRestoreAreRecorded) {
   {
     const auto keyboard = Connect();
     ASSERT_EQ(Assign(*keyboard, 1, 0x04, Macro("", 1, 0x05)).outcome, AssignmentOutcome::kDone);
-    EXPECT_TRUE(keyboard->SendLighting(3, lighting).ok());
+    EXPECT_TRUE(keyboard->SendLighting(3, lighting[3]).ok());
     EXPECT_EQ(keyboard->KeyMap().Lighting(3), lighting[3]);
     EXPECT_EQ(keyboard->KeyMap().LedMode(), 3);
   }
   {
     const auto failing = Connect("set:1");
-    EXPECT_FALSE(failing->SendLighting(3, lighting).ok());
+    EXPECT_FALSE(failing->SendLighting(3, lighting[3]).ok());
     EXPECT_FALSE(failing->KeyMap().Lighting(3).has_value());
     EXPECT_FALSE(failing->KeyMap().LedMode().has_value());
   }
   const auto keyboard = Connect();
-  protocol::KeyboardState state;
-  state.profileIndex = 1;
-  keyboard->RestoreFactory(state, nullptr);
+  keyboard->RestoreFactory(nullptr);
   const keymap::KeyMap& map = keyboard->KeyMap();
   EXPECT_TRUE(map.Profile(1).Empty());
   EXPECT_EQ(map.SelectedProfile(), 0);

@@ -22,9 +22,7 @@ class KeyboardBackupTest : public ::testing::Test, protected testing::Connection
  protected:
   void Assign(KeyboardConnection& keyboard, int profile, std::uint8_t key,
               const keymap::KeyContent& content) {
-    protocol::KeyboardState state;
-    state.profileIndex = profile;
-    ASSERT_EQ(keyboard.Assign(state, profile, content, {{key, "key"}}).outcome,
+    ASSERT_EQ(keyboard.Assign(profile, profile, content, {{key, "key"}}).outcome,
               AssignmentOutcome::kDone);
   }
   void Macro(KeyboardConnection& keyboard, int profile, std::uint8_t key, std::uint8_t repeat) {
@@ -42,9 +40,7 @@ class KeyboardBackupTest : public ::testing::Test, protected testing::Connection
     Assign(keyboard, profile, key, content);
   }
   void Remove(KeyboardConnection& keyboard, int profile, std::uint8_t key) {
-    protocol::KeyboardState state;
-    state.profileIndex = profile;
-    ASSERT_EQ(keyboard.Delete(state, profile, {{key, "key"}}).outcome, AssignmentOutcome::kDone);
+    ASSERT_EQ(keyboard.Delete(profile, profile, {{key, "key"}}).outcome, AssignmentOutcome::kDone);
   }
 
   // Macros on profile 1 in slots 1 and 3 (slot 2 was freed), remaps on profiles 1 and 3, the
@@ -59,12 +55,10 @@ class KeyboardBackupTest : public ::testing::Test, protected testing::Connection
     protocol::LightingTable lighting;
     lighting[3].bytes = {0x05, 0x02, 0x00, 0x02, 0x00};
     lighting[8].bytes = {0x01, 0x2F, 0x45, 0x03, 0x00};
-    ASSERT_TRUE(keyboard->SendLighting(8, lighting).ok());
-    ASSERT_TRUE(keyboard->SendLighting(3, lighting).ok());
+    ASSERT_TRUE(keyboard->SendLighting(8, lighting[8]).ok());
+    ASSERT_TRUE(keyboard->SendLighting(3, lighting[3]).ok());
     Remap(*keyboard, 2, 0x06, 0x07);
-    protocol::KeyboardState state;
-    state.profileIndex = 1;
-    ASSERT_TRUE(keyboard->SelectProfile(state).whole);
+    ASSERT_TRUE(keyboard->SelectProfile(1).whole);
   }
 
   static RestoreGoal GoalOf(const KeyboardReading& reading) {
@@ -85,8 +79,7 @@ TEST_F(KeyboardBackupTest, ARestoreBringsBackEverySlotAndRecordByteForByteAndThe
   ASSERT_TRUE(reading.whole);
   // Reading every profile leaves the keyboard as it was, the active profile included.
   EXPECT_EQ(KeyboardState(), before);
-  protocol::KeyboardState state;
-  keyboard->RestoreFactory(state, nullptr);
+  keyboard->RestoreFactory(nullptr);
   ASSERT_NE(KeyboardState(), before);
 
   trace.clear();
@@ -161,8 +154,7 @@ TEST_F(KeyboardBackupTest, ACancelledRestoreKeepsAndRecordsWhatArrivedAndNothing
   Configure();
   const auto keyboard = Connect();
   const KeyboardReading reading = ReadKeyboard(*keyboard);
-  protocol::KeyboardState state;
-  keyboard->RestoreFactory(state, nullptr);
+  keyboard->RestoreFactory(nullptr);
 
   std::size_t asked = 0;
   const RestoreReport report =
@@ -198,8 +190,7 @@ TEST_F(KeyboardBackupTest, WhatDidNotArriveIsListedAndAnUnreadProfileSendsNothin
   const auto reading = ReadKeyboard(*Connect());
   {
     const auto keyboard = Connect();
-    protocol::KeyboardState state;
-    keyboard->RestoreFactory(state, nullptr);
+    keyboard->RestoreFactory(nullptr);
   }
   // The planning reads are sets 1-6 and gets 1-12; the first step's read set 7-8, gets 13-16.
   trace.clear();
@@ -232,8 +223,7 @@ TEST_F(KeyboardBackupTest, ACopyTakesTheKnownKeysAndLeavesAKeyOfUnknownContentWh
     other.SetState(state);
   }
   const auto keyboard = Connect();
-  protocol::KeyboardState state;
-  const protocol::SlotRead from = keyboard->SelectProfile(state);
+  const protocol::SlotRead from = keyboard->SelectProfile(0);
   ASSERT_TRUE(from.whole);
 
   const RestoreReport report =
