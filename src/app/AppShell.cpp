@@ -158,7 +158,7 @@ void ScheduleDialogScreenshot(CMainDlg& mainDlg, const LaunchOptions::DialogScre
 
 AppShell::AppShell(LaunchOptions options) : options_(std::move(options)) {}
 
-int AppShell::Run(char* programPath) {
+std::optional<int> AppShell::TakeFileOptions() {
   // Files named on the command line are relative to the folder the program was started in, which
   // it leaves below.
   if (options_.configFile) {
@@ -179,13 +179,12 @@ int AppShell::Run(char* programPath) {
   // The user's own configuration, over the program's: their language, their window's size. In a
   // portable copy the user's folder is the program's, and the settings go into its config.xml.
   // Not value_or: finding the per-user folder creates it, which --data-dir must not cause.
-  const std::filesystem::path userDataDir =
-      options_.dataDir ? *options_.dataDir : settings::UserDataDir();
+  userDataDir_ = options_.dataDir ? *options_.dataDir : settings::UserDataDir();
   settings::AppConfig::SetGlobalUserFile(
-      settings::UserConfigFile(userDataDir, settings::DataDir()));
-  const std::filesystem::path settingsFile =
-      userDataDir.empty() ? std::filesystem::path()
-                          : userDataDir / settings::PathFromUtf8(settings::kConfigFileName);
+      settings::UserConfigFile(userDataDir_, settings::DataDir()));
+  settingsFile_ = userDataDir_.empty()
+                      ? std::filesystem::path()
+                      : userDataDir_ / settings::PathFromUtf8(settings::kConfigFileName);
   if (options_.screenshotFile) {
     options_.screenshotFile = QDir::current().absoluteFilePath(*options_.screenshotFile);
   }
@@ -193,46 +192,26 @@ int AppShell::Run(char* programPath) {
     options_.dialogScreenshot->file =
         QDir::current().absoluteFilePath(options_.dialogScreenshot->file);
   }
+  return std::nullopt;
+}
 
-  // Qt prepares what it needs of the platform (OLE and COM on Windows) by itself. Its application
-  // object brings rendering and image decoding; it takes no options of its own from the command
-  // line, which keyloom has read already.
-  int qtArgc = 1;
-  char* qtArgv[] = {programPath, nullptr};
-  // Before the first thread: the environment is changed here if at all. Then the fonts' part
-  // that needs nothing of Qt begins aside while Qt starts.
-  AvoidFutileSessionBusLaunch();
-  const std::shared_future<void> fontConfiguration = ReadFontConfigurationAside().share();
-  QApplication qtApplication(qtArgc, qtArgv);
-  // The session bus, which the accessibility bridge asks for at the first control's text, and
-  // Qt's list of the system's fonts are made ready on threads of their own while the skin is read
-  // and the window's controls are made: on Linux, fontconfig's configuration and font list are
-  // more than half the work before a window with one line of text can paint. The window's first
-  // text waits for the list (Qt's font list is locked meanwhile); both threads end before the
-  // application object.
-  const std::jthread sessionBus = ConnectSessionBusAside();
-  const std::jthread systemFonts([fontConfiguration] {
-    if (fontConfiguration.valid()) {
-      fontConfiguration.wait();
-    }
-    static_cast<void>(QFontDatabase::families());
-  });
+std::filesystem::path AppShell::EnterDataFolder() {
   QCoreApplication::setApplicationName(QLatin1String(kProgramName));
   QCoreApplication::setApplicationVersion(QLatin1String(KEYLOOM_VERSION));
 
   // Every relative name of the program ("uires", "config.xml") is found in the data folder: the
   // program's own folder in a portable copy or a build tree, else the installed data folder.
-  const std::filesystem::path dataDir = settings::DataDir();
+  std::filesystem::path dataDir = settings::DataDir();
   if (!QDir::setCurrent(ToQString(dataDir))) {
     std::fprintf(stderr, "%s: cannot enter the data folder %s\n", kProgramName,
                  qPrintable(ToQString(dataDir)));
   }
   // The skin names the key coordinate file relative to this folder too.
   ui::SApplication::SetAppDir(ToQString(dataDir));
+  return dataDir;
+}
 
-  // The toolkit with the skin; the names of the controls (NamedIdTable) are built into it, and it
-  // draws what other toolkits take from system resources itself.
-  ui::SApplication app;
+bool AppShell::LoadSkin(ui::SApplication& app, const std::filesystem::path& dataDir) {
   // The skin's large pictures, once decoded, start the next run from the user's cache.
   ui::PictureCache::SetFolder(
       QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
@@ -243,7 +222,7 @@ int AppShell::Run(char* programPath) {
     std::fprintf(stderr, "%s: the skin is missing: %s has no readable %s\n", kProgramName,
                  qPrintable(ToQString(dataDir / kSkinFolder)),
                  ui::ResourceProvider::kIndexFileName);
-    return kExitNoMainWindow;
+    return false;
   }
   if (!app.AddResourceProvider(std::move(*skin))) {
     std::fprintf(stderr, "%s: the skin's UI definition %s cannot be read\n", kProgramName,
@@ -261,62 +240,22 @@ int AppShell::Run(char* programPath) {
                     TranslatorNameFor(config.IsChineseFor(QLocale::system().name().toStdString())));
 
   controls::RegisterControls(app);
+  return true;
+}
 
-  const QString instanceName =
-      app.GetString(kInstanceNameIndex).value_or(QLatin1String(kProgramName));
-  SingleInstanceGuard guard(instanceName);
-  if (guard.Acquire() == SingleInstanceGuard::Role::kSecond) {
-    return kExitOk;
-  }
-  ReportInstance("first");
-
-  // The window stays alive through the pauses of the keyboard's sequences.
-  ResponsiveClock sequenceClock;
-  std::unique_ptr<connection::KeyboardConnection> keyboard =
-      MakeConnection(options_, config, userDataDir, sequenceClock);
-  if (!keyboard) {
-    return kExitUsage;
-  }
-  // The device monitor listens before the keyboard is first opened, so that a keyboard plugged
-  // in while the window starts is not missed: its change waits until the loop runs.
-  std::unique_ptr<hid::DeviceMonitor> monitor = hid::OpenDeviceMonitor();
-  // The window's first text needs fontconfig ready: should it be slower than all the above, the
-  // window waits for it rather than have Qt read it a second time.
-  if (fontConfiguration.valid()) {
-    fontConfiguration.wait();
-  }
-  CMainDlg mainDlg(std::move(keyboard), instanceName);
+bool AppShell::CreateMainWindow(CMainDlg& mainDlg, ResponsiveClock& sequenceClock,
+                                const std::filesystem::path& dataDir) {
   mainDlg.SetResponsiveClock(&sequenceClock);
-  mainDlg.SetUserSettings(UserSettings(settingsFile));
+  mainDlg.SetUserSettings(UserSettings(settingsFile_));
   if (!mainDlg.Create()) {
     std::fprintf(stderr, "%s: the skin has no main window: %s cannot be loaded from %s\n",
                  kProgramName, CMainDlg::kLayoutName, qPrintable(ToQString(dataDir / kSkinFolder)));
-    return kExitNoMainWindow;
+    return false;
   }
-  guard.SetActivationHandler([&mainDlg] {
-    BringToFront(mainDlg);
-    ReportInstance("activated");
-  });
-  // Where the system has a device monitor (Linux), every change it reports reaches the main
-  // window; Windows tells the window itself.
-  std::unique_ptr<DeviceChangeNotifier> deviceChanges;
-  if (monitor) {
-    deviceChanges = std::make_unique<DeviceChangeNotifier>(
-        std::move(monitor), [&mainDlg] { mainDlg.OnDeviceChange(); });
-  }
-  // The window as the user left it, within the screen. A screenshot shows it at its layout's
-  // size, whatever the screen.
-  if (!options_.screenshotFile) {
-    mainDlg.FitToScreen(QSize(config.windowWidth, config.windowHeight));
-  }
-  protocol::SteadyClock clock;
-  const std::filesystem::path rulesFile =
-      userDataDir / settings::PathFromUtf8(autoprofile::kAutoProfileFileName);
-  const AutoProfileSwitching autoProfile(
-      autoprofile::OpenFocusWatcher(autoprofile::FocusEnvironment::OfProcess()), rulesFile, clock,
-      AutoProfileHooks(mainDlg, options_.trace));
-  mainDlg.SetAutoProfileEnvironment(
-      {rulesFile, [&autoProfile] { return autoProfile.Windows(); }, autoProfile.Limit()});
+  return true;
+}
+
+void AppShell::ShowMainWindow(ui::SApplication& app, CMainDlg& mainDlg) {
   // The window first; the logo and the keyboard after. The logo stands for the program in task
   // bars and window switchers: under X11 the window's icon property holds it at every size the
   // skin has, which took a third of the window's show. The keyboard's start (about 150 ms of the
@@ -347,6 +286,98 @@ int AppShell::Run(char* programPath) {
   if (options_.dialogScreenshot) {
     ScheduleDialogScreenshot(mainDlg, *options_.dialogScreenshot);
   }
+}
+
+int AppShell::Run(char* programPath) {
+  if (const std::optional<int> refused = TakeFileOptions()) {
+    return *refused;
+  }
+
+  // Qt prepares what it needs of the platform (OLE and COM on Windows) by itself. Its application
+  // object brings rendering and image decoding; it takes no options of its own from the command
+  // line, which keyloom has read already.
+  int qtArgc = 1;
+  char* qtArgv[] = {programPath, nullptr};
+  // Before the first thread: the environment is changed here if at all. Then the fonts' part
+  // that needs nothing of Qt begins aside while Qt starts.
+  AvoidFutileSessionBusLaunch();
+  const std::shared_future<void> fontConfiguration = ReadFontConfigurationAside().share();
+  QApplication qtApplication(qtArgc, qtArgv);
+  // The session bus, which the accessibility bridge asks for at the first control's text, and
+  // Qt's list of the system's fonts are made ready on threads of their own while the skin is read
+  // and the window's controls are made: on Linux, fontconfig's configuration and font list are
+  // more than half the work before a window with one line of text can paint. The window's first
+  // text waits for the list (Qt's font list is locked meanwhile); both threads end before the
+  // application object.
+  const std::jthread sessionBus = ConnectSessionBusAside();
+  const std::jthread systemFonts([fontConfiguration] {
+    if (fontConfiguration.valid()) {
+      fontConfiguration.wait();
+    }
+    static_cast<void>(QFontDatabase::families());
+  });
+  const std::filesystem::path dataDir = EnterDataFolder();
+
+  // The toolkit with the skin; the names of the controls (NamedIdTable) are built into it, and it
+  // draws what other toolkits take from system resources itself.
+  ui::SApplication app;
+  if (!LoadSkin(app, dataDir)) {
+    return kExitNoMainWindow;
+  }
+  const settings::AppConfig& config = settings::AppConfig::Global();
+
+  const QString instanceName =
+      app.GetString(kInstanceNameIndex).value_or(QLatin1String(kProgramName));
+  SingleInstanceGuard guard(instanceName);
+  if (guard.Acquire() == SingleInstanceGuard::Role::kSecond) {
+    return kExitOk;
+  }
+  ReportInstance("first");
+
+  // The window stays alive through the pauses of the keyboard's sequences.
+  ResponsiveClock sequenceClock;
+  std::unique_ptr<connection::KeyboardConnection> keyboard =
+      MakeConnection(options_, config, userDataDir_, sequenceClock);
+  if (!keyboard) {
+    return kExitUsage;
+  }
+  // The device monitor listens before the keyboard is first opened, so that a keyboard plugged
+  // in while the window starts is not missed: its change waits until the loop runs.
+  std::unique_ptr<hid::DeviceMonitor> monitor = hid::OpenDeviceMonitor();
+  // The window's first text needs fontconfig ready: should it be slower than all the above, the
+  // window waits for it rather than have Qt read it a second time.
+  if (fontConfiguration.valid()) {
+    fontConfiguration.wait();
+  }
+  CMainDlg mainDlg(std::move(keyboard), instanceName);
+  if (!CreateMainWindow(mainDlg, sequenceClock, dataDir)) {
+    return kExitNoMainWindow;
+  }
+  guard.SetActivationHandler([&mainDlg] {
+    BringToFront(mainDlg);
+    ReportInstance("activated");
+  });
+  // Where the system has a device monitor (Linux), every change it reports reaches the main
+  // window; Windows tells the window itself.
+  std::unique_ptr<DeviceChangeNotifier> deviceChanges;
+  if (monitor) {
+    deviceChanges = std::make_unique<DeviceChangeNotifier>(
+        std::move(monitor), [&mainDlg] { mainDlg.OnDeviceChange(); });
+  }
+  // The window as the user left it, within the screen. A screenshot shows it at its layout's
+  // size, whatever the screen.
+  if (!options_.screenshotFile) {
+    mainDlg.FitToScreen(QSize(config.windowWidth, config.windowHeight));
+  }
+  protocol::SteadyClock clock;
+  const std::filesystem::path rulesFile =
+      userDataDir_ / settings::PathFromUtf8(autoprofile::kAutoProfileFileName);
+  const AutoProfileSwitching autoProfile(
+      autoprofile::OpenFocusWatcher(autoprofile::FocusEnvironment::OfProcess()), rulesFile, clock,
+      AutoProfileHooks(mainDlg, options_.trace));
+  mainDlg.SetAutoProfileEnvironment(
+      {rulesFile, [&autoProfile] { return autoProfile.Windows(); }, autoProfile.Limit()});
+  ShowMainWindow(app, mainDlg);
 
   // Once the loop ends, the device monitor, the main window, the guard, the toolkit and Qt go, in
   // this order.
