@@ -18,6 +18,7 @@
 #include "DialogTestSupport.h"
 #include "app/CMainDlg.h"
 #include "app/KeyAssignmentFlow.h"
+#include "app/WindowPort.h"
 #include "connection/KeyboardConnection.h"
 #include "controls/CoordButtonImage.h"
 #include "controls/ICoordButtonClickListener.h"
@@ -231,6 +232,25 @@ QString Path(const std::filesystem::path& path) {
   return QString::fromStdString(path.string());
 }
 
+// A window port that writes down what the flow asks of it.
+class FakeWindow : public WindowPort {
+ public:
+  QWidget* Owner() override { return nullptr; }
+  ResponsiveClock* SequenceClock() const override { return nullptr; }
+  int ShownProfile() const override { return 0; }
+  void ShowProfile(int /*index*/) override {}
+  void MarkAssignedKeys() override { ++marks; }
+  void ShowLighting(std::optional<int> /*ledMode*/) override {}
+  QString LedModeName(int ledMode) const override { return QString::number(ledMode); }
+  void ShowMenuUnder(const QString& /*buttonName*/, const ui::PopupMenu& /*menu*/) override {}
+  void Tell(const QString& text, const QString& /*replacing*/) override { told.append(text); }
+  void Disconnect() override {}
+  bool Reconnect() override { return true; }
+
+  QStringList told;
+  int marks = 0;
+};
+
 }  // namespace
 
 class KeyAssignmentFlowTest : public QObject {
@@ -271,6 +291,57 @@ class KeyAssignmentFlowTest : public QObject {
     QVERIFY(!main_->Window().OnCoordButtonClick(
         kKeyA, QStringLiteral("A"), controls::ICoordButtonClickListener::kEventPress, 0, 0, 0));
     QVERIFY(main_->TakeTrace().empty());
+  }
+
+  // The flow needs only its port of the window: it tells what came of the dialog there, and
+  // marks the keys itself only when the dialog changed nothing on the keyboard.
+  void theFlowWorksThroughItsPort() {
+    struct Case {
+      const char* what;
+      std::function<void(MacroRecordDlg&)> inDialog;
+      QStringList told;
+      int marks;
+      std::uint8_t remapped;
+    };
+    const std::vector<Case> cases = {
+        {"assigned", ConfirmSingleKeyF5, {QStringLiteral("A now sends “F5”")}, 0, kKeyA},
+        {"cancelled", [](MacroRecordDlg& dialog) { Press(dialog, "btnCancel"); }, {}, 1, 0},
+    };
+    for (const Case& c : cases) {
+      protocol::VirtualClock clock;
+      connection::KeyboardConnection::Settings settings;
+      settings.simulate = true;
+      settings.clock = &clock;
+      connection::KeyboardConnection keyboard(std::move(settings));
+      QVERIFY(keyboard.Open());
+      FakeWindow window;
+      KeyAssignmentFlow::Context context{
+          .keyboardConnection = keyboard, .window = window, .profileEntry = 0, .dialog = {}};
+      const ui::SHostDialog::ExecHook previous = ui::SHostDialog::SetExecHook(
+          [&](ui::SHostDialog& dialog) { c.inDialog(dynamic_cast<MacroRecordDlg&>(dialog)); });
+      KeyAssignmentFlow::OnCoordButtonClick(context, kKeyA, QStringLiteral("A"),
+                                            controls::ICoordButtonClickListener::kEventRelease);
+      ui::SHostDialog::SetExecHook(previous);
+      QVERIFY2(window.told == c.told, c.what);
+      QVERIFY2(window.marks == c.marks, c.what);
+      QVERIFY2(keyboard.State().slots.slot(protocol::KeySlotTable::Half::kRemap, 0) == c.remapped,
+               c.what);
+    }
+  }
+
+  // The window shows what its connection does for anyone: a key assigned and a profile selected
+  // by other code mark the key and move the profile list.
+  void theWindowFollowsItsConnection() {
+    keymap::KeyContent content;
+    content.kind = keymap::ContentKind::kSingleKey;
+    content.target = kKeyF5;
+    connection::KeyboardConnection& keyboard = main_->Window().Connection();
+    QCOMPARE(keyboard.Assign(0, 0, content, {{kKeyC, "C"}}).outcome,
+             protocol::AssignmentOutcome::kDone);
+    QCOMPARE(main_->CheckedKeys(), std::vector<int>{kKeyC});
+    QVERIFY(keyboard.SelectProfile(1).whole);
+    QCOMPARE(main_->Window().GetProfileEntry(), 1);
+    QVERIFY(main_->CheckedKeys().empty());
   }
 
   void aMacroGoesIntoAMacroSlot() {
