@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/Commands.h"
+#include "cli/Command.h"
 #include "connection/KeyboardConnection.h"
 #include "hid/DeviceSelector.h"
 #include "keymap/KeyContent.h"

@@ -1,23 +1,21 @@
 #pragma once
 
-#include <filesystem>
+#include <cstddef>
+#include <cstdint>
 #include <iosfwd>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "connection/KeyboardBackup.h"
-#include "hid/HidInterfaceInfo.h"
-#include "keymap/KeyMap.h"
-#include "macro/MacroLibrary.h"
-#include "macro/MacroNode.h"
-#include "protocol/KeyAssignmentRecord.h"
-#include "protocol/KeySlotTable.h"
-#include "protocol/LightingRecord.h"
-#include "settings/AppConfig.h"
+#include <nlohmann/json.hpp>
 
+#include "keymap/KeyContent.h"
+
+// What the commands share of what they print on standard output: as text for people, or with
+// --json as JSON for scripts (each command prints its own beside it, in commands/).
 namespace keyloom::cli {
+
+// A JSON value whose fields keep the order in which they were given.
+using Json = nlohmann::ordered_json;
 
 // `text` as it may go to a terminal: every control character (C0, DEL and C1), which a name read
 // from a file may carry, is shown as an escape ("\n", "\t", "\r", "\x1b", "\u009b"), and every
@@ -29,67 +27,16 @@ namespace keyloom::cli {
 // or null}.
 void PrintJsonError(std::ostream& out, int status, std::string_view told, std::string_view printed);
 
-// What keyloomctl prints on standard output, as text for people or as JSON for scripts.
-class Output {
- public:
-  Output(std::ostream& out, bool json) : out_(out), json_(json) {}
+// Prints `json` indented by two blanks, on lines of its own.
+void PrintJson(std::ostream& out, const Json& json);
 
-  // `selectedIndex` marks the interface that opening the keyboard would pick (none with --all).
-  void Devices(const std::vector<hid::HidInterfaceInfo>& interfaces,
-               std::optional<std::size_t> selectedIndex);
-  // A configuration file and whether it could be read.
-  struct ConfigFile {
-    std::filesystem::path path;
-    bool loaded = false;
-  };
-  // The configuration as read from the program's file with the user's own over it (an empty
-  // path: none).
-  void Config(const settings::AppConfig& config, const ConfigFile& file,
-              const ConfigFile& userFile);
-  // The occupied slots of the active profile with what each key does; `profile` is 1-3, or
-  // nullopt when which one is active is not known, for `unknownReason`. A key whose macro
-  // `library` holds changed since is said to play the older copy (null: not told).
-  void Slots(std::optional<int> profile, std::string_view unknownReason,
-             const std::vector<keymap::SlotAssignment>& assignments,
-             const macro::MacroLibrary* library);
-  // The lighting of an LED mode: as sent, or as the key map keeps it; without mode and record it
-  // is not known, for `unknownReason`.
-  void Lighting(std::optional<int> mode, const std::optional<protocol::LightingRecord>& record,
-                std::string_view unknownReason);
-  // `remapSlot` is 0-11.
-  void Remapped(int profile, std::uint8_t key, std::uint8_t target, std::size_t remapSlot);
-  // `removed` names the half the key left, nullopt when it held nothing.
-  void Cleared(int profile, std::uint8_t key, std::optional<protocol::KeySlotTable::Half> removed);
-  void FactoryRestored();
-  // A backup written: the keys of each profile (those of unknown content among them) and the
-  // LED modes whose lighting it holds.
-  void BackedUp(const std::filesystem::path& file, const keymap::KeyMap& map);
-  // What a restore from `file`, or a copy of profile `from` (1-3) to `to`, came to; what did not
-  // arrive is told on standard error by the command, and given here in the JSON output.
-  void Restored(const std::filesystem::path& file, const connection::RestoreReport& report);
-  void ProfileCopied(int from, int to, const connection::RestoreReport& report);
+// "0x" and `value` in `digits` hexadecimal digits.
+[[nodiscard]] std::string Hex(unsigned value, int digits);
 
-  // The groups of the library with their index (from 0) and number of events.
-  void MacroGroups(const macro::MacroLibrary& library);
-  // One group's events, their texts as the library holds them.
-  void MacroGroup(int index, const macro::MacroNode& group);
-  void MacrosImported(const std::filesystem::path& file, const macro::MacroLibrary& library,
-                      const std::optional<std::filesystem::path>& previousKeptAs);
-  void MacrosExported(const std::filesystem::path& file, const macro::MacroLibrary& library);
-  void MacroGroupAdded(int index, std::string_view name, std::size_t events);
-  void MacroGroupRenamed(int index, std::string_view from, std::string_view to);
-  void MacroGroupDeleted(int index, std::string_view name);
-  // A media key assigned as the key's remap: the catalogue entry and the code it sends.
-  void MediaKeyAssigned(int profile, std::uint8_t key, std::string_view entry, std::uint8_t code,
-                        std::size_t remapSlot);
-  // A macro record downloaded into the key's macro slot (0-11): `kind` is "macro" or "chord",
-  // `name` the group's or the catalogue entry's.
-  void MacroAssigned(int profile, std::uint8_t key, std::string_view kind, std::string_view name,
-                     std::size_t events, std::uint8_t repeat, std::size_t macroSlot);
+// "1 event", "12 events".
+[[nodiscard]] std::string EventCount(std::size_t count);
 
- private:
-  std::ostream& out_;
-  bool json_;
-};
+// What `key` does, in fields: its kind and what it holds, and in words, its "description".
+[[nodiscard]] Json ContentJson(std::uint8_t key, const keymap::KeyContent& content);
 
 }  // namespace keyloom::cli

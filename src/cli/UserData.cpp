@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "cli/Output.h"
 #include "settings/AppPaths.h"
 #include "settings/AsciiText.h"
 

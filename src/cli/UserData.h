@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/Commands.h"
+#include "cli/Command.h"
 #include "macro/AssignmentStore.h"
 #include "macro/MacroLibrary.h"
 #include "settings/KeyCatalogEntry.h"

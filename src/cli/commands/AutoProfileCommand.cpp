@@ -1,34 +1,39 @@
-#include "cli/AutoProfileCommands.h"
-
+#include <cstddef>
+#include <memory>
+#include <optional>
 #include <ostream>
+#include <string>
 #include <string_view>
 #include <system_error>
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include "autoprofile/AutoProfileFile.h"
 #include "autoprofile/FocusWatcher.h"
 #include "cli/Output.h"
 #include "cli/UserData.h"
+#include "cli/commands/Commands.h"
 #include "settings/AppPaths.h"
 
 namespace keyloom::cli {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+// `keyloomctl auto-profile list|add|remove|default|on|off`: the rules of profiles that follow
+// the application ("autoprofile.xml" in the data folder), which keyloom applies while it runs.
+struct AutoProfileArguments {
+  enum class Action { kList, kAdd, kRemove, kDefault, kOn, kOff };
+  Action action = Action::kList;
+  std::optional<std::string> windowClass;
+  std::optional<std::string> executable;
+  int profile = 1;
+  std::optional<std::size_t> position;  // 1-based, for add
+  std::size_t rule = 0;                 // 1-based, for remove
+  std::string defaultProfile;           // "1"-"3" or "none"
+};
+
 using Action = AutoProfileArguments::Action;
 constexpr const char* kNoDefault = "none";
-
-void DefineAction(CLI::App& command, const char* name, const char* description,
-                  AutoProfileArguments& arguments, Action action,
-                  const std::function<void()>& chosen) {
-  command.add_subcommand(name, description)->callback([&arguments, action, chosen] {
-    arguments.action = action;
-    chosen();
-  });
-}
 
 Json RuleJson(std::size_t number, const autoprofile::AppRule& rule) {
   const auto text = [](const std::string& value) {
@@ -48,11 +53,10 @@ void PrintRules(Context& context, const autoprofile::AutoProfileFile& file) {
     for (std::size_t i = 0; i < rules.rules.size(); ++i) {
       list.push_back(RuleJson(i + 1, rules.rules[i]));
     }
-    const Json json{{"file", file.path().string()},
+    PrintJson(out, {{"file", file.path().string()},
                     {"enabled", rules.enabled},
                     {"default", rules.defaultProfile ? Json(*rules.defaultProfile) : Json(nullptr)},
-                    {"rules", list}};
-    out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+                    {"rules", list}});
     return;
   }
   out << "Switching: " << (rules.enabled ? "on" : "off") << '\n';
@@ -120,61 +124,6 @@ autoprofile::AutoProfileFile::Change ChangeOf(const AutoProfileArguments& argume
   return {};
 }
 
-}  // namespace
-
-void DefineAutoProfile(CLI::App& app, AutoProfileArguments& arguments,
-                       const std::function<void()>& chosen) {
-  auto* command = app.add_subcommand(
-      "auto-profile",
-      "The rules by which keyloom switches the profile when another application gets the focus "
-      "(autoprofile.xml)");
-  command->require_subcommand(1);
-
-  DefineAction(*command, "list", "Show the rules, the default and whether switching is on",
-               arguments, Action::kList, chosen);
-
-  auto* add = command->add_subcommand(
-      "add",
-      "Add a rule: windows of CLASS (WM_CLASS instance or class) and/or of program EXE "
-      "get profile N");
-  add->add_option("--class", arguments.windowClass, "The window's WM_CLASS instance or class")
-      ->type_name("CLASS");
-  add->add_option("--exe", arguments.executable, "The file name of the window's program")
-      ->type_name("EXE");
-  add->add_option("--profile", arguments.profile, "Profile 1-3")
-      ->type_name("N")
-      ->required()
-      ->check(CLI::Range(1, 3));
-  add->add_option("--at", arguments.position, "Insert as rule POS (from 1; default: last)")
-      ->type_name("POS")
-      ->check(CLI::PositiveNumber);
-  add->callback([&arguments, chosen] {
-    arguments.action = Action::kAdd;
-    chosen();
-  });
-
-  auto* remove = command->add_subcommand("remove", "Remove rule N, numbered as list shows it");
-  remove->add_option("N", arguments.rule, "The rule's number (from 1)")->required();
-  remove->callback([&arguments, chosen] {
-    arguments.action = Action::kRemove;
-    chosen();
-  });
-
-  auto* defaults = command->add_subcommand(
-      "default", "The profile of every application no rule matches, or none to leave it as it is");
-  defaults->add_option("N", arguments.defaultProfile, "1-3 or none")
-      ->required()
-      ->check(CLI::IsMember({"1", "2", "3", kNoDefault}));
-  defaults->callback([&arguments, chosen] {
-    arguments.action = Action::kDefault;
-    chosen();
-  });
-
-  DefineAction(*command, "on", "Switch profiles by the rules while keyloom runs", arguments,
-               Action::kOn, chosen);
-  DefineAction(*command, "off", "Leave the profile alone", arguments, Action::kOff, chosen);
-}
-
 int RunAutoProfile(Context& context, const AutoProfileArguments& arguments) {
   std::error_code ignored;
   std::filesystem::create_directories(context.dataDir, ignored);
@@ -213,6 +162,70 @@ int RunAutoProfile(Context& context, const AutoProfileArguments& arguments) {
     err << "keyloomctl: note: switching is off; 'keyloomctl auto-profile on' turns it on\n";
   }
   return kExitOk;
+}
+
+// Makes `action` of auto-profile run with `arguments` when the arguments name it.
+void Choose(CLI::App& action, ChosenCommand& chosen,
+            const std::shared_ptr<AutoProfileArguments>& arguments, Action which) {
+  Runs(action, chosen,
+       [arguments, which](Context& context) {
+         arguments->action = which;
+         return RunAutoProfile(context, *arguments);
+       },
+       {.configuration = false});
+}
+
+void DefineAction(CLI::App& command, const char* name, const char* description,
+                  ChosenCommand& chosen, const std::shared_ptr<AutoProfileArguments>& arguments,
+                  Action action) {
+  Choose(*command.add_subcommand(name, description), chosen, arguments, action);
+}
+
+}  // namespace
+
+void DefineAutoProfile(CLI::App& app, ChosenCommand& chosen) {
+  auto* command = app.add_subcommand(
+      "auto-profile",
+      "The rules by which keyloom switches the profile when another application gets the focus "
+      "(autoprofile.xml)");
+  command->require_subcommand(1);
+  const auto shared = std::make_shared<AutoProfileArguments>();
+  AutoProfileArguments& arguments = *shared;
+
+  DefineAction(*command, "list", "Show the rules, the default and whether switching is on", chosen,
+               shared, Action::kList);
+
+  auto* add = command->add_subcommand(
+      "add",
+      "Add a rule: windows of CLASS (WM_CLASS instance or class) and/or of program EXE "
+      "get profile N");
+  add->add_option("--class", arguments.windowClass, "The window's WM_CLASS instance or class")
+      ->type_name("CLASS");
+  add->add_option("--exe", arguments.executable, "The file name of the window's program")
+      ->type_name("EXE");
+  add->add_option("--profile", arguments.profile, "Profile 1-3")
+      ->type_name("N")
+      ->required()
+      ->check(CLI::Range(1, 3));
+  add->add_option("--at", arguments.position, "Insert as rule POS (from 1; default: last)")
+      ->type_name("POS")
+      ->check(CLI::PositiveNumber);
+  Choose(*add, chosen, shared, Action::kAdd);
+
+  auto* remove = command->add_subcommand("remove", "Remove rule N, numbered as list shows it");
+  remove->add_option("N", arguments.rule, "The rule's number (from 1)")->required();
+  Choose(*remove, chosen, shared, Action::kRemove);
+
+  auto* defaults = command->add_subcommand(
+      "default", "The profile of every application no rule matches, or none to leave it as it is");
+  defaults->add_option("N", arguments.defaultProfile, "1-3 or none")
+      ->required()
+      ->check(CLI::IsMember({"1", "2", "3", kNoDefault}));
+  Choose(*defaults, chosen, shared, Action::kDefault);
+
+  DefineAction(*command, "on", "Switch profiles by the rules while keyloom runs", chosen, shared,
+               Action::kOn);
+  DefineAction(*command, "off", "Leave the profile alone", chosen, shared, Action::kOff);
 }
 
 }  // namespace keyloom::cli
