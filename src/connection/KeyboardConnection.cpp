@@ -34,6 +34,17 @@ bool Took(const protocol::Transfers& transfers, std::uint8_t command) {
          failure->frame[1] != command;
 }
 
+// The key map takes a select of profile `profileIndex` and the slot read after it.
+void RecordSelectAndRead(keymap::KeyMap& map, int profileIndex, const protocol::SlotRead& read) {
+  // A select the keyboard did not take leaves the profile it had active.
+  if (Took(read.transfers, protocol::kCommandSelectProfile)) {
+    map.ProfileSelected(profileIndex);
+  }
+  if (read.whole) {
+    map.Reconcile(profileIndex, read.slots);
+  }
+}
+
 }  // namespace
 
 KeyboardConnection::KeyboardConnection(Settings settings)
@@ -110,15 +121,7 @@ void KeyboardConnection::UpdateKeyMap(const std::function<void(keymap::KeyMap&)>
 }
 
 void KeyboardConnection::TakeSelectAndRead(int profileIndex, const protocol::SlotRead& read) {
-  UpdateKeyMap([&](keymap::KeyMap& map) {
-    // A select the keyboard did not take leaves the profile it had active.
-    if (Took(read.transfers, protocol::kCommandSelectProfile)) {
-      map.ProfileSelected(profileIndex);
-    }
-    if (read.whole) {
-      map.Reconcile(profileIndex, read.slots);
-    }
-  });
+  UpdateKeyMap([&](keymap::KeyMap& map) { RecordSelectAndRead(map, profileIndex, read); });
 }
 
 KeyboardConnection::Subscription& KeyboardConnection::Subscription::operator=(
@@ -230,12 +233,7 @@ protocol::AssignmentResult KeyboardConnection::Assign(int profileIndex, int prof
     const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state_);
     result = protocol::ApplyKeyAssignment(*link_, state_, profileEntry, record, keys);
     UpdateKeyMap([&](keymap::KeyMap& map) {
-      if (Took(read.transfers, protocol::kCommandSelectProfile)) {
-        map.ProfileSelected(profileIndex);
-      }
-      if (read.whole) {
-        map.Reconcile(profileIndex, read.slots);
-      }
+      RecordSelectAndRead(map, profileIndex, read);
       for (const protocol::KeyPlacement& placement : result.placements) {
         if (!placement.slot) {
           continue;
@@ -275,12 +273,7 @@ protocol::AssignmentResult KeyboardConnection::Delete(int profileIndex, int prof
     protocol::KeyAssignmentRecord record;
     result = protocol::DeleteKeyAssignment(*link_, state_, profileEntry, record, keys);
     UpdateKeyMap([&](keymap::KeyMap& map) {
-      if (Took(read.transfers, protocol::kCommandSelectProfile)) {
-        map.ProfileSelected(profileIndex);
-      }
-      if (read.whole) {
-        map.Reconcile(profileIndex, read.slots);
-      }
+      RecordSelectAndRead(map, profileIndex, read);
       // A removal that the final read does not confirm may have changed the slot.
       for (const protocol::KeyPlacement& placement : result.placements) {
         if (placement.outcome != AssignmentOutcome::kDone) {
