@@ -5,9 +5,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLocale>
-#include <QPixmap>
 #include <QStandardPaths>
-#include <QTimer>
 #include <cstdio>
 #include <filesystem>
 #include <future>
@@ -26,6 +24,7 @@
 #include "app/FirstPaintReporter.h"
 #include "app/Language.h"
 #include "app/ResponsiveClock.h"
+#include "app/Screenshots.h"
 #include "app/SessionBus.h"
 #include "app/SingleInstanceGuard.h"
 #include "app/SystemFonts.h"
@@ -34,12 +33,9 @@
 #include "autoprofile/AutoProfileFile.h"
 #include "autoprofile/FocusWatcher.h"
 #include "connection/KeyboardConnection.h"
-#include "controls/ICoordButtonClickListener.h"
 #include "controls/RegisterControls.h"
-#include "controls/STabCtrl2.h"
 #include "hid/DeviceMonitor.h"
 #include "macro/AssignmentStore.h"
-#include "macro_dialog/MacroRecordDlg.h"
 #include "protocol/SteadyClock.h"
 #include "settings/AppConfig.h"
 #include "settings/AppPaths.h"
@@ -118,40 +114,6 @@ AutoProfileSwitching::Hooks AutoProfileHooks(CMainDlg& mainDlg, bool trace) {
     std::cerr << kProgramName << ": " << line << std::endl;
   };
   return hooks;
-}
-
-int SaveScreenshot(QWidget& window, const QString& file) {
-  const QPixmap picture = window.grab();
-  if (!picture.save(file, "PNG")) {
-    std::fprintf(stderr, "%s: cannot write the screenshot %s\n", kProgramName,
-                 qPrintable(QDir::toNativeSeparators(file)));
-    return kExitUsage;
-  }
-  return kExitOk;
-}
-
-// Clicks the key on the main window's keyboard picture once the loop runs, saves the key
-// assignment dialog that opens and cancels it, then ends the loop with the screenshot's status.
-void ScheduleDialogScreenshot(CMainDlg& mainDlg, const LaunchOptions::DialogScreenshot& shot) {
-  QTimer::singleShot(0, &mainDlg, [&mainDlg, shot] {
-    int status = kExitNoMainWindow;
-    const ui::SHostDialog::ExecHook previous =
-        ui::SHostDialog::SetExecHook([&status, &shot](ui::SHostDialog& dialog) {
-          auto* pages = dialog.FindChildByName2<controls::STabCtrl2>(
-              QStringLiteral("tab_macro_mode_selection"));
-          if (shot.page && pages != nullptr) {
-            pages->SetCurSel(*shot.page);
-          }
-          status = SaveScreenshot(dialog, shot.file);
-          dialog.EndDialog(macro::MacroRecordDlg::kResultCancel);
-        });
-    for (const int event : {controls::ICoordButtonClickListener::kEventPress,
-                            controls::ICoordButtonClickListener::kEventRelease}) {
-      mainDlg.OnCoordButtonClick(shot.keyCode, shot.keyName, event, 0, 0, 0);
-    }
-    ui::SHostDialog::SetExecHook(previous);
-    QCoreApplication::exit(status);
-  });
 }
 
 }  // namespace
@@ -279,9 +241,7 @@ void AppShell::ShowMainWindow(ui::SApplication& app, CMainDlg& mainDlg) {
     FirstPaintReporter::Watch(mainDlg);
   }
   if (options_.screenshotFile) {
-    QTimer::singleShot(0, &mainDlg, [&mainDlg, file = *options_.screenshotFile] {
-      QCoreApplication::exit(SaveScreenshot(mainDlg, file));
-    });
+    ScheduleWindowScreenshot(mainDlg, *options_.screenshotFile);
   }
   if (options_.dialogScreenshot) {
     ScheduleDialogScreenshot(mainDlg, *options_.dialogScreenshot);
