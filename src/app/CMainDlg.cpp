@@ -234,10 +234,10 @@ QString CMainDlg::LedModeName(int ledMode) const {
              : QString::number(ledMode);
 }
 
-void CMainDlg::SendLighting(bool fromControls) {
+void CMainDlg::SendLighting(LightingFrom from) {
   const int ledMode = ledModeCombo_ != nullptr ? ledModeCombo_->GetCurSel() : -1;
   protocol::LightingTable lighting = connection_->State().lighting;
-  if (fromControls) {
+  if (from == LightingFrom::kControls) {
     lightingPanel_.SyncFromControls(lighting, ledMode);
   }
   const protocol::LightingRecord record =
@@ -446,7 +446,7 @@ void CMainDlg::OnEvent(ui::EventArgs& args) {
   }
   if (args.eventId == ui::kEventSliderPos && IsLightingSlider(args)) {
     args.handled = true;
-    SendLighting(true);
+    SendLighting(LightingFrom::kControls);
     return;
   }
   if (args.eventId != ui::kEventCommand) {
@@ -483,7 +483,7 @@ void CMainDlg::OnEvent(ui::EventArgs& args) {
   } else if (backupFlow_.OnCommand(name)) {
     ReportSimulatorTrouble();
   } else if (LightingPanel::IsLightingControlId(args.senderId)) {
-    SendLighting(true);
+    SendLighting(LightingFrom::kControls);
   } else {
     return;
   }
@@ -523,7 +523,7 @@ void CMainDlg::OnLedModeChanged(ui::EventArgs& args) {
   }
   args.handled = true;
   LoadLightingControls();
-  SendLighting(false);
+  SendLighting(LightingFrom::kConnection);
 }
 
 void CMainDlg::RestoreFactorySettings() {

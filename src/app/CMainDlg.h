@@ -209,10 +209,11 @@ class CMainDlg : public ui::SHostWnd,
   // The lighting controls loaded from the connection's record of the LED mode of
   // "cmb_led_mode".
   void LoadLightingControls();
-  // Sends the record of the LED mode of "cmb_led_mode" as the lighting controls show it
-  // (`fromControls`) or as the connection has it; nothing for an entry outside 0-9. A send that
-  // fails is told.
-  void SendLighting(bool fromControls);
+  // Where the record that SendLighting sends comes from.
+  enum class LightingFrom { kControls, kConnection };
+  // Sends the record of the LED mode of "cmb_led_mode" as the lighting controls show it or as
+  // the connection has it; nothing for an entry outside 0-9. A send that fails is told.
+  void SendLighting(LightingFrom from);
   // Tells the user what the simulated keyboard could not do with its state file, if anything.
   void ReportSimulatorTrouble();
   // Selection changes of "cmb_profile" and "cmb_led_mode".
