@@ -85,8 +85,9 @@ FileContent ReadWholeFile(const std::filesystem::path& file) {
   }
   const std::uintmax_t size = std::filesystem::file_size(file, error);
   if (!error && size > kLargestFileSize) {
-    return {std::nullopt,
-            "it is larger than " + std::to_string(kLargestFileSize / (1024U * 1024U)) + " MiB"};
+    return {std::nullopt, "it is larger than " +
+                              std::to_string(kLargestFileSize / (std::uintmax_t{1024} * 1024)) +
+                              " MiB"};
   }
   std::ifstream stream(file, std::ios::binary);
   if (error || !stream) {
