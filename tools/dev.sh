@@ -21,7 +21,7 @@
 #                                start-up: bench/gui/startup.sh build/release)
 #
 # clang-tidy (.clang-tidy, with build/dev's compile commands) checks one seventh of the .cpp
-# files of src/, a different seventh each day of the week (all of them take about 17 minutes on
+# files of src/, a different seventh each day of the week (all of them take about 16 minutes on
 # two cores, more than the run has room for; a week checks every file), and the .cpp files that
 # the last 5 commits of the first-parent history added or modified (a changed header counts as
 # its .cpp file; moved files do not count), at most 20: about 4 minutes on two cores. Any finding
