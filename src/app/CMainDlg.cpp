@@ -265,6 +265,10 @@ void CMainDlg::OnKeyboardChanged(const connection::KeyboardConnection::StateChan
       LoadLightingControls();
     }
   }
+  if (const auto& failure = connection_->LastRecordFailure(); change.notRecorded && failure) {
+    Tell(Translated(failure->nothingSent ? kNotRecordedText : kRecordNotSavedText)
+             .arg(QString::fromStdString(failure->reason)));
+  }
 }
 
 void CMainDlg::Tell(const QString& text, const QString& replacing) {

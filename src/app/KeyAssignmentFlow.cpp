@@ -148,6 +148,9 @@ QStringList KeyAssignmentFlow::OutcomeTexts(const protocol::AssignmentResult& re
       return {Translated(removal ? kNotRemovedText : kNotTakenText)};
     case AssignmentOutcome::kUnconfirmed:
       return {Translated(kUnconfirmedText)};
+    case AssignmentOutcome::kNotRecorded:
+      // The window tells it when the connection announces it.
+      return {};
   }
   return {};
 }

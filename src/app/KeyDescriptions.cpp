@@ -20,9 +20,10 @@ keymap::KeyContent ShownContent(const keymap::KeyContent& content) {
   return shown;
 }
 
-QString DescribeAssignment(const QString& keyName, const keymap::KeyContent& content) {
-  const keymap::AssignmentWords words =
-      keymap::Describe(keyName.toStdString(), ShownContent(content), protocol::UsageName);
+QString DescribeAssignment(const QString& keyName, const keymap::KeyContent& content,
+                           bool unfinished) {
+  const keymap::AssignmentWords words = keymap::Describe(
+      keyName.toStdString(), ShownContent(content), protocol::UsageName, unfinished);
   // The places are filled in one pass, so that a name holding "%2" stays as it is.
   const std::string text = Translated(std::string(words.text).c_str()).toStdString();
   return QString::fromStdString(keymap::FillIn(text, words.arguments));
@@ -36,7 +37,8 @@ std::vector<KeyDescription> DescribeAssignments(
   const macro::MacroLibrary* library = nullptr;
   bool libraryAsked = false;
   for (const keymap::SlotAssignment& assignment : assignments) {
-    QString text = DescribeAssignment(keyName(assignment.keyCode), assignment.content);
+    QString text =
+        DescribeAssignment(keyName(assignment.keyCode), assignment.content, assignment.unfinished);
     bool olderCopy = false;
     if (assignment.content.kind == keymap::ContentKind::kMacro) {
       if (!libraryAsked) {

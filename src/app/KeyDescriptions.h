@@ -37,7 +37,8 @@ inline constexpr const char* kOlderCopyListText = "%1 (changed since)";
 
 // The text of keymap::Describe for `content`, translated, with `keyName` (as shown) for the key,
 // the catalogue entry's name translated and the key table's names for a single key's target.
-[[nodiscard]] QString DescribeAssignment(const QString& keyName, const keymap::KeyContent& content);
+[[nodiscard]] QString DescribeAssignment(const QString& keyName, const keymap::KeyContent& content,
+                                         bool unfinished = false);
 
 // A description of each assignment, in their order; a key that occupies both halves gets one
 // description with both lines. `keyName` names a key as the window shows it; `library` is

@@ -40,6 +40,11 @@ ActiveProfile FindActiveProfile(const connection::KeyboardConnection& keyboard) 
   if (const auto selected = keyboard.KeyMap().SelectedProfile()) {
     return {*selected + 1, {}};
   }
+  if (const auto unfinished = keyboard.KeyMap().UnfinishedSelect()) {
+    return {std::nullopt, "an earlier change that selected profile " +
+                              std::to_string(*unfinished + 1) +
+                              " may not have finished; 'keyloomctl profile N' selects one"};
+  }
   if (const auto& problem = keyboard.KeyMapProblem()) {
     return {std::nullopt, "the key map of what the keyboard holds could not be read (" +
                               Printable(*problem) + ")"};
@@ -112,10 +117,10 @@ std::string KeyWithCode(std::uint8_t keyCode) {
   return protocol::UsageName(keyCode) + code;
 }
 
-std::string DescribeKey(std::uint8_t keyCode, const keymap::KeyContent& content) {
-  const keymap::AssignmentWords words =
-      keymap::Describe(KeyWithCode(keyCode), content,
-                       [](std::uint8_t target) { return protocol::UsageName(target); });
+std::string DescribeKey(std::uint8_t keyCode, const keymap::KeyContent& content, bool unfinished) {
+  const keymap::AssignmentWords words = keymap::Describe(
+      KeyWithCode(keyCode), content,
+      [](std::uint8_t target) { return protocol::UsageName(target); }, unfinished);
   return Printable(keymap::FillIn(words.text, words.arguments));
 }
 

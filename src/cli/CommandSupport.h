@@ -62,6 +62,7 @@ const char* HalfName(protocol::KeySlotTable::Half half);
 std::string KeyWithCode(std::uint8_t keyCode);
 
 // What the key does, in words, fit for a terminal: "F5 (0x3e): macro “Copy”, played 2 times".
-std::string DescribeKey(std::uint8_t keyCode, const keymap::KeyContent& content);
+std::string DescribeKey(std::uint8_t keyCode, const keymap::KeyContent& content,
+                        bool unfinished = false);
 
 }  // namespace keyloom::cli

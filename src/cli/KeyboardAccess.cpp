@@ -67,12 +67,23 @@ bool ReportFileTrouble(const connection::KeyboardConnection& keyboard, Console& 
                 << aside->string() << " and the simulated keyboard started from its factory "
                 << "settings\n";
   }
+  const auto& unrecorded = keyboard.LastRecordFailure();
+  if (unrecorded && unrecorded->nothingSent) {
+    console.err << "keyloomctl: error: nothing was sent: the key map of what the keyboard holds "
+                   "could not record the change first ("
+                << Printable(unrecorded->reason) << ")\n";
+  } else if (unrecorded) {
+    console.err << "keyloomctl: error: the change was sent, but the key map of what the keyboard "
+                   "holds could not record how it ended ("
+                << Printable(unrecorded->reason)
+                << "); what it changed is said unknown until it is changed again\n";
+  }
   const auto problem = keyboard.SimulatorProblem();
   if (problem) {
     console.err << "keyloomctl: error: the simulated keyboard could not keep its state ("
                 << *problem << "): its changes did not stick\n";
   }
-  return problem.has_value();
+  return problem.has_value() || unrecorded.has_value();
 }
 
 bool OpenKeyboard(connection::KeyboardConnection& keyboard, const std::filesystem::path& configFile,

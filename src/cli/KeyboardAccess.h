@@ -26,8 +26,9 @@ bool OpenKeyboard(connection::KeyboardConnection& keyboard, const std::filesyste
 // Tells the user what the connection could not do with its files. The simulated keyboard's state
 // file: one that could not be read and was moved aside (a warning), and state that could not be
 // saved (an error: its changes did not stick). The key map's file: one that could not be read, or
-// a map that could not be saved (a warning: the keyboard took the change all the same, but
-// Keyloom will not know what it does). Returns whether there was such an error.
+// a slot read that could not be saved in it (a warning), and a change that it could not record
+// (an error: nothing was sent, or what the change touched stays unknown). Returns whether there
+// was such an error.
 bool ReportFileTrouble(const connection::KeyboardConnection& keyboard, Console& console);
 
 }  // namespace keyloom::cli

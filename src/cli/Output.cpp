@@ -86,7 +86,7 @@ std::string EventCount(std::size_t count) {
   return std::to_string(count) + (count == 1 ? " event" : " events");
 }
 
-Json ContentJson(std::uint8_t key, const keymap::KeyContent& content) {
+Json ContentJson(std::uint8_t key, const keymap::KeyContent& content, bool unfinished) {
   Json json;
   switch (content.kind) {
     case keymap::ContentKind::kMacro:
@@ -108,12 +108,12 @@ Json ContentJson(std::uint8_t key, const keymap::KeyContent& content) {
       json = {{"kind", "media"}, {"name", content.name}, {"targetCode", content.target}};
       break;
     case keymap::ContentKind::kUnknown:
-      json = {{"kind", "unknown"}};
+      json = {{"kind", "unknown"}, {"unfinished", unfinished}};
       break;
   }
-  const keymap::AssignmentWords words =
-      keymap::Describe(protocol::UsageName(key), content,
-                       [](std::uint8_t target) { return protocol::UsageName(target); });
+  const keymap::AssignmentWords words = keymap::Describe(
+      protocol::UsageName(key), content,
+      [](std::uint8_t target) { return protocol::UsageName(target); }, unfinished);
   json["description"] = keymap::FillIn(words.text, words.arguments);
   return json;
 }

@@ -37,6 +37,7 @@ void PrintJson(std::ostream& out, const Json& json);
 [[nodiscard]] std::string EventCount(std::size_t count);
 
 // What `key` does, in fields: its kind and what it holds, and in words, its "description".
-[[nodiscard]] Json ContentJson(std::uint8_t key, const keymap::KeyContent& content);
+[[nodiscard]] Json ContentJson(std::uint8_t key, const keymap::KeyContent& content,
+                               bool unfinished = false);
 
 }  // namespace keyloom::cli

@@ -1,5 +1,6 @@
 #include "connection/KeyboardConnection.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <system_error>
 #include <utility>
@@ -42,6 +43,83 @@ void RecordSelectAndRead(keymap::KeyMap& map, int profileIndex, const protocol::
   }
   if (read.whole) {
     map.Reconcile(profileIndex, read.slots);
+  }
+}
+
+// What a sequence that sends `content` (none: a removal) to `keys` is about to change: the
+// select of `profileIndex`, the keys' macro halves there and, with `profileEntry`, their remap
+// halves of that profile.
+keymap::PendingChange KeysChange(int profileIndex, int profileEntry,
+                                 const protocol::SelectedKeys& keys,
+                                 const std::optional<keymap::KeyContent>& content) {
+  keymap::PendingChange change;
+  change.select = profileIndex;
+  for (const auto& [keyCode, name] : keys) {
+    if (!content || HalfOf(content->kind) == Half::kMacro) {
+      change.keys.push_back({profileIndex, Half::kMacro, keyCode, content});
+    }
+    if ((!content || HalfOf(content->kind) == Half::kRemap) && profileEntry >= 0) {
+      change.keys.push_back({profileEntry, Half::kRemap, keyCode, content});
+    }
+  }
+  return change;
+}
+
+// The key map takes how each key of `change` came out, after the select and read `read` of
+// profile `profileIndex` and the sends that `placements` tell of: a key confirmed in its slot
+// gets `content` there (a removal's change is over), a key whose change was sent but is not
+// confirmed stays unfinished and loses what the map knew of its slot (of its whole half, for a
+// profile whose slots were not read), and a key that nothing was sent to holds what it held
+// before the change began (`before`). `after` is the last read's table, when it was whole.
+void RecordKeyChange(keymap::KeyMap& map, const keymap::KeyMap& before,
+                     const keymap::PendingChange& change, int profileIndex,
+                     const protocol::SlotRead& read,
+                     const std::vector<protocol::KeyPlacement>& placements,
+                     const std::optional<keymap::KeyContent>& content,
+                     const std::optional<protocol::KeySlotTable>& after) {
+  const auto placementOf = [&](const keymap::UnfinishedKey& key) {
+    return std::ranges::find_if(placements, [&](const protocol::KeyPlacement& placement) {
+      return placement.slot && placement.keyCode == key.keyCode && placement.half == key.half &&
+             placement.profileIndex == key.profileIndex;
+    });
+  };
+  for (const keymap::UnfinishedKey& key : change.keys) {
+    if (placementOf(key) != placements.end()) {
+      continue;
+    }
+    for (std::size_t slot = 0; slot < protocol::KeySlotTable::kSlotsPerHalf; ++slot) {
+      const auto& entry = before.Profile(key.profileIndex).At(key.half, slot);
+      if (entry && entry->keyCode == key.keyCode) {
+        map.Record(key.profileIndex, key.half, slot, key.keyCode, entry->content);
+      }
+    }
+    map.Settle(key.profileIndex, key.half, key.keyCode);
+  }
+  RecordSelectAndRead(map, profileIndex, read);
+  for (const keymap::UnfinishedKey& key : change.keys) {
+    const auto placement = placementOf(key);
+    if (placement == placements.end()) {
+      continue;
+    }
+    const bool done = placement->outcome == AssignmentOutcome::kDone;
+    if (!done) {
+      // The select's read may have shown the key's half without it: that was before the send.
+      map.Begin({.select = std::nullopt, .keys = {key}, .lighting = {}});
+    }
+    if (placement->profileIndex != profileIndex) {
+      // A remap into a profile whose slots were not read: which slot it took is not known.
+      map.ForgetHalf(key.profileIndex, key.half);
+    } else if (!done) {
+      map.Forget(key.profileIndex, key.half, *placement->slot);
+    } else if (content) {
+      map.Record(key.profileIndex, key.half, *placement->slot, key.keyCode, *content);
+    }
+    if (done) {
+      map.Settle(key.profileIndex, key.half, key.keyCode);
+    }
+  }
+  if (after) {
+    map.Reconcile(profileIndex, *after);
   }
 }
 
@@ -120,8 +198,28 @@ void KeyboardConnection::UpdateKeyMap(const std::function<void(keymap::KeyMap&)>
   }
 }
 
-void KeyboardConnection::TakeSelectAndRead(int profileIndex, const protocol::SlotRead& read) {
-  UpdateKeyMap([&](keymap::KeyMap& map) { RecordSelectAndRead(map, profileIndex, read); });
+bool KeyboardConnection::BeginChange(const keymap::PendingChange& change) {
+  const storage::EditResult result =
+      keyMap_.Commit([&](keymap::KeyMap& map) { map.Begin(change); });
+  recordFailure_.reset();
+  if (!result.reread.ok()) {
+    keyMapProblem_ = result.reread.problem;
+  }
+  if (!result.saved.ok()) {
+    recordFailure_ = RecordFailure{true, result.saved.error()};
+    return false;
+  }
+  return true;
+}
+
+void KeyboardConnection::EndChange(const std::function<void(keymap::KeyMap&)>& change) {
+  const storage::EditResult result = keyMap_.Update(change);
+  if (!result.reread.ok()) {
+    keyMapProblem_ = result.reread.problem;
+  }
+  if (!result.saved.ok()) {
+    recordFailure_ = RecordFailure{false, result.saved.error()};
+  }
 }
 
 KeyboardConnection::Subscription& KeyboardConnection::Subscription::operator=(
@@ -147,7 +245,8 @@ KeyboardConnection::Subscription KeyboardConnection::Subscribe(StateListener lis
   return {*this, id};
 }
 
-void KeyboardConnection::Announce(const StateChange& change) {
+void KeyboardConnection::Announce(StateChange change) {
+  change.notRecorded = recordFailure_.has_value();
   // A listener may subscribe or unsubscribe listeners while it is told: each one is looked up
   // again before it is told, and one added meanwhile waits for the next change.
   const std::uint64_t end = nextListener_;
@@ -161,13 +260,17 @@ void KeyboardConnection::Announce(const StateChange& change) {
 
 protocol::SlotRead KeyboardConnection::SelectProfile(int profileIndex) {
   protocol::SlotRead read;
+  bool began = false;
   {
     const hid::GateHold hold(*gate_);
-    state_.profileIndex = profileIndex;
-    read = protocol::SelectAndReadProfile(*link_, state_);
-    TakeSelectAndRead(profileIndex, read);
+    began = BeginChange({.select = profileIndex, .keys = {}, .lighting = {}});
+    if (began) {
+      state_.profileIndex = profileIndex;
+      read = protocol::SelectAndReadProfile(*link_, state_);
+      EndChange([&](keymap::KeyMap& map) { RecordSelectAndRead(map, profileIndex, read); });
+    }
   }
-  Announce({.profile = true, .slots = true, .lighting = false});
+  Announce({.profile = began, .slots = began});
   return read;
 }
 
@@ -194,12 +297,14 @@ protocol::Transfers KeyboardConnection::SendLighting(int ledMode,
     return {};
   }
   protocol::Transfers sent;
+  bool began = false;
   {
     const hid::GateHold hold(*gate_);
-    state_.lighting[ledMode] = record;
-    sent = protocol::SendLighting(*link_, ledMode, state_.lighting);
-    if (sent.sets() > 0) {
-      UpdateKeyMap([&](keymap::KeyMap& map) {
+    began = BeginChange({.select = std::nullopt, .keys = {}, .lighting = {{ledMode, record}}});
+    if (began) {
+      state_.lighting[ledMode] = record;
+      sent = protocol::SendLighting(*link_, ledMode, state_.lighting);
+      EndChange([&](keymap::KeyMap& map) {
         if (sent.ok()) {
           map.LightingSent(ledMode, record);
         } else {
@@ -208,7 +313,7 @@ protocol::Transfers KeyboardConnection::SendLighting(int ledMode,
       });
     }
   }
-  Announce({.profile = false, .slots = false, .lighting = true});
+  Announce({.lighting = began});
   return sent;
 }
 
@@ -226,67 +331,43 @@ protocol::AssignmentResult KeyboardConnection::Assign(int profileIndex, int prof
     nothing.outcome = AssignmentOutcome::kNothingToAssign;
     return nothing;
   }
-  protocol::AssignmentResult result;
-  {
-    const hid::GateHold hold(*gate_);
-    state_.profileIndex = profileIndex;
-    const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state_);
-    result = protocol::ApplyKeyAssignment(*link_, state_, profileEntry, record, keys);
-    UpdateKeyMap([&](keymap::KeyMap& map) {
-      RecordSelectAndRead(map, profileIndex, read);
-      for (const protocol::KeyPlacement& placement : result.placements) {
-        if (!placement.slot) {
-          continue;
-        }
-        if (placement.profileIndex == profileIndex) {
-          map.Forget(placement.profileIndex, placement.half, *placement.slot);
-        } else {
-          // A remap into a profile whose slots were not read: which slot it took is not known.
-          map.ForgetHalf(placement.profileIndex, placement.half);
-        }
-      }
-      for (const protocol::KeyPlacement& placement : result.placements) {
-        if (placement.outcome == AssignmentOutcome::kDone &&
-            placement.profileIndex == profileIndex) {
-          map.Record(placement.profileIndex, placement.half, *placement.slot, placement.keyCode,
-                     content);
-        }
-      }
-      // Checked against the read that ended the last change, where it was whole.
-      if (state_.slotsWhole) {
-        map.Reconcile(profileIndex, state_.slots);
-      }
-    });
-    result.transfers.Prepend(read.transfers);
-  }
-  Announce({.profile = true, .slots = true, .lighting = false});
-  return result;
+  return ChangeKeys(profileIndex, profileEntry, content, keys);
 }
 
 protocol::AssignmentResult KeyboardConnection::Delete(int profileIndex, int profileEntry,
                                                       const protocol::SelectedKeys& keys) {
+  return ChangeKeys(profileIndex, profileEntry, std::nullopt, keys);
+}
+
+protocol::AssignmentResult KeyboardConnection::ChangeKeys(
+    int profileIndex, int profileEntry, const std::optional<keymap::KeyContent>& content,
+    const protocol::SelectedKeys& keys) {
   protocol::AssignmentResult result;
+  bool began = false;
   {
     const hid::GateHold hold(*gate_);
-    state_.profileIndex = profileIndex;
-    const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state_);
-    protocol::KeyAssignmentRecord record;
-    result = protocol::DeleteKeyAssignment(*link_, state_, profileEntry, record, keys);
-    UpdateKeyMap([&](keymap::KeyMap& map) {
-      RecordSelectAndRead(map, profileIndex, read);
-      // A removal that the final read does not confirm may have changed the slot.
-      for (const protocol::KeyPlacement& placement : result.placements) {
-        if (placement.outcome != AssignmentOutcome::kDone) {
-          map.Forget(placement.profileIndex, placement.half, *placement.slot);
-        }
-      }
-      if (state_.slotsWhole) {
-        map.Reconcile(profileIndex, state_.slots);
-      }
-    });
-    result.transfers.Prepend(read.transfers);
+    const keymap::KeyMap before = keyMap_.Map();
+    const keymap::PendingChange change = KeysChange(profileIndex, profileEntry, keys, content);
+    began = BeginChange(change);
+    if (!began) {
+      result.outcome = AssignmentOutcome::kNotRecorded;
+      result.keyCode = keys.empty() ? 0 : keys.begin()->first;
+    } else {
+      state_.profileIndex = profileIndex;
+      const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state_);
+      protocol::KeyAssignmentRecord record =
+          content ? content->Record() : protocol::KeyAssignmentRecord{};
+      result = content ? protocol::ApplyKeyAssignment(*link_, state_, profileEntry, record, keys)
+                       : protocol::DeleteKeyAssignment(*link_, state_, profileEntry, record, keys);
+      EndChange([&](keymap::KeyMap& map) {
+        // Checked against the read that ended the last change, where it was whole.
+        RecordKeyChange(map, before, change, profileIndex, read, result.placements, content,
+                        state_.slotsWhole ? std::optional(state_.slots) : std::nullopt);
+      });
+      result.transfers.Prepend(read.transfers);
+    }
   }
-  Announce({.profile = true, .slots = true, .lighting = false});
+  Announce({.profile = began, .slots = began});
   return result;
 }
 
@@ -298,77 +379,93 @@ KeyboardConnection::SlotPlacement KeyboardConnection::PlaceInSlot(
     const hid::GateHold hold(*gate_);
     placement = PlaceInSlotHeld(profileIndex, half, slot, keyCode, content);
   }
-  Announce({.profile = true, .slots = true, .lighting = false});
+  const bool began = placement.result.outcome != AssignmentOutcome::kNotRecorded;
+  Announce({.profile = began, .slots = began});
   return placement;
 }
 
 KeyboardConnection::SlotPlacement KeyboardConnection::PlaceInSlotHeld(
     int profileIndex, Half half, std::size_t slot, std::uint8_t keyCode,
     const std::optional<keymap::KeyContent>& content) {
-  state_.profileIndex = profileIndex;
-  const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state_);
-  TakeSelectAndRead(profileIndex, read);
+  const keymap::KeyMap before = keyMap_.Map();
+  const auto& known = before.Profile(profileIndex).At(half, slot);
+  keymap::PendingChange change{
+      .select = profileIndex, .keys = {{profileIndex, half, keyCode, content}}, .lighting = {}};
+  if (known && known->keyCode != keyCode) {
+    change.keys.push_back({profileIndex, half, known->keyCode, std::nullopt});
+  }
   SlotPlacement placement;
   placement.result.keyCode = keyCode;
   placement.result.half = half;
   placement.result.slot = slot;
-  placement.result.transfers = read.transfers;
-  if (!read.whole) {
-    placement.result.outcome = AssignmentOutcome::kSlotsUnknown;
+  if (!BeginChange(change)) {
+    placement.result.outcome = AssignmentOutcome::kNotRecorded;
     return placement;
   }
-  const std::uint8_t held = state_.slots.slot(half, slot);
-  const auto& known = keyMap_.Map().Profile(profileIndex).At(half, slot);
-  if (!content) {
-    if (held == 0) {
-      return placement;
-    }
-    placement.result = protocol::ClearKeySlot(*link_, state_, half, slot);
-  } else {
-    if (held == keyCode && known && known->keyCode == keyCode &&
-        known->content.SameOnKeyboard(*content)) {
-      UpdateKeyMap(
-          [&](keymap::KeyMap& map) { map.Record(profileIndex, half, slot, keyCode, *content); });
-      return placement;
-    }
-    placement.result =
-        protocol::PlaceKeyAssignment(*link_, state_, half, slot, keyCode, content->Record());
+  state_.profileIndex = profileIndex;
+  const protocol::SlotRead read = protocol::SelectAndReadProfile(*link_, state_);
+  placement.result.transfers = read.transfers;
+  const std::uint8_t held = read.whole ? state_.slots.slot(half, slot) : std::uint8_t{0};
+  const bool already =
+      read.whole && (content ? held == keyCode && known && known->keyCode == keyCode &&
+                                   known->content.SameOnKeyboard(*content)
+                             : held == 0);
+  if (!read.whole) {
+    placement.result.outcome = AssignmentOutcome::kSlotsUnknown;
+  } else if (!already) {
+    placement.result = content ? protocol::PlaceKeyAssignment(*link_, state_, half, slot, keyCode,
+                                                              content->Record())
+                               : protocol::ClearKeySlot(*link_, state_, half, slot);
+    placement.result.transfers.Prepend(read.transfers);
+    placement.sent = SentSomething(placement.result.outcome);
   }
-  placement.sent = SentSomething(placement.result.outcome);
-  const AssignmentOutcome outcome = placement.result.outcome;
-  UpdateKeyMap([&](keymap::KeyMap& map) {
-    if (placement.sent) {
+  std::vector<protocol::KeyPlacement> placements;
+  if (placement.sent) {
+    placements.push_back(
+        {content ? keyCode : held, half, profileIndex, slot, placement.result.outcome});
+  }
+  EndChange([&](keymap::KeyMap& map) {
+    RecordKeyChange(map, before, change, profileIndex, read, placements, content,
+                    state_.slotsWhole ? std::optional(state_.slots) : std::nullopt);
+    if (placement.sent && placement.result.outcome != AssignmentOutcome::kDone) {
       map.Forget(profileIndex, half, slot);
     }
-    if (state_.slotsWhole) {
-      map.Reconcile(profileIndex, state_.slots);
-    }
-    if (content && outcome == AssignmentOutcome::kDone) {
+    if (already && content) {
+      // The slot held the content already: the key map takes its names.
       map.Record(profileIndex, half, slot, keyCode, *content);
     }
   });
-  placement.result.transfers.Prepend(read.transfers);
   return placement;
 }
 
 protocol::RestoreResult KeyboardConnection::RestoreFactory(
     const std::function<void()>& afterReset) {
   protocol::RestoreResult result;
+  bool began = false;
   {
     const hid::GateHold hold(*gate_);
-    result = protocol::RestoreFactory(*link_, state_, afterReset);
-    const bool restored = Took(result.transfers, protocol::kCommandRestoreFactory);
-    UpdateKeyMap([&](keymap::KeyMap& map) {
-      if (!restored) {
-        return;
-      }
-      map.FactoryRestored();
-      if (result.slotsWhole) {
-        map.Reconcile(0, state_.slots);
-      }
-    });
+    // The reset brings back every mode's default record and selects the first profile; the keys
+    // it frees show in every read after it.
+    keymap::PendingChange change{.select = 0, .keys = {}, .lighting = {}};
+    for (int mode = 0; mode < protocol::LightingTable::kModeCount; ++mode) {
+      change.lighting.emplace_back(mode, protocol::LightingTable::DefaultRecord(mode));
+    }
+    began = BeginChange(change);
+    if (began) {
+      result = protocol::RestoreFactory(*link_, state_, afterReset);
+      const bool restored = Took(result.transfers, protocol::kCommandRestoreFactory);
+      EndChange([&](keymap::KeyMap& map) {
+        if (!restored) {
+          return;
+        }
+        map.FactoryRestored();
+        if (result.slotsWhole) {
+          map.Reconcile(0, state_.slots);
+        }
+      });
+    }
   }
-  Announce({.profile = true, .slots = true, .lighting = true});
+  Announce({.profile = began, .slots = began, .lighting = began});
   return result;
 }
 

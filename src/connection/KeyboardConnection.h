@@ -43,11 +43,14 @@ namespace keyloom::connection {
 //
 // It also keeps the key map (keymap::KeyMapFile) for both programs: every sequence records what
 // the keyboard confirmed, while it still holds the gate, so that the map's changes come in the
-// order of the keyboard's. Every whole slot read reconciles the profile's entries; an
+// order of the keyboard's. Before its first frame, a sequence that changes the keyboard saves
+// what it is about to send as unfinished (keymap::KeyMap::Begin), and sends nothing when the
+// file cannot take it; so a program killed halfway leaves the keys and lighting it touched
+// unknown, never as they were. Every whole slot read reconciles the profile's entries; an
 // assignment is recorded with its content only when the slot read after it shows the key where
-// it went and every frame arrived; a change that may have arrived in part makes the slot's
-// content unknown; a lighting record is recorded when its frame arrived; a factory restore
-// forgets every assignment and brings back the default lighting.
+// it went and every frame arrived; a change that may have arrived in part stays unfinished; a
+// lighting record is recorded when its frame arrived; a factory restore forgets every
+// assignment and brings back the default lighting.
 //
 // It owns this program's view of the keyboard (State()): the profile last selected, its slot
 // table as last read and the lighting of every mode as last set, and tells its listeners after
@@ -60,6 +63,8 @@ class KeyboardConnection {
     bool profile = false;
     bool slots = false;
     bool lighting = false;
+    // The key map's file could not take the sequence's change (LastRecordFailure).
+    bool notRecorded = false;
   };
   using StateListener = std::function<void(const StateChange&)>;
 
@@ -135,6 +140,10 @@ class KeyboardConnection {
   // over; it may run sequences itself.
   [[nodiscard]] Subscription Subscribe(StateListener listener);
 
+  // Every sequence below that changes the keyboard sends nothing when the key map's file cannot
+  // record its change first: the outcome is kNotRecorded, a slot read that is not whole, or no
+  // transfers, and LastRecordFailure says why.
+
   // Selects profile `profileIndex` and reads its slots (profile and slots).
   protocol::SlotRead SelectProfile(int profileIndex);
   // Reads the slots of the active profile (slots); the key map takes them for the profile it
@@ -189,9 +198,25 @@ class KeyboardConnection {
   // Reads the key map's file again (another program may have changed it).
   void RefreshKeyMap();
   // Why the key map's file could not be read or saved the last time, if it could not: a file
-  // that could not be read (moved aside, the map started empty, or left where it is), or a map
-  // that could not be saved (the map in memory is right, but the file does not hold it).
+  // that could not be read (moved aside, the map started empty, or left where it is), or what a
+  // slot read showed that could not be saved (the file is then behind, which the next read mends).
   [[nodiscard]] const std::optional<std::string>& KeyMapProblem() const { return keyMapProblem_; }
+
+  // Why the key map's file could not record the last sequence's change.
+  struct RecordFailure {
+    // Before the first frame, so that nothing was sent; otherwise after the keyboard's answer,
+    // so that the file still holds the change as unfinished.
+    bool nothingSent = false;
+    // A sentence that names the file and the reason.
+    std::string reason;
+
+    friend bool operator==(const RecordFailure&, const RecordFailure&) = default;
+  };
+  // Set by the last sequence that changed the keyboard, or was to, when its change could not be
+  // recorded; none when it was.
+  [[nodiscard]] const std::optional<RecordFailure>& LastRecordFailure() const {
+    return recordFailure_;
+  }
 
   // The simulated keyboard; null without `simulate`.
   [[nodiscard]] sim::SimulatedKeyboard* Simulator() { return simKeyboard_.get(); }
@@ -217,6 +242,7 @@ class KeyboardConnection {
   keymap::KeyboardModel model_;
   keymap::KeyMapFile keyMap_;
   std::optional<std::string> keyMapProblem_;
+  std::optional<RecordFailure> recordFailure_;
   protocol::KeyboardState state_;
   std::map<std::uint64_t, StateListener> listeners_;
   std::uint64_t nextListener_ = 1;
@@ -226,12 +252,20 @@ class KeyboardConnection {
                                 std::size_t slot, std::uint8_t keyCode,
                                 const std::optional<keymap::KeyContent>& content);
   // Tells every listener of `change`.
-  void Announce(const StateChange& change);
+  void Announce(StateChange change);
 
   // Changes the key map and its file; called while the gate is held.
   void UpdateKeyMap(const std::function<void(keymap::KeyMap&)>& change);
-  // The key map takes a select of profile `profileIndex` and the slot read after it.
-  void TakeSelectAndRead(int profileIndex, const protocol::SlotRead& read);
+  // Records `change` as unfinished before its first frame; false, with the failure kept, when
+  // the file could not take it. Called while the gate is held.
+  bool BeginChange(const keymap::PendingChange& change);
+  // The key map takes how the change ended; a file that cannot take it is a failure after
+  // sending. Called while the gate is held.
+  void EndChange(const std::function<void(keymap::KeyMap&)>& change);
+  // Assign (with `content`) and Delete (without).
+  protocol::AssignmentResult ChangeKeys(int profileIndex, int profileEntry,
+                                        const std::optional<keymap::KeyContent>& content,
+                                        const protocol::SelectedKeys& keys);
 };
 
 // A connection as MakeConnection made it, or why it could not.

@@ -3,7 +3,7 @@
 namespace keyloom::keymap {
 
 AssignmentWords Describe(const std::string& keyName, const KeyContent& content,
-                         const KeyNamer& keyNamer) {
+                         const KeyNamer& keyNamer, bool unfinished) {
   const bool once = content.repeat == 1;
   const std::string times = std::to_string(content.repeat);
   switch (content.kind) {
@@ -23,7 +23,7 @@ AssignmentWords Describe(const std::string& keyName, const KeyContent& content,
     case ContentKind::kUnknown:
       break;
   }
-  return {kUnknownContentText, {keyName}};
+  return {unfinished ? kUnfinishedContentText : kUnknownContentText, {keyName}};
 }
 
 std::string FillIn(std::string_view text, const std::vector<std::string>& arguments) {

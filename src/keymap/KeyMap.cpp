@@ -1,5 +1,7 @@
 #include "keymap/KeyMap.h"
 
+#include <algorithm>
+
 namespace keyloom::keymap {
 
 namespace {
@@ -49,6 +51,57 @@ const std::optional<protocol::LightingRecord>& KeyMap::Lighting(int ledMode) con
                                                      : kNoLighting;
 }
 
+void KeyMap::Begin(const PendingChange& change) {
+  if (change.select && IsProfileIndex(*change.select)) {
+    selectedProfile_.reset();
+    unfinishedSelect_ = change.select;
+  }
+  for (const UnfinishedKey& key : change.keys) {
+    if (!IsProfileIndex(key.profileIndex) || key.keyCode == 0) {
+      continue;
+    }
+    ProfileMap& profile = profiles_[static_cast<std::size_t>(key.profileIndex)];
+    for (std::size_t slot = 0; slot < kSlots; ++slot) {
+      const auto& entry = profile.At(key.half, slot);
+      if (entry && entry->keyCode == key.keyCode) {
+        profile.Set(key.half, slot, std::nullopt);
+      }
+    }
+    Settle(key.profileIndex, key.half, key.keyCode);
+    unfinishedKeys_.push_back(key);
+  }
+  for (const auto& [mode, record] : change.lighting) {
+    if (protocol::LightingTable::IsLedMode(mode)) {
+      lighting_[static_cast<std::size_t>(mode)].reset();
+      unfinishedLighting_[static_cast<std::size_t>(mode)] = record;
+      ledMode_.reset();
+    }
+  }
+}
+
+bool KeyMap::Unfinished(int profileIndex, Half half, std::uint8_t keyCode) const {
+  return std::ranges::any_of(unfinishedKeys_, [&](const UnfinishedKey& key) {
+    return key.profileIndex == profileIndex && key.half == half && key.keyCode == keyCode;
+  });
+}
+
+void KeyMap::Settle(int profileIndex, Half half, std::uint8_t keyCode) {
+  std::erase_if(unfinishedKeys_, [&](const UnfinishedKey& key) {
+    return key.profileIndex == profileIndex && key.half == half && key.keyCode == keyCode;
+  });
+}
+
+const std::optional<protocol::LightingRecord>& KeyMap::UnfinishedLighting(int ledMode) const {
+  return protocol::LightingTable::IsLedMode(ledMode)
+             ? unfinishedLighting_[static_cast<std::size_t>(ledMode)]
+             : kNoLighting;
+}
+
+bool KeyMap::LedModeUnfinished() const {
+  return !ledMode_ && std::ranges::any_of(unfinishedLighting_,
+                                          [](const auto& record) { return record.has_value(); });
+}
+
 void KeyMap::Reconcile(int profileIndex, const protocol::KeySlotTable& slots) {
   if (!IsProfileIndex(profileIndex)) {
     return;
@@ -62,6 +115,9 @@ void KeyMap::Reconcile(int profileIndex, const protocol::KeySlotTable& slots) {
       }
     }
   }
+  std::erase_if(unfinishedKeys_, [&](const UnfinishedKey& key) {
+    return key.profileIndex == profileIndex && !slots.FindExact(key.half, key.keyCode);
+  });
 }
 
 void KeyMap::Record(int profileIndex, Half half, std::size_t slot, std::uint8_t keyCode,
@@ -74,6 +130,7 @@ void KeyMap::Record(int profileIndex, Half half, std::size_t slot, std::uint8_t 
     return;
   }
   profiles_[static_cast<std::size_t>(profileIndex)].Set(half, slot, SlotEntry{keyCode, content});
+  Settle(profileIndex, half, keyCode);
 }
 
 void KeyMap::Forget(int profileIndex, Half half, std::size_t slot) {
@@ -95,11 +152,15 @@ void KeyMap::FactoryRestored() {
   }
   ledMode_ = 0;
   selectedProfile_ = 0;
+  unfinishedKeys_.clear();
+  unfinishedLighting_ = {};
+  unfinishedSelect_.reset();
 }
 
 void KeyMap::LightingSent(int ledMode, const protocol::LightingRecord& record) {
   if (protocol::LightingTable::IsLedMode(ledMode)) {
     lighting_[static_cast<std::size_t>(ledMode)] = record;
+    unfinishedLighting_[static_cast<std::size_t>(ledMode)].reset();
     ledMode_ = ledMode;
   }
 }
@@ -120,6 +181,7 @@ void KeyMap::LightingLost(int ledMode) {
 void KeyMap::ProfileSelected(int profileIndex) {
   if (IsProfileIndex(profileIndex)) {
     selectedProfile_ = profileIndex;
+    unfinishedSelect_.reset();
   }
 }
 
@@ -159,7 +221,11 @@ std::vector<SlotAssignment> KeyMap::Assignments(int profileIndex,
   for (const Half half : kHalves) {
     for (std::size_t slot = 0; slot < kSlots; ++slot) {
       if (const auto& entry = holding.At(half, slot)) {
-        assignments.push_back({half, slot, entry->keyCode, entry->content});
+        const bool unfinished = std::ranges::any_of(unfinishedKeys_, [&](const UnfinishedKey& key) {
+          return (key.profileIndex == profileIndex || !IsProfileIndex(profileIndex)) &&
+                 key.half == half && key.keyCode == entry->keyCode;
+        });
+        assignments.push_back({half, slot, entry->keyCode, entry->content, unfinished});
       }
     }
   }

@@ -86,6 +86,17 @@ storage::OpenReport KeyMapFile::ReadAgainIfChanged(std::chrono::system_clock::ti
 
 storage::EditResult KeyMapFile::Update(const std::function<void(KeyMap&)>& change,
                                        std::chrono::system_clock::time_point now) {
+  return Change(change, now, true);
+}
+
+storage::EditResult KeyMapFile::Commit(const std::function<void(KeyMap&)>& change,
+                                       std::chrono::system_clock::time_point now) {
+  return Change(change, now, false);
+}
+
+storage::EditResult KeyMapFile::Change(const std::function<void(KeyMap&)>& change,
+                                       std::chrono::system_clock::time_point now,
+                                       bool keepUnsaved) {
   storage::EditResult result;
   if (path_.empty()) {
     const KeyMap before = map_;
@@ -97,7 +108,7 @@ storage::EditResult KeyMapFile::Update(const std::function<void(KeyMap&)>& chang
   if (lock.held()) {
     result.reread = ReadAgainIfChanged(now, result.reloaded);
   }
-  const KeyMap before = map_;
+  KeyMap before = map_;
   change(map_);
   result.changed = map_ != before;
   std::string text = KeyMapToXml(map_, model_);
@@ -113,6 +124,10 @@ storage::EditResult KeyMapFile::Update(const std::function<void(KeyMap&)>& chang
     if (result.saved.ok()) {
       onDisk_ = std::move(text);
     }
+  }
+  if (!result.saved.ok() && !keepUnsaved) {
+    map_ = std::move(before);
+    result.changed = false;
   }
   return result;
 }

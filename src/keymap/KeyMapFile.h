@@ -52,10 +52,17 @@ class KeyMapFile {
   storage::EditResult Update(
       const std::function<void(KeyMap&)>& change,
       std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+  // The same, except that a change that could not be saved is not made in memory either: what
+  // the map says is what its file says.
+  storage::EditResult Commit(
+      const std::function<void(KeyMap&)>& change,
+      std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
  private:
   // Reads the file again when it is not what this object last read or wrote.
   storage::OpenReport ReadAgainIfChanged(std::chrono::system_clock::time_point now, bool& reloaded);
+  storage::EditResult Change(const std::function<void(KeyMap&)>& change,
+                             std::chrono::system_clock::time_point now, bool keepUnsaved);
 
   std::filesystem::path path_;
   KeyboardModel model_;

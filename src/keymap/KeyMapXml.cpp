@@ -21,6 +21,9 @@ constexpr const char* kProfileElement = "profile";
 constexpr const char* kMacroElement = "macro";
 constexpr const char* kRemapElement = "remap";
 constexpr const char* kLightingElement = "lighting";
+constexpr const char* kUnfinishedKeyElement = "unfinishedKey";
+constexpr const char* kUnfinishedLightingElement = "unfinishedLighting";
+constexpr const char* kUnfinishedSelectElement = "unfinishedSelect";
 
 struct KindName {
   ContentKind kind;
@@ -80,6 +83,9 @@ class Reader {
   std::optional<SlotEntry> Entry(const pugi::xml_node& node, Half half);
   bool Profile(const pugi::xml_node& node, int profileIndex, KeyMap& map);
   bool Lighting(const pugi::xml_node& node, KeyMap& map);
+  std::optional<protocol::LightingRecord> Record(const pugi::xml_node& node);
+  // An unfinished change's element, added to `change`.
+  bool Unfinished(const pugi::xml_node& node, PendingChange& change);
 
   std::string refusal_;
 };
@@ -249,14 +255,64 @@ bool Reader::Lighting(const pugi::xml_node& node, KeyMap& map) {
     Refuse(node, "LED mode " + std::to_string(*mode) + " is given twice");
     return false;
   }
+  const auto record = Record(node);
+  if (!record) {
+    return false;
+  }
+  map.SetLighting(static_cast<int>(*mode), *record);
+  return true;
+}
+
+std::optional<protocol::LightingRecord> Reader::Record(const pugi::xml_node& node) {
   const auto bytes = settings::BytesFromHex<protocol::LightingRecord::kSize>(
       Trimmed(node.attribute("record").value()));
   if (!bytes) {
-    Refuse(node, "record=\"" + std::string(node.attribute("record").value()) +
-                     "\" is not ten hexadecimal digits");
+    return Refuse(node, "record=\"" + std::string(node.attribute("record").value()) +
+                            "\" is not ten hexadecimal digits");
+  }
+  return protocol::LightingRecord{*bytes};
+}
+
+bool Reader::Unfinished(const pugi::xml_node& node, PendingChange& change) {
+  const std::string_view name = node.name();
+  if (name == kUnfinishedSelectElement) {
+    const auto profile = Number(node, "profile", 1, kProfileCount);
+    change.select = profile ? std::optional(static_cast<int>(*profile - 1)) : std::nullopt;
+    return profile.has_value();
+  }
+  if (name == kUnfinishedLightingElement) {
+    const auto mode = Number(node, "mode", 0, protocol::LightingTable::kModeCount - 1);
+    const auto record = mode ? Record(node) : std::nullopt;
+    if (record) {
+      change.lighting.emplace_back(static_cast<int>(*mode), *record);
+    }
+    return record.has_value();
+  }
+  const auto profile = Number(node, "profile", 1, kProfileCount);
+  const std::string_view halfText = node.attribute("half").value();
+  if (profile && halfText != kMacroElement && halfText != kRemapElement) {
+    Refuse(node, "half=\"" + std::string(halfText) + "\" is not macro or remap");
     return false;
   }
-  map.SetLighting(static_cast<int>(*mode), protocol::LightingRecord{*bytes});
+  const Half half = halfText == kMacroElement ? Half::kMacro : Half::kRemap;
+  UnfinishedKey key{static_cast<int>(profile.value_or(1) - 1), half, 0, std::nullopt};
+  if (!profile) {
+    return false;
+  }
+  // Without a kind, the key's assignment was being removed.
+  if (!node.attribute("kind")) {
+    const auto code = Number(node, "key", 1, 255);
+    key.keyCode = static_cast<std::uint8_t>(code.value_or(0));
+    change.keys.push_back(key);
+    return code.has_value();
+  }
+  const auto entry = Entry(node, half);
+  if (!entry) {
+    return false;
+  }
+  key.keyCode = entry->keyCode;
+  key.content = entry->content;
+  change.keys.push_back(key);
   return true;
 }
 
@@ -285,12 +341,18 @@ std::optional<KeyMapDocument> Reader::Read(const pugi::xml_document& xml) {
     document.model =
         KeyboardModel{static_cast<std::int32_t>(*vendor), static_cast<std::int32_t>(*product)};
   }
+  PendingChange unfinished;
   for (const pugi::xml_node node : root.children()) {
     const std::string_view name = node.name();
     if (node.type() != pugi::node_element) {
       continue;
     }
-    if (name == kProfileElement) {
+    if (name == kUnfinishedKeyElement || name == kUnfinishedLightingElement ||
+        name == kUnfinishedSelectElement) {
+      if (!Unfinished(node, unfinished)) {
+        return std::nullopt;
+      }
+    } else if (name == kProfileElement) {
       const auto number = Number(node, "number", 1, kProfileCount);
       if (!number) {
         return std::nullopt;
@@ -307,6 +369,7 @@ std::optional<KeyMapDocument> Reader::Read(const pugi::xml_document& xml) {
       return std::nullopt;
     }
   }
+  document.map.Begin(unfinished);
   if (root.attribute("activeProfile")) {
     const auto profile = Number(root, "activeProfile", 1, kProfileCount);
     if (!profile) {
@@ -350,11 +413,8 @@ std::string CodesText(const std::vector<std::int32_t>& codes) {
   return text;
 }
 
-void WriteEntry(pugi::xml_node profile, Half half, std::size_t slot, const SlotEntry& entry) {
-  pugi::xml_node node = profile.append_child(half == Half::kMacro ? kMacroElement : kRemapElement);
-  node.append_attribute("slot") = static_cast<int>(slot + 1);
-  node.append_attribute("key") = static_cast<int>(entry.keyCode);
-  const KeyContent& content = entry.content;
+// The content's attributes, from "kind" on.
+void WriteContent(pugi::xml_node node, const KeyContent& content) {
   node.append_attribute("kind") = KindText(content.kind);
   switch (content.kind) {
     case ContentKind::kUnknown:
@@ -374,6 +434,35 @@ void WriteEntry(pugi::xml_node profile, Half half, std::size_t slot, const SlotE
     case ContentKind::kSingleKey:
       node.append_attribute("target") = static_cast<int>(content.target);
       return;
+  }
+}
+
+void WriteEntry(pugi::xml_node profile, Half half, std::size_t slot, const SlotEntry& entry) {
+  pugi::xml_node node = profile.append_child(half == Half::kMacro ? kMacroElement : kRemapElement);
+  node.append_attribute("slot") = static_cast<int>(slot + 1);
+  node.append_attribute("key") = static_cast<int>(entry.keyCode);
+  WriteContent(node, entry.content);
+}
+
+void WriteUnfinished(pugi::xml_node root, const KeyMap& map) {
+  if (const auto profile = map.UnfinishedSelect()) {
+    root.append_child(kUnfinishedSelectElement).append_attribute("profile") = *profile + 1;
+  }
+  for (const UnfinishedKey& key : map.UnfinishedKeys()) {
+    pugi::xml_node node = root.append_child(kUnfinishedKeyElement);
+    node.append_attribute("profile") = key.profileIndex + 1;
+    node.append_attribute("half") = key.half == Half::kMacro ? kMacroElement : kRemapElement;
+    node.append_attribute("key") = static_cast<int>(key.keyCode);
+    if (key.content) {
+      WriteContent(node, *key.content);
+    }
+  }
+  for (int mode = 0; mode < protocol::LightingTable::kModeCount; ++mode) {
+    if (const auto& record = map.UnfinishedLighting(mode)) {
+      pugi::xml_node node = root.append_child(kUnfinishedLightingElement);
+      node.append_attribute("mode") = mode;
+      node.append_attribute("record") = settings::HexBytes(record->bytes).c_str();
+    }
   }
 }
 
@@ -430,6 +519,7 @@ std::string KeyMapToXml(const KeyMap& map, const KeyboardModel& model) {
       lighting.append_attribute("record") = settings::HexBytes(record->bytes).c_str();
     }
   }
+  WriteUnfinished(root, map);
   return storage::xml::Write(xml);
 }
 

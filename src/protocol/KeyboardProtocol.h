@@ -73,6 +73,8 @@ enum class AssignmentOutcome {
   // The key is where it should be, but the keyboard rejected a frame of its assignment (after
   // the retries): what the key holds may be incomplete or old.
   kRejected,
+  // The caller could not record the change before sending it, so nothing was sent.
+  kNotRecorded,
 };
 
 // What became of one key of an assignment or a removal (ApplyKeyAssignment,

@@ -1,6 +1,7 @@
 #include "sim/SimulatedKeyboard.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "protocol/CommandSet.h"
 #include "protocol/LightingTable.h"
@@ -68,7 +69,12 @@ bool SimulatedKeyboard::SetFeature(const hid::Report& report) {
     Ignore(ignored_.wrongReportId);
     return false;
   }
-  return Update([&](State& state) { return Handle(state, report); });
+  const bool took = Update([&](State& state) { return Handle(state, report); });
+  if (failurePlan_.killAfterSet == setTransfers_) {
+    // No destructor, no flush, no handler: what is on disk now is all a kill would leave.
+    std::_Exit(kKilledStatus);
+  }
+  return took;
 }
 
 bool SimulatedKeyboard::GetFeature(hid::Report& report) {

@@ -19,11 +19,15 @@ std::variant<TransferFailurePlan, std::string> ParseTransferFailurePlan(std::str
     const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), number);
     const bool numberOk =
         !count.empty() && error == std::errc() && end == count.data() + count.size() && number >= 1;
-    if ((kind != "get" && kind != "set") || !numberOk) {
+    if ((kind != "get" && kind != "set" && kind != "kill") || !numberOk) {
       return "\"" + std::string(item) +
-             "\" is not a transfer to fail: give get:N or set:N, N counting from 1";
+             "\" is not a transfer to fail: give get:N, set:N or kill:N, N counting from 1";
     }
-    (kind == "get" ? plan.gets : plan.sets).insert(number);
+    if (kind == "kill") {
+      plan.killAfterSet = number;
+    } else {
+      (kind == "get" ? plan.gets : plan.sets).insert(number);
+    }
   }
   return plan;
 }

@@ -135,6 +135,47 @@ TEST(KeyMap, FactoryRestoreForgetsEveryAssignmentAndKnowsTheDefaultLighting) {
 
 // Each kind's record: a macro or chord its repeat count and events (an all-zero event between two
 // kept), a key or media key its target, unknown content nothing.
+// A change recorded before it is sent makes what it touches unknown until something shows how it
+// ended; what it does not touch stays known.
+TEST(KeyMap, AnUnfinishedChangeIsUnknownUntilSettled) {
+  KeyMap map;
+  map.Record(0, Half::kMacro, 0, 0x04, Macro("Copy", 2));
+  map.Record(0, Half::kRemap, 0, 0x04, Remap(0x05));
+  map.LightingSent(3, protocol::LightingTable::DefaultRecord(3));
+  map.ProfileSelected(0);
+  map.Begin({.select = 1,
+             .keys = {{0, Half::kMacro, 0x04, Macro("Hello", 5)}, {0, Half::kMacro, 0x06, {}}},
+             .lighting = {{3, protocol::LightingTable::DefaultRecord(4)}}});
+
+  const KeySlotTable held = Table({{0, 0x04}, {1, 0x06}}, {{0, 0x04}});
+  EXPECT_THAT(map.Assignments(0, held),
+              ::testing::ElementsAre(SlotAssignment{Half::kMacro, 0, 0x04, {}, true},
+                                     SlotAssignment{Half::kMacro, 1, 0x06, {}, true},
+                                     SlotAssignment{Half::kRemap, 0, 0x04, Remap(0x05), false}));
+  EXPECT_FALSE(map.SelectedProfile());
+  EXPECT_EQ(map.UnfinishedSelect(), 1);
+  EXPECT_FALSE(map.Lighting(3));
+  EXPECT_TRUE(map.LedModeUnfinished());
+  EXPECT_EQ(map.UnfinishedLighting(3), protocol::LightingTable::DefaultRecord(4));
+
+  // A read that shows a key gone from its half settles it; one that shows it there does not.
+  map.Reconcile(0, Table({{0, 0x04}}, {{0, 0x04}}));
+  EXPECT_TRUE(map.Unfinished(0, Half::kMacro, 0x04));
+  EXPECT_FALSE(map.Unfinished(0, Half::kMacro, 0x06));
+  map.Record(0, Half::kMacro, 0, 0x04, Macro("Hello", 5));
+  map.ProfileSelected(1);
+  map.LightingSent(3, protocol::LightingTable::DefaultRecord(4));
+  EXPECT_TRUE(map.UnfinishedKeys().empty());
+  EXPECT_FALSE(map.UnfinishedSelect());
+  EXPECT_FALSE(map.LedModeUnfinished());
+  EXPECT_FALSE(map.UnfinishedLighting(3));
+
+  map.Begin({.select = 2, .keys = {{1, Half::kRemap, 0x07, Remap(0x08)}}, .lighting = {}});
+  map.FactoryRestored();
+  EXPECT_TRUE(map.UnfinishedKeys().empty());
+  EXPECT_FALSE(map.UnfinishedSelect());
+}
+
 TEST(KeyContent, TheRecordCarriesWhatTheKindSends) {
   KeyContent macro;
   macro.kind = ContentKind::kMacro;

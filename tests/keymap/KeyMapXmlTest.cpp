@@ -75,6 +75,37 @@ TEST(KeyMapXml, WritesTheMapAsDocumentedAndReadsItBack) {
   EXPECT_THAT(read.listed, ::testing::ElementsAre(true, true, true));
 }
 
+TEST(KeyMapXml, KeepsUnfinishedChangesThroughTheFile) {
+  KeyMap map = EveryKind();
+  KeyContent remap;
+  remap.kind = ContentKind::kSingleKey;
+  remap.target = 0x07;
+  map.Begin({.select = 1,
+             .keys = {{0, Half::kMacro, 62, map.Profile(0).At(Half::kMacro, 3)->content},
+                      {2, Half::kRemap, 6, remap},
+                      {0, Half::kMacro, 9, std::nullopt}},
+             .lighting = {{8, {{0x01, 0x02, 0x03, 0x03, 0x00}}}}});
+  const std::string xml = KeyMapToXml(map, kModel);
+  EXPECT_THAT(xml, HasSubstr("\t<unfinishedSelect profile=\"2\" />\n"
+                             "\t<unfinishedKey profile=\"1\" half=\"macro\" key=\"62\" "
+                             "kind=\"chord\" name=\"Copy\""));
+  EXPECT_THAT(xml, HasSubstr("<unfinishedKey profile=\"1\" half=\"macro\" key=\"9\" />\n"
+                             "\t<unfinishedLighting mode=\"8\" record=\"0102030300\" />\n"));
+  KeyMapDocument read;
+  ASSERT_TRUE(ParseKeyMap(xml, read).ok());
+  EXPECT_EQ(read.map, map);
+
+  for (const char* bad : {"<unfinishedSelect profile=\"4\"/>",
+                          "<unfinishedKey profile=\"1\" half=\"left\" key=\"4\"/>",
+                          "<unfinishedKey profile=\"1\" half=\"macro\" key=\"0\"/>",
+                          "<unfinishedLighting mode=\"3\" record=\"05\"/>"}) {
+    KeyMapDocument refused;
+    EXPECT_FALSE(
+        ParseKeyMap(std::string("<keymap version=\"1\">") + bad + "</keymap>", refused).ok())
+        << bad;
+  }
+}
+
 TEST(KeyMapXml, IgnoresWhatItDoesNotKnowAndLeavesOutWhatIsNotThere) {
   KeyMapDocument read;
   ASSERT_TRUE(ParseKeyMap("\xEF\xBB\xBF<!-- mine --><keymap version=\"1\" by=\"hand\">"

@@ -92,7 +92,8 @@ int RunBackup(Context& context, const BackupArguments& a) {
   }
   WarnUnknownContent(context, reading.map, {true, true, true},
                      "the backup holds only that it is assigned, and a restore cannot bring back "
-                     "what it does");
+                     "what it does",
+                     &keyboard->KeyMap());
   const storage::FileResult written = keymap::WriteKeyMapFile(file, reading.map, keyboard->Model());
   if (!written.ok()) {
     context.console.err << "keyloomctl: " << Printable(written.error()) << '\n';

@@ -62,8 +62,9 @@ int RunCopyProfile(Context& context, const CopyProfileArguments& a) {
   source.SetProfile(from - 1, keyboard->KeyMap().Holding(from - 1, read.slots));
   std::array<bool, keymap::kProfileCount> sourceProfile{};
   sourceProfile[static_cast<std::size_t>(from - 1)] = true;
-  const int unknown = WarnUnknownContent(context, source, sourceProfile,
-                                         "what it does is not known, so it is not copied");
+  const int unknown =
+      WarnUnknownContent(context, source, sourceProfile,
+                         "what it does is not known, so it is not copied", &keyboard->KeyMap());
   const connection::RestoreGoal goal =
       connection::CopyProfileGoal(source.Profile(from - 1), to - 1);
   const RestoreReport report = connection::Restore(*keyboard, goal, ProgressOnTerminal(context));

@@ -52,6 +52,9 @@ bool ReportAssignment(Context& context, const protocol::AssignmentResult& result
           << " slot of profile " << profile
           << " but may hold an incomplete assignment; assign it again\n";
       break;
+    case AssignmentOutcome::kNotRecorded:
+      // ReportFileTrouble said why.
+      break;
   }
   return false;
 }

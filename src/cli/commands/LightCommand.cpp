@@ -198,7 +198,11 @@ int ShowLighting(Context& context, const LightArguments& a) {
       "the key map does not know the lighting last sent: none was sent through keyloomctl or "
       "the window since it began, or the last one may not have arrived; 'keyloomctl light MODE' "
       "sends one";
-  if (const auto& problem = keyboard->KeyMapProblem()) {
+  if (map.LedModeUnfinished()) {
+    reason =
+        "an earlier change of the lighting may not have finished; 'keyloomctl light MODE' sends "
+        "one";
+  } else if (const auto& problem = keyboard->KeyMapProblem()) {
     reason =
         "the key map of what the keyboard holds could not be read (" + Printable(*problem) + ")";
   }

@@ -53,7 +53,7 @@ Json SlotsJson(const std::vector<keymap::SlotAssignment>& assignments, Half half
       list.push_back({{"slot", i + 1}, {"code", 0}, {"key", nullptr}, {"assignment", nullptr}});
       continue;
     }
-    Json assignment = ContentJson(held->keyCode, held->content);
+    Json assignment = ContentJson(held->keyCode, held->content, held->unfinished);
     if (held->content.kind == keymap::ContentKind::kMacro) {
       assignment["olderCopy"] = OlderCopy(*held, library);
     }
@@ -75,7 +75,8 @@ void PrintHalf(std::ostream& out, const std::vector<keymap::SlotAssignment>& ass
     if (assignment.half == half) {
       char number[8];
       std::snprintf(number, sizeof number, "%4zu", assignment.slot + 1);
-      out << number << "  " << DescribeKey(assignment.keyCode, assignment.content)
+      out << number << "  "
+          << DescribeKey(assignment.keyCode, assignment.content, assignment.unfinished)
           << (OlderCopy(assignment, library) ? kOlderCopyRemark : "") << '\n';
     }
   }

@@ -27,13 +27,18 @@ std::string SlotText(int profileIndex, Half half, std::size_t slot) {
 
 int WarnUnknownContent(Context& context, const keymap::KeyMap& map,
                        const std::array<bool, keymap::kProfileCount>& profiles,
-                       const char* consequence) {
+                       const char* consequence, const keymap::KeyMap* keyboardMap) {
   const std::vector<connection::UnknownKey> unknown =
       connection::KeysOfUnknownContent(map, profiles);
   for (const connection::UnknownKey& key : unknown) {
+    const bool unfinished =
+        keyboardMap != nullptr && keyboardMap->Unfinished(key.profileIndex, key.half, key.keyCode);
     context.console.err << "keyloomctl: warning: " << SlotText(key.profileIndex, key.half, key.slot)
                         << ": " << KeyWithCode(key.keyCode)
-                        << " is assigned elsewhere: " << consequence << '\n';
+                        << (unfinished ? " is of unknown content (an earlier change may not have "
+                                         "finished): "
+                                       : " is assigned elsewhere: ")
+                        << consequence << '\n';
   }
   return static_cast<int>(unknown.size());
 }

@@ -16,11 +16,12 @@ namespace keyloom::cli {
 // "profile 1, macro slot 3".
 std::string SlotText(int profileIndex, protocol::KeySlotTable::Half half, std::size_t slot);
 
-// Tells of every key of the profiles of `map` in `profiles` whose content is not known;
-// `consequence` says what comes of it. Answers how many there are.
+// Tells of every key of the profiles of `map` in `profiles` whose content is not known: assigned
+// elsewhere, or, as the key map of the keyboard `keyboardMap` tells (when given), of a change that
+// may not have finished; `consequence` says what comes of it. Answers how many there are.
 int WarnUnknownContent(Context& context, const keymap::KeyMap& map,
                        const std::array<bool, keymap::kProfileCount>& profiles,
-                       const char* consequence);
+                       const char* consequence, const keymap::KeyMap* keyboardMap = nullptr);
 
 // A restore's progress on the terminal, one line per step; null where standard error is no
 // terminal.
