@@ -36,7 +36,7 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins libfontconfig-dev fonts-noto-core fonts-noto-cjk
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine googletest dpkg-dev file
-  time strace xvfb x11-utils desktop-file-utils appstream python3
+  time strace xvfb x11-utils desktop-file-utils appstream python3 libxml2-utils
   qemu-system-x86 busybox-static cpio xz-utils zstd
   xdotool dbus at-spi2-core python3-pyatspi
 )

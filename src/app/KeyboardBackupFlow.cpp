@@ -14,6 +14,7 @@
 #include "macro_dialog/FileDialogs.h"
 #include "protocol/KeyNameTable.h"
 #include "protocol/UserTexts.h"
+#include "storage/UserFiles.h"
 #include "ui/host/SMessageBox.h"
 
 namespace keyloom::app {
@@ -144,6 +145,18 @@ std::optional<std::filesystem::path> KeyboardBackupFlow::ChooseFile(bool save,
 void KeyboardBackupFlow::BackUp() {
   const std::optional<std::filesystem::path> file = ChooseFile(true, kBackupCaption);
   if (!file) {
+    return;
+  }
+  // A file that will not be written is refused before the keyboard is read.
+  if (const storage::ChosenFileCheck check = storage::CheckChosenFile(*file);
+      check.problem != storage::ChosenFileProblem::kNone) {
+    const QString text =
+        check.problem == storage::ChosenFileProblem::kNotRegularFile
+            ? Translated(kBackupNotRegularText).arg(FileText(*file))
+        : check.problem == storage::ChosenFileProblem::kReadOnly
+            ? Translated(kBackupReadOnlyText).arg(FileText(*file))
+            : Translated(kBackupNotWrittenText).arg(FromUtf8(check.result.error()));
+    Say(text, kBackupCaption, Outcome::kTrouble);
     return;
   }
   const connection::KeyboardReading reading = connection::ReadKeyboard(connection_);

@@ -45,6 +45,11 @@ class KeyboardBackupFlow {
   static constexpr const char* kBackupNotReadText =
       "The key table of profile %1 did not arrive whole, so no backup was written.";
   static constexpr const char* kBackupNotWrittenText = "No backup was written: %1";
+  static constexpr const char* kBackupNotRegularText =
+      "No backup was written: %1 is not a regular file (a folder, a device or a pipe), and "
+      "Keyloom writes a backup only to a new file or over a regular file.";
+  static constexpr const char* kBackupReadOnlyText =
+      "No backup was written: %1 is read-only, and Keyloom does not write over it.";
   static constexpr const char* kNoFileText =
       "There is no file %1. Nothing was sent to the keyboard.";
   static constexpr const char* kRefusedFileText =

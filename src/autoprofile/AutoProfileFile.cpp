@@ -92,6 +92,7 @@ AutoProfileFile::UpdateResult AutoProfileFile::Update(const Change& change,
   if (!change(changed)) {
     return result;
   }
+  storage::RemoveStaleTemporaryFiles(path_);
   std::string bytes = RulesToXml(changed);
   result.saved = storage::WriteFileAtomically(path_, bytes);
   if (result.saved.ok()) {

@@ -8,6 +8,7 @@
 
 #include "settings/AsciiText.h"
 #include "settings/NumberText.h"
+#include "settings/Utf8Text.h"
 #include "storage/XmlFiles.h"
 
 namespace keyloom::autoprofile {
@@ -30,6 +31,34 @@ bool IsProfile(int profile) {
 
 int ReadNumber(const pugi::xml_node& element, const char* attribute) {
   return settings::ReadDecimalInt32(element.attribute(attribute).value());
+}
+
+// "enabled": a number (on unless 0), as the program writes it, or a word a person may write in
+// any case: yes, true or on, no, false or off. Missing: off. None for any other text.
+std::optional<bool> ReadSwitch(const pugi::xml_node& element, const char* attribute) {
+  std::string_view text = element.attribute(attribute).value();
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  text = first == std::string_view::npos ? std::string_view() : text.substr(first);
+  text = text.substr(0, text.find_last_not_of(" \t\r\n") + 1);
+  if (text.empty()) {
+    return false;
+  }
+  const std::string_view digits =
+      text.front() == '+' || text.front() == '-' ? text.substr(1) : text;
+  if (!digits.empty() && digits.front() >= '0' && digits.front() <= '9') {
+    return settings::ReadDecimalInt32(text) != 0;
+  }
+  for (const std::string_view word : {"yes", "true", "on"}) {
+    if (settings::EqualIgnoringAsciiCase(text, word)) {
+      return true;
+    }
+  }
+  for (const std::string_view word : {"no", "false", "off"}) {
+    if (settings::EqualIgnoringAsciiCase(text, word)) {
+      return false;
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -131,7 +160,9 @@ RulesParse ParseRules(std::string_view bytes, AutoProfileRules& rules) {
     }
   }
   const pugi::xml_node root = document.child(kRootElement);
-  read.enabled = ReadNumber(root, kEnabledAttribute) != 0;
+  const std::optional<bool> enabled = ReadSwitch(root, kEnabledAttribute);
+  read.enabled = enabled.value_or(false);
+  parse.leftOut += enabled ? 0U : 1U;
   if (const int defaultProfile = ReadNumber(root, kDefaultAttribute); IsProfile(defaultProfile)) {
     read.defaultProfile = defaultProfile;
   } else if (defaultProfile != kLeaveAsItIs) {
@@ -161,8 +192,10 @@ std::string RulesToXml(const AutoProfileRules& rules) {
   root.append_attribute(kDefaultAttribute).set_value(rules.defaultProfile.value_or(kLeaveAsItIs));
   for (const AppRule& rule : rules.rules) {
     pugi::xml_node element = root.append_child(kRuleElement);
-    element.append_attribute(kClassAttribute).set_value(rule.windowClass.c_str());
-    element.append_attribute(kExecutableAttribute).set_value(rule.executable.c_str());
+    element.append_attribute(kClassAttribute)
+        .set_value(settings::XmlText(rule.windowClass).c_str());
+    element.append_attribute(kExecutableAttribute)
+        .set_value(settings::XmlText(rule.executable).c_str());
     element.append_attribute(kProfileAttribute).set_value(rule.profile);
   }
   return storage::xml::Write(document);

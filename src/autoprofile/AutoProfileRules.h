@@ -74,9 +74,10 @@ struct RulesParse {
 //   </autoprofile>
 //
 // "enabled" is 1 (on) or 0, "default" the profile number or 0 (leave as it is), every number
-// decimal. Reading is tolerant: the first `autoprofile` element counts; a missing attribute reads
-// as the empty text (0). Parses `bytes` into `rules` when they are well-formed XML, else leaves
-// `rules` as they are.
+// decimal; "enabled" also reads yes, true and on, no, false and off, in any case, and any other
+// word as off, left out. Reading is tolerant: the first `autoprofile` element counts; a missing
+// attribute reads as the empty text (0). Parses `bytes` into `rules` when they are well-formed XML,
+// else leaves `rules` as they are.
 RulesParse ParseRules(std::string_view bytes, AutoProfileRules& rules);
 [[nodiscard]] std::string RulesToXml(const AutoProfileRules& rules);
 

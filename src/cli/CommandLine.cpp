@@ -28,8 +28,10 @@ constexpr const char* kDescription =
     "keyboard, and keeps the macro library.\n"
     "Keys are named as in the key name table (\"A\", \"F5\", \"Ctrl Left\", case does not "
     "matter) or given as key codes (\"0x04\"; a single digit names the digit key).\n"
-    "Exit status: 0 done, 1 keyboard absent or not accessible, 2 bad arguments, 3 not done "
-    "(no free slot on the keyboard, or declined).";
+    "Exit status: 0 done; 1 the keyboard is absent or cannot be opened; 2 bad arguments, or a "
+    "file named on the command line that cannot be read or written; 3 not done (no free slot on "
+    "the keyboard, the factory reset was declined, macro.xml or store.xml could not be saved, "
+    "the keyboard did not take the change, or a simulated keyboard could not save its state).";
 
 // The options that come before the command.
 void DefineGlobalOptions(CLI::App& app, GlobalOptions& global) {

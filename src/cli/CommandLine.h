@@ -20,8 +20,10 @@ namespace keyloom::cli {
 enum ExitStatus : int {
   kExitOk = 0,
   kExitNoKeyboard = 1,  // the keyboard is absent or cannot be opened
-  kExitUsage = 2,       // bad arguments or unreadable files named on the command line
-  kExitNotDone = 3,     // the keyboard has no room for the assignment, or the user declined
+  kExitUsage = 2,       // bad arguments, or files named on the command line that cannot be
+                        // read or written
+  kExitNotDone = 3,     // no room on the keyboard, declined, a user file not saved, or the
+                        // keyboard did not take the change
 };
 
 struct GlobalOptions {

@@ -23,7 +23,8 @@ storage::LoadResult ReadKeyMapFile(const std::filesystem::path& file, KeyMapDocu
 
 storage::FileResult WriteKeyMapFile(const std::filesystem::path& file, const KeyMap& map,
                                     const KeyboardModel& model) {
-  return storage::WriteFileAtomically(file, KeyMapToXml(map, model));
+  return storage::WriteFileAtomically(file, KeyMapToXml(map, model),
+                                      storage::Replacing::kChosenFile);
 }
 
 KeyMapFile::KeyMapFile(std::filesystem::path path, KeyboardModel model)
@@ -120,6 +121,7 @@ storage::EditResult KeyMapFile::Change(const std::function<void(KeyMap&)>& chang
   } else if (saveRefusal_) {
     result.saved = storage::FileResult::Failed("not saved: " + *saveRefusal_);
   } else {
+    storage::RemoveStaleTemporaryFiles(path_);
     result.saved = storage::WriteFileAtomically(path_, text);
     if (result.saved.ok()) {
       onDisk_ = std::move(text);

@@ -22,7 +22,8 @@ namespace keyloom::keymap {
 // with the reason, the file named (see ParseKeyMap and storage::LoadUserFile).
 [[nodiscard]] storage::LoadResult ReadKeyMapFile(const std::filesystem::path& file,
                                                  KeyMapDocument& document);
-// Writes the map to such a file, replacing it whole (storage::WriteFileAtomically).
+// Writes the map to such a file, replacing it whole (storage::WriteFileAtomically), where the
+// user may write it (storage::CheckChosenFile).
 [[nodiscard]] storage::FileResult WriteKeyMapFile(const std::filesystem::path& file,
                                                   const KeyMap& map, const KeyboardModel& model);
 

@@ -8,6 +8,7 @@
 #include <pugixml.hpp>
 
 #include "settings/HexText.h"
+#include "settings/Utf8Text.h"
 #include "storage/XmlFiles.h"
 
 namespace keyloom::keymap {
@@ -421,7 +422,7 @@ void WriteContent(pugi::xml_node node, const KeyContent& content) {
       return;
     case ContentKind::kMacro:
     case ContentKind::kChord:
-      node.append_attribute("name") = content.name.c_str();
+      node.append_attribute("name") = settings::XmlText(content.name).c_str();
       node.append_attribute("repeat") = static_cast<int>(content.repeat);
       node.append_attribute("events") = EventsText(content.events).c_str();
       if (content.kind == ContentKind::kChord) {
@@ -429,7 +430,7 @@ void WriteContent(pugi::xml_node node, const KeyContent& content) {
       }
       return;
     case ContentKind::kMediaKey:
-      node.append_attribute("name") = content.name.c_str();
+      node.append_attribute("name") = settings::XmlText(content.name).c_str();
       [[fallthrough]];
     case ContentKind::kSingleKey:
       node.append_attribute("target") = static_cast<int>(content.target);

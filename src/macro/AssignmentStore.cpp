@@ -8,6 +8,7 @@
 
 #include "settings/AppPaths.h"
 #include "settings/NumberText.h"
+#include "settings/Utf8Text.h"
 #include "storage/DataFolderLock.h"
 #include "storage/UserFiles.h"
 #include "storage/XmlFiles.h"
@@ -99,7 +100,7 @@ std::string AssignmentStore::ToXml() const {
     element.append_attribute(attribute).set_value(this->*field);
   }
   if (!folder.empty()) {
-    element.append_attribute(kFolderAttribute).set_value(folder.c_str());
+    element.append_attribute(kFolderAttribute).set_value(settings::XmlText(folder).c_str());
   }
   // Without a declaration node of its own the document is written with the parser's standard
   // one, <?xml version="1.0"?>.
@@ -133,6 +134,7 @@ storage::FileResult AssignmentStore::Save() {
       return storage::FileResult::Failed("not saved: " + kept.problem);
     }
   }
+  storage::RemoveStaleTemporaryFiles(path_);
   storage::FileResult saved = storage::WriteFileAtomically(path_, ToXml());
   if (saved.ok()) {
     synced_ = FieldValues();

@@ -8,6 +8,7 @@
 
 #include <pugixml.hpp>
 
+#include "settings/Utf8Text.h"
 #include "storage/DataFolderLock.h"
 #include "storage/UserFiles.h"
 #include "storage/XmlFiles.h"
@@ -52,16 +53,17 @@ const char* TextOf(const pugi::xml_attribute& attribute, const char* whenMissing
   return attribute ? attribute.value() : whenMissing;
 }
 
-// ` name="value"` with the value escaped as the parser's writer escapes attribute values:
-// &, < and " as entities, every character below 32 as a two-digit character reference. A value
-// ends at a NUL character, as it would in the parser's document.
-void AppendAttribute(std::string& text, std::string_view name, std::string_view value) {
+// ` name="value"` with the value as settings::XmlText gives it (which ends it at a NUL
+// character), escaped as the parser's writer escapes attribute values: &, < and " as entities,
+// tab, line feed and carriage return as two-digit character references.
+void AppendAttribute(std::string& text, std::string_view name, std::string_view rawValue) {
   constexpr unsigned char kFirstPrintable = 32;
   constexpr unsigned char kDecimal = 10;
   text += ' ';
   text += name;
   text += "=\"";
-  value = value.substr(0, value.find('\0'));
+  const std::string cleaned = settings::XmlText(rawValue);
+  std::string_view value = cleaned;
   while (!value.empty()) {
     const auto special = std::ranges::find_if(value, [](char c) {
       return c == '&' || c == '<' || c == '"' || static_cast<unsigned char>(c) < kFirstPrintable;
@@ -323,7 +325,7 @@ storage::FileResult MacroLibrary::Save(const std::filesystem::path& file) const 
     return storage::FileResult::Failed("the macro library has no file to be saved to");
   }
   if (file != path_) {
-    return storage::WriteFileAtomically(file, ToXml());
+    return storage::WriteFileAtomically(file, ToXml(), storage::Replacing::kChosenFile);
   }
   const storage::DataFolderLock lock(path_.parent_path());
   if (!lock.held()) {
@@ -339,6 +341,7 @@ storage::FileResult MacroLibrary::SaveOwnFileLocked() const {
   if (saveRefusal_) {
     return storage::FileResult::Failed("not saved: " + *saveRefusal_);
   }
+  storage::RemoveStaleTemporaryFiles(path_);
   std::string text = ToXml();
   storage::FileResult saved = storage::WriteFileAtomically(path_, text);
   if (saved.ok()) {
@@ -376,11 +379,22 @@ void MacroLibrary::Clear() {
   root_.ClearAttributes();
 }
 
+std::optional<int> MacroLibrary::GroupNamed(std::string_view name) const {
+  for (int index = 0; index < GroupCount(); ++index) {
+    if (GroupAt(index)->Attribute(kNameAttribute) == name) {
+      return index;
+    }
+  }
+  return std::nullopt;
+}
+
 storage::EditResult MacroLibrary::AddGroup() {
   return Update([](MacroLibrary& library) {
-    library.root_.InsertChild(MacroNode::kLast, {{std::string(kNameAttribute),
-                                                  std::string(kNewGroupNamePrefix) +
-                                                      std::to_string(library.GroupCount())}});
+    std::string name;
+    for (int number = library.GroupCount(); name.empty() || library.GroupNamed(name); ++number) {
+      name = std::string(kNewGroupNamePrefix) + std::to_string(number);
+    }
+    library.root_.InsertChild(MacroNode::kLast, {{std::string(kNameAttribute), std::move(name)}});
     return true;
   });
 }
@@ -390,6 +404,9 @@ storage::EditResult MacroLibrary::AddNamedGroup(std::string_view name) {
     return {};
   }
   return Update([name](MacroLibrary& library) {
+    if (library.GroupNamed(name)) {
+      return false;
+    }
     library.root_.InsertChild(MacroNode::kLast, {{std::string(kNameAttribute), std::string(name)}});
     return true;
   });
@@ -404,7 +421,9 @@ storage::EditResult MacroLibrary::RenameGroup(int index, std::string_view name) 
   return Update(
       [index, name](MacroLibrary& library) {
         MacroNode* group = library.GroupAt(index);
-        if (group == nullptr || group->Attribute(kNameAttribute) == name) {
+        const std::optional<int> holder = library.GroupNamed(name);
+        if (group == nullptr || (holder && *holder != index) ||
+            group->Attribute(kNameAttribute) == name) {
           return false;
         }
         group->SetAttribute(kNameAttribute, std::string(name));

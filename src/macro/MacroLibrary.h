@@ -56,6 +56,8 @@ class MacroLibrary {
   [[nodiscard]] const MacroNode& root() const { return root_; }
   [[nodiscard]] int GroupCount() const { return root_.ChildCount(); }
   [[nodiscard]] MacroNode* GroupAt(int index) const { return root_.ChildAt(index); }
+  // The index of the first group of exactly that name.
+  [[nodiscard]] std::optional<int> GroupNamed(std::string_view name) const;
 
   // Reads the library from its own file, holding the data folder's lock (DataFolderLock) when it
   // can. A missing file leaves the library empty. A file that is not well-formed or no regular
@@ -86,7 +88,8 @@ class MacroLibrary {
 
   // Writes the library to `file` (WriteFileAtomically). The own file is written under the data
   // folder's lock, replacing whatever it holds, and is refused while a file there could not be
-  // read nor moved aside.
+  // read nor moved aside; any other file only where the user may write it
+  // (storage::CheckChosenFile).
   [[nodiscard]] storage::FileResult Save(const std::filesystem::path& file) const;
   [[nodiscard]] storage::FileResult SaveToOwnFile() const { return Save(path_); }
 
@@ -120,17 +123,18 @@ class MacroLibrary {
   // Removes every group and every attribute of the root. Saves nothing.
   void Clear();
 
-  // Appends a group named "Group N", N being the number of groups before, and saves (Update).
-  // Names need not be unique: after a deletion a name can come again.
+  // Appends a group named "Group N", N being the number of groups before, or the next number
+  // that no group's name takes (after a deletion), and saves (Update).
   storage::EditResult AddGroup();
-  // Appends a group of that name and saves; an empty name adds nothing.
+  // Appends a group of that name and saves; an empty name, or one that a group has, adds
+  // nothing. No edit gives two groups one name; a file read may hold such groups, and keeps them.
   storage::EditResult AddNamedGroup(std::string_view name);
   // Removes the group at `index` (MacroNode::kLast: the last one) and saves; an index outside
   // the groups changes nothing, nor does a file changed on disk since the caller read it.
   storage::EditResult RemoveGroup(int index);
   // Gives the group at `index` the name and saves, when the group exists and the name differs
-  // and the file did not change on disk since the caller read it. An empty name is kept like any
-  // other.
+  // and no other group has it, and the file did not change on disk since the caller read it. An
+  // empty name is kept like any other.
   storage::EditResult RenameGroup(int index, std::string_view name);
 
   // True when the text after the last "." of the path is exactly "mcr" (case matters).

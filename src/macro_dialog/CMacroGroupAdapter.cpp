@@ -1,6 +1,7 @@
 #include "macro_dialog/CMacroGroupAdapter.h"
 
 #include <QScopedValueRollback>
+#include <optional>
 #include <string>
 
 #include <pugixml.hpp>
@@ -83,8 +84,17 @@ void CMacroGroupAdapter::OnNameChanged(ui::EventArgs& args) {
   if (library_ == nullptr || showing_) {
     return;
   }
-  const storage::EditResult renamed = library_->RenameGroup(
-      static_cast<int>(args.sender->GetUserData()), args.sender->GetText().toStdString());
+  const int row = static_cast<int>(args.sender->GetUserData());
+  const std::string name = args.sender->GetText().toStdString();
+  const std::optional<int> holder = library_->GroupNamed(name);
+  const bool taken = holder && *holder != row;
+  if (named_) {
+    named_(taken, name);
+  }
+  if (taken) {
+    return;
+  }
+  const storage::EditResult renamed = library_->RenameGroup(row, name);
   if (renamed.changed && saved_) {
     saved_(renamed.saved);
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "storage/EditResult.h"
 #include "storage/FileResult.h"
@@ -17,7 +18,8 @@ class MacroLibrary;
 
 // Feeds the list of macro groups ("macro_group"): one row per group of the library, its name in
 // the row template's edit "group_name", which renames the group (and saves the library) on
-// every change of its text. A click on a row tells the listener.
+// every change of its text to a name that no other group has. A click on a row tells the
+// listener.
 class CMacroGroupAdapter : public ui::ListAdapterBase {
  public:
   // Neither is owned; both must outlive the adapter's list rows. Without a library the list is
@@ -37,6 +39,10 @@ class CMacroGroupAdapter : public ui::ListAdapterBase {
   // Told how each save of a rename went.
   using SaveListener = std::function<void(const storage::FileResult& saved)>;
   void SetSaveListener(SaveListener listener) { saved_ = std::move(listener); }
+  // Told after each change of a name's text whether another group has that name (`taken`, and
+  // the name), so that the group keeps the name it had.
+  using NameListener = std::function<void(bool taken, const std::string& name)>;
+  void SetNameListener(NameListener listener) { named_ = std::move(listener); }
 
  private:
   void OnNameChanged(ui::EventArgs& args);
@@ -45,6 +51,7 @@ class CMacroGroupAdapter : public ui::ListAdapterBase {
   MacroLibrary* library_;
   IOnMacroGroupClickedListener* listener_;
   SaveListener saved_;
+  NameListener named_;
   // A row's name being shown, which is no rename.
   bool showing_ = false;
 };

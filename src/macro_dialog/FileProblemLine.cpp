@@ -45,6 +45,12 @@ void FileProblemLine::NoteProblem(const char* text, const std::string& details) 
   Show();
 }
 
+void FileProblemLine::ForgetProblem(const char* text) {
+  if (problemText_ == text) {
+    NoteProblem(nullptr, {});
+  }
+}
+
 void FileProblemLine::Show() {
   if (line_ == nullptr) {
     return;

@@ -19,7 +19,8 @@ namespace keyloom::macro {
 // - a save of the library or of the store that failed ("Your changes could not be saved."),
 //   first, since those changes are lost when the dialog closes; each file's failure lasts until
 //   a save of that file works;
-// - else the problem last noted with a file the user had read, imported or exported.
+// - else the problem last noted with a file the user had read, imported or exported, or with a
+//   name given in the dialog.
 // Nothing is shown before Bind or after Unbind; what is noted meanwhile is kept.
 class FileProblemLine {
  public:
@@ -34,6 +35,8 @@ class FileProblemLine {
   // A file that could not be read, imported or exported, with `text` the untranslated text to
   // show; `text` null: there is none any more.
   void NoteProblem(const char* text, const std::string& details);
+  // The problem noted last is over when it was noted with `text`.
+  void ForgetProblem(const char* text);
 
  private:
   void Show();

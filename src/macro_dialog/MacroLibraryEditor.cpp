@@ -10,6 +10,7 @@
 #include "macro_dialog/CMacroGroupAdapter.h"
 #include "macro_dialog/FileDialogs.h"
 #include "macro_dialog/KeyAndDelayAdapter.h"
+#include "storage/UserFiles.h"
 #include "ui/events/EventArgs.h"
 #include "ui/events/EventIds.h"
 #include "ui/host/SHostWnd.h"
@@ -37,6 +38,27 @@ constexpr const char* kNotImportedText = "The macros could not be imported.";
 constexpr const char* kPartlyImportedText =
     "Some groups of the file could not be read and were left out.";
 constexpr const char* kNotExportedText = "The macros could not be exported.";
+constexpr const char* kNameTakenText =
+    "Another macro has this name already; the macro keeps the name it had.";
+constexpr const char* kNotExportedOverOtherText =
+    "The macros were not exported: the file chosen is not a regular file (a folder, a device or "
+    "a pipe).";
+constexpr const char* kNotExportedOverReadOnlyText =
+    "The macros were not exported: the file chosen is read-only.";
+
+// The line's text for an export refused for `problem`, or that failed otherwise.
+const char* NotExportedText(storage::ChosenFileProblem problem) {
+  switch (problem) {
+    case storage::ChosenFileProblem::kNotRegularFile:
+      return kNotExportedOverOtherText;
+    case storage::ChosenFileProblem::kReadOnly:
+      return kNotExportedOverReadOnlyText;
+    case storage::ChosenFileProblem::kNone:
+    case storage::ChosenFileProblem::kUnchecked:
+      break;
+  }
+  return kNotExportedText;
+}
 
 }  // namespace
 
@@ -58,6 +80,14 @@ void MacroLibraryEditor::Bind(const ui::SHostWnd& window) {
   if (groupList_ != nullptr) {
     groupsAdapter_ = std::make_shared<CMacroGroupAdapter>(&library_, this);
     groupsAdapter_->SetSaveListener(noteSave);
+    groupsAdapter_->SetNameListener([this](bool taken, const std::string& name) {
+      FileProblemLine& problems = context_.Problems();
+      if (taken) {
+        problems.NoteProblem(kNameTakenText, name);
+      } else {
+        problems.ForgetProblem(kNameTakenText);
+      }
+    });
     groupList_->SetAdapter(groupsAdapter_);
   }
   eventList_ = window.FindChildByName2<ui::SMcListView>(kEventList);
@@ -256,8 +286,11 @@ void MacroLibraryEditor::ExportLibrary() {
   if (const std::optional<std::filesystem::path> file = FileDialogs::GetSaveFileName(
           &fileDialogOwner_, QString::fromStdString(context_.Store().folder))) {
     RememberFolder(*file);
-    const storage::FileResult exported = library_.Export(*file);
-    context_.Problems().NoteProblem(exported.ok() ? nullptr : kNotExportedText, exported.error());
+    const storage::ChosenFileCheck check = storage::CheckChosenFile(*file);
+    const storage::FileResult exported =
+        check.problem == storage::ChosenFileProblem::kNone ? library_.Export(*file) : check.result;
+    context_.Problems().NoteProblem(exported.ok() ? nullptr : NotExportedText(check.problem),
+                                    exported.error());
   }
 }
 

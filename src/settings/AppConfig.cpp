@@ -1,5 +1,6 @@
 #include "settings/AppConfig.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -332,6 +333,49 @@ std::filesystem::path UserConfigFile(const std::filesystem::path& userDataDir,
   return userDataDir / PathFromUtf8(kConfigFileName);
 }
 
+namespace {
+
+// What the parser took from a user's file but XML 1.0 does not allow, mended in `node` and below
+// so that the file is written well-formed: every text through XmlText, a comment's "--" (which
+// would end it) parted, and of an element's attributes of the same name only the first, the one
+// the readers take.
+void MakeWellFormed(pugi::xml_node node) {
+  const auto clean = [](const char* text) { return XmlText(text); };
+  if (*node.name() != '\0') {
+    node.set_name(clean(node.name()).c_str());
+  }
+  std::string value = clean(node.value());
+  if (node.type() == pugi::node_comment) {
+    for (std::size_t at = value.find("--"); at != std::string::npos; at = value.find("--", at)) {
+      value.insert(at + 1, 1, ' ');
+    }
+    if (value.ends_with('-')) {
+      value += ' ';
+    }
+  }
+  if (*node.value() != '\0' || !value.empty()) {
+    node.set_value(value.c_str());
+  }
+  std::vector<std::string> seen;
+  for (pugi::xml_attribute attribute = node.first_attribute(); attribute;) {
+    const pugi::xml_attribute next = attribute.next_attribute();
+    std::string name = clean(attribute.name());
+    if (std::ranges::find(seen, name) != seen.end()) {
+      node.remove_attribute(attribute);
+    } else {
+      attribute.set_name(name.c_str());
+      attribute.set_value(clean(attribute.value()).c_str());
+      seen.push_back(std::move(name));
+    }
+    attribute = next;
+  }
+  for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+    MakeWellFormed(child);
+  }
+}
+
+}  // namespace
+
 std::optional<std::string> WithSetting(std::string_view bytes, std::string_view element,
                                        const AttributeValues& values) {
   pugi::xml_document document;
@@ -355,6 +399,7 @@ std::optional<std::string> WithSetting(std::string_view bytes, std::string_view 
     }
     existing.set_value(value.c_str());
   }
+  MakeWellFormed(document);
   // The file is written in UTF-8, whatever it was read in.
   if (pugi::xml_node declaration = document.first_child();
       declaration.type() == pugi::node_declaration && declaration.attribute("encoding")) {

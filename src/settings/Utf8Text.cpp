@@ -48,7 +48,36 @@ LeadByte Classify(unsigned char lead) {
   return {};
 }
 
+// Whether the code point that starts at `pos` of valid UTF-8 text is one XML 1.0 allows.
+bool IsXmlCharacter(std::string_view text, std::size_t pos) {
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  if (lead < 0x20) {
+    return lead == '\t' || lead == '\n' || lead == '\r';
+  }
+  // U+FFFE and U+FFFF: EF BF BE and EF BF BF.
+  return !(lead == 0xEF && text.substr(pos + 1, 1) == "\xBF" && pos + 2 < text.size() &&
+           static_cast<unsigned char>(text[pos + 2]) >= 0xBE);
+}
+
 }  // namespace
+
+std::string XmlText(std::string_view text) {
+  const std::string valid = ValidUtf8(text.substr(0, text.find('\0')));
+  std::string result;
+  result.reserve(valid.size());
+  std::size_t pos = 0;
+  while (pos < valid.size()) {
+    const std::size_t length = Classify(static_cast<unsigned char>(valid[pos])).length;
+    const std::size_t size = length == 0 ? 1 : length;
+    if (IsXmlCharacter(valid, pos)) {
+      result += std::string_view(valid).substr(pos, size);
+    } else {
+      result += kReplacementCharacter;
+    }
+    pos += size;
+  }
+  return result;
+}
 
 std::string ValidUtf8(std::string_view text) {
   std::string result;

@@ -12,4 +12,11 @@ namespace keyloom::settings {
 // text that every consumer can handle.
 [[nodiscard]] std::string ValidUtf8(std::string_view text);
 
+// The text as every file the program writes holds it, so that any XML 1.0 reader takes the file:
+// ValidUtf8, and then each character that XML 1.0 does not allow (the control characters but
+// tab, line feed and carriage return; U+FFFE and U+FFFF) replaced by U+FFFD as well. Every other
+// character stays, so that a name read from a file that held such characters stays readable.
+// The text ends at a NUL character, as it does in the XML writer's document.
+[[nodiscard]] std::string XmlText(std::string_view text);
+
 }  // namespace keyloom::settings

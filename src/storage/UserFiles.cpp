@@ -1,11 +1,13 @@
 #include "storage/UserFiles.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <optional>
 #include <random>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "storage/UserFilesPlatform.h"
 
@@ -35,6 +37,22 @@ std::string Timestamp(std::chrono::system_clock::time_point now) {
                 static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
                 static_cast<int>(time.seconds().count()));
   return text;
+}
+
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr std::size_t kSuffixDigits = 16;
+
+// Whether `name` is "<prefix><kSuffixDigits hexadecimal digits>.tmp", as RandomSuffix makes
+// them.
+bool IsTemporaryName(std::string_view name, std::string_view prefix) {
+  if (!name.starts_with(prefix) || !name.ends_with(kTemporarySuffix)) {
+    return false;
+  }
+  const std::string_view digits =
+      name.substr(prefix.size(), name.size() - prefix.size() - kTemporarySuffix.size());
+  return digits.size() == kSuffixDigits && std::ranges::all_of(digits, [](char c) {
+           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+         });
 }
 
 // Enough for every attempt to find a free name unless something is badly wrong.
@@ -150,15 +168,22 @@ LoadResult LoadUserFile(const std::filesystem::path& file,
   return loaded;
 }
 
-FileResult WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
+FileResult WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                               Replacing replacing) {
   if (target.empty() || !target.has_filename()) {
     return FileResult::Failed("no file name to save to");
+  }
+  if (replacing == Replacing::kChosenFile) {
+    if (ChosenFileCheck check = CheckChosenFile(target);
+        check.problem != ChosenFileProblem::kNone) {
+      return check.result;
+    }
   }
   const std::filesystem::path file = FinalTarget(target);
   std::filesystem::path temporary = file;
   temporary += ".";
   temporary += RandomSuffix();
-  temporary += ".tmp";
+  temporary += kTemporarySuffix;
   std::string error;
   if (platform::WriteNewFileDurably(temporary, bytes, file, error) != platform::Outcome::kDone) {
     return FileResult::Failed(error.empty() ? "cannot create " + temporary.string() : error);
@@ -169,6 +194,59 @@ FileResult WriteFileAtomically(const std::filesystem::path& target, std::string_
     return replaced;
   }
   return {};
+}
+
+ChosenFileCheck CheckChosenFile(const std::filesystem::path& file) {
+  ChosenFileCheck check;
+  std::error_code error;
+  const auto status = std::filesystem::status(file, error);
+  if (status.type() == std::filesystem::file_type::not_found) {
+    return check;
+  }
+  if (error) {
+    check.problem = ChosenFileProblem::kUnchecked;
+    check.result = FileResult::Failed(file.string() + " cannot be written: " + error.message());
+    return check;
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    check.problem = ChosenFileProblem::kNotRegularFile;
+    check.result = FileResult::Failed(
+        file.string() +
+        " is not a regular file (a folder, a device or a pipe); only a new file or a regular "
+        "file is written, so it was left as it is");
+    return check;
+  }
+  if (std::string reason; !platform::MayWriteFile(file, reason)) {
+    check.problem = ChosenFileProblem::kReadOnly;
+    check.result = FileResult::Failed(file.string() + " may not be written (" + reason +
+                                      "), so it was left as it is");
+  }
+  return check;
+}
+
+std::size_t RemoveStaleTemporaryFiles(const std::filesystem::path& file) {
+  const std::filesystem::path target = FinalTarget(file);
+  const std::string prefix = target.filename().string() + ".";
+  const std::filesystem::path folder =
+      target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+  const auto oldest = std::filesystem::file_time_type::clock::now() - kStaleTemporaryFileAge;
+  std::vector<std::filesystem::path> stale;
+  std::error_code error;
+  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+       entry.increment(error)) {
+    const std::string name = entry->path().filename().string();
+    std::error_code entryError;
+    if (IsTemporaryName(name, prefix) &&
+        entry->symlink_status(entryError).type() == std::filesystem::file_type::regular &&
+        entry->last_write_time(entryError) < oldest && !entryError) {
+      stale.push_back(entry->path());
+    }
+  }
+  std::size_t removed = 0;
+  for (const std::filesystem::path& path : stale) {
+    removed += std::filesystem::remove(path, error) ? 1U : 0U;
+  }
+  return removed;
 }
 
 std::filesystem::path AsideName(const std::filesystem::path& file, std::string_view label,

@@ -46,8 +46,45 @@ struct FileBytes {
 // it leads to is replaced, the temporary file made beside that one. On failure the target is
 // untouched and the temporary file removed; only a process killed between writing and renaming
 // leaves a temporary file behind.
+//
+// `replacing` kChosenFile is for a file the user named (a backup, an export): it is written only
+// where CheckChosenFile allows it, and otherwise nothing happens and the result says why.
+enum class Replacing { kOwnFile, kChosenFile };
 [[nodiscard]] FileResult WriteFileAtomically(const std::filesystem::path& target,
-                                             std::string_view bytes);
+                                             std::string_view bytes,
+                                             Replacing replacing = Replacing::kOwnFile);
+
+// Why a file the user named is not written over.
+enum class ChosenFileProblem {
+  kNone,
+  kNotRegularFile,  // a folder, a device, a pipe, a socket
+  kReadOnly,        // no write permission for the user (none at all counts for root too)
+  kUnchecked,       // what it is cannot be found out (a loop of links, a folder not searchable)
+};
+struct ChosenFileCheck {
+  ChosenFileProblem problem = ChosenFileProblem::kNone;
+  FileResult result;  // the sentence for the user, naming the file, unless kNone
+};
+
+// Whether a file the user named may be written: when nothing of that name exists yet (a link to
+// nothing: the file it leads to is made), or when it is, or a symbolic link leads to, a regular
+// file that the user may write. Renaming over a file needs only the right to write its folder,
+// so the file's own permissions are checked here: a file that no one may write is left alone
+// even by root, who passes every other permission check.
+[[nodiscard]] ChosenFileCheck CheckChosenFile(const std::filesystem::path& file);
+
+// How old a temporary file of a save must be before RemoveStaleTemporaryFiles takes it for the
+// remains of a killed process. A save writes its temporary file within moments.
+inline constexpr std::chrono::seconds kStaleTemporaryFileAge{60};
+
+// Removes what saves of `file` left behind when their process was killed between writing and
+// renaming: the regular files beside `file` (beside the file a link leads to) named
+// "<name>.<16 hexadecimal digits>.tmp", as WriteFileAtomically names them, whose last write
+// lies more than kStaleTemporaryFileAge back. Only to be called while holding the data folder's
+// lock, under which every save of the program's own files is made: no save of them is then in
+// progress, and the age spares the temporary file of a save made without the lock (a backup
+// the user writes over the same name). Answers how many files it removed.
+std::size_t RemoveStaleTemporaryFiles(const std::filesystem::path& file);
 
 // The name under which `file` is kept aside: "<stem>.<label>-YYYYMMDD-HHMMSS<extension>" in the
 // same folder, the time in UTC; from the second attempt on "-<attempt>" follows the time.

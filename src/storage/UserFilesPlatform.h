@@ -29,6 +29,11 @@ enum class Outcome { kDone, kTargetExists, kFailed };
                                           const std::filesystem::path& permissionsFrom,
                                           std::string& error);
 
+// Whether the user may write to the existing file `file`. False, with the reason in `reason`,
+// when the file has no write permission bit at all (which root would pass) or the system's
+// check of the real user's access refuses writing.
+[[nodiscard]] bool MayWriteFile(const std::filesystem::path& file, std::string& reason);
+
 // Renames `from` over `to` in one step, replacing `to` when it exists. The rename reaches the
 // disk with the file system's next commit rather than at once: a power cut before then leaves
 // the file as it was, whole, which keeps a save within the time of one keystroke.

@@ -120,6 +120,19 @@ Outcome WriteNewFileDurably(const std::filesystem::path& file, std::string_view 
   return Outcome::kDone;
 }
 
+bool MayWriteFile(const std::filesystem::path& file, std::string& reason) {
+  struct stat info {};
+  if (::stat(file.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    reason = "it is read-only";
+    return false;
+  }
+  if (::access(file.c_str(), W_OK) != 0) {
+    reason = Reason(errno);
+    return false;
+  }
+  return true;
+}
+
 FileResult MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) {
     return FileResult::Failed("cannot replace " + to.string() + ": " + Reason(errno));

@@ -103,6 +103,19 @@ Outcome WriteNewFileDurably(const std::filesystem::path& file, std::string_view 
   return Outcome::kDone;
 }
 
+bool MayWriteFile(const std::filesystem::path& file, std::string& reason) {
+  const DWORD attributes = ::GetFileAttributesW(file.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    reason = Reason(::GetLastError());
+    return false;
+  }
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    reason = "it is read-only";
+    return false;
+  }
+  return true;
+}
+
 FileResult MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     return FileResult::Failed("cannot replace " + to.string() + ": " + Reason(::GetLastError()));

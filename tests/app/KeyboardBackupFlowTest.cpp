@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -307,6 +309,32 @@ class KeyboardBackupFlowTest : public QObject {
         questions[1].text.contains(
             Translated(Flow::kNotCopiedUnknownText).arg(QStringLiteral("CapsLock (profile 1)"))),
         qPrintable(questions[1].text));
+  }
+
+  // A backup goes only to a new file or over a regular one the user may write, and the keyboard
+  // is not read for one that would not be written.
+  void backupRefusesAFileThatIsNoWritableFile() {
+    MainWindowUnderTest main;
+    QVERIFY(QDir(folder_->path()).mkdir(QStringLiteral("folder.xml")));
+    QFile readOnly(File("read-only.xml"));
+    QVERIFY(readOnly.open(QIODevice::WriteOnly));
+    readOnly.write("mine");
+    readOnly.close();
+    QVERIFY(readOnly.setPermissions(QFileDevice::ReadOwner));
+    for (const auto& [name, text] : {std::pair{"folder.xml", Flow::kBackupNotRegularText},
+                                     std::pair{"read-only.xml", Flow::kBackupReadOnlyText}}) {
+      (void)main.TakeTrace();
+      Flow::SetNextFileName(File(name));
+      ui::SMessageBox::SetNextAnswer(ui::SMessageBox::kIdOk);
+      ChooseFromMoreMenu(main, Flow::kBackupItem);
+      const auto questions = ui::SMessageBox::TakeQuestions();
+      QCOMPARE(questions.size(), std::size_t{1});
+      QCOMPARE(questions[0].text, Translated(text).arg(File(name)));
+      QVERIFY(main.TakeTrace().empty());
+    }
+    QVERIFY(QFileInfo(File("folder.xml")).isDir());
+    QVERIFY(readOnly.open(QIODevice::ReadOnly));
+    QCOMPARE(readOnly.readAll(), QByteArray("mine"));
   }
 
   // Without the keyboard nothing of it can be chosen.

@@ -144,5 +144,26 @@ TEST(AutoProfileRulesTest, ReadingLeavesOutWhatIsNoRuleAndCountsIt) {
   EXPECT_EQ(kept.rules.size(), 1U);
 }
 
+// "enabled" as a person may write it; a word the reader does not know is left out, and off.
+TEST(AutoProfileRulesTest, SwitchingReadsNumbersAndTheWordsForOnAndOff) {
+  const struct {
+    const char* value;
+    bool enabled;
+    std::size_t leftOut;
+  } cases[] = {
+      {"1", true, 0},      {"0", false, 0},   {"2", true, 0},  {" yes ", true, 0},
+      {"YES", true, 0},    {"True", true, 0}, {"on", true, 0}, {"no", false, 0},
+      {"FALSE", false, 0}, {"Off", false, 0}, {"", false, 0},  {"maybe", false, 1},
+      {"+", false, 1},
+  };
+  for (const auto& c : cases) {
+    AutoProfileRules rules;
+    const RulesParse parse =
+        ParseRules(std::string("<autoprofile enabled='") + c.value + "'/>", rules);
+    EXPECT_EQ(rules.enabled, c.enabled) << c.value;
+    EXPECT_EQ(parse.leftOut, c.leftOut) << c.value;
+  }
+}
+
 }  // namespace
 }  // namespace keyloom::autoprofile

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -79,6 +80,26 @@ TEST_F(AutoProfileCommandsTest, BadArgumentsChangeNothingAndEndWithStatus2) {
     EXPECT_FALSE(result.err.empty()) << ::testing::PrintToString(args);
   }
   EXPECT_FALSE(std::filesystem::exists(folder_ / "autoprofile.xml"));
+}
+
+// Rule numbers and positions count from 1; anything else is named as what it is not.
+TEST_F(AutoProfileCommandsTest, ANumberThatIsNoRuleNumberIsToldSo) {
+  ASSERT_EQ(Run({"add", "--class", "game", "--profile", "2"}).status, kExitOk);
+  const std::string before = File();
+  for (const auto& [args, told] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"remove", "-1"}, "\"-1\" is not a rule number: rules are numbered from 1"},
+           {{"remove", "0"}, "\"0\" is not a rule number"},
+           {{"add", "--class", "x", "--profile", "1", "--at", "0"},
+            "\"0\" is not a rule position: 1 puts the rule first"},
+           {{"add", "--class", "x", "--profile", "1", "--at", "-2"},
+            "\"-2\" is not a rule position"},
+       }) {
+    const Result result = Run(args);
+    EXPECT_EQ(result.status, kExitUsage) << ::testing::PrintToString(args);
+    EXPECT_THAT(result.err, HasSubstr(told)) << ::testing::PrintToString(args);
+    EXPECT_LT(result.err.size(), 300U) << result.err;
+  }
+  EXPECT_EQ(File(), before);
 }
 
 TEST_F(AutoProfileCommandsTest, EditsTheRulesAndShowsThemAsTheyNowStand) {

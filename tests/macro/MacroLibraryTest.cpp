@@ -12,6 +12,7 @@
 
 #include "TestFiles.h"
 #include "macro/MacroLibrary.h"
+#include "settings/Utf8Text.h"
 #include "storage/UserFiles.h"
 
 namespace keyloom::macro {
@@ -140,7 +141,7 @@ TEST_F(MacroLibraryTest, AMissingAttributeIsAnErrorResultNotAnEmptyText) {
   EXPECT_EQ(group.Attribute("colour"), "red");
 }
 
-TEST_F(MacroLibraryTest, NewGroupsAreNamedByTheCountBeforeAndMaySharedNames) {
+TEST_F(MacroLibraryTest, NewGroupsAreNamedByTheCountBeforeAndNoEditGivesANameTwice) {
   for (int i = 0; i < 3; ++i) {
     const storage::EditResult added = library_.AddGroup();
     EXPECT_TRUE(added.changed);
@@ -148,7 +149,10 @@ TEST_F(MacroLibraryTest, NewGroupsAreNamedByTheCountBeforeAndMaySharedNames) {
   }
   EXPECT_TRUE(library_.RemoveGroup(0).changed);
   library_.AddGroup();
-  EXPECT_THAT(GroupNames(library_.root()), ElementsAre("Group 1", "Group 2", "Group 2"));
+  EXPECT_THAT(GroupNames(library_.root()), ElementsAre("Group 1", "Group 2", "Group 3"));
+  EXPECT_FALSE(library_.AddNamedGroup("Group 2").changed);
+  EXPECT_FALSE(library_.RenameGroup(2, "Group 1").changed);
+  EXPECT_EQ(library_.GroupNamed("Group 3"), 2);
 
   EXPECT_FALSE(library_.AddNamedGroup("").changed);
   EXPECT_FALSE(library_.RemoveGroup(3).changed);
@@ -178,7 +182,8 @@ TEST_F(MacroLibraryTest, WritesTheFileFormatByteForByte) {
   EXPECT_EQ(ReadBytes(file_), golden);
 }
 
-// The library as the XML parser's own writer puts it: the reference for the program's writer.
+// The library as the XML parser's own writer puts it, each text as XML 1.0 allows it: the
+// reference for the program's writer.
 std::string WrittenByTheParser(const MacroLibrary& library) {
   pugi::xml_document document;
   auto declaration = document.append_child(pugi::node_declaration);
@@ -188,11 +193,11 @@ std::string WrittenByTheParser(const MacroLibrary& library) {
   for (int g = 0; g < library.GroupCount(); ++g) {
     const MacroNode& group = *library.GroupAt(g);
     auto items = root.append_child("items");
-    items.append_attribute("name") = group.Attribute(kNameAttribute)->c_str();
+    items.append_attribute("name") = settings::XmlText(*group.Attribute(kNameAttribute)).c_str();
     for (int e = 0; e < group.ChildCount(); ++e) {
       auto item = items.append_child("item");
       for (const char* name : {"code", "name", "state", "delay"}) {
-        item.append_attribute(name) = group.ChildAt(e)->Attribute(name)->c_str();
+        item.append_attribute(name) = settings::XmlText(*group.ChildAt(e)->Attribute(name)).c_str();
       }
     }
   }
@@ -287,7 +292,7 @@ TEST(MacroLibraryReader, ReadsEveryFileOfTheCorpusAsExpected) {
       {"ok-utf8-bom.xml", "\xe5\xae\x8f[4/A/0/1]"},
       {"ok-utf16le-bom.xml", "\xe5\xae\x8f[4/A/0/1]"},
       {"ok-utf16be-bom.xml", "\xe5\xae\x8f[4/A/0/1]"},
-      // The bytes stay as they are, not valid UTF-8, and are written back unchanged.
+      // The bytes are read as they are, not valid UTF-8, and written with U+FFFD in their place.
       {"ok-latin1-declared-read-as-utf8.xml", "Caf\xe9[4/A/0/1]"},
       {"ok-crlf-and-entities.xml", "Tab\tand <&>[4/A'/0/1]"},
       {"ok-huge-numbers.xml",
@@ -312,11 +317,11 @@ TEST(MacroLibraryReader, ReadsEveryFileOfTheCorpusAsExpected) {
     EXPECT_EQ(loaded.skippedGroups, c.skippedGroups);
     EXPECT_EQ(loaded.leftOutElements, c.leftOutElements);
     EXPECT_EQ(loaded.partlyRead(), c.skippedGroups > 0 || !c.leftOutElements.empty());
-    // Whatever was read is written so that it reads back the same.
+    // Whatever was read is written so that it reads back the same, as XML 1.0 allows it.
     MacroLibrary again;
     ASSERT_TRUE(again.LoadBuffer(library.ToXml()).ok());
     EXPECT_EQ(again.ToXml(), library.ToXml());
-    EXPECT_EQ(Summary(again), c.summary);
+    EXPECT_EQ(Summary(again), settings::XmlText(c.summary));
   }
 }
 

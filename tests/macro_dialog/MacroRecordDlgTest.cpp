@@ -848,6 +848,44 @@ class MacroRecordDlgTest : public QObject {
     QCOMPARE(GroupNames(*h.Saved()), (std::vector<std::string>{"Copy", "States", ""}));
   }
 
+  // A name that another group has is not given: the group keeps its name, and the line says why
+  // until the name typed is free. An export goes only to a new or a writable regular file.
+  void refusesANameTakenAndAFileThatIsNoWritableFile() {
+    Harness& h = *harness_;
+    h.WriteLibrary();
+    h.Open();
+    auto& problem = Control<ui::SStatic>(h.Dialog(), QStringLiteral("text_file_problem"));
+    auto& name = static_cast<ui::SEdit&>(
+        *h.Groups().GetRowView(2)->FindChildByName(QStringLiteral("group_name")));
+    name.SetText(QStringLiteral("Copy"));
+    QCOMPARE(GroupNames(*h.Saved()), (std::vector<std::string>{"Copy", "States", "Empty"}));
+    QVERIFY(problem.isVisible());
+    QCOMPARE(
+        problem.GetText(),
+        QStringLiteral("Another macro has this name already; the macro keeps the name it had."));
+    QTest::keyClicks(name.GetLineEdit(), QStringLiteral("2"));
+    QCOMPARE(GroupNames(*h.Saved())[2], std::string("Copy2"));
+    QVERIFY(!problem.isVisible());
+
+    QVERIFY(std::filesystem::create_directory(h.File("folder.mcr")));
+    test::WriteFile(h.File("read-only.mcr"), "mine");
+    std::filesystem::permissions(h.File("read-only.mcr"), std::filesystem::perms::owner_read);
+    for (const auto& [file, text] : {
+             std::pair{"folder.mcr",
+                       "The macros were not exported: the file chosen is not a regular "
+                       "file (a folder, a device or a pipe)."},
+             std::pair{"read-only.mcr",
+                       "The macros were not exported: the file chosen is read-only."},
+         }) {
+      FileDialogs::SetNextFileName(QString::fromStdString(h.File(file).string()));
+      h.Press("groupExport");
+      QCOMPARE(problem.GetText(), QString::fromUtf8(text));
+    }
+    QVERIFY(std::filesystem::is_directory(h.File("folder.mcr")));
+    QCOMPARE(test::ReadFile(h.File("read-only.mcr")), std::string("mine"));
+    std::filesystem::permissions(h.File("read-only.mcr"), std::filesystem::perms::owner_all);
+  }
+
   void headerClicksMarkAColumnAndKeepTheOrder() {
     Harness& h = *harness_;
     h.WriteLibrary();

@@ -65,5 +65,26 @@ TEST(ValidUtf8, KeepsWellFormedText) {
   }
 }
 
+TEST(XmlText, ReplacesWhatXml10DoesNotAllowAndKeepsTheRest) {
+  struct Case {
+    std::string_view input;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"Copy \xE5\xA4\x8D\xE5\x88\xB6", "Copy \xE5\xA4\x8D\xE5\x88\xB6"},
+      {"tab\tline\ncr\r", "tab\tline\ncr\r"},
+      {"red\x1b[31m", "red" + Replaced(1) + "[31m"},
+      {"\x01\x08\x0B\x0C\x1F", Replaced(5)},
+      {"\x7F\xC2\x9B", "\x7F\xC2\x9B"},  // DEL and C1 controls are XML characters
+      {"a\xFF\xFE", "a" + Replaced(2)},
+      {"\xEF\xBF\xBE\xEF\xBF\xBF\xEF\xBF\xBD", Replaced(3)},  // U+FFFE, U+FFFF, U+FFFD
+      {"\xEF\xBF", Replaced(1)},
+      {std::string_view("cut\0off", 7), "cut"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(XmlText(c.input), c.expected) << ::testing::PrintToString(std::string(c.input));
+  }
+}
+
 }  // namespace
 }  // namespace keyloom::settings

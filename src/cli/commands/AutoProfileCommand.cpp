@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -5,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include <CLI/CLI.hpp>
 
@@ -164,6 +166,21 @@ int RunAutoProfile(Context& context, const AutoProfileArguments& arguments) {
   return kExitOk;
 }
 
+// A rule's number or position as the list counts them, from 1; `refusal` tells the user what
+// else was given. Checked on the text: as a std::size_t "-1" would read as the largest one.
+CLI::Validator CountedFromOne(std::string refusal) {
+  return {[refusal = std::move(refusal)](const std::string& text) -> std::string {
+            const bool digits = !text.empty() && std::ranges::all_of(text, [](char c) {
+              return c >= '0' && c <= '9';
+            });
+            if (digits && text.find_first_not_of('0') != std::string::npos) {
+              return {};
+            }
+            return '"' + text + "\" is not " + refusal;
+          },
+          ""};
+}
+
 // Makes `action` of auto-profile run with `arguments` when the arguments name it.
 void Choose(CLI::App& action, ChosenCommand& chosen,
             const std::shared_ptr<AutoProfileArguments>& arguments, Action which) {
@@ -209,11 +226,15 @@ void DefineAutoProfile(CLI::App& app, ChosenCommand& chosen) {
       ->check(CLI::Range(1, 3));
   add->add_option("--at", arguments.position, "Insert as rule POS (from 1; default: last)")
       ->type_name("POS")
-      ->check(CLI::PositiveNumber);
+      ->check(CountedFromOne("a rule position: 1 puts the rule first, and a position past the "
+                             "last rule puts it last"));
   Choose(*add, chosen, shared, Action::kAdd);
 
   auto* remove = command->add_subcommand("remove", "Remove rule N, numbered as list shows it");
-  remove->add_option("N", arguments.rule, "The rule's number (from 1)")->required();
+  remove->add_option("N", arguments.rule, "The rule's number (from 1)")
+      ->required()
+      ->check(CountedFromOne("a rule number: rules are numbered from 1, as 'keyloomctl "
+                             "auto-profile list' shows them"));
   Choose(*remove, chosen, shared, Action::kRemove);
 
   auto* defaults = command->add_subcommand(

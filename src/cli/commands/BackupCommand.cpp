@@ -15,6 +15,7 @@
 #include "keymap/KeyMapFile.h"
 #include "protocol/LightingTable.h"
 #include "settings/AppPaths.h"
+#include "storage/UserFiles.h"
 
 namespace keyloom::cli {
 
@@ -79,6 +80,13 @@ void PrintBackedUp(Context& context, const std::filesystem::path& file, const ke
 
 int RunBackup(Context& context, const BackupArguments& a) {
   const std::filesystem::path file = settings::PathFromUtf8(a.file);
+  // A file that will not be written is refused before the keyboard is read.
+  if (const storage::ChosenFileCheck check = storage::CheckChosenFile(file);
+      check.problem != storage::ChosenFileProblem::kNone) {
+    context.console.err << "keyloomctl: " << Printable(check.result.error())
+                        << "; no backup was written\n";
+    return kExitUsage;
+  }
   auto [keyboard, failure] = OpenKeyboard(context);
   if (!keyboard) {
     return failure;

@@ -33,6 +33,15 @@ struct MacrosDeleteArguments {
   std::string group;
 };
 
+// A name that group #`holder` of the library has already.
+int ComplainNameTaken(Context& context, const macro::MacroLibrary& library, std::string_view name,
+                      int holder) {
+  context.console.err << "keyloomctl: the macro group #" << holder << " of "
+                      << library.path().string() << " is named \"" << Printable(name)
+                      << "\" already; give the group another name\n";
+  return kExitUsage;
+}
+
 constexpr const char* kEventsHelp =
     "Events separated by commas, each KEY [down|up] [DELAY]: a key name (quoted when it has "
     "blanks) or code, down or up (neither: both), the ms after it";
@@ -54,7 +63,12 @@ int RunMacrosAdd(Context& context, const MacrosAddArguments& a) {
   const auto library = OpenMacroLibrary(context);
   // The group and its events are one change of the file.
   int index = -1;
+  std::optional<int> holder;
   const auto added = library->Update([&](macro::MacroLibrary& current) {
+    holder = current.GroupNamed(name);
+    if (holder) {
+      return false;
+    }
     macro::MacroNode* group = current.root().InsertChild(
         macro::MacroNode::kLast, {{std::string(macro::kNameAttribute), name}});
     for (const EventText& event : events) {
@@ -64,6 +78,9 @@ int RunMacrosAdd(Context& context, const MacrosAddArguments& a) {
     return true;
   });
   TellOpenReport(context, added.reread);
+  if (holder) {
+    return ComplainNameTaken(context, *library, name, *holder);
+  }
   if (!added.saved.ok()) {
     return SaveFailed(context, added.saved);
   }
@@ -85,10 +102,18 @@ int RunMacrosRename(Context& context, const MacrosRenameArguments& a) {
   }
   const auto library = OpenMacroLibrary(context);
   std::optional<int> index;
+  std::optional<int> holder;
   std::string old;
   const auto renamed = library->Update([&](macro::MacroLibrary& current) {
     index = FindGroup(current, group);
     if (!index) {
+      return false;
+    }
+    holder = current.GroupNamed(name);
+    if (holder == index) {
+      holder.reset();
+    }
+    if (holder) {
       return false;
     }
     macro::MacroNode* node = current.GroupAt(*index);
@@ -100,6 +125,9 @@ int RunMacrosRename(Context& context, const MacrosRenameArguments& a) {
   if (!index) {
     ComplainNoGroup(context, *library, group);
     return kExitUsage;
+  }
+  if (holder) {
+    return ComplainNameTaken(context, *library, name, *holder);
   }
   if (!renamed.saved.ok()) {
     return SaveFailed(context, renamed.saved);
