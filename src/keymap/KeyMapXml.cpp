@@ -7,6 +7,7 @@
 
 #include <pugixml.hpp>
 
+#include "protocol/LightingParameters.h"
 #include "settings/HexText.h"
 #include "settings/Utf8Text.h"
 #include "storage/XmlFiles.h"
@@ -53,16 +54,26 @@ std::string_view Trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-// A whole number in `base` within [low, high]: digits only, blanks around them allowed.
+// A whole number in `base` within [low, high]: digits only, as written, without blanks or a
+// plus sign; a minus sign only where the range has negative numbers.
 std::optional<long> ReadNumber(std::string_view text, long low, long high, int base = 10) {
-  text = Trimmed(text);
+  const std::string_view digits = low < 0 && text.starts_with('-') ? text.substr(1) : text;
+  if (digits.empty() ||
+      digits.find_first_not_of(base == 16 ? "0123456789abcdefABCDEF" : "0123456789") !=
+          std::string_view::npos) {
+    return std::nullopt;
+  }
   long value = 0;
   const char* end = text.data() + text.size();
   const auto [ptr, error] = std::from_chars(text.data(), end, value, base);
-  if (text.empty() || error != std::errc{} || ptr != end || value < low || value > high) {
+  if (error != std::errc{} || ptr != end || value < low || value > high) {
     return std::nullopt;
   }
   return value;
+}
+
+std::string Missing(const char* attribute) {
+  return std::string("the attribute \"") + attribute + "\" is missing";
 }
 
 // Reads the document, keeping the first reason to refuse it.
@@ -74,17 +85,21 @@ class Reader {
  private:
   // Notes why `node` makes the file unreadable; answers nullopt for the caller to pass up.
   std::nullopt_t Refuse(const pugi::xml_node& node, const std::string& what);
-  // The attribute read as a number within [low, high]; `whenMissing` when it is absent. Refused
-  // when it is absent without such a value, or is not such a number.
-  std::optional<long> Number(const pugi::xml_node& node, const char* name, long low, long high,
-                             std::optional<long> whenMissing = std::nullopt, int base = 10);
+  // The attribute's text; refused when it is absent.
+  std::optional<std::string_view> Text(const pugi::xml_node& node, const char* name);
+  // The attribute read as a decimal number within [low, high]; refused when it is absent or is
+  // not such a number.
+  std::optional<long> Number(const pugi::xml_node& node, const char* name, long low, long high);
+  // A vendor or product id: four hexadecimal digits.
+  std::optional<long> ModelId(const pugi::xml_node& node, const char* name);
   std::optional<std::vector<protocol::KeyEvent>> Events(const pugi::xml_node& node);
   std::optional<std::vector<std::int32_t>> Codes(const pugi::xml_node& node);
   std::optional<ContentKind> Kind(const pugi::xml_node& node, Half half);
   std::optional<SlotEntry> Entry(const pugi::xml_node& node, Half half);
   bool Profile(const pugi::xml_node& node, int profileIndex, KeyMap& map);
   bool Lighting(const pugi::xml_node& node, KeyMap& map);
-  std::optional<protocol::LightingRecord> Record(const pugi::xml_node& node);
+  // The "record" of a lighting element of LED mode `ledMode`, which its parameters must give.
+  std::optional<protocol::LightingRecord> Record(const pugi::xml_node& node, int ledMode);
   // An unfinished change's element, added to `change`.
   bool Unfinished(const pugi::xml_node& node, PendingChange& change);
 
@@ -102,30 +117,49 @@ std::nullopt_t Reader::Refuse(const pugi::xml_node& node, const std::string& wha
   return std::nullopt;
 }
 
-std::optional<long> Reader::Number(const pugi::xml_node& node, const char* name, long low,
-                                   long high, std::optional<long> whenMissing, int base) {
+std::optional<std::string_view> Reader::Text(const pugi::xml_node& node, const char* name) {
   const pugi::xml_attribute attribute = node.attribute(name);
   if (!attribute) {
-    return whenMissing ? whenMissing
-                       : Refuse(node, std::string("the attribute \"") + name + "\" is missing");
+    return Refuse(node, Missing(name));
   }
-  const auto value = ReadNumber(attribute.value(), low, high, base);
+  return std::string_view(attribute.value());
+}
+
+std::optional<long> Reader::Number(const pugi::xml_node& node, const char* name, long low,
+                                   long high) {
+  const auto text = Text(node, name);
+  if (!text) {
+    return std::nullopt;
+  }
+  const auto value = ReadNumber(*text, low, high);
   if (!value) {
-    const bool hex = base == 16;
-    return Refuse(
-        node,
-        std::string(name) + "=\"" + attribute.value() + "\" is not " +
-            (hex ? "a hexadecimal number " : "a number ") + "from " +
-            (hex ? settings::HexNumber(static_cast<unsigned>(low), 1) : std::to_string(low)) +
-            " to " +
-            (hex ? settings::HexNumber(static_cast<unsigned>(high), 1) : std::to_string(high)));
+    return Refuse(node, std::string(name) + "=\"" + std::string(*text) +
+                            "\" is not a number from " + std::to_string(low) + " to " +
+                            std::to_string(high));
+  }
+  return value;
+}
+
+std::optional<long> Reader::ModelId(const pugi::xml_node& node, const char* name) {
+  const auto text = Text(node, name);
+  if (!text) {
+    return std::nullopt;
+  }
+  const auto value = text->size() == 4 ? ReadNumber(*text, 0, 0xFFFF, 16) : std::nullopt;
+  if (!value) {
+    return Refuse(node, std::string(name) + "=\"" + std::string(*text) +
+                            "\" is not a hexadecimal number of four digits");
   }
   return value;
 }
 
 std::optional<std::vector<protocol::KeyEvent>> Reader::Events(const pugi::xml_node& node) {
+  const auto all = Text(node, "events");
+  if (!all) {
+    return std::nullopt;
+  }
   std::vector<protocol::KeyEvent> events;
-  std::string_view text = node.attribute("events").value();
+  std::string_view text = *all;
   while (!(text = Trimmed(text)).empty()) {
     const std::string_view word = text.substr(0, text.find_first_of(" \t\r\n"));
     text.remove_prefix(word.size());
@@ -145,18 +179,21 @@ std::optional<std::vector<protocol::KeyEvent>> Reader::Events(const pugi::xml_no
 }
 
 std::optional<std::vector<std::int32_t>> Reader::Codes(const pugi::xml_node& node) {
+  const auto all = Text(node, "codes");
+  if (!all) {
+    return std::nullopt;
+  }
   std::vector<std::int32_t> codes;
-  const std::string_view all = node.attribute("codes").value();
-  if (Trimmed(all).empty()) {
+  if (all->empty()) {
     return codes;
   }
-  std::string_view text = all;
+  std::string_view text = *all;
   while (true) {
     const std::size_t comma = text.find(',');
     const auto value = ReadNumber(text.substr(0, comma), INT32_MIN, INT32_MAX);
     if (!value) {
       return Refuse(
-          node, "codes=\"" + std::string(all) + "\" is not a list of numbers separated by commas");
+          node, "codes=\"" + std::string(*all) + "\" is not a list of numbers separated by commas");
     }
     codes.push_back(static_cast<std::int32_t>(*value));
     if (comma == std::string_view::npos) {
@@ -167,13 +204,16 @@ std::optional<std::vector<std::int32_t>> Reader::Codes(const pugi::xml_node& nod
 }
 
 std::optional<ContentKind> Reader::Kind(const pugi::xml_node& node, Half half) {
-  const std::string_view text = node.attribute("kind").value();
+  const auto text = Text(node, "kind");
+  if (!text) {
+    return std::nullopt;
+  }
   for (const auto& [kind, name] : kKindNames) {
-    if (text == name && (kind == ContentKind::kUnknown || HalfOf(kind) == half)) {
+    if (*text == name && (kind == ContentKind::kUnknown || HalfOf(kind) == half)) {
       return kind;
     }
   }
-  return Refuse(node, "kind=\"" + std::string(text) + "\" is not " +
+  return Refuse(node, "kind=\"" + std::string(*text) + "\" is not " +
                           (half == Half::kMacro ? "macro, chord" : "key, media") + " or unknown");
 }
 
@@ -192,7 +232,11 @@ std::optional<SlotEntry> Reader::Entry(const pugi::xml_node& node, Half half) {
   }
   // A single key has no name of its own.
   if (content.kind != ContentKind::kSingleKey) {
-    content.name = node.attribute("name").value();
+    const auto name = Text(node, "name");
+    if (!name) {
+      return std::nullopt;
+    }
+    content.name = *name;
   }
   if (half == Half::kRemap) {
     const auto target = Number(node, "target", 1, 255);
@@ -256,7 +300,7 @@ bool Reader::Lighting(const pugi::xml_node& node, KeyMap& map) {
     Refuse(node, "LED mode " + std::to_string(*mode) + " is given twice");
     return false;
   }
-  const auto record = Record(node);
+  const auto record = Record(node, static_cast<int>(*mode));
   if (!record) {
     return false;
   }
@@ -264,14 +308,23 @@ bool Reader::Lighting(const pugi::xml_node& node, KeyMap& map) {
   return true;
 }
 
-std::optional<protocol::LightingRecord> Reader::Record(const pugi::xml_node& node) {
-  const auto bytes = settings::BytesFromHex<protocol::LightingRecord::kSize>(
-      Trimmed(node.attribute("record").value()));
-  if (!bytes) {
-    return Refuse(node, "record=\"" + std::string(node.attribute("record").value()) +
-                            "\" is not ten hexadecimal digits");
+std::optional<protocol::LightingRecord> Reader::Record(const pugi::xml_node& node, int ledMode) {
+  const auto text = Text(node, "record");
+  if (!text) {
+    return std::nullopt;
   }
-  return protocol::LightingRecord{*bytes};
+  const auto bytes = settings::BytesFromHex<protocol::LightingRecord::kSize>(*text);
+  if (!bytes) {
+    return Refuse(node, "record=\"" + std::string(*text) + "\" is not ten hexadecimal digits");
+  }
+  const protocol::LightingRecord record{*bytes};
+  if (!protocol::LightingParameters::IsRecordOf(ledMode, record)) {
+    return Refuse(node, "record=\"" + std::string(*text) + "\" is not a lighting of LED mode " +
+                            std::to_string(ledMode) +
+                            ": a field is out of its range, or a bit is set that the mode does "
+                            "not use");
+  }
+  return record;
 }
 
 bool Reader::Unfinished(const pugi::xml_node& node, PendingChange& change) {
@@ -283,7 +336,7 @@ bool Reader::Unfinished(const pugi::xml_node& node, PendingChange& change) {
   }
   if (name == kUnfinishedLightingElement) {
     const auto mode = Number(node, "mode", 0, protocol::LightingTable::kModeCount - 1);
-    const auto record = mode ? Record(node) : std::nullopt;
+    const auto record = mode ? Record(node, static_cast<int>(*mode)) : std::nullopt;
     if (record) {
       change.lighting.emplace_back(static_cast<int>(*mode), *record);
     }
@@ -334,8 +387,8 @@ std::optional<KeyMapDocument> Reader::Read(const pugi::xml_document& xml) {
   }
   KeyMapDocument document;
   if (root.attribute("vid") || root.attribute("pid")) {
-    const auto vendor = Number(root, "vid", 0, 0xFFFF, std::nullopt, 16);
-    const auto product = vendor ? Number(root, "pid", 0, 0xFFFF, std::nullopt, 16) : std::nullopt;
+    const auto vendor = ModelId(root, "vid");
+    const auto product = vendor ? ModelId(root, "pid") : std::nullopt;
     if (!product) {
       return std::nullopt;
     }
@@ -375,6 +428,10 @@ std::optional<KeyMapDocument> Reader::Read(const pugi::xml_document& xml) {
     const auto profile = Number(root, "activeProfile", 1, kProfileCount);
     if (!profile) {
       return std::nullopt;
+    }
+    if (!document.listed[static_cast<std::size_t>(*profile - 1)]) {
+      return Refuse(root, "activeProfile=\"" + std::to_string(*profile) +
+                              "\" names a profile without a <profile> element");
     }
     document.map.ProfileSelected(static_cast<int>(*profile - 1));
   }

@@ -75,4 +75,14 @@ LightingRecord LightingParameters::Encode(const LightingRecord& base) const {
   return record;
 }
 
+bool LightingParameters::IsRecordOf(int ledMode, const LightingRecord& record) {
+  const LightingParameters parameters = Decode(ledMode, record);
+  for (const LightingColour area : parameters.areas) {
+    if (area > kPaletteColours) {
+      return false;
+    }
+  }
+  return parameters.Encode(LightingRecord{}) == record;
+}
+
 }  // namespace keyloom::protocol

@@ -43,6 +43,11 @@ struct LightingParameters {
   // in `base`, which is the record the mode held before.
   [[nodiscard]] LightingRecord Encode(const LightingRecord& base) const;
 
+  // Whether `record` is one that parameters of `ledMode` (0-9) give: every field within its
+  // range (a direction left or right, an area colour one of the seven or none) and every bit
+  // that the mode does not use 0.
+  [[nodiscard]] static bool IsRecordOf(int ledMode, const LightingRecord& record);
+
   friend bool operator==(const LightingParameters&, const LightingParameters&) = default;
 };
 

@@ -108,16 +108,18 @@ TEST(KeyMapXml, KeepsUnfinishedChangesThroughTheFile) {
 
 TEST(KeyMapXml, IgnoresWhatItDoesNotKnowAndLeavesOutWhatIsNotThere) {
   KeyMapDocument read;
-  ASSERT_TRUE(ParseKeyMap("\xEF\xBB\xBF<!-- mine --><keymap version=\"1\" by=\"hand\">"
-                          "<note>later</note>"
-                          "<profile number=\"2\" colour=\"red\">"
-                          "<macro slot=\" 2 \" key=\"4\" kind=\"macro\" repeat=\"1\" extra=\"x\">"
-                          "<child/></macro>"
-                          "<remap-ish slot=\"1\"/>"
-                          "<remap slot=\"1\" key=\"5\" kind=\"key\" target=\"6\" name=\"x\"/>"
-                          "</profile></keymap>",
-                          read)
-                  .ok());
+  ASSERT_TRUE(
+      ParseKeyMap("\xEF\xBB\xBF<!-- mine --><keymap version=\"1\" by=\"hand\">"
+                  "<note>later</note>"
+                  "<profile number=\"2\" colour=\"red\">"
+                  "<macro slot=\"2\" key=\"4\" kind=\"macro\" name=\"\" repeat=\"1\" events=\"\" "
+                  "extra=\"x\">"
+                  "<child/></macro>"
+                  "<remap-ish slot=\"1\"/>"
+                  "<remap slot=\"1\" key=\"5\" kind=\"key\" target=\"6\" name=\"x\"/>"
+                  "</profile></keymap>",
+                  read)
+          .ok());
   EXPECT_THAT(read.listed, ::testing::ElementsAre(false, true, false));
   EXPECT_FALSE(read.model.has_value());
   EXPECT_FALSE(read.map.SelectedProfile().has_value());
@@ -149,6 +151,10 @@ TEST(KeyMapXml, RefusesAWholeFileForAnyValueItCannotTakeAndSaysWhere) {
       {"<keymap version=\"1\" vid=\"0x258a\" pid=\"2a\"/>", "vid=\"0x258a\" is not a hexadecimal"},
       {"<keymap version=\"1\" activeProfile=\"4\"/>",
        "activeProfile=\"4\" is not a number from 1 to 3"},
+      {"<keymap version=\"1\" activeProfile=\"2\"><profile number=\"1\"/></keymap>",
+       "activeProfile=\"2\" names a profile without a <profile> element"},
+      {"<keymap version=\"1\" vid=\"258\" pid=\"002a\"/>", "vid=\"258\" is not a hexadecimal"},
+      {"<keymap version=\"1\" vid=\"-000\" pid=\"002a\"/>", "vid=\"-000\" is not a hexadecimal"},
       {"<keymap version=\"1\" ledMode=\"3\"/>", "names a mode without a <lighting> element"},
       {"<keymap version=\"1\"><profile number=\"0\"/></keymap>", "number=\"0\" is not a number"},
       {"<keymap version=\"1\"><profile number=\"1\"/><profile number=\"1\"/></keymap>",
@@ -161,14 +167,30 @@ TEST(KeyMapXml, RefusesAWholeFileForAnyValueItCannotTakeAndSaysWhere) {
        "kind=\"key\" is not macro, chord or unknown"},
       {head + "<remap slot=\"1\" key=\"4\" kind=\"chord\" repeat=\"1\"/>" + tail,
        "kind=\"chord\" is not key, media or unknown"},
-      {head + "<macro slot=\"1\" key=\"4\" kind=\"macro\"/>" + tail,
+      {head + "<macro slot=\" 2\" key=\"4\" kind=\"unknown\"/>" + tail,
+       "slot=\" 2\" is not a number from 1 to 12"},
+      {head + "<macro slot=\"2 \" key=\"4\" kind=\"unknown\"/>" + tail, "slot=\"2 \" is not"},
+      {head + "<macro slot=\"+2\" key=\"4\" kind=\"unknown\"/>" + tail, "slot=\"+2\" is not"},
+      {head + "<macro slot=\"1\" key=\"4\"/>" + tail, "the attribute \"kind\" is missing"},
+      {head + "<macro slot=\"1\" key=\"4\" kind=\"macro\" repeat=\"1\" events=\"\"/>" + tail,
+       "the attribute \"name\" is missing"},
+      {head + "<macro slot=\"1\" key=\"4\" kind=\"macro\" name=\"\" events=\"\"/>" + tail,
        "the attribute \"repeat\" is missing"},
-      {head + "<macro slot=\"1\" key=\"4\" kind=\"macro\" repeat=\"256\"/>" + tail,
+      {head + "<macro slot=\"1\" key=\"4\" kind=\"macro\" name=\"Copy\" repeat=\"1\"/>" + tail,
+       "<macro> at byte 41: the attribute \"events\" is missing"},
+      {head + "<macro slot=\"1\" key=\"4\" kind=\"chord\" name=\"\" repeat=\"1\" events=\"\"/>" +
+           tail,
+       "the attribute \"codes\" is missing"},
+      {head + "<remap slot=\"1\" key=\"4\" kind=\"media\" target=\"5\"/>" + tail,
+       "the attribute \"name\" is missing"},
+      {head + "<macro slot=\"1\" key=\"4\" kind=\"macro\" name=\"\" repeat=\"256\"/>" + tail,
        "repeat=\"256\" is not a number from 1 to 255"},
-      {head + "<macro slot=\"1\" key=\"4\" kind=\"macro\" repeat=\"1\" events=\"0454 04a\"/>" +
+      {head +
+           "<macro slot=\"1\" key=\"4\" kind=\"macro\" name=\"\" repeat=\"1\" events=\"0454 "
+           "04a\"/>" +
            tail,
        "the event \"04a\" is not four hexadecimal digits"},
-      {head + "<macro slot=\"1\" key=\"4\" kind=\"macro\" repeat=\"1\" events=\"" +
+      {head + "<macro slot=\"1\" key=\"4\" kind=\"macro\" name=\"\" repeat=\"1\" events=\"" +
            [] {
              std::string events;
              for (int i = 0; i < 83; ++i) {
@@ -178,9 +200,12 @@ TEST(KeyMapXml, RefusesAWholeFileForAnyValueItCannotTakeAndSaysWhere) {
            }() +
            "\"/>" + tail,
        "more than 82 events"},
-      {head + "<macro slot=\"1\" key=\"4\" kind=\"chord\" repeat=\"1\" codes=\"224,,6\"/>" + tail,
+      {head +
+           "<macro slot=\"1\" key=\"4\" kind=\"chord\" name=\"\" repeat=\"1\" events=\"\" "
+           "codes=\"224, 6\"/>" +
+           tail,
        "is not a list of numbers"},
-      {head + "<remap slot=\"1\" key=\"4\" kind=\"media\"/>" + tail,
+      {head + "<remap slot=\"1\" key=\"4\" kind=\"media\" name=\"Mute\"/>" + tail,
        "the attribute \"target\" is missing"},
       {head + "<remap slot=\"1\" key=\"4\" kind=\"key\" target=\"5\"/>" +
            "<remap slot=\"1\" key=\"6\" kind=\"key\" target=\"5\"/>" + tail,
@@ -192,6 +217,10 @@ TEST(KeyMapXml, RefusesAWholeFileForAnyValueItCannotTakeAndSaysWhere) {
        "mode=\"10\" is not a number from 0 to 9"},
       {"<keymap version=\"1\"><lighting mode=\"1\" record=\"01010303\"/></keymap>",
        "record=\"01010303\" is not ten hexadecimal digits"},
+      {"<keymap version=\"1\"><lighting mode=\"1\" record=\" 0101030300\"/></keymap>",
+       "is not ten hexadecimal digits"},
+      {"<keymap version=\"1\"><lighting mode=\"1\"/></keymap>",
+       "the attribute \"record\" is missing"},
       {"<keymap version=\"1\"><lighting mode=\"1\" record=\"0101030300\"/>"
        "<lighting mode=\"1\" record=\"0101030300\"/></keymap>",
        "LED mode 1 is given twice"},
@@ -205,6 +234,42 @@ TEST(KeyMapXml, RefusesAWholeFileForAnyValueItCannotTakeAndSaysWhere) {
     EXPECT_THAT(loaded.error, HasSubstr(c.said));
     // Nothing of a refused file is taken.
     EXPECT_THAT(document.listed, ::testing::ElementsAre(true, false, false));
+  }
+}
+
+// A lighting record is taken only as the keyboard's lighting parameters of its mode make it, so
+// that no backup sends the keyboard bits it was never given.
+TEST(KeyMapXml, TakesOnlyTheLightingRecordsThatTheModesParametersMake) {
+  const struct {
+    int mode;
+    const char* record;
+    bool taken;
+  } cases[] = {
+      {0, "0001030300", true},   // no colour, direction left
+      {3, "0702000000", true},   // colour 7, direction right
+      {8, "ff60f60300", true},   // areas of no colour and of colour 7
+      {3, "ffffffffff", false},  // every bit
+      {3, "0800000000", false},  // a colour bit above the seven
+      {3, "0100030300", false},  // no direction
+      {3, "0103030300", false},  // direction 3
+      {3, "0101070300", false},  // a speed bit above the level
+      {3, "0101030b00", false},  // a brightness bit above the level
+      {3, "0101030301", false},  // the last byte
+      {8, "7f00000300", false},  // area colour 8, which the palette does not have
+      {8, "00e0000300", false},  // area colour 15
+      {8, "0000000301", false},  // the last byte
+  };
+  for (const auto& c : cases) {
+    const std::string xml = "<keymap version=\"1\"><lighting mode=\"" + std::to_string(c.mode) +
+                            "\" record=\"" + c.record + "\"/></keymap>";
+    SCOPED_TRACE(xml);
+    KeyMapDocument document;
+    const storage::LoadResult loaded = ParseKeyMap(xml, document);
+    EXPECT_EQ(loaded.ok(), c.taken) << loaded.error;
+    if (!c.taken) {
+      EXPECT_THAT(loaded.error, HasSubstr(std::string("<lighting> at byte 21: record=\"") +
+                                          c.record + "\" is not a lighting of LED mode"));
+    }
   }
 }
 
