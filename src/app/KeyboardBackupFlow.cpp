@@ -327,6 +327,8 @@ QString KeyboardBackupFlow::Summary(const RestoreReport& report, const QString& 
       return Translated(kNotReadText).arg(report.unreadProfile.value_or(0) + 1);
     case RestoreReport::Outcome::kCancelled:
       return Translated(kCancelledText).arg(made).arg(total);
+    case RestoreReport::Outcome::kNotChecked:
+      return Translated(kUnreadAfterText).arg(report.unreadProfile.value_or(0) + 1);
     case RestoreReport::Outcome::kNotMatched: {
       QStringList missing;
       for (const connection::RestoreMismatch& mismatch : report.mismatches) {

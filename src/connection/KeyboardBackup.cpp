@@ -1,5 +1,6 @@
 #include "connection/KeyboardBackup.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "protocol/LightingTable.h"
@@ -275,8 +276,17 @@ RestoreReport Restore(KeyboardConnection& connection, const RestoreGoal& goal,
       report.transfers.Add(connection.SelectProfile(*finalProfile).transfers);
     }
   }
-  const bool matched = report.notDone.empty() && report.mismatches.empty() && !report.unreadProfile;
-  report.outcome = matched ? RestoreReport::Outcome::kDone : RestoreReport::Outcome::kNotMatched;
+  // The final reads tell what the slots hold, whatever the read-back of a step said; no read tells
+  // the lighting.
+  const bool lightingLost = std::ranges::any_of(report.notDone, [](const RestoreStep& step) {
+    return step.kind == RestoreStep::Kind::kLighting;
+  });
+  if (!report.mismatches.empty() || lightingLost) {
+    report.outcome = RestoreReport::Outcome::kNotMatched;
+  } else {
+    report.outcome =
+        report.unreadProfile ? RestoreReport::Outcome::kNotChecked : RestoreReport::Outcome::kDone;
+  }
   return report;
 }
 

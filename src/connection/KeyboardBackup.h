@@ -136,17 +136,21 @@ struct RestoreMismatch {
 
 struct RestoreReport {
   enum class Outcome {
-    kDone,        // the final reads show every slot as the goal holds it
+    kDone,        // the final reads show every slot as the goal holds it, and every lighting
+                  // record arrived
     kNotRead,     // a profile's slot read did not arrive whole before anything was sent
     kCancelled,   // the progress callback stopped it
-    kNotMatched,  // it ran to the end, but not everything arrived
+    kNotMatched,  // it ran to the end, but a slot or a lighting record is not as the goal holds it
+    kNotChecked,  // it ran to the end and nothing read differs from the goal, but the final read
+                  // of `unreadProfile` did not arrive whole
   };
   Outcome outcome = Outcome::kDone;
   // The steps whose frames were sent, and the slots and lighting that already held what the
   // goal holds.
   std::size_t sent = 0;
   std::size_t skipped = 0;
-  // Steps that did not arrive or, after a cancel, were not made.
+  // Steps that did not arrive or, after a cancel, were not made. Of a slot step, that is what
+  // the read after it told; the final reads tell what the slot holds in the end.
   std::vector<RestoreStep> notDone;
   // The final reads' differences from the goal (not after a cancel).
   std::vector<RestoreMismatch> mismatches;
@@ -160,8 +164,10 @@ struct RestoreReport {
 // into their slots (a key that already holds the goal's content there as far as the key map
 // knows is skipped); then the lighting records that the key map does not know to be the goal's,
 // the goal's LED mode last; then each restored profile is read again and compared with the goal,
-// the final profile last. Every step is one sequence of the connection (see PlaceInSlot), which
-// records what arrived. When a profile's first read does not arrive whole, nothing is sent.
+// the final profile last. The outcome is kDone when those reads are whole and show the goal and
+// every lighting record arrived, whatever read-backs of single steps were lost. Every step is one
+// sequence of the connection (see PlaceInSlot), which records what arrived. When a profile's first
+// read does not arrive whole, nothing is sent.
 RestoreReport Restore(KeyboardConnection& connection, const RestoreGoal& goal,
                       const RestoreProgressCallback& progress);
 

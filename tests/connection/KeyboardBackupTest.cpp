@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -210,6 +211,50 @@ TEST_F(KeyboardBackupTest, WhatDidNotArriveIsListedAndAnUnreadProfileSendsNothin
   EXPECT_EQ(report.mismatches[0].wanted, 0x3E);
   EXPECT_EQ(report.mismatches[0].found, 0);
   EXPECT_EQ(report.mismatches[0].slot, 0U);
+}
+
+// Profile 1 holds C remapped in slot 1; the goal frees it for F5 and puts A into slot 2. A lost
+// reply of a read-back is no failure when the final read shows the goal; a final read that is not
+// whole leaves the profile unchecked, which is not a difference.
+TEST_F(KeyboardBackupTest, TheFinalReadsDecideWhetherARestoreIsDone) {
+  keymap::KeyContent remap;
+  remap.kind = ContentKind::kSingleKey;
+  remap.target = 0x05;
+  RestoreGoal goal;
+  goal.profiles[0] = true;
+  goal.finalProfile = 0;
+  goal.map.Record(0, Half::kRemap, 0, 0x3E, remap);
+  goal.map.Record(0, Half::kRemap, 1, 0x04, remap);
+  // Gets 1-4 plan; each of the three steps reads first and reads back after its frame (gets 5-12
+  // free slot 1, 13-20 place F5, 21-28 place A); gets 29-32 are the final read.
+  const struct {
+    const char* failures;
+    RestoreReport::Outcome outcome;
+  } cases[] = {
+      {"", RestoreReport::Outcome::kDone},
+      {"get:9", RestoreReport::Outcome::kDone},
+      {"get:12", RestoreReport::Outcome::kDone},
+      {"get:29", RestoreReport::Outcome::kNotChecked},
+      {"get:32", RestoreReport::Outcome::kNotChecked},
+      // A placement whose read-back is lost leaves what A does unknown, which the final read
+      // names.
+      {"get:25", RestoreReport::Outcome::kNotMatched},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.failures);
+    std::filesystem::remove_all(Folder());
+    std::filesystem::create_directories(Folder());
+    Remap(*Connect(), 0, 0x06, 0x07);
+    trace.clear();
+    const RestoreReport report = Restore(*Connect(c.failures), goal, nullptr);
+    EXPECT_EQ(report.outcome, c.outcome);
+    EXPECT_EQ(report.mismatches.size(), c.outcome == RestoreReport::Outcome::kNotMatched ? 1U : 0U);
+    EXPECT_EQ(report.unreadProfile, c.outcome == RestoreReport::Outcome::kNotChecked
+                                        ? std::optional<int>(0)
+                                        : std::nullopt);
+    EXPECT_EQ(KeyboardState().profiles[0].remaps[0].keyCode, 0x3E);
+    EXPECT_EQ(KeyboardState().profiles[0].remaps[1].keyCode, 0x04);
+  }
 }
 
 TEST_F(KeyboardBackupTest, ACopyTakesTheKnownKeysAndLeavesAKeyOfUnknownContentWhereItIs) {

@@ -33,11 +33,19 @@ void PrintProfileCopied(Context& context, int from, int to,
     PrintJson(out, json);
     return;
   }
-  out << "Profile " << to
-      << (report.outcome == connection::RestoreReport::Outcome::kDone ? " now holds what "
-                                                                      : " does not hold all that ")
-      << "profile " << from << " holds: " << Changes(report.sent) << " sent, " << report.skipped
-      << " already in place.\n";
+  out << "Profile " << to;
+  switch (report.outcome) {
+    case connection::RestoreReport::Outcome::kDone:
+      out << " now holds what profile " << from << " holds";
+      break;
+    case connection::RestoreReport::Outcome::kNotChecked:
+      out << " was sent what profile " << from << " holds, but could not be checked";
+      break;
+    default:
+      out << " does not hold all that profile " << from << " holds";
+      break;
+  }
+  out << ": " << Changes(report.sent) << " sent, " << report.skipped << " already in place.\n";
 }
 
 int RunCopyProfile(Context& context, const CopyProfileArguments& a) {

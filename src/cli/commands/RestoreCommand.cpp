@@ -36,10 +36,17 @@ void PrintRestored(Context& context, const std::filesystem::path& file,
     PrintJson(out, json);
     return;
   }
-  if (report.outcome == connection::RestoreReport::Outcome::kDone) {
-    out << "Restored the keyboard from " << file.string();
-  } else {
-    out << "The keyboard does not hold all of " << file.string();
+  switch (report.outcome) {
+    case connection::RestoreReport::Outcome::kDone:
+      out << "Restored the keyboard from " << file.string();
+      break;
+    case connection::RestoreReport::Outcome::kNotChecked:
+      out << "The keyboard was sent what " << file.string() << " holds, but profile "
+          << *report.unreadProfile + 1 << " could not be checked";
+      break;
+    default:
+      out << "The keyboard does not hold all of " << file.string();
+      break;
   }
   out << ": " << Changes(report.sent) << " sent, " << report.skipped
       << " already as in the backup.\n";
