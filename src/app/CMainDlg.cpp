@@ -245,7 +245,7 @@ void CMainDlg::SendLighting(LightingFrom from) {
   if (!connection_->SendLighting(ledMode, record).ok()) {
     Tell(Translated(kLightingNotTakenText));
   }
-  ReportSimulatorTrouble();
+  ReportFileTrouble();
 }
 
 void CMainDlg::OnKeyboardChanged(const connection::KeyboardConnection::StateChange& change) {
@@ -283,7 +283,12 @@ const char* CMainDlg::RestoreOutcomeText(const protocol::RestoreResult& restored
   return restored.slotsWhole ? kRestoredText : KeyAssignmentFlow::kUnconfirmedText;
 }
 
-void CMainDlg::ReportSimulatorTrouble() {
+void CMainDlg::ReportFileTrouble() {
+  if (const auto& keyMap = connection_->KeyMapKeptAside();
+      keyMap && keyMap->keptAs != reportedKeyMapAside_) {
+    reportedKeyMapAside_ = keyMap->keptAs;
+    Tell(Translated(kKeyMapKeptAsideText).arg(FromUtf8(keyMap->problem)));
+  }
   const auto aside = connection_->SimulatorStateKeptAside();
   if (aside && *aside != reportedStateAside_) {
     reportedStateAside_ = *aside;
@@ -346,7 +351,7 @@ void CMainDlg::ShowProfile(int index) {
     profileCombo_->SetCurSel(index, true);
   } else if (index != connection_->State().profileIndex && index <= kLastProfileIndex) {
     connection_->SelectProfile(index);
-    ReportSimulatorTrouble();
+    ReportFileTrouble();
   }
 }
 
@@ -362,7 +367,7 @@ bool CMainDlg::OnCoordButtonClick(int id, const QString& name, int event, std::u
                                      .profileEntry = GetProfileEntry(),
                                      .dialog = {}};
   const bool handled = KeyAssignmentFlow::OnCoordButtonClick(context, id, name, event);
-  ReportSimulatorTrouble();
+  ReportFileTrouble();
   return handled;
 }
 
@@ -410,6 +415,12 @@ void CMainDlg::OnInitDialog() {
 
 void CMainDlg::StartKeyboard() {
   started_ = true;
+  if (const settings::AppConfig::Layers& layers = settings::AppConfig::GlobalLayers();
+      layers.userPresent && !layers.user) {
+    Tell(Translated(kUserSettingsNotReadText)
+             .arg(QString::fromStdU16String(userSettings_.File().u16string()),
+                  FromUtf8(layers.userProblem)));
+  }
   ConnectKeyboard();
   ReloadProfile();
 }
@@ -485,7 +496,7 @@ void CMainDlg::OnEvent(ui::EventArgs& args) {
     PermissionNotice::CopyCommand();
     trayCommands_.ShowMessage(PermissionNotice::kCopiedText);
   } else if (backupFlow_.OnCommand(name)) {
-    ReportSimulatorTrouble();
+    ReportFileTrouble();
   } else if (LightingPanel::IsLightingControlId(args.senderId)) {
     SendLighting(LightingFrom::kControls);
   } else {
@@ -510,7 +521,7 @@ void CMainDlg::ReloadProfile() {
     return;
   }
   connection_->SelectProfile(profileIndex);
-  ReportSimulatorTrouble();
+  ReportFileTrouble();
 }
 
 void CMainDlg::OnProfileChanged(ui::EventArgs& args) {
@@ -551,7 +562,7 @@ void CMainDlg::RestoreFactorySettings() {
     }
   });
   Tell(Translated(RestoreOutcomeText(restored)), Translated(kRestoringText));
-  ReportSimulatorTrouble();
+  ReportFileTrouble();
 }
 
 void CMainDlg::HideToTray() {

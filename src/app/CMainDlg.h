@@ -76,6 +76,12 @@ class CMainDlg : public ui::SHostWnd,
   static constexpr const char* kSimulatorStateSetAsideText =
       "The simulated keyboard's state file could not be read; it was set aside and the keyboard "
       "starts from its factory settings.";
+  static constexpr const char* kKeyMapKeptAsideText =
+      "The key map could not be read: %1. Until the keys are assigned again, what the keyboard "
+      "holds shows as assigned elsewhere.";
+  static constexpr const char* kUserSettingsNotReadText =
+      "Your settings file %1 could not be read (%2): it is not used, and it is kept aside when a "
+      "setting is next saved.";
   static constexpr const char* kLightingNotTakenText =
       "The keyboard did not take the lighting change";
   // The factory restore: the question's button, and what came of it.
@@ -220,8 +226,9 @@ class CMainDlg : public ui::SHostWnd,
   // Sends the record of the LED mode of "cmb_led_mode" as the lighting controls show it or as
   // the connection has it; nothing for an entry outside 0-9. A send that fails is told.
   void SendLighting(LightingFrom from);
-  // Tells the user what the simulated keyboard could not do with its state file, if anything.
-  void ReportSimulatorTrouble();
+  // Tells the user, once each, of a key map moved aside because it could not be read, and of what
+  // the simulated keyboard could not do with its state file.
+  void ReportFileTrouble();
   // Selection changes of "cmb_profile" and "cmb_led_mode".
   void OnProfileChanged(ui::EventArgs& args);
   void OnLedModeChanged(ui::EventArgs& args);
@@ -260,6 +267,7 @@ class CMainDlg : public ui::SHostWnd,
   bool started_ = false;
   // The simulated keyboard's state file set aside that the user was told of.
   std::filesystem::path reportedStateAside_;
+  std::optional<std::filesystem::path> reportedKeyMapAside_;
   // The window's place among the connection's listeners, from initialisation to destruction.
   connection::KeyboardConnection::Subscription keyboardChanges_;
 };

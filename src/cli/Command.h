@@ -27,6 +27,8 @@ struct Context {
   bool userConfigLoaded = false;
   std::filesystem::path dataDir;
   Console& console;
+  // The file whose `usb` element names the keyboard: the user's own, or else configFile.
+  std::filesystem::path deviceConfigFile;
 };
 
 // What a command reads besides its arguments, which the program checks before it runs it.

@@ -204,8 +204,14 @@ int RunCommand(const std::vector<std::string>& args, Console& console) {
     WarnUnreadConfiguration(configFile, layers.shippedProblem, console.err);
   }
 
-  Context context{global,         config,      configFile, layers.shipped,
-                  userConfigFile, layers.user, dataDir,    console};
+  if (layers.userPresent && !layers.user && chosen.needs.configuration) {
+    console.err << "keyloomctl: warning: the user's configuration " << userConfigFile.string()
+                << " was not read: " << layers.userProblem << "; it is ignored\n";
+  }
+
+  Context context{global,         config,         configFile,
+                  layers.shipped, userConfigFile, layers.user,
+                  dataDir,        console,        layers.usbFromUser ? userConfigFile : configFile};
   // The parse fails without a command; were there none, it would be a usage error all the same.
   return chosen.run ? chosen.run(context) : kExitUsage;
 }

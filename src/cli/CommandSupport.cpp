@@ -8,10 +8,39 @@
 #include "cli/KeyboardAccess.h"
 #include "cli/Output.h"
 #include "keymap/AssignmentWords.h"
+#include "keymap/KeyMapFile.h"
 #include "protocol/KeyNameTable.h"
+#include "settings/AppPaths.h"
 #include "settings/HexText.h"
+#include "storage/UserFiles.h"
 
 namespace keyloom::cli {
+
+namespace {
+
+// The copy of the model's key map that was moved aside last because it could not be read, if
+// the data folder holds one.
+std::optional<std::filesystem::path> LastKeptKeyMap(const std::filesystem::path& dataDir,
+                                                    const keymap::KeyboardModel& model) {
+  if (dataDir.empty()) {
+    return std::nullopt;
+  }
+  const std::filesystem::path name = settings::PathFromUtf8(keymap::KeyMapFileName(model));
+  const std::string prefix = name.stem().string() + "." + std::string(storage::kBrokenLabel) + "-";
+  const std::string extension = name.extension().string();
+  std::optional<std::filesystem::path> last;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(dataDir, error)) {
+    const std::string file = entry.path().filename().string();
+    if (file.starts_with(prefix) && file.ends_with(extension) &&
+        (!last || file > last->filename().string())) {
+      last = entry.path();
+    }
+  }
+  return last;
+}
+
+}  // namespace
 
 hid::DeviceSelector SelectorFrom(const settings::AppConfig& config) {
   return {config.vendorId, config.productId, config.interfaceNumber, config.collectionNumber};
@@ -30,13 +59,14 @@ OpenedKeyboard OpenKeyboard(Context& context) {
   if (!keyboard) {
     return {nullptr, kExitUsage};
   }
-  if (!OpenKeyboard(*keyboard, context.configFile, context.console)) {
+  if (!OpenKeyboard(*keyboard, context.deviceConfigFile, context.console)) {
     return {nullptr, kExitNoKeyboard};
   }
   return {std::move(keyboard), kExitOk};
 }
 
-ActiveProfile FindActiveProfile(const connection::KeyboardConnection& keyboard) {
+ActiveProfile FindActiveProfile(const connection::KeyboardConnection& keyboard,
+                                const std::filesystem::path& dataDir) {
   if (const auto selected = keyboard.KeyMap().SelectedProfile()) {
     return {*selected + 1, {}};
   }
@@ -45,9 +75,26 @@ ActiveProfile FindActiveProfile(const connection::KeyboardConnection& keyboard) 
                               std::to_string(*unfinished + 1) +
                               " may not have finished; 'keyloomctl profile N' selects one"};
   }
+  constexpr const char* kNoneSince =
+      "; no profile has been selected since; 'keyloomctl profile N' selects one";
+  if (const auto& aside = keyboard.KeyMapKeptAside()) {
+    return {std::nullopt, "the key map could not be read and was moved aside: " +
+                              Printable(aside->problem) + kNoneSince};
+  }
   if (const auto& problem = keyboard.KeyMapProblem()) {
     return {std::nullopt, "the key map of what the keyboard holds could not be read (" +
                               Printable(*problem) + ")"};
+  }
+  if (const auto kept = LastKeptKeyMap(dataDir, keyboard.Model())) {
+    // Why it could not be read, as reading it again tells (a file repaired since tells nothing).
+    keymap::KeyMapDocument document;
+    std::string why = keymap::ReadKeyMapFile(*kept, document).error;
+    if (const std::string named = kept->string() + " "; why.starts_with(named)) {
+      why.replace(0, named.size(), "it ");
+    }
+    return {std::nullopt, "the key map could not be read and was moved aside to " +
+                              Printable(kept->string()) +
+                              (why.empty() ? "" : " (" + Printable(why) + ")") + kNoneSince};
   }
   return {std::nullopt,
           "neither keyloomctl nor the window has selected a profile since the key map began; "
@@ -56,7 +103,7 @@ ActiveProfile FindActiveProfile(const connection::KeyboardConnection& keyboard) 
 
 int ProfileToChange(Context& context, const connection::KeyboardConnection& keyboard,
                     std::optional<int> requested) {
-  const ActiveProfile active = FindActiveProfile(keyboard);
+  const ActiveProfile active = FindActiveProfile(keyboard, context.dataDir);
   const int profile = requested.value_or(active.profile.value_or(1));
   if (active.profile == profile) {
     return profile;

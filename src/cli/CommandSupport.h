@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,12 +29,14 @@ struct OpenedKeyboard {
 OpenedKeyboard OpenKeyboard(Context& context);
 
 // The keyboard's active profile (1-3) as the key map knows it: the one that keyloomctl or the
-// window selected last. When it is not known, `unknownReason` says why.
+// window selected last. When it is not known, `unknownReason` says why: a key map that this
+// command or an earlier one (its copy lies in `dataDir`) moved aside is named.
 struct ActiveProfile {
   std::optional<int> profile;
   std::string unknownReason;
 };
-ActiveProfile FindActiveProfile(const connection::KeyboardConnection& keyboard);
+ActiveProfile FindActiveProfile(const connection::KeyboardConnection& keyboard,
+                                const std::filesystem::path& dataDir);
 
 // The profile (1-3) that a key command changes, which it makes active first: `requested`, else
 // the active one, else profile 1. When that makes another profile active than the one known to

@@ -57,9 +57,18 @@ std::unique_ptr<connection::KeyboardConnection> MakeConnection(const GlobalOptio
 }
 
 bool ReportFileTrouble(const connection::KeyboardConnection& keyboard, Console& console) {
-  if (const auto& problem = keyboard.KeyMapProblem()) {
+  const auto tellKeyMap = [&console](const std::string& problem) {
     console.err << "keyloomctl: warning: the key map of what the keyboard holds: "
-                << Printable(*problem) << '\n';
+                << Printable(problem) << '\n';
+  };
+  // A key map moved aside is told even when the fresh one was saved since.
+  const auto& keptAside = keyboard.KeyMapKeptAside();
+  if (keptAside) {
+    tellKeyMap(keptAside->problem);
+  }
+  const auto& keyMapProblem = keyboard.KeyMapProblem();
+  if (keyMapProblem && (!keptAside || *keyMapProblem != keptAside->problem)) {
+    tellKeyMap(*keyMapProblem);
   }
   if (const auto aside = keyboard.SimulatorStateKeptAside()) {
     console.err << "keyloomctl: warning: the simulated keyboard's state file could not be read; "

@@ -185,6 +185,9 @@ void KeyboardConnection::RefreshKeyMap() {
   if (!report.ok()) {
     keyMapProblem_ = report.problem;
   }
+  if (report.keptAs) {
+    keyMapKeptAside_ = report;
+  }
 }
 
 void KeyboardConnection::UpdateKeyMap(const std::function<void(keymap::KeyMap&)>& change) {
@@ -192,6 +195,9 @@ void KeyboardConnection::UpdateKeyMap(const std::function<void(keymap::KeyMap&)>
   keyMapProblem_.reset();
   if (!result.reread.ok()) {
     keyMapProblem_ = result.reread.problem;
+  }
+  if (result.reread.keptAs) {
+    keyMapKeptAside_ = result.reread;
   }
   if (!result.saved.ok()) {
     keyMapProblem_ = result.saved.error();

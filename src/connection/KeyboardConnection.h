@@ -31,6 +31,7 @@
 #include "sim/SimulatedHidBackend.h"
 #include "sim/SimulatedKeyboard.h"
 #include "sim/TransferFailurePlan.h"
+#include "storage/OpenReport.h"
 
 namespace keyloom::connection {
 
@@ -201,6 +202,12 @@ class KeyboardConnection {
   // that could not be read (moved aside, the map started empty, or left where it is), or what a
   // slot read showed that could not be saved (the file is then behind, which the next read mends).
   [[nodiscard]] const std::optional<std::string>& KeyMapProblem() const { return keyMapProblem_; }
+  // The last time this connection moved the key map's file aside because it could not be read
+  // (the map started empty then): where it lies and why. Kept for the connection's life, whatever
+  // was saved since.
+  [[nodiscard]] const std::optional<storage::OpenReport>& KeyMapKeptAside() const {
+    return keyMapKeptAside_;
+  }
 
   // Why the key map's file could not record the last sequence's change.
   struct RecordFailure {
@@ -243,6 +250,7 @@ class KeyboardConnection {
   keymap::KeyMapFile keyMap_;
   std::optional<std::string> keyMapProblem_;
   std::optional<RecordFailure> recordFailure_;
+  std::optional<storage::OpenReport> keyMapKeptAside_;
   protocol::KeyboardState state_;
   std::map<std::uint64_t, StateListener> listeners_;
   std::uint64_t nextListener_ = 1;

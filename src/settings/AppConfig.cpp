@@ -62,6 +62,8 @@ constexpr unsigned kUserFileParsing = pugi::parse_default | pugi::parse_comments
 // Far above any real configuration; a larger file is refused rather than read into memory.
 constexpr std::uintmax_t kLargestFileSize = std::uintmax_t{16} * 1024 * 1024;
 
+constexpr std::string_view kNoSuchFile = "there is no such file";
+
 constexpr char kCodeSeparator = ',';
 constexpr char kIgnoredInCodes = ' ';
 
@@ -76,7 +78,7 @@ FileContent ReadWholeFile(const std::filesystem::path& file) {
   std::error_code error;
   const auto status = std::filesystem::status(file, error);
   if (status.type() == std::filesystem::file_type::not_found) {
-    return {std::nullopt, "there is no such file"};
+    return {std::nullopt, std::string(kNoSuchFile)};
   }
   if (error) {
     return {std::nullopt, "it cannot be read (" + error.message() + ")"};
@@ -175,7 +177,7 @@ std::string ParseConfiguration(std::string_view bytes, pugi::xml_document& docum
 // when it was read. An empty path is no file.
 std::string ParseFile(const std::filesystem::path& file, pugi::xml_document& document) {
   if (file.empty()) {
-    return "there is no such file";
+    return std::string(kNoSuchFile);
   }
   const FileContent content = ReadWholeFile(file);
   return content.bytes ? ParseConfiguration(*content.bytes, document) : content.problem;
@@ -255,12 +257,14 @@ AppConfig::Layers AppConfig::LoadLayered(const std::filesystem::path& shipped,
   layers.userProblem = ParseFile(user, userDocument);
   layers.shipped = layers.shippedProblem.empty();
   layers.user = layers.userProblem.empty();
+  layers.userPresent = layers.userProblem != kNoSuchFile;
   if (!layers.shipped) {
     shippedDocument.reset();
   }
   if (!layers.user) {
     userDocument.reset();
   }
+  layers.usbFromUser = static_cast<bool>(userDocument.child(kUsbElement));
   ReadElements(*this, [&](const char* name) {
     const pugi::xml_node own = userDocument.child(name);
     return own ? own : shippedDocument.child(name);
@@ -278,8 +282,15 @@ bool AppConfig::IsChineseFor(std::string_view systemLocale) const {
           systemLocale[kChineseLocale.size()] == '-' || systemLocale[kChineseLocale.size()] == '.');
 }
 
-const AppConfig& AppConfig::Global() {
-  static const AppConfig config = [] {
+namespace {
+
+struct GlobalConfiguration {
+  AppConfig config;
+  AppConfig::Layers layers;
+};
+
+const GlobalConfiguration& TheGlobalConfiguration() {
+  static const GlobalConfiguration global = [] {
     GlobalState& state = TheGlobalState();
     std::filesystem::path file;
     std::filesystem::path userFile;
@@ -291,11 +302,21 @@ const AppConfig& AppConfig::Global() {
     }
     // A missing or broken file leaves the defaults, which find no keyboard; the program still
     // starts, with empty catalogues.
-    AppConfig loaded;
-    loaded.LoadLayered(file, userFile);
+    GlobalConfiguration loaded;
+    loaded.layers = loaded.config.LoadLayered(file, userFile);
     return loaded;
   }();
-  return config;
+  return global;
+}
+
+}  // namespace
+
+const AppConfig& AppConfig::Global() {
+  return TheGlobalConfiguration().config;
+}
+
+const AppConfig::Layers& AppConfig::GlobalLayers() {
+  return TheGlobalConfiguration().layers;
 }
 
 bool AppConfig::SetGlobalFile(std::filesystem::path file) {

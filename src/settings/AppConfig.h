@@ -68,6 +68,10 @@ struct AppConfig {
     // Why a file was not read, as LoadFileOrSayWhy says it; empty when it was.
     std::string shippedProblem;
     std::string userProblem;
+    // Whether there is a user's file at all: one that is there but not read is to be told.
+    bool userPresent = false;
+    // Whether the device to open (`usb`) is the user's file's.
+    bool usbFromUser = false;
   };
   // Resets every field, then reads `shipped` with `user` over it: each top-level element that
   // `user` holds takes the place of the one in `shipped`. Each file is read whole or not at all,
@@ -83,6 +87,8 @@ struct AppConfig {
   // UserConfigFile of UserDataDir()) over it; it is never read again or replaced. Safe to call
   // from any thread.
   static const AppConfig& Global();
+  // What Global() could read of its files.
+  static const Layers& GlobalLayers();
 
   // Names the files that Global() reads (--config, and the user's file of --data-dir; an empty
   // path: none). Only before the first call of Global(): afterwards they change nothing and

@@ -412,13 +412,77 @@ TEST_F(KeyloomctlTest, LightTakesEffectNamesAndShowsTheLightingLastSent) {
                                     "--colour\n"));
 }
 
-// A record with bits that neither program writes, from a backup, shows as its bytes read.
-TEST_F(KeyloomctlTest, LightShowsARecordOfOtherBitsAsItsBytesRead) {
-  std::ofstream(folder_ / keymap::KeyMapFileName({0x258A, 0x2A}))
-      << R"(<keymap version="1" ledMode="8"><lighting mode="8" record="9f7e12feab"/></keymap>)";
+// A key map that cannot be read is moved aside: the command that moved it says so once, naming
+// the file and why, and the commands after it say why the active profile is not known.
+TEST_F(KeyloomctlTest, AKeyMapMovedAsideIsToldThenAndAfterwards) {
+  const std::filesystem::path keyMap = folder_ / keymap::KeyMapFileName({0x258A, 0x2A});
+  const struct {
+    std::function<void()> make;
+    const char* why;
+  } cases[] = {
+      {[&] { std::ofstream(keyMap) << "<keymap"; }, "is not well-formed XML"},
+      {[&] { std::ofstream{keyMap}; }, "is not well-formed XML"},
+      {[&] { std::ofstream(keyMap) << "<keymap version=\"2\"/>"; }, "it is of version 2"},
+      // Bits that neither program writes.
+      {[&] {
+         std::ofstream(keyMap)
+             << R"(<keymap version="1" ledMode="8"><lighting mode="8" record="9f7e12feab"/></keymap>)";
+       },
+       "is not a lighting of LED mode 8"},
+      {[&] { std::filesystem::create_directory(keyMap); }, "is not a regular file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+      if (entry.path().filename().string().starts_with("keymap-")) {
+        std::filesystem::remove_all(entry.path());
+      }
+    }
+    c.make();
+    const Result moved = Run({"--simulate", "slots"});
+    EXPECT_EQ(moved.status, kExitOk);
+    ASSERT_EQ(moved.ErrLines().size(), 1U) << moved.err;
+    EXPECT_THAT(moved.err,
+                HasSubstr("keyloomctl: warning: the key map of what the keyboard holds: " +
+                          keyMap.string()));
+    EXPECT_THAT(moved.err, HasSubstr(c.why));
+    EXPECT_THAT(moved.err,
+                HasSubstr("it was kept as " + (folder_ / "keymap-258a-002a.broken-").string()));
+    EXPECT_THAT(moved.out, HasSubstr("the key map could not be read and was moved aside: "));
 
-  EXPECT_EQ(Run({"--simulate", "light"}).out,
-            "LED mode 8 (Custom areas): brightness 2, areas 9,none,7,14,1,2 (record 9f7e12feab)\n");
+    const Result after = Run({"--simulate", "slots"});
+    EXPECT_EQ(after.err, "");
+    EXPECT_THAT(after.out, HasSubstr("the key map could not be read and was moved aside to " +
+                                     (folder_ / "keymap-258a-002a.broken-").string()));
+    EXPECT_THAT(after.out, HasSubstr(c.why));
+    EXPECT_THAT(after.out, HasSubstr("no profile has been selected since"));
+  }
+}
+
+// A user's own config.xml that cannot be read is named with the reason; a keyboard that the user's
+// file names is looked for as that file's.
+TEST_F(KeyloomctlTest, TheUsersConfigurationIsNamedWhenItIsNotReadOrNamesTheKeyboard) {
+  const std::filesystem::path data = folder_ / "user";
+  std::filesystem::create_directories(data);
+  const std::filesystem::path own = data / "config.xml";
+  std::ofstream(own) << "<usb vid=\"zzzz\"/><local";
+  Result result = Run({"slots"}, {}, data);
+  EXPECT_THAT(result.ErrLines().front(),
+              HasSubstr("keyloomctl: warning: the user's configuration " + own.string() +
+                        " was not read: it is not well-formed XML ("));
+  EXPECT_THAT(result.err, HasSubstr("(from " + (folder_ / "config.xml").string() + ")"));
+
+  std::filesystem::remove(own);
+  std::filesystem::create_directory(own);
+  result = Run({"slots"}, {}, data);
+  EXPECT_THAT(result.ErrLines().front(),
+              HasSubstr(own.string() + " was not read: it is not a regular file"));
+
+  std::filesystem::remove(own);
+  std::ofstream(own) << "<usb vid=\"zzzz\"/>";
+  result = Run({"slots"}, {}, data);
+  EXPECT_EQ(result.status, kExitNoKeyboard);
+  EXPECT_THAT(result.err, HasSubstr("(from " + own.string() + ")"));
 }
 
 TEST_F(KeyloomctlTest, FactoryResetAsksAndSendsOnlyOnYes) {
@@ -1208,6 +1272,18 @@ TEST_F(KeyloomctlTest, CopyProfileCopiesWhatIsKnownAndNamesWhatIsNot) {
   EXPECT_EQ(state.profiles[2].remaps[0].keyCode, 0x04);
   EXPECT_EQ(state.profiles[2].macros[0].keyCode, 0x07);
   EXPECT_EQ(state.activeProfile, 2U);
+
+  // Once in place, the source read is gets 1-4, the planning read 5-8 and the final read 9-12: a
+  // final read that is lost leaves the profile unchecked, which is said as such.
+  for (const char* lost : {"get:9", "get:12"}) {
+    result = RunFailing(lost, {"copy-profile", "1", "3"});
+    EXPECT_EQ(result.status, kExitNotDone);
+    EXPECT_EQ(result.out,
+              "Profile 3 was sent what profile 1 holds, but could not be checked: 0 changes sent, "
+              "2 already in place.\n");
+    EXPECT_THAT(result.err, HasSubstr("slot table of profile 3 did not arrive whole after the "
+                                      "restore: whether it holds what it should is not known"));
+  }
 
   {
     // Another tool puts Caps Lock into remap slot 2 of profile 1.

@@ -302,6 +302,8 @@ TEST(AppConfig, TheUsersFileComesOverTheShippedOneElementByElement) {
     const AppConfig::Layers layers = config.LoadLayered(shippedFile, userFile);
     EXPECT_EQ(layers.shipped, c.shippedRead) << c.name;
     EXPECT_EQ(layers.user, c.userRead) << c.name;
+    EXPECT_EQ(layers.userPresent, c.user.has_value()) << c.name;
+    EXPECT_EQ(layers.usbFromUser, c.userRead && c.user->starts_with("<usb")) << c.name;
     EXPECT_EQ(config.languageSet, c.languageSet) << c.name;
     EXPECT_EQ(config.isChinese, c.chinese) << c.name;
     EXPECT_EQ(config.vendorId, c.vendorId) << c.name;

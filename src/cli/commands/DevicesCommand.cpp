@@ -85,6 +85,7 @@ int RunDevices(Context& context, const DevicesArguments& a) {
   if (!keyboard) {
     return kExitUsage;
   }
+  ReportFileTrouble(*keyboard, context.console);
   const hid::DeviceSelector selector =
       a.all ? hid::DeviceSelector{0, 0, -1, -1} : SelectorFrom(context.config);
   const auto interfaces = keyboard->Backend().FindInterfaces(selector, keyboard->Diagnostics());
@@ -92,7 +93,7 @@ int RunDevices(Context& context, const DevicesArguments& a) {
                a.all || interfaces.empty() ? std::nullopt : std::optional<std::size_t>(0));
   if (interfaces.empty() && !a.all) {
     context.console.err << "keyloomctl: no HID interface matches the configuration ("
-                        << context.configFile.string() << ")\n";
+                        << context.deviceConfigFile.string() << ")\n";
     return kExitNoKeyboard;
   }
   return kExitOk;

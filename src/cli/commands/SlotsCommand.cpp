@@ -121,7 +121,7 @@ int RunSlots(Context& context, const SlotsArguments& a) {
   }
   // Without --profile the table is of the profile the key map saw selected last; when it knows
   // none, every key's content is unknown.
-  const ActiveProfile active = FindActiveProfile(*keyboard);
+  const ActiveProfile active = FindActiveProfile(*keyboard, context.dataDir);
   const int shown = active.profile.value_or(0) - 1;
   const std::vector<keymap::SlotAssignment> assignments =
       keyboard->KeyMap().Assignments(shown, read.slots);
