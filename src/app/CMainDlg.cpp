@@ -423,6 +423,7 @@ void CMainDlg::StartKeyboard() {
   }
   ConnectKeyboard();
   ReloadProfile();
+  ReportFileTrouble();
 }
 
 void CMainDlg::OnDestroy() {
