@@ -6,6 +6,7 @@
 
 #include "app/KeyAssignmentFlow.h"
 #include "app/Language.h"
+#include "app/RecordFailure.h"
 #include "app/SingleInstanceGuard.h"
 #include "controls/CoordButtonImage.h"
 #include "hid/DeviceChangeMessage.h"
@@ -266,8 +267,7 @@ void CMainDlg::OnKeyboardChanged(const connection::KeyboardConnection::StateChan
     }
   }
   if (const auto& failure = connection_->LastRecordFailure(); change.notRecorded && failure) {
-    Tell(Translated(failure->nothingSent ? kNotRecordedText : kRecordNotSavedText)
-             .arg(QString::fromStdString(failure->reason)));
+    Tell(RecordFailureText(*failure));
   }
 }
 

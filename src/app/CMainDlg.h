@@ -88,12 +88,6 @@ class CMainDlg : public ui::SHostWnd,
   static constexpr const char* kRestoreButtonText = "Restore factory settings";
   static constexpr const char* kRestoringText = "Restoring the factory settings…";
   static constexpr const char* kRestoredText = "The keyboard is back to its factory settings";
-  // A change that the record of what the keyboard holds could not take; %1: why.
-  static constexpr const char* kNotRecordedText =
-      "Nothing was sent: the record of what the keyboard holds could not be saved (%1).";
-  static constexpr const char* kRecordNotSavedText =
-      "The change was sent, but the record of what the keyboard holds could not be saved (%1); "
-      "what it changed is shown as unknown.";
   static constexpr const char* kRestoreNotTakenText =
       "The keyboard did not take the factory restore";
   static constexpr const char* kLanguageNotKeptText =

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/Language.h"
+#include "app/RecordFailure.h"
 #include "app/ResponsiveClock.h"
 #include "app/RestoreProgressDialog.h"
 #include "app/WindowPort.h"
@@ -299,6 +300,7 @@ RestoreReport KeyboardBackupFlow::RunRestore(const connection::RestoreGoal& goal
                                    return shown(step);
                                  });
   }
+  recordFailure_ = connection_.LastRecordFailure();
   ShowKeyboard();
   return report;
 }
@@ -318,8 +320,14 @@ void KeyboardBackupFlow::ShowKeyboard() {
 
 QString KeyboardBackupFlow::Summary(const RestoreReport& report, const QString& done,
                                     std::size_t made, std::size_t total) const {
+  if (recordFailure_) {
+    return RecordFailureText(*recordFailure_);
+  }
   QString text;
   switch (report.outcome) {
+    case RestoreReport::Outcome::kNotRecorded:
+      // recordFailure_ said why above.
+      break;
     case RestoreReport::Outcome::kDone:
       text = done;
       break;

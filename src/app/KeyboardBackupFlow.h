@@ -134,6 +134,8 @@ class KeyboardBackupFlow {
   WindowPort& window_;
   // The folder of the backup last chosen, where the next file dialog opens.
   QString lastFolder_;
+  // Why the last restore's change could not be recorded, if it could not.
+  std::optional<connection::KeyboardConnection::RecordFailure> recordFailure_;
 };
 
 }  // namespace keyloom::app

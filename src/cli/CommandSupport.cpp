@@ -142,6 +142,10 @@ std::string DescribeFailure(const protocol::Transfers& transfers) {
 
 void ComplainSlotsUnknown(Context& context, const protocol::Transfers& transfers,
                           std::optional<int> profile, const char* what) {
+  // Without a single transfer nothing was sent: ReportFileTrouble said why.
+  if (transfers.sets() == 0 && transfers.gets() == 0) {
+    return;
+  }
   auto& err = context.console.err;
   err << "keyloomctl: the keyboard's slot table";
   if (profile) {

@@ -54,7 +54,8 @@ std::string DescribeFailure(const protocol::Transfers& transfers);
 
 // Says why the slot table of `profile` (1-3) is no basis for a change; every reply of a slot
 // read must arrive whole, or free-looking slots may belong to other keys. `what` (may be null)
-// says what came of it.
+// says what came of it. Nothing is said when no transfer was made at all: the key map could not
+// record the change first, which ReportFileTrouble tells.
 void ComplainSlotsUnknown(Context& context, const protocol::Transfers& transfers,
                           std::optional<int> profile, const char* what);
 

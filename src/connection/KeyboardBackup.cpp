@@ -257,6 +257,12 @@ RestoreReport Restore(KeyboardConnection& connection, const RestoreGoal& goal,
     if (!Make(connection, goal, steps[index], report)) {
       report.notDone.push_back(steps[index]);
     }
+    if (connection.LastRecordFailure()) {
+      report.outcome = RestoreReport::Outcome::kNotRecorded;
+      report.notDone.insert(report.notDone.end(),
+                            steps.begin() + static_cast<std::ptrdiff_t>(index) + 1, steps.end());
+      return report;
+    }
   }
 
   // The final profile's read comes last, so that it is the active one afterwards.

@@ -136,13 +136,15 @@ struct RestoreMismatch {
 
 struct RestoreReport {
   enum class Outcome {
-    kDone,        // the final reads show every slot as the goal holds it, and every lighting
-                  // record arrived
-    kNotRead,     // a profile's slot read did not arrive whole before anything was sent
-    kCancelled,   // the progress callback stopped it
-    kNotMatched,  // it ran to the end, but a slot or a lighting record is not as the goal holds it
-    kNotChecked,  // it ran to the end and nothing read differs from the goal, but the final read
-                  // of `unreadProfile` did not arrive whole
+    kDone,         // the final reads show every slot as the goal holds it, and every lighting
+                   // record arrived
+    kNotRead,      // a profile's slot read did not arrive whole before anything was sent
+    kCancelled,    // the progress callback stopped it
+    kNotMatched,   // it ran to the end, but a slot or a lighting record is not as the goal holds it
+    kNotChecked,   // it ran to the end and nothing read differs from the goal, but the final read
+                   // of `unreadProfile` did not arrive whole
+    kNotRecorded,  // the key map could not record a step (KeyboardConnection::LastRecordFailure):
+                   // nothing after it was sent, nor read again
   };
   Outcome outcome = Outcome::kDone;
   // The steps whose frames were sent, and the slots and lighting that already held what the

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "ConnectionFixture.h"
+#include "connection/KeyboardBackup.h"
 #include "protocol/KeyboardProtocol.h"
 #include "storage/DataFolderLock.h"
 
@@ -124,6 +125,26 @@ TEST_F(UnfinishedChangeTest, OnlyTheKeysAndHalvesAChangeReachedLoseWhatTheMapKne
   const protocol::SlotRead after = failing->SelectProfile(0);
   EXPECT_EQ(failing->KeyMap().AssignmentsOfKey(0, after.slots, 0x05),
             (std::vector<keymap::SlotAssignment>{{Half::kMacro, 0, 0x05, {}, true}}));
+}
+
+TEST_F(UnfinishedChangeTest, ARestoreStopsAtTheFirstChangeTheKeyMapCannotRecord) {
+  const auto keyboard = Connect();
+  RestoreGoal goal;
+  goal.profiles[0] = true;
+  keymap::ProfileMap profile;
+  for (std::size_t slot = 0; slot < 3; ++slot) {
+    profile.Set(Half::kRemap, slot,
+                keymap::SlotEntry{static_cast<std::uint8_t>(0x04 + slot), SingleKey(0x10)});
+  }
+  goal.map.SetProfile(0, profile);
+  const RestoreReport report = Restore(*keyboard, goal, [this](const RestoreProgress& step) {
+    LockUnavailable(step.index == 1);
+    return true;
+  });
+  EXPECT_EQ(report.outcome, RestoreReport::Outcome::kNotRecorded);
+  EXPECT_EQ(report.sent, 1U);
+  EXPECT_EQ(report.notDone.size(), 2U);
+  EXPECT_EQ(KeyboardState().profiles[0].remaps[1].keyCode, 0);
 }
 
 }  // namespace

@@ -41,6 +41,11 @@ void PrintProfileCopied(Context& context, int from, int to,
     case connection::RestoreReport::Outcome::kNotChecked:
       out << " was sent what profile " << from << " holds, but could not be checked";
       break;
+    case connection::RestoreReport::Outcome::kNotRecorded:
+      out << " was not made to hold what profile " << from
+          << " holds, since the key map could not record a change (" << report.notDone.size()
+          << " not sent)";
+      break;
     default:
       out << " does not hold all that profile " << from << " holds";
       break;

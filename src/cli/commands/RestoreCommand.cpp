@@ -44,6 +44,10 @@ void PrintRestored(Context& context, const std::filesystem::path& file,
       out << "The keyboard was sent what " << file.string() << " holds, but profile "
           << *report.unreadProfile + 1 << " could not be checked";
       break;
+    case connection::RestoreReport::Outcome::kNotRecorded:
+      out << "The restore from " << file.string() << " stopped, since the key map could not record "
+          << "a change (" << report.notDone.size() << " not sent)";
+      break;
     default:
       out << "The keyboard does not hold all of " << file.string();
       break;

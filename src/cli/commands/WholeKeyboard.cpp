@@ -69,6 +69,9 @@ connection::RestoreProgressCallback ProgressOnTerminal(Context& context) {
 }
 
 void TellWhatDidNotArrive(Context& context, const RestoreReport& report) {
+  if (report.outcome == RestoreReport::Outcome::kNotRecorded) {
+    return;
+  }
   auto& err = context.console.err;
   for (const connection::RestoreMismatch& mismatch : report.mismatches) {
     err << "keyloomctl: did not arrive: "

@@ -27,7 +27,8 @@ int WarnUnknownContent(Context& context, const keymap::KeyMap& map,
 // terminal.
 connection::RestoreProgressCallback ProgressOnTerminal(Context& context);
 
-// Tells what the keyboard does not hold of the goal after a restore.
+// Tells what the keyboard does not hold of the goal after a restore (nothing after one that
+// stopped because the key map could not record a change: ReportFileTrouble tells that).
 void TellWhatDidNotArrive(Context& context, const connection::RestoreReport& report);
 
 // What a restore or a copy came to, for the JSON output: what was sent and what did not arrive.
