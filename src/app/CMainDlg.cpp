@@ -267,6 +267,11 @@ void CMainDlg::OnKeyboardChanged(const connection::KeyboardConnection::StateChan
     }
   }
   if (const auto& failure = connection_->LastRecordFailure(); change.notRecorded && failure) {
+    if (change.lighting && failure->nothingSent) {
+      // The LED mode list shows a mode that was not sent: back to the one the keyboard shows,
+      // as at the start.
+      ShowLighting(connection_->KeyMap().LedMode().value_or(0));
+    }
     Tell(RecordFailureText(*failure));
   }
 }

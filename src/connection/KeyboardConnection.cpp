@@ -266,17 +266,15 @@ void KeyboardConnection::Announce(StateChange change) {
 
 protocol::SlotRead KeyboardConnection::SelectProfile(int profileIndex) {
   protocol::SlotRead read;
-  bool began = false;
   {
     const hid::GateHold hold(*gate_);
-    began = BeginChange({.select = profileIndex, .keys = {}, .lighting = {}});
-    if (began) {
+    if (BeginChange({.select = profileIndex, .keys = {}, .lighting = {}})) {
       state_.profileIndex = profileIndex;
       read = protocol::SelectAndReadProfile(*link_, state_);
       EndChange([&](keymap::KeyMap& map) { RecordSelectAndRead(map, profileIndex, read); });
     }
   }
-  Announce({.profile = began, .slots = began});
+  Announce({.profile = true, .slots = true});
   return read;
 }
 
@@ -303,11 +301,9 @@ protocol::Transfers KeyboardConnection::SendLighting(int ledMode,
     return {};
   }
   protocol::Transfers sent;
-  bool began = false;
   {
     const hid::GateHold hold(*gate_);
-    began = BeginChange({.select = std::nullopt, .keys = {}, .lighting = {{ledMode, record}}});
-    if (began) {
+    if (BeginChange({.select = std::nullopt, .keys = {}, .lighting = {{ledMode, record}}})) {
       state_.lighting[ledMode] = record;
       sent = protocol::SendLighting(*link_, ledMode, state_.lighting);
       EndChange([&](keymap::KeyMap& map) {
@@ -319,7 +315,7 @@ protocol::Transfers KeyboardConnection::SendLighting(int ledMode,
       });
     }
   }
-  Announce({.lighting = began});
+  Announce({.lighting = true});
   return sent;
 }
 
@@ -349,13 +345,11 @@ protocol::AssignmentResult KeyboardConnection::ChangeKeys(
     int profileIndex, int profileEntry, const std::optional<keymap::KeyContent>& content,
     const protocol::SelectedKeys& keys) {
   protocol::AssignmentResult result;
-  bool began = false;
   {
     const hid::GateHold hold(*gate_);
     const keymap::KeyMap before = keyMap_.Map();
     const keymap::PendingChange change = KeysChange(profileIndex, profileEntry, keys, content);
-    began = BeginChange(change);
-    if (!began) {
+    if (!BeginChange(change)) {
       result.outcome = AssignmentOutcome::kNotRecorded;
       result.keyCode = keys.empty() ? 0 : keys.begin()->first;
     } else {
@@ -373,7 +367,7 @@ protocol::AssignmentResult KeyboardConnection::ChangeKeys(
       result.transfers.Prepend(read.transfers);
     }
   }
-  Announce({.profile = began, .slots = began});
+  Announce({.profile = true, .slots = true});
   return result;
 }
 
@@ -385,8 +379,7 @@ KeyboardConnection::SlotPlacement KeyboardConnection::PlaceInSlot(
     const hid::GateHold hold(*gate_);
     placement = PlaceInSlotHeld(profileIndex, half, slot, keyCode, content);
   }
-  const bool began = placement.result.outcome != AssignmentOutcome::kNotRecorded;
-  Announce({.profile = began, .slots = began});
+  Announce({.profile = true, .slots = true});
   return placement;
 }
 
@@ -447,7 +440,6 @@ KeyboardConnection::SlotPlacement KeyboardConnection::PlaceInSlotHeld(
 protocol::RestoreResult KeyboardConnection::RestoreFactory(
     const std::function<void()>& afterReset) {
   protocol::RestoreResult result;
-  bool began = false;
   {
     const hid::GateHold hold(*gate_);
     // The reset brings back every mode's default record and selects the first profile; the keys
@@ -456,8 +448,7 @@ protocol::RestoreResult KeyboardConnection::RestoreFactory(
     for (int mode = 0; mode < protocol::LightingTable::kModeCount; ++mode) {
       change.lighting.emplace_back(mode, protocol::LightingTable::DefaultRecord(mode));
     }
-    began = BeginChange(change);
-    if (began) {
+    if (BeginChange(change)) {
       result = protocol::RestoreFactory(*link_, state_, afterReset);
       const bool restored = Took(result.transfers, protocol::kCommandRestoreFactory);
       EndChange([&](keymap::KeyMap& map) {
@@ -471,7 +462,7 @@ protocol::RestoreResult KeyboardConnection::RestoreFactory(
       });
     }
   }
-  Announce({.profile = began, .slots = began, .lighting = began});
+  Announce({.profile = true, .slots = true, .lighting = true});
   return result;
 }
 

@@ -14,6 +14,7 @@
 #include "controls/CoordButtonImage.h"
 #include "controls/STabCtrl2.h"
 #include "keymap/ContentBuilder.h"
+#include "keymap/KeyMapFile.h"
 #include "macro/AssignmentStore.h"
 #include "macro/MacroLibrary.h"
 #include "macro_dialog/MacroRecordDlg.h"
@@ -38,6 +39,7 @@ constexpr std::uint8_t kB = 0x05;
 constexpr std::uint8_t kCapsLock = 0x39;
 constexpr std::uint8_t kF5 = 0x3E;
 constexpr std::uint8_t kF6 = 0x3F;
+constexpr std::uint8_t kF7 = 0x40;
 constexpr std::uint8_t kF9 = 0x42;
 
 constexpr char kLibrary[] =
@@ -59,6 +61,14 @@ int IndexOf(const std::vector<settings::KeyCatalogEntry>& catalogue, const char*
     }
   }
   return -1;
+}
+
+keymap::KeyContent Content(ContentKind kind, const char* name, std::uint8_t target) {
+  keymap::KeyContent content;
+  content.kind = kind;
+  content.name = name;
+  content.target = target;
+  return content;
 }
 
 // Another program on the same data folder (as keyloomctl is), run before the window starts.
@@ -92,6 +102,21 @@ class OtherProgram {
   void AssignBehindItsBack(std::uint8_t keyCode, std::uint8_t target) {
     protocol::AssignKeyMapping(connection_.Link(), 0, 11, keyCode, target);
   }
+  // A remap that a program killed before its end was sending: the keyboard took it, the key map
+  // holds it as unfinished.
+  void AssignAndDie(const std::filesystem::path& dataDir, std::uint8_t keyCode,
+                    std::uint8_t target) {
+    keymap::KeyMapFile file(dataDir / keymap::KeyMapFileName(connection_.Model()),
+                            connection_.Model());
+    (void)file.Open();
+    (void)file.Update([&](keymap::KeyMap& map) {
+      map.Begin({.select = std::nullopt,
+                 .keys = {{0, protocol::KeySlotTable::Half::kRemap, keyCode,
+                           Content(ContentKind::kSingleKey, "", target)}},
+                 .lighting = {}});
+    });
+    protocol::AssignKeyMapping(connection_.Link(), 0, 10, keyCode, target);
+  }
   connection::KeyboardConnection& connection() { return connection_; }
 
  private:
@@ -99,14 +124,6 @@ class OtherProgram {
   macro::MacroLibrary library_;
   connection::KeyboardConnection connection_;
 };
-
-keymap::KeyContent Content(ContentKind kind, const char* name, std::uint8_t target) {
-  keymap::KeyContent content;
-  content.kind = kind;
-  content.name = name;
-  content.target = target;
-  return content;
-}
 
 }  // namespace
 
@@ -153,16 +170,17 @@ class KeyMapWindowTest : public QObject {
   void tellsWhatEachKeyDoes_data() {
     QTest::addColumn<QString>("translator");
     QTest::addColumn<QStringList>("tips");
-    QTest::newRow("English") << QString::fromLatin1(kEnglishTranslator)
-                             << QStringList{
-                                    QString::fromUtf8(
-                                        "F5: macro “Copy”, played 2 times\n“Copy” was changed "
-                                        "since; assign it again to play the new version"),
-                                    QString::fromUtf8("F6: chord “Paste”"),
-                                    QString::fromUtf8("A → B"),
-                                    QStringLiteral("F9: Mute"),
-                                    QStringLiteral("CapsLock: assigned elsewhere"),
-                                };
+    QTest::newRow("English")
+        << QString::fromLatin1(kEnglishTranslator)
+        << QStringList{
+               QString::fromUtf8("F5: macro “Copy”, played 2 times\n“Copy” was changed "
+                                 "since; assign it again to play the new version"),
+               QString::fromUtf8("F6: chord “Paste”"),
+               QString::fromUtf8("A → B"),
+               QStringLiteral("F9: Mute"),
+               QStringLiteral("CapsLock: assigned elsewhere"),
+               QStringLiteral("F7: unknown (an earlier change may not have finished)"),
+           };
     QTest::newRow("Chinese") << QString::fromLatin1(kChineseTranslator)
                              << QStringList{
                                     QString::fromUtf8("F5：宏“Copy”，播放 2 次\n“Copy”此后已被修"
@@ -171,6 +189,7 @@ class KeyMapWindowTest : public QObject {
                                     QString::fromUtf8("A → B"),
                                     QString::fromUtf8("F9：静音"),
                                     QString::fromUtf8("CapsLock：已在别处设置（内容未知）"),
+                                    QString::fromUtf8("F7：未知（之前的更改可能未完成）"),
                                 };
   }
 
@@ -185,6 +204,7 @@ class KeyMapWindowTest : public QObject {
       other.Assign(kA, Content(ContentKind::kSingleKey, "", kB));
       other.Assign(kF9, Content(ContentKind::kMediaKey, "Mute", 0xEF));
       other.AssignBehindItsBack(kCapsLock, kB);
+      other.AssignAndDie(DataDir(), kF7, kB);
     }
     // "Copy" is edited after F5 was given it; "Hello" is not.
     QString library = QString::fromLatin1(kLibrary);
@@ -197,19 +217,42 @@ class KeyMapWindowTest : public QObject {
 
     QStringList shown;
     QStringList listed;
-    for (const std::uint8_t key : {kF5, kF6, kA, kF9, kCapsLock}) {
+    for (const std::uint8_t key : {kF5, kF6, kA, kF9, kCapsLock, kF7}) {
       shown.append(picture.ButtonTip(key));
     }
     for (const KeyDescription& description : main.window().Assignments()) {
       listed.append(description.text);
     }
     QCOMPARE(shown, tips);
-    QCOMPARE(listed.size(), 5);
+    QCOMPARE(listed.size(), 6);
     QCOMPARE(picture.ButtonTip(kB), picture.ButtonName(kB));
     QVERIFY(picture.IsButtonFlagged(kF5));
     for (const std::uint8_t key : {kF6, kA, kF9, kCapsLock}) {
       QVERIFY(!picture.IsButtonFlagged(key));
     }
+  }
+
+  // A change that the key map cannot record first sends nothing, and the window says why.
+  void tellsOfAChangeTheKeyMapCannotRecord() {
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    test::MainWindowUnderTest main({.dataDir = DataDir()});
+    (void)main.TakeTrace();
+    const std::filesystem::path lock = DataDir() / ".keyloom.lock";
+    std::filesystem::remove(lock);
+    std::filesystem::create_directory(lock);
+    main.window()
+        .FindChildByName2<ui::SComboBox>(QStringLiteral("cmb_led_mode"))
+        ->SetCurSel(3, true);
+    std::filesystem::remove(lock);
+    QVERIFY(main.TakeTrace().empty());
+    QCOMPARE(
+        main.window().FindChildByName2<ui::SComboBox>(QStringLiteral("cmb_led_mode"))->GetCurSel(),
+        0);
+    QCOMPARE(main.Messages(),
+             QStringList{QStringLiteral("Nothing was sent: the record of what the keyboard holds "
+                                        "could not be saved (cannot lock the data folder (%1): is "
+                                        "a directory).")
+                             .arg(QString::fromStdString(lock.string()))});
   }
 
   // The key assignment dialog opens on what the key does, as far as the key map knows it, and
