@@ -54,6 +54,14 @@ OpenedKeyboard OpenKeyboard(Context& context) {
                            "keyboard from other devices, so it sends nothing\n";
     return {nullptr, kExitUsage};
   }
+  // A vendor or product id of 0 matches every device: frames would go to whatever comes first.
+  if (!context.options.simulate &&
+      (context.config.vendorId <= 0 || context.config.productId <= 0)) {
+    context.console.err << "keyloomctl: the <usb> element of " << context.deviceConfigFile.string()
+                        << " names no keyboard (its vid and pid must each be a hexadecimal number "
+                           "from 0001 to ffff), so nothing is sent\n";
+    return {nullptr, kExitUsage};
+  }
   auto keyboard = MakeConnection(context.options, SelectorFrom(context.config), context.dataDir,
                                  context.console);
   if (!keyboard) {

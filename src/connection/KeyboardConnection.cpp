@@ -172,6 +172,12 @@ bool KeyboardConnection::IsKeyboardPresent() {
 }
 
 bool KeyboardConnection::Open() {
+  // A vendor or product id of 0 matches any of the machine's devices, which must never be sent
+  // the keyboard's frames.
+  if (backend_ == &hid::SystemHidBackend() &&
+      (selector_.vendorId <= 0 || selector_.productId <= 0)) {
+    return false;
+  }
   return device_->Open(selector_);
 }
 

@@ -128,7 +128,8 @@ class KeyboardConnection {
 
   // Whether an interface of the keyboard is present now; opens nothing.
   [[nodiscard]] bool IsKeyboardPresent();
-  // Opens the keyboard's interface (HidDevice::Open with the configured selector).
+  // Opens the keyboard's interface (HidDevice::Open with the configured selector); never with a
+  // selector whose vendor or product id matches any of the machine's HID interfaces.
   bool Open();
   // Lets go of the keyboard's interface.
   void Close();

@@ -479,10 +479,16 @@ TEST_F(KeyloomctlTest, TheUsersConfigurationIsNamedWhenItIsNotReadOrNamesTheKeyb
               HasSubstr(own.string() + " was not read: it is not a regular file"));
 
   std::filesystem::remove(own);
-  std::ofstream(own) << "<usb vid=\"zzzz\"/>";
+  std::ofstream(own) << "<usb vid=\"258a\" pid=\"002b\"/>";
   result = Run({"slots"}, {}, data);
   EXPECT_EQ(result.status, kExitNoKeyboard);
   EXPECT_THAT(result.err, HasSubstr("(from " + own.string() + ")"));
+
+  // An id that is no number would match every device.
+  std::ofstream(own) << "<usb vid=\"zzzz\" pid=\"002a\"/>";
+  result = Run({"slots"}, {}, data);
+  EXPECT_EQ(result.status, kExitUsage);
+  EXPECT_THAT(result.err, HasSubstr("the <usb> element of " + own.string() + " names no keyboard"));
 }
 
 TEST_F(KeyloomctlTest, FactoryResetAsksAndSendsOnlyOnYes) {
