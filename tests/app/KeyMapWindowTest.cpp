@@ -232,6 +232,20 @@ class KeyMapWindowTest : public QObject {
     }
   }
 
+  // A key map that cannot be read is moved aside, and the window says where as it starts.
+  void tellsOfAKeyMapMovedAside() {
+    const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
+    const std::filesystem::path file =
+        DataDir() / keymap::KeyMapFileName(keymap::KeyboardModel{0, 0});
+    macro::test::WriteFile(file, "<keymap version=\"2\"/>");
+    test::MainWindowUnderTest main({.dataDir = DataDir()});
+    QCOMPARE(main.Messages().size(), 1);
+    QVERIFY(main.Messages().front().startsWith(QStringLiteral("The key map could not be read: ")));
+    QVERIFY(main.Messages().front().contains(QStringLiteral("of version 2")));
+    QVERIFY(main.Messages().front().contains(
+        QString::fromStdString((DataDir() / "keymap-0000-0000.broken-").string())));
+  }
+
   // A change that the key map cannot record first sends nothing, and the window says why.
   void tellsOfAChangeTheKeyMapCannotRecord() {
     const auto app = test::MakeApplication(QLatin1String(kEnglishTranslator));
