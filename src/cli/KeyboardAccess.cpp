@@ -46,6 +46,10 @@ std::unique_ptr<connection::KeyboardConnection> MakeConnection(const GlobalOptio
   if (options.verbose) {
     settings.diagnostics = [&err = lines](std::string_view line) { err << line << '\n'; };
   }
+  settings.gateWaitNotice = [&err = console.err](const std::string& where) {
+    err << "keyloomctl: another program is using the keyboard; waiting until it is done (for "
+        << where << ")" << std::endl;
+  };
   if (options.trace) {
     settings.transferTrace = [&err = lines](std::string_view line) { err << line << std::endl; };
   }

@@ -148,6 +148,9 @@ KeyboardConnection::KeyboardConnection(Settings settings)
     backend_ = simBackend_.get();
   }
   gate_ = hid::MakeNamedDeviceGate();
+  if (settings.gateWaitNotice) {
+    gate_->NoticeLongWaits(kLongGateWait, std::move(settings.gateWaitNotice));
+  }
   device_ = std::make_unique<hid::HidDevice>(*backend_, *gate_, diagnostics_);
 
   hid::Transport* transport = device_.get();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -59,6 +60,9 @@ namespace keyloom::connection {
 // listens and shows what it is told; it keeps no view of its own.
 class KeyboardConnection {
  public:
+  // How long a wait for the device gate lasts before it is told (Settings::gateWaitNotice).
+  static constexpr std::chrono::seconds kLongGateWait{1};
+
   // The parts of State() that a sequence set (their values may be what they were).
   struct StateChange {
     bool profile = false;
@@ -105,6 +109,9 @@ class KeyboardConnection {
     protocol::TransferTraceSink transferTrace;
     // Receives the diagnostic lines of discovery and of the transport.
     hid::DiagnosticTrace diagnostics;
+    // Told once a sequence has waited kLongGateWait for another program that holds the device
+    // gate, with what it waits for; empty: not told.
+    hid::DeviceGate::WaitNotice gateWaitNotice;
     // The clock of the pauses between frames (not owned); null: the steady clock, which sleeps.
     protocol::Clock* clock = nullptr;
     // Where the keyboard is looked for without `simulate` (not owned); null: the machine's HID

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,6 +25,12 @@ class DeviceGate {
   // each other too). Each Leave matches an Enter of the same thread.
   virtual void Enter() = 0;
   virtual void Leave() = 0;
+
+  // Told, on the waiting thread, once a Pass or an Enter has waited `after` for another process;
+  // `where` names what it waits for (the lock file, the mutex). Set before the gate is shared
+  // between threads.
+  using WaitNotice = std::function<void(const std::string& where)>;
+  virtual void NoticeLongWaits(std::chrono::milliseconds after, WaitNotice notice) = 0;
 };
 
 // Holds the gate for its lifetime.

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <mutex>
 #include <system_error>
+#include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -44,6 +46,9 @@ int OpenLockFile(const std::filesystem::path& path) {
   }
 }
 
+// How often a wait that is to be told of tries the lock again until it is told.
+constexpr std::chrono::milliseconds kNoticeTry{20};
+
 // Waits for the exclusive flock, or drops it. A failure other than an interrupted wait leaves the
 // lock as it was; the gate then does not wait, as when the file cannot be opened.
 void Flock(int fd, int operation) {
@@ -58,7 +63,8 @@ void Flock(int fd, int operation) {
 // which only the thread that owns the mutex can be.
 class NamedDeviceGate final : public DeviceGate {
  public:
-  explicit NamedDeviceGate(const std::filesystem::path& path) : fd_(OpenLockFile(path)) {}
+  explicit NamedDeviceGate(const std::filesystem::path& path)
+      : path_(path), fd_(OpenLockFile(path)) {}
   ~NamedDeviceGate() override {
     if (fd_ >= 0) {
       close(fd_);
@@ -76,7 +82,7 @@ class NamedDeviceGate final : public DeviceGate {
     if (depth_ > 0) {
       return;
     }
-    Flock(fd_, LOCK_EX);
+    Lock();
     Flock(fd_, LOCK_UN);
   }
 
@@ -86,7 +92,7 @@ class NamedDeviceGate final : public DeviceGate {
     }
     mutex_.lock();
     if (depth_++ == 0) {
-      Flock(fd_, LOCK_EX);
+      Lock();
     }
   }
 
@@ -100,10 +106,42 @@ class NamedDeviceGate final : public DeviceGate {
     mutex_.unlock();
   }
 
+  void NoticeLongWaits(std::chrono::milliseconds after, WaitNotice notice) override {
+    const std::lock_guard lock(mutex_);
+    noticeAfter_ = after;
+    notice_ = std::move(notice);
+  }
+
  private:
+  // Takes the exclusive flock; a wait longer than noticeAfter_ is told once, the lock tried
+  // every kNoticeTry until then and waited for without a time-out after.
+  void Lock() {
+    if (notice_) {
+      const auto told = std::chrono::steady_clock::now() + noticeAfter_;
+      for (;;) {
+        if (flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+          return;
+        }
+        // As in Flock, a failure other than the holder's leaves the lock as it was.
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+          return;
+        }
+        if (std::chrono::steady_clock::now() >= told) {
+          notice_(path_.string());
+          break;
+        }
+        std::this_thread::sleep_for(kNoticeTry);
+      }
+    }
+    Flock(fd_, LOCK_EX);
+  }
+
+  std::filesystem::path path_;
   int fd_;
   std::recursive_mutex mutex_;
   int depth_ = 0;  // guarded by mutex_
+  std::chrono::milliseconds noticeAfter_{0};
+  WaitNotice notice_;
 };
 
 std::filesystem::path DefaultLockFolder() {

@@ -1,3 +1,6 @@
+#include <string>
+#include <utility>
+
 #include <windows.h>
 
 #include "hid/DeviceGate.h"
@@ -12,7 +15,7 @@ namespace {
 class NamedDeviceGate final : public DeviceGate {
  public:
   explicit NamedDeviceGate(const std::string& name)
-      : mutex_(CreateMutexW(nullptr, FALSE, WideFromUtf8(name).c_str())) {}
+      : name_(name), mutex_(CreateMutexW(nullptr, FALSE, WideFromUtf8(name).c_str())) {}
   ~NamedDeviceGate() override {
     if (mutex_ != nullptr) {
       CloseHandle(mutex_);
@@ -38,6 +41,12 @@ class NamedDeviceGate final : public DeviceGate {
     }
   }
 
+  // Set before the gate is used by more than one thread.
+  void NoticeLongWaits(std::chrono::milliseconds after, WaitNotice notice) override {
+    noticeAfter_ = after;
+    notice_ = std::move(notice);
+  }
+
  private:
   // True when this thread now owns the mutex once more. An abandoned mutex is owned by this
   // thread all the same and must be given back.
@@ -45,11 +54,23 @@ class NamedDeviceGate final : public DeviceGate {
     if (mutex_ == nullptr) {
       return false;
     }
-    const DWORD wait = WaitForSingleObject(mutex_, INFINITE);
+    DWORD wait = WAIT_TIMEOUT;
+    if (notice_) {
+      wait = WaitForSingleObject(mutex_, static_cast<DWORD>(noticeAfter_.count()));
+      if (wait == WAIT_TIMEOUT) {
+        notice_("the mutex \"" + name_ + "\"");
+      }
+    }
+    if (wait == WAIT_TIMEOUT) {
+      wait = WaitForSingleObject(mutex_, INFINITE);
+    }
     return wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
   }
 
+  std::string name_;
   HANDLE mutex_;
+  std::chrono::milliseconds noticeAfter_{0};
+  WaitNotice notice_;
 };
 
 }  // namespace

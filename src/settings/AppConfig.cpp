@@ -420,7 +420,7 @@ std::optional<std::string> WithSetting(std::string_view bytes, std::string_view 
     }
     existing.set_value(value.c_str());
   }
-  MakeWellFormed(document);
+  MakeWellFormed(document.root());
   // The file is written in UTF-8, whatever it was read in.
   if (pugi::xml_node declaration = document.first_child();
       declaration.type() == pugi::node_declaration && declaration.attribute("encoding")) {

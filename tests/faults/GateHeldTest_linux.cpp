@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -105,6 +106,9 @@ class CountingGate : public hid::DeviceGate {
   }
   void Enter() override { inner_.Enter(); }
   void Leave() override { inner_.Leave(); }
+  void NoticeLongWaits(std::chrono::milliseconds after, WaitNotice notice) override {
+    inner_.NoticeLongWaits(after, std::move(notice));
+  }
 
   [[nodiscard]] int passes() const { return passes_; }
 
@@ -113,6 +117,43 @@ class CountingGate : public hid::DeviceGate {
   std::function<void(int)> beforePass_;
   std::atomic<int> passes_{0};
 };
+
+// A wait for another process is told once, naming the lock file; a gate that is free is not.
+TEST(GateHeldByAnotherProcess, ALongWaitIsToldOnceWithTheLockFile) {
+  storage::test::TempFolder folder;
+  const auto gate = hid::MakeNamedDeviceGate(hid::kDeviceGateName, folder.Path());
+  std::vector<std::string> told;
+  std::mutex toldMutex;
+  gate->NoticeLongWaits(std::chrono::milliseconds(50), [&](const std::string& where) {
+    const std::lock_guard lock(toldMutex);
+    told.push_back(where);
+  });
+  gate->Pass();
+  { const hid::GateHold free(*gate); }
+  EXPECT_TRUE(told.empty());
+
+  GateHolder holder(folder / "HidDevice.lock");
+  ASSERT_TRUE(holder.Take());
+  std::atomic<bool> inside{false};
+  std::thread waiter([&] {
+    const hid::GateHold hold(*gate);
+    inside = true;
+  });
+  for (;;) {
+    {
+      const std::lock_guard lock(toldMutex);
+      if (!told.empty()) {
+        break;
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_FALSE(inside);
+  ASSERT_TRUE(holder.Release());
+  waiter.join();
+  EXPECT_TRUE(inside);
+  EXPECT_EQ(told, std::vector<std::string>{(folder / "HidDevice.lock").string()});
+}
 
 TEST(GateHeldByAnotherProcess, TheDownloadWaitsAndThenGoesOnWithEveryTryGated) {
   storage::test::TempFolder folder;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <set>
 #include <string>
@@ -23,6 +24,8 @@ class FakeGate final : public DeviceGate {
   void Pass() override { log_.events.emplace_back("gate"); }
   void Enter() override { log_.events.emplace_back("enter"); }
   void Leave() override { log_.events.emplace_back("leave"); }
+  // Never waits, so never tells.
+  void NoticeLongWaits(std::chrono::milliseconds /*after*/, WaitNotice /*notice*/) override {}
 
  private:
   EventLog& log_;
