@@ -172,8 +172,9 @@ RulesParse ParseRules(std::string_view bytes, AutoProfileRules& rules) {
     if (element.type() != pugi::node_element) {
       continue;
     }
-    AppRule rule{element.attribute(kClassAttribute).value(),
-                 element.attribute(kExecutableAttribute).value(),
+    // As the file is written again (settings::XmlText), so that what is read is what is kept.
+    AppRule rule{settings::XmlText(element.attribute(kClassAttribute).value()),
+                 settings::XmlText(element.attribute(kExecutableAttribute).value()),
                  ReadNumber(element, kProfileAttribute)};
     if (std::string_view(element.name()) != kRuleElement || !rule.IsWhole()) {
       ++parse.leftOut;

@@ -236,7 +236,8 @@ std::optional<SlotEntry> Reader::Entry(const pugi::xml_node& node, Half half) {
     if (!name) {
       return std::nullopt;
     }
-    content.name = *name;
+    // As the file is written again: a name that no XML reader would take stays readable.
+    content.name = settings::XmlText(*name);
   }
   if (half == Half::kRemap) {
     const auto target = Number(node, "target", 1, 255);
