@@ -344,30 +344,32 @@ bool Reader::Unfinished(const pugi::xml_node& node, PendingChange& change) {
     return record.has_value();
   }
   const auto profile = Number(node, "profile", 1, kProfileCount);
-  const std::string_view halfText = node.attribute("half").value();
-  if (profile && halfText != kMacroElement && halfText != kRemapElement) {
-    Refuse(node, "half=\"" + std::string(halfText) + "\" is not macro or remap");
-    return false;
-  }
-  const Half half = halfText == kMacroElement ? Half::kMacro : Half::kRemap;
-  UnfinishedKey key{static_cast<int>(profile.value_or(1) - 1), half, 0, std::nullopt};
   if (!profile) {
     return false;
   }
+  const std::string_view half = node.attribute("half").value();
+  if (half != kMacroElement && half != kRemapElement) {
+    Refuse(node, "half=\"" + std::string(half) + "\" is not macro or remap");
+    return false;
+  }
+  UnfinishedKey key{static_cast<int>(*profile - 1),
+                    half == kMacroElement ? Half::kMacro : Half::kRemap, 0, std::nullopt};
   // Without a kind, the key's assignment was being removed.
   if (!node.attribute("kind")) {
     const auto code = Number(node, "key", 1, 255);
-    key.keyCode = static_cast<std::uint8_t>(code.value_or(0));
-    change.keys.push_back(key);
-    return code.has_value();
+    if (!code) {
+      return false;
+    }
+    key.keyCode = static_cast<std::uint8_t>(*code);
+  } else {
+    const auto entry = Entry(node, key.half);
+    if (!entry) {
+      return false;
+    }
+    key.keyCode = entry->keyCode;
+    key.content = entry->content;
   }
-  const auto entry = Entry(node, half);
-  if (!entry) {
-    return false;
-  }
-  key.keyCode = entry->keyCode;
-  key.content = entry->content;
-  change.keys.push_back(key);
+  change.keys.push_back(std::move(key));
   return true;
 }
 
