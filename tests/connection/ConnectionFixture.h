@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -11,12 +12,30 @@
 
 #include "../sim/TempFolder.h"
 #include "connection/KeyboardConnection.h"
+#include "keymap/KeyContent.h"
 #include "protocol/KeyboardState.h"
 #include "protocol/VirtualClock.h"
 #include "sim/SimulatedKeyboard.h"
 #include "sim/TransferFailurePlan.h"
 
 namespace keyloom::connection::testing {
+
+// A macro of two events of `eventKey`, as a library group named `name` gives it.
+inline keymap::KeyContent Macro(const char* name, std::uint8_t repeat, std::uint8_t eventKey) {
+  keymap::KeyContent content;
+  content.kind = keymap::ContentKind::kMacro;
+  content.name = name;
+  content.repeat = repeat;
+  content.events = {{eventKey, 0x54}, {eventKey, 0xA8}};
+  return content;
+}
+
+inline keymap::KeyContent SingleKey(std::uint8_t target) {
+  keymap::KeyContent content;
+  content.kind = keymap::ContentKind::kSingleKey;
+  content.target = target;
+  return content;
+}
 
 // Connections to one simulated keyboard that keeps its state, and the key map its file, in a
 // fresh data folder: each connection is a program run, the first one's transfers counted from 1

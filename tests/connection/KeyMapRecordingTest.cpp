@@ -18,22 +18,8 @@ namespace {
 using Half = protocol::KeySlotTable::Half;
 using keymap::ContentKind;
 using protocol::AssignmentOutcome;
-
-keymap::KeyContent Macro(const char* name, std::uint8_t repeat, std::uint8_t eventKey) {
-  keymap::KeyContent content;
-  content.kind = ContentKind::kMacro;
-  content.name = name;
-  content.repeat = repeat;
-  content.events = {{eventKey, 0x54}, {eventKey, 0xA8}};
-  return content;
-}
-
-keymap::KeyContent SingleKey(std::uint8_t target) {
-  keymap::KeyContent content;
-  content.kind = ContentKind::kSingleKey;
-  content.target = target;
-  return content;
-}
+using testing::Macro;
+using testing::SingleKey;
 
 protocol::AssignmentResult Assign(KeyboardConnection& keyboard, int profile, std::uint8_t key,
                                   const keymap::KeyContent& content) {

@@ -16,18 +16,12 @@ namespace keyloom::connection {
 namespace {
 
 using protocol::AssignmentOutcome;
+using testing::SingleKey;
 using Half = protocol::KeySlotTable::Half;
 
 constexpr std::uint8_t kKeyA = 0x04;
 constexpr std::uint8_t kKeyB = 0x05;
 constexpr protocol::LightingRecord kRecord{{0x05, 0x02, 0x01, 0x02, 0x00}};
-
-keymap::KeyContent SingleKey(std::uint8_t target) {
-  keymap::KeyContent content;
-  content.kind = keymap::ContentKind::kSingleKey;
-  content.target = target;
-  return content;
-}
 
 // What a listener saw: the change, and the state as it was when told.
 struct Told {

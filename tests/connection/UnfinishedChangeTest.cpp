@@ -16,22 +16,8 @@ namespace {
 using Half = protocol::KeySlotTable::Half;
 using keymap::ContentKind;
 using protocol::AssignmentOutcome;
-
-keymap::KeyContent Macro(std::uint8_t repeat) {
-  keymap::KeyContent content;
-  content.kind = ContentKind::kMacro;
-  content.name = "Copy";
-  content.repeat = repeat;
-  content.events = {{0x06, 0x54}, {0x06, 0xA8}};
-  return content;
-}
-
-keymap::KeyContent SingleKey(std::uint8_t target) {
-  keymap::KeyContent content;
-  content.kind = ContentKind::kSingleKey;
-  content.target = target;
-  return content;
-}
+using testing::Macro;
+using testing::SingleKey;
 
 class UnfinishedChangeTest : public ::testing::Test, protected testing::ConnectionFixture {
  protected:
@@ -58,7 +44,8 @@ TEST_F(UnfinishedChangeTest, AChangeTheKeyMapCannotRecordFirstSendsNothing) {
       [](KeyboardConnection& k) { EXPECT_FALSE(k.SelectProfile(1).whole); },
       [](KeyboardConnection& k) { EXPECT_EQ(k.SendLighting(3, {}).sets(), 0U); },
       [](KeyboardConnection& k) {
-        EXPECT_EQ(k.Assign(0, 0, Macro(2), {{0x04, "A"}}).outcome, AssignmentOutcome::kNotRecorded);
+        EXPECT_EQ(k.Assign(0, 0, Macro("Copy", 2, 0x06), {{0x04, "A"}}).outcome,
+                  AssignmentOutcome::kNotRecorded);
       },
       [](KeyboardConnection& k) {
         EXPECT_EQ(k.Delete(0, 0, {{0x04, "A"}}).outcome, AssignmentOutcome::kNotRecorded);
@@ -73,7 +60,8 @@ TEST_F(UnfinishedChangeTest, AChangeTheKeyMapCannotRecordFirstSendsNothing) {
       },
   };
   const auto keyboard = Connect();
-  ASSERT_EQ(keyboard->Assign(0, 0, Macro(1), {{0x04, "A"}}).outcome, AssignmentOutcome::kDone);
+  ASSERT_EQ(keyboard->Assign(0, 0, Macro("Copy", 1, 0x06), {{0x04, "A"}}).outcome,
+            AssignmentOutcome::kDone);
   const sim::SimulatedKeyboardState before = KeyboardState();
   const keymap::KeyMap known = keyboard->KeyMap();
   for (std::size_t i = 0; i < std::size(changes); ++i) {
@@ -108,7 +96,8 @@ TEST_F(UnfinishedChangeTest, AChangeWhoseEndCannotBeRecordedStaysUnfinishedInThe
 
 TEST_F(UnfinishedChangeTest, OnlyTheKeysAndHalvesAChangeReachedLoseWhatTheMapKnew) {
   const auto keyboard = Connect();
-  ASSERT_EQ(keyboard->Assign(0, 0, Macro(1), {{0x04, "A"}}).outcome, AssignmentOutcome::kDone);
+  ASSERT_EQ(keyboard->Assign(0, 0, Macro("Copy", 1, 0x06), {{0x04, "A"}}).outcome,
+            AssignmentOutcome::kDone);
   ASSERT_EQ(keyboard->Assign(0, 0, SingleKey(0x07), {{0x04, "A"}}).outcome,
             AssignmentOutcome::kDone);
   // A key in both halves loses only its macro; its remap stays as the map knew it.
@@ -120,7 +109,7 @@ TEST_F(UnfinishedChangeTest, OnlyTheKeysAndHalvesAChangeReachedLoseWhatTheMapKne
 
   // The read after a download is lost: the key is there, but with which record is not known.
   const auto failing = Connect("get:8");
-  EXPECT_EQ(failing->Assign(0, 0, Macro(3), {{0x05, "B"}}).outcome,
+  EXPECT_EQ(failing->Assign(0, 0, Macro("Copy", 3, 0x06), {{0x05, "B"}}).outcome,
             AssignmentOutcome::kUnconfirmed);
   const protocol::SlotRead after = failing->SelectProfile(0);
   EXPECT_EQ(failing->KeyMap().AssignmentsOfKey(0, after.slots, 0x05),
